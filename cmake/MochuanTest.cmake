@@ -1,0 +1,13 @@
+# mc_add_test(NAME SOURCES a.cpp b.cpp LIBS x y [QT])
+# One GoogleTest executable registered as one CTest test.
+function(mc_add_test name)
+  cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  set(env "MC_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp")
+  if(T_QT)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
+endfunction()
