@@ -14,9 +14,13 @@ namespace text {
 // UTF-8 -> GB18030 bytes. Escape code points produced by toUtf8 for invalid
 // bytes turn back into those same bytes, so reading then writing is lossless.
 std::string toGbk(std::string_view utf8);
-// GB18030 bytes -> UTF-8. A byte that does not start a valid GB18030 sequence
-// becomes the escape code point U+DC00 + byte (encoded as UTF-8 the way
-// Python's surrogateescape does), which toGbk writes back unchanged.
+// GB18030 bytes -> UTF-8. A byte b (0x80..0xFF) that does not start a valid
+// GB18030 sequence becomes the escape code point U+DC00 + b, written as the
+// three bytes ED, B2 | (b >> 6 & 1), 80 | (b & 3F) (so 0x80 -> ED B2 80,
+// 0xFF -> ED B3 BF), the way Python's surrogateescape does; decoding goes on
+// with the byte after it. toGbk writes each escape back as its byte b. Any
+// other text GB18030 cannot hold (a lone surrogate, broken UTF-8) is written
+// as '?', one per bad character or byte.
 std::string toUtf8(std::string_view gbk);
 
 // Length of a UTF-8 text in GBK/GB18030 bytes (a Chinese character counts 2).
@@ -63,7 +67,9 @@ double roundHalfAway(double v, int decimals = 0);
 std::string formatNumber(double v);
 
 // ---- Date-times -----------------------------------------------------------
-// Days since 1899-12-30, fraction = time of day.
+// Days since 1899-12-30, fraction = time of day. Before the epoch the
+// integer part is the day and the fraction, taken without its sign, the time:
+// -1.25 is 1899-12-29 06:00.
 inline constexpr double kMinDays = -657434.0;  // 0100-01-01
 inline constexpr double kMaxDays = 2958465.0;  // 9999-12-31
 double clampDays(double days);
