@@ -1,0 +1,313 @@
+#include "databases/program_databases.h"
+
+#include <filesystem>
+#include <initializer_list>
+
+#include "databases/password_cipher.h"
+#include "text/text.h"
+
+namespace databases {
+
+namespace fs = std::filesystem;
+using recfile::FieldDef;
+using recfile::FieldType;
+using recfile::Value;
+
+const std::vector<FieldDef>& CourseLibraryFields() {
+  static const std::vector<FieldDef> fields = {
+      {kCourseNameField, FieldType::Text, kCourseNameWidth},
+      {kCoursePasswordField, FieldType::Text, kCoursePasswordWidth},
+      {kDifficultyNoteField, FieldType::Text, kDifficultyNoteWidth},
+      {kTypeOrderField, FieldType::Text, kTypeOrderWidth},
+  };
+  return fields;
+}
+
+const std::vector<FieldDef>& QuestionTypeLibraryFields() {
+  static const std::vector<FieldDef> fields = {
+      {kTypeNameField, FieldType::Text, kTypeNameWidth},
+      {kTypeNoteField, FieldType::Text, kTypeNoteWidth},
+      {kAnswerOnNewLineField, FieldType::Logical, 0},
+  };
+  return fields;
+}
+
+const std::vector<FieldDef>& TypeOrderColourLibraryFields() {
+  static const std::vector<FieldDef> fields = {{kColourField, FieldType::Integer, 0}};
+  return fields;
+}
+
+const std::vector<FieldDef>& QuestionBankFields() {
+  static const std::vector<FieldDef> fields = [] {
+    const FieldType types[kQuestionFieldCount] = {
+        FieldType::Text,    FieldType::Text,    FieldType::Text,    FieldType::Memo,
+        FieldType::Text,    FieldType::Memo,    FieldType::Memo,    FieldType::Text,
+        FieldType::Text,    FieldType::Short,   FieldType::Short,   FieldType::Logical,
+        FieldType::Logical, FieldType::Logical, FieldType::ByteSet, FieldType::ByteSet};
+    const int widths[kQuestionFieldCount] = {512, 512, 2, 0, 2, 0, 0, 2, 512, 0, 0, 0, 0, 0, 0, 0};
+    std::vector<FieldDef> v;
+    for (int i = 0; i < kQuestionFieldCount; ++i) v.push_back({kQuestionFieldNames[i], types[i], widths[i]});
+    return v;
+  }();
+  return fields;
+}
+
+std::string DatabaseContext::PathOf(const std::string& name) const {
+  return dataDir.empty() ? name : dataDir + "/" + name;
+}
+
+std::string DatabaseContext::FullPathOf(const std::string& name) const {
+  return engine.ResolvePath(PathOf(name));
+}
+
+namespace {
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// Files of the data folder named `name` + `ext`, the extension in any case
+// (banks copied from elsewhere may carry ".EDB").
+std::vector<fs::path> FilesOf(const DatabaseContext& ctx, const std::string& name, std::string_view ext) {
+  const fs::path dir = ctx.dataDir.empty() ? fs::path(".") : fs::path(ctx.dataDir);
+  std::vector<fs::path> found;
+  std::error_code ec;
+  const fs::path exact = dir / (name + std::string(ext));
+  if (fs::is_regular_file(exact, ec)) found.push_back(exact);
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string file = it->path().filename().string();
+    if (file.size() != name.size() + ext.size() || file.compare(0, name.size(), name) != 0) continue;
+    if (!EqualsIgnoringAsciiCase(std::string_view(file).substr(name.size()), ext)) continue;
+    if (it->path() == exact || !it->is_regular_file(ec)) continue;
+    found.push_back(it->path());
+  }
+  return found;
+}
+
+bool IsFixedLibraryName(const std::string& name) {
+  for (const char* fixed : {kCourseLibrary, kQuestionTypeLibrary, kTypeOrderColourLibrary})
+    if (name == fixed) return true;
+  return false;
+}
+
+// A name whose files may be deleted: a plain file name in the data folder
+// that is not one of the fixed libraries.
+bool IsDeletableBankName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  if (name.find_first_of("/\\") != std::string::npos) return false;
+  return !IsFixedLibraryName(name);
+}
+
+void DeleteBankFiles(const DatabaseContext& ctx, const std::string& name,
+                     std::initializer_list<std::string_view> extensions) {
+  if (!IsDeletableBankName(name)) return;
+  for (auto ext : extensions) {
+    for (const auto& file : FilesOf(ctx, name, ext)) {
+      std::error_code ec;
+      fs::remove(file, ec);  // a missing file is not an error
+    }
+  }
+}
+
+// Shared steps of the three fixed libraries. `opened` tells whether this
+// call opened the library (rather than finding it open).
+bool OpenFixedLibrary(const DatabaseContext& ctx, const char* name,
+                      const std::vector<FieldDef>& fields, const std::string& createFailed,
+                      const std::string& openFailed, bool* opened) {
+  auto& engine = ctx.engine;
+  if (opened) *opened = false;
+  const std::string full = ctx.FullPathOf(name);
+  if (engine.IsOpen(full)) return engine.SetCurrent(full);
+  if (FilesOf(ctx, name, ".edb").empty() && !engine.Create(ctx.PathOf(name), fields)) {
+    ctx.prompter.Inform(createFailed);
+    ctx.prompter.EndProgram(0);
+    return false;
+  }
+  if (!engine.Open(ctx.PathOf(name), {}, false, recfile::ShareMode::None, std::string())) {
+    ctx.prompter.Inform(openFailed);
+    ctx.prompter.EndProgram(0);
+    return false;
+  }
+  if (opened) *opened = true;
+  return true;
+}
+
+}  // namespace
+
+bool CourseBankExists(const DatabaseContext& ctx, const std::string& courseName) {
+  return !FilesOf(ctx, courseName, ".edb").empty();
+}
+
+bool OpenCourseLibrary(const DatabaseContext& ctx) {
+  return OpenFixedLibrary(ctx, kCourseLibrary, CourseLibraryFields(), "创建 课程库.edb 不成功",
+                          "打开课程库错误！", nullptr);
+}
+
+bool OpenQuestionTypeLibrary(const DatabaseContext& ctx) {
+  bool opened = false;
+  if (!OpenFixedLibrary(ctx, kQuestionTypeLibrary, QuestionTypeLibraryFields(),
+                        "创建 题型库.edb 不成功", "打开题型库错误！", &opened))
+    return false;
+  if (opened && ctx.engine.RecordCount() == 0) {
+    for (const auto& type : kDefaultQuestionTypes)
+      ctx.engine.Append({Value(std::string(type.name)), Value(std::string()), Value(type.answerOnNewLine)});
+  }
+  return true;
+}
+
+bool OpenTypeOrderColourLibrary(const DatabaseContext& ctx) {
+  return OpenFixedLibrary(ctx, kTypeOrderColourLibrary, TypeOrderColourLibraryFields(),
+                          "创建 题型排列颜色库.edb 不成功", "打开题型排列颜色库错误！", nullptr);
+}
+
+bool OpenCourseBank(const DatabaseContext& ctx, const std::string& courseName, bool checkPassword,
+                    int selectedPosition, const std::string& typedPassword) {
+  auto& engine = ctx.engine;
+  const std::string full = ctx.FullPathOf(courseName);
+  if (engine.IsOpen(full)) return engine.SetCurrent(full);
+
+  if (!OpenCourseLibrary(ctx)) return false;
+  if (checkPassword) {
+    // Position -1 would land on the administrator's record.
+    if (selectedPosition < 0) {
+      ctx.prompter.Inform("请选择课程！");
+      return false;
+    }
+    engine.GoTo(selectedPosition + 2);
+  }
+  const std::string stored = engine.ReadText(kCoursePasswordField);
+  std::string password;
+  if (!stored.empty()) {
+    password = DecipherPassword(stored);
+    if (checkPassword && password != typedPassword) {
+      ctx.prompter.Inform("课程密码错误！");
+      return false;
+    }
+  }
+  if (engine.Open(ctx.PathOf(courseName), {}, false, recfile::ShareMode::None, password)) return true;
+  const int code = engine.LastError();
+  if (CourseBankExists(ctx, courseName))
+    ctx.prompter.Inform("打开 " + courseName + " 题库错误！" + recfile::ErrorText(code));
+  else
+    ctx.prompter.Inform(courseName + ".edb不存在！");
+  return false;
+}
+
+std::string CourseNameProblem(const std::string& courseName) {
+  if (courseName.empty()) return "课程名称不能为空 ！";
+  if (text::gbkLength(courseName) > static_cast<std::size_t>(kCourseNameWidth))
+    return "课程名称太长，最多 20 个字节（一个汉字算 2 个字节）！";
+  if (courseName == "." || courseName == ".." || courseName.find_first_of("/\\") != std::string::npos)
+    return "课程名称不能含有字符 / 或 \\ ！";
+  for (unsigned char c : courseName)
+    if (c < 0x20 || c == 0x7F) return "课程名称不能含有控制字符！";
+  if (IsFixedLibraryName(courseName)) return "“" + courseName + "”是系统数据库的名称，不能用作课程名称！";
+  return {};
+}
+
+bool CreateCourseBank(const DatabaseContext& ctx, const std::string& courseName,
+                      const std::string& password) {
+  auto& engine = ctx.engine;
+  auto& prompter = ctx.prompter;
+  // A name cut by "课程名称" or a password cut by "课程密码" would leave a
+  // course that can never be opened again, so neither gets that far.
+  if (const auto problem = CourseNameProblem(courseName); !problem.empty()) {
+    prompter.Inform(problem);
+    return false;
+  }
+  if (std::string why; !PasswordFitsCipherField(password, &why)) {
+    prompter.Inform(why);
+    return false;
+  }
+
+  const std::string full = ctx.FullPathOf(courseName);
+  if (CourseBankExists(ctx, courseName)) {
+    if (prompter.MessageBox(kInfoCaption, "已经存在 " + courseName + ".edb 是否覆盖？", Buttons::YesNo,
+                            Icon::Question) != kYes)
+      return false;
+    if (engine.IsOpen(full)) engine.Close(full);
+    DeleteBankFiles(ctx, courseName, {".edb", ".edt"});
+  }
+  if (!engine.Create(ctx.PathOf(courseName), QuestionBankFields())) {
+    prompter.MessageBox("错误", "创建课程数据库“" + courseName + ".edb”失败！", Buttons::Ok, Icon::Error);
+    return false;
+  }
+
+  if (!OpenCourseLibrary(ctx)) return false;
+  if (!engine.Append({Value(courseName), Value(std::string())})) {
+    // Without its record the new bank would be an orphan nobody lists.
+    const int code = engine.LastError();
+    DeleteBankFiles(ctx, courseName, {".edb", ".edt"});
+    prompter.Inform("添加课程 " + courseName + " 错误！" + recfile::ErrorText(code));
+    return false;
+  }
+  const std::int64_t record = engine.RecordNumber();
+
+  if (!password.empty()) {
+    int failure = 0;
+    if (!engine.Open(ctx.PathOf(courseName), {}, false, recfile::ShareMode::None, std::string())) {
+      failure = engine.LastError();
+    } else if (!engine.SetPassword(password)) {
+      failure = engine.LastError();
+    } else {
+      const std::string libraryPath = ctx.FullPathOf(kCourseLibrary);
+      if (!engine.SetCurrent(libraryPath) || !engine.GoTo(record) ||
+          !engine.WriteField(kCoursePasswordField, Value(EncipherPassword(password)))) {
+        failure = engine.LastError();
+        // The record says "no password": take it off the bank as well, or the
+        // bank would no longer open.
+        if (engine.SetCurrent(full)) engine.SetPassword(std::string());
+      }
+    }
+    if (engine.IsOpen(full)) engine.Close(full);
+    if (failure != 0)
+      prompter.Inform("课程 " + courseName + " 已添加，但设置课程密码失败！" + recfile::ErrorText(failure));
+  }
+  engine.SetCurrent(ctx.FullPathOf(kCourseLibrary));
+  return true;
+}
+
+bool RemoveCourse(const DatabaseContext& ctx, const std::string& courseName, int selectedPosition) {
+  auto& engine = ctx.engine;
+  const std::string full = ctx.FullPathOf(courseName);
+  if (engine.IsOpen(full)) engine.Close(full);
+  DeleteBankFiles(ctx, courseName, {".edb", ".edt", ".enx"});
+
+  if (!OpenCourseLibrary(ctx)) return false;
+  // Only the course's own record goes: never record 1, and not the last
+  // record that GoTo would clamp a stale position to.
+  if (selectedPosition < 0) return false;
+  const std::int64_t record = selectedPosition + 2;
+  if (!engine.GoTo(record) || engine.RecordNumber() != record ||
+      engine.ReadText(kCourseNameField) != courseName)
+    return false;
+  return engine.Delete() && engine.Pack();
+}
+
+bool PruneCourseLibrary(const DatabaseContext& ctx) {
+  auto& engine = ctx.engine;
+  if (!OpenCourseLibrary(ctx)) return false;
+  const std::int64_t count = engine.RecordCount();
+  bool ok = true;
+  for (std::int64_t i = 2; i <= count; ++i) {
+    if (!engine.GoTo(i)) {
+      ok = false;
+      continue;
+    }
+    const std::string name = engine.ReadText(kCourseNameField);
+    // A record that cannot be read is kept: its bank may well exist.
+    if (engine.LastError() != 0) {
+      ok = false;
+      continue;
+    }
+    if (!CourseBankExists(ctx, name)) ok = engine.Delete() && ok;
+  }
+  return engine.Pack() && ok;
+}
+
+}  // namespace databases
