@@ -1,0 +1,105 @@
+#include "ui/window.h"
+
+#include <algorithm>
+
+#include "ui/menu.h"
+
+namespace ui {
+
+Window::Window(Host& host, std::string caption, int designWidth, int designHeight)
+    : host_(host),
+      caption_(caption),
+      initialCaption_(std::move(caption)),
+      designWidth_(designWidth),
+      designHeight_(designHeight),
+      width_(designWidth),
+      height_(designHeight) {}
+
+Window::~Window() = default;
+
+void Window::setCaption(std::string caption) {
+  if (caption_ == caption) return;
+  caption_ = std::move(caption);
+  changed_.emit(change::kText);
+}
+
+void Window::resize(int width, int height) {
+  if (width == width_ && height == height_) return;
+  width_ = width;
+  height_ = height;
+  changed_.emit(change::kGeometry);
+  if (onSizeChanged) onSizeChanged();
+}
+
+void Window::move(int left, int top) {
+  if (left == left_ && top == top_) return;
+  left_ = left;
+  top_ = top;
+  changed_.emit(change::kGeometry);
+}
+
+void Window::setEnabled(bool on) {
+  if (enabled_ == on) return;
+  enabled_ = on;
+  changed_.emit(change::kEnabled);
+}
+
+void Window::setVisible(bool on) {
+  if (visible_ == on) return;
+  visible_ = on;
+  changed_.emit(change::kVisible);
+}
+
+Unit* Window::findUnit(std::string_view name) const {
+  for (Unit* u : units_)
+    if (u->name() == name) return u;
+  return nullptr;
+}
+
+MenuItem* Window::findMenuItem(std::string_view caption) const {
+  for (MenuItem* m : menus_) {
+    if (m->caption() == caption || m->plainCaption() == caption) return m;
+    if (MenuItem* found = m->find(caption)) return found;
+  }
+  return nullptr;
+}
+
+void Window::setLayout(LayoutNode root) {
+  layout_ = std::move(root);
+  changed_.emit(change::kGeometry);
+}
+
+void Window::open(bool modal, Window* owner) {
+  modal_ = modal;
+  owner_ = owner;
+  open_ = true;
+  setVisible(true);
+  if (onCreated) onCreated();
+}
+
+bool Window::userClose() {
+  if (!open_ || !enabled_) return false;
+  return close();
+}
+
+bool Window::close() {
+  if (!open_) return false;
+  if (onMayClose && !onMayClose()) return false;
+  destroy();
+  return true;
+}
+
+void Window::destroy() {
+  if (!open_) return;
+  open_ = false;
+  setVisible(false);
+  if (onDestroyed) onDestroyed();
+  closed_.emit();
+}
+
+void Window::registerUnit(Unit* u) { units_.push_back(u); }
+void Window::unregisterUnit(Unit* u) { std::erase(units_, u); }
+void Window::registerMenu(MenuItem* m) { menus_.push_back(m); }
+void Window::unregisterMenu(MenuItem* m) { std::erase(menus_, m); }
+
+}  // namespace ui
