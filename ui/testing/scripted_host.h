@@ -100,8 +100,8 @@ class ScriptedHost : public Host {
   void advanceSeconds(double seconds);
   void setTemporaryFolder(std::string path) { tempFolder_ = std::move(path); }
   void setWordProcessorAvailable(bool on) { wordAvailable_ = on; }
-  // Line counting: each GBK byte takes `pixelsPerByte` pixels (default 10);
-  // a paragraph needs ceil(bytes * pixelsPerByte / width) lines, at least 1.
+  // Line counting: a line holds width / pixelsPerByte GBK bytes (at least
+  // one; default 10 px a byte); each CR LF paragraph needs at least 1 line.
   void setPixelsPerByte(int pixels) { pixelsPerByte_ = pixels; }
   // Replaces the line counter altogether.
   void setLineCounter(std::function<int(int width, std::string_view text, const Font&)> f) {
