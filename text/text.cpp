@@ -218,8 +218,9 @@ std::string toGbk(std::string_view utf8) {
   return out;
 }
 
-std::string toUtf8(std::string_view gbk) {
-  if (isAscii(gbk)) return std::string(gbk);
+namespace {
+
+std::string decodeRun(std::string_view gbk) {
   std::string out;
   out.reserve(gbk.size() + gbk.size() / 2);
   Converter& conv = gbToUtf8();
@@ -228,13 +229,64 @@ std::string toUtf8(std::string_view gbk) {
   while (pos < gbk.size()) {
     int err = 0;
     if (conv.ok()) pos = convertRun(conv, gbk, pos, out, &err);
-    else err = EILSEQ;
     if (pos >= gbk.size()) break;
     // One byte that starts no valid sequence becomes its escape code point;
     // the bytes after it are tried again.
     appendUtf8(out, 0xDC00 + static_cast<unsigned char>(gbk[pos]));
     ++pos;
     conv.reset();
+  }
+  return out;
+}
+
+// Length of the GB18030 unit at gbk[i] judged by its byte ranges alone:
+// 1, 2 or 4 (a lone or broken lead byte counts 1).
+std::size_t unitLength(std::string_view gbk, std::size_t i) {
+  const auto b0 = static_cast<unsigned char>(gbk[i]);
+  if (b0 < 0x81 || b0 > 0xFE || i + 1 >= gbk.size()) return 1;
+  const auto b1 = static_cast<unsigned char>(gbk[i + 1]);
+  if (b1 >= 0x40 && b1 <= 0xFE && b1 != 0x7F) return 2;
+  if (b1 >= 0x30 && b1 <= 0x39 && i + 3 < gbk.size()) {
+    const auto b2 = static_cast<unsigned char>(gbk[i + 2]);
+    const auto b3 = static_cast<unsigned char>(gbk[i + 3]);
+    if (b2 >= 0x81 && b2 <= 0xFE && b3 >= 0x30 && b3 <= 0x39) return 4;
+  }
+  return 1;
+}
+
+bool hasFourByteUnit(std::string_view gbk) {
+  for (std::size_t i = 0; i < gbk.size();) {
+    const std::size_t n = unitLength(gbk, i);
+    if (n == 4) return true;
+    i += n;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string toUtf8(std::string_view gbk) {
+  if (isAscii(gbk)) return std::string(gbk);
+  std::string out = decodeRun(gbk);
+  // A few four-byte codes decode to characters whose preferred code is a
+  // two-byte one; those must stay escaped bytes or writing back would change
+  // them. Only texts that have four-byte codes at all need the check.
+  if (!hasFourByteUnit(gbk) || toGbk(out) == gbk) return out;
+  out.clear();
+  for (std::size_t i = 0; i < gbk.size();) {
+    const std::size_t n = unitLength(gbk, i);
+    const std::string_view unit = gbk.substr(i, n);
+    std::string piece = decodeRun(unit);
+    if (n == 4 && toGbk(piece) != unit) {
+      piece.clear();
+      for (char c : unit) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) piece.push_back(c);
+        else appendUtf8(piece, 0xDC00 + b);
+      }
+    }
+    out += piece;
+    i += n;
   }
   return out;
 }
@@ -282,18 +334,7 @@ std::string cutGbkBytes(std::string_view gbk, std::size_t maxBytes) {
   if (gbk.size() <= maxBytes) return std::string(gbk);
   std::size_t i = 0;
   while (i < gbk.size()) {
-    const auto b0 = static_cast<unsigned char>(gbk[i]);
-    std::size_t len = 1;
-    if (b0 >= 0x81 && b0 <= 0xFE && i + 1 < gbk.size()) {
-      const auto b1 = static_cast<unsigned char>(gbk[i + 1]);
-      if (b1 >= 0x40 && b1 <= 0xFE && b1 != 0x7F) {
-        len = 2;
-      } else if (b1 >= 0x30 && b1 <= 0x39 && i + 3 < gbk.size()) {
-        const auto b2 = static_cast<unsigned char>(gbk[i + 2]);
-        const auto b3 = static_cast<unsigned char>(gbk[i + 3]);
-        if (b2 >= 0x81 && b2 <= 0xFE && b3 >= 0x30 && b3 <= 0x39) len = 4;
-      }
-    }
+    const std::size_t len = unitLength(gbk, i);
     if (i + len > maxBytes) break;
     i += len;
   }

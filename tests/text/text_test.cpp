@@ -59,6 +59,17 @@ TEST(Encoding, EveryTwoByteSequenceSurvivesReadingAndWriting) {
   }
 }
 
+TEST(Encoding, FourByteCodesWhoseCharacterHasATwoByteCodeSurviveAsBytes) {
+  // 95 32 90 31 and FE 51 name the same character; the character is written
+  // as FE 51, so the four bytes must come back as they were.
+  for (const std::string raw : {"\x95\x32\x90\x31", "\xD6\xD0\x95\x32\x90\x31\xFE\x51",
+                                "\x81\x30\x81\x30\x96\x30\xBA\x35"}) {
+    SCOPED_TRACE(testing::PrintToString(raw));
+    EXPECT_EQ(text::toGbk(text::toUtf8(raw)), raw);
+  }
+  EXPECT_EQ(text::toUtf8("\x81\x30\x81\x30"), "\xC2\x80");  // an ordinary four-byte code
+}
+
 TEST(Encoding, TextThatCannotBeWrittenBecomesAQuestionMark) {
   EXPECT_EQ(text::toGbk("a\xED\xA0\x80z"), "a?z");  // a surrogate that is no escape
   EXPECT_EQ(text::toGbk("a\xC3z"), "a?z");          // broken UTF-8
