@@ -1,0 +1,401 @@
+#include "databases/program_databases.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "databases/password_cipher.h"
+#include "test_support.h"
+
+namespace databases {
+namespace {
+
+namespace fs = std::filesystem;
+using recfile::FieldType;
+using recfile::Value;
+using testing::RecordingPrompter;
+using testing::TempDir;
+
+class ProgramDatabasesTest : public ::testing::Test {
+ protected:
+  DatabaseContext ctx() { return {engine, prompter, dir.path()}; }
+  std::string File(const std::string& name) { return dir / name; }
+  bool Exists(const std::string& name) { return fs::exists(File(name)); }
+
+  // The state after the first-run dialog: record 1 the administrator.
+  void AddAdministrator(const std::string& name = "王老师", const std::string& password = "admin") {
+    ASSERT_TRUE(OpenCourseLibrary(ctx()));
+    ASSERT_TRUE(engine.Append({Value(name), Value(EncipherPassword(password))}));
+  }
+  void AddCourse(const std::string& name, const std::string& password) {
+    ASSERT_TRUE(CreateCourseBank(ctx(), name, password)) << ::testing::PrintToString(prompter.Texts());
+  }
+  std::vector<std::string> CourseNames() {
+    EXPECT_TRUE(OpenCourseLibrary(ctx()));
+    std::vector<std::string> names;
+    for (std::int64_t i = 1; i <= engine.RecordCount(); ++i) {
+      engine.GoTo(i);
+      names.push_back(engine.ReadText(kCourseNameField));
+    }
+    return names;
+  }
+
+  TempDir dir;
+  recfile::RecordFileEngine engine;
+  RecordingPrompter prompter;
+};
+
+TEST_F(ProgramDatabasesTest, FixedLibrariesAndBanksAreCreatedWithTheirSchemas) {
+  struct Field {
+    const char* name;
+    FieldType type;
+    int width;
+  };
+  using T = FieldType;
+  const std::vector<Field> course = {
+      {"课程名称", T::Text, 20}, {"课程密码", T::Text, 32}, {"难度说明", T::Text, 80}, {"题型排序", T::Text, 512}};
+  const std::vector<Field> types = {{"题型", T::Text, 512}, {"说明", T::Text, 512}, {"答案换行", T::Logical, 0}};
+  const std::vector<Field> colours = {{"颜色", T::Integer, 0}};
+  const std::vector<Field> bank = {
+      {"知识点", T::Text, 512}, {"分组名", T::Text, 512}, {"分组号", T::Text, 2}, {"题文1", T::Memo, 0},
+      {"题图", T::Text, 2},     {"题文2", T::Memo, 0},    {"答案", T::Memo, 0},   {"答图", T::Text, 2},
+      {"题型", T::Text, 512},   {"难度", T::Short, 0},    {"分值", T::Short, 0},  {"选择", T::Logical, 0},
+      {"定分", T::Logical, 0},  {"屏蔽", T::Logical, 0},  {"题图数据", T::ByteSet, 0},
+      {"答图数据", T::ByteSet, 0}};
+
+  AddAdministrator();
+  AddCourse("高等数学", "");
+  struct Case {
+    std::string name;
+    std::function<bool()> open;
+    std::vector<Field> fields;
+  };
+  const std::vector<Case> cases = {
+      {"课程库", [&] { return OpenCourseLibrary(ctx()); }, course},
+      {"题型库", [&] { return OpenQuestionTypeLibrary(ctx()); }, types},
+      {"题型排列颜色库", [&] { return OpenTypeOrderColourLibrary(ctx()); }, colours},
+      {"高等数学", [&] { return OpenCourseBank(ctx(), "高等数学", true, 0, ""); }, bank},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(c.open());
+    EXPECT_TRUE(Exists(c.name + ".edb"));
+    EXPECT_EQ(engine.CurrentName(), c.name);
+    const auto fields = engine.Fields();
+    ASSERT_EQ(fields.size(), c.fields.size());
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      SCOPED_TRACE(c.fields[i].name);
+      EXPECT_EQ(fields[i].name, c.fields[i].name);
+      EXPECT_EQ(fields[i].type, c.fields[i].type);
+      if (c.fields[i].type == T::Text) {
+        EXPECT_EQ(fields[i].width, c.fields[i].width);
+      }
+    }
+  }
+  EXPECT_TRUE(Exists("高等数学.edt"));
+  EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(ProgramDatabasesTest, OpeningAnOpenLibraryOnlyMakesItCurrentAndKeepsItsRecord) {
+  AddAdministrator();
+  AddCourse("语文", "");
+  AddCourse("英语", "");
+  ASSERT_TRUE(OpenCourseLibrary(ctx()));
+  ASSERT_TRUE(engine.GoTo(3));
+  ASSERT_TRUE(OpenTypeOrderColourLibrary(ctx()));
+  ASSERT_TRUE(OpenCourseLibrary(ctx()));
+  EXPECT_EQ(engine.CurrentName(), "课程库");
+  EXPECT_EQ(engine.RecordNumber(), 3);
+}
+
+TEST_F(ProgramDatabasesTest, FreshQuestionTypeLibraryHoldsTheFiveDefaultTypes) {
+  auto rows = [&] {
+    std::vector<std::pair<std::string, bool>> v;
+    for (std::int64_t i = 1; i <= engine.RecordCount(); ++i) {
+      engine.GoTo(i);
+      EXPECT_EQ(engine.ReadText(kTypeNoteField), "");
+      v.emplace_back(engine.ReadText(kTypeNameField), engine.ReadBool(kAnswerOnNewLineField));
+    }
+    return v;
+  };
+  const std::vector<std::pair<std::string, bool>> defaults = {
+      {"判断", false}, {"选择", false}, {"填空", false}, {"名词", true}, {"问答", true}};
+  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx()));
+  EXPECT_EQ(rows(), defaults);
+
+  // Once the library has rows they are the user's: reopening adds nothing.
+  ASSERT_TRUE(engine.GoTo(2));
+  ASSERT_TRUE(engine.Delete());
+  ASSERT_TRUE(engine.Pack());
+  engine.CloseAll();
+  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx()));
+  EXPECT_EQ(engine.RecordCount(), 4);
+
+  // An emptied library gets the defaults only when it is opened again.
+  ASSERT_TRUE(engine.Delete([] { return true; }));
+  ASSERT_TRUE(engine.Pack());
+  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx()));
+  EXPECT_EQ(engine.RecordCount(), 0);
+  engine.CloseAll();
+  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx()));
+  EXPECT_EQ(rows(), defaults);
+}
+
+TEST_F(ProgramDatabasesTest, FixedLibraryThatCannotBeCreatedOrOpenedEndsTheProgram) {
+  struct Case {
+    std::string file;
+    bool (*open)(const DatabaseContext&);
+    std::string createFailed, openFailed;
+  };
+  const std::vector<Case> cases = {
+      {"课程库", OpenCourseLibrary, "创建 课程库.edb 不成功", "打开课程库错误！"},
+      {"题型库", OpenQuestionTypeLibrary, "创建 题型库.edb 不成功", "打开题型库错误！"},
+      {"题型排列颜色库", OpenTypeOrderColourLibrary, "创建 题型排列颜色库.edb 不成功",
+       "打开题型排列颜色库错误！"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    {
+      RecordingPrompter p;
+      DatabaseContext missingFolder{engine, p, dir / "no-such-folder"};
+      EXPECT_FALSE(c.open(missingFolder));
+      ASSERT_EQ(p.shown.size(), 1u);
+      EXPECT_EQ(p.shown[0].text, c.createFailed);
+      EXPECT_EQ(p.shown[0].caption, "信息：");
+      EXPECT_EQ(p.shown[0].buttons, Buttons::Ok);
+      EXPECT_EQ(p.exitCodes, std::vector<int>{0});
+    }
+    {
+      testing::WriteFileBytes(File(c.file + ".edb"), "not a database at all, only some text");
+      RecordingPrompter p;
+      DatabaseContext damaged{engine, p, dir.path()};
+      EXPECT_FALSE(c.open(damaged));
+      EXPECT_EQ(p.Texts(), std::vector<std::string>{c.openFailed});
+      EXPECT_EQ(p.exitCodes, std::vector<int>{0});
+      // The damaged file is left for the administrator, not replaced.
+      EXPECT_EQ(testing::ReadFileBytes(File(c.file + ".edb")), "not a database at all, only some text");
+    }
+  }
+}
+
+TEST_F(ProgramDatabasesTest, CreatedCourseGetsItsRecordAndItsPasswordOnBothSides) {
+  AddAdministrator();
+  AddCourse("物理", "秘密1");
+  AddCourse("化学", "");
+  EXPECT_TRUE(prompter.shown.empty());
+  EXPECT_EQ(CourseNames(), (std::vector<std::string>{"王老师", "物理", "化学"}));
+  EXPECT_EQ(engine.CurrentName(), "课程库");
+
+  // The bank is closed again, carries the access password, and the record
+  // the enciphered one.
+  EXPECT_FALSE(engine.IsOpen(File("物理")));
+  EXPECT_TRUE(engine.IsPasswordProtected(File("物理")));
+  EXPECT_FALSE(engine.IsPasswordProtected(File("化学")));
+  engine.GoTo(2);
+  EXPECT_EQ(engine.ReadText(kCoursePasswordField), EncipherPassword("秘密1"));
+  engine.GoTo(3);
+  EXPECT_EQ(engine.ReadText(kCoursePasswordField), "");
+}
+
+TEST_F(ProgramDatabasesTest, CourseBankOpensOnlyWithTheRightPassword) {
+  AddAdministrator();
+  AddCourse("物理", "秘密1");
+  AddCourse("化学", "");
+
+  EXPECT_FALSE(OpenCourseBank(ctx(), "物理", true, 0, "秘密"));
+  EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"课程密码错误！"});
+  EXPECT_FALSE(engine.IsOpen(File("物理")));
+
+  // The wrong attempt leaves nothing behind.
+  EXPECT_TRUE(OpenCourseBank(ctx(), "物理", true, 0, "秘密1"));
+  EXPECT_EQ(engine.CurrentName(), "物理");
+
+  // Once open it is only made current: the password is not asked again.
+  ASSERT_TRUE(OpenCourseLibrary(ctx()));
+  EXPECT_TRUE(OpenCourseBank(ctx(), "物理", true, 0, "whatever"));
+  EXPECT_EQ(engine.CurrentName(), "物理");
+
+  // A course without a password opens whatever the box holds.
+  EXPECT_TRUE(OpenCourseBank(ctx(), "化学", true, 1, "anything"));
+  EXPECT_EQ(engine.CurrentName(), "化学");
+  EXPECT_EQ(prompter.shown.size(), 1u);
+}
+
+TEST_F(ProgramDatabasesTest, WithoutThePasswordCheckTheCurrentCourseRecordGivesThePassword) {
+  AddAdministrator();
+  AddCourse("物理", "秘密1");
+  AddCourse("化学", "");
+  ASSERT_TRUE(OpenCourseLibrary(ctx()));
+  ASSERT_TRUE(engine.GoTo(2));
+  EXPECT_TRUE(OpenCourseBank(ctx(), "物理", false));
+  EXPECT_TRUE(prompter.shown.empty());
+  EXPECT_TRUE(engine.IsPasswordProtected(File("物理")));
+}
+
+TEST_F(ProgramDatabasesTest, BankThatDoesNotOpenNamesTheReason) {
+  AddAdministrator();
+  AddCourse("物理", "");
+  AddCourse("化学", "");
+
+  fs::remove(File("物理.edb"));
+  EXPECT_FALSE(OpenCourseBank(ctx(), "物理", true, 0, ""));
+  EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"物理.edb不存在！"});
+
+  prompter.shown.clear();
+  testing::WriteFileBytes(File("化学.edb"), std::string(600, 'x'));
+  EXPECT_FALSE(OpenCourseBank(ctx(), "化学", true, 1, ""));
+  const int code = engine.LastError();
+  EXPECT_LT(code, 0);
+  EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"打开 化学 题库错误！" + recfile::ErrorText(code)});
+}
+
+TEST_F(ProgramDatabasesTest, BankWhosePasswordWasChangedElsewhereDoesNotOpen) {
+  AddAdministrator();
+  AddCourse("物理", "秘密1");
+  ASSERT_TRUE(engine.Open(File("物理"), {}, false, recfile::ShareMode::None, "秘密1"));
+  ASSERT_TRUE(engine.SetPassword("别的"));
+  engine.Close(engine.CurrentPath());
+
+  EXPECT_FALSE(OpenCourseBank(ctx(), "物理", true, 0, "秘密1"));
+  EXPECT_EQ(prompter.Texts(),
+            std::vector<std::string>{"打开 物理 题库错误！" + recfile::ErrorText(recfile::err::WrongPassword)});
+}
+
+TEST_F(ProgramDatabasesTest, ExistingBankFileIsReplacedOnlyWhenTheUserAgrees) {
+  AddAdministrator();
+  AddCourse("物理", "");
+  ASSERT_TRUE(OpenCourseBank(ctx(), "物理", true, 0, ""));
+  ASSERT_TRUE(engine.Append({Value(std::string("力学"))}));
+  engine.CloseAll();
+  // The course record disappears (as pruning would do); its files stay.
+  ASSERT_TRUE(OpenCourseLibrary(ctx()));
+  engine.GoTo(2);
+  engine.Delete();
+  engine.Pack();
+  const std::string before = testing::ReadFileBytes(File("物理.edb"));
+
+  prompter.answers = {kNo};
+  EXPECT_FALSE(CreateCourseBank(ctx(), "物理", ""));
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(prompter.shown[0].text, "已经存在 物理.edb 是否覆盖？");
+  EXPECT_EQ(prompter.shown[0].buttons, Buttons::YesNo);
+  EXPECT_EQ(testing::ReadFileBytes(File("物理.edb")), before);
+  EXPECT_EQ(CourseNames(), std::vector<std::string>{"王老师"});
+
+  prompter.answers = {kYes};
+  EXPECT_TRUE(CreateCourseBank(ctx(), "物理", ""));
+  EXPECT_EQ(CourseNames(), (std::vector<std::string>{"王老师", "物理"}));
+  ASSERT_TRUE(OpenCourseBank(ctx(), "物理", true, 0, ""));
+  EXPECT_EQ(engine.RecordCount(), 0);
+}
+
+TEST_F(ProgramDatabasesTest, BankThatCannotBeCreatedAddsNoCourse) {
+  AddAdministrator();
+  fs::create_directory(File("物理.edb"));  // a folder stands where the file would go
+  EXPECT_FALSE(CreateCourseBank(ctx(), "物理", "秘密1"));
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(prompter.shown[0].caption, "错误");
+  EXPECT_EQ(prompter.shown[0].text, "创建课程数据库“物理.edb”失败！");
+  EXPECT_EQ(prompter.shown[0].icon, Icon::Error);
+  EXPECT_EQ(CourseNames(), std::vector<std::string>{"王老师"});
+}
+
+TEST_F(ProgramDatabasesTest, CourseNamesAndPasswordsThatCouldNotBeKeptAreRefused) {
+  AddAdministrator();
+  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx()));
+  struct Case {
+    std::string name, password;
+  };
+  // A name cut by the 20-byte field would lose its bank at the next start,
+  // a path would reach outside the data folder, a library name would
+  // overwrite that library, and a cut cipher text would lock the bank.
+  const std::vector<Case> cases = {
+      {"一二三四五六七八九十一", ""},  // 22 bytes
+      {"../物理", ""},
+      {"a\\b", ""},
+      {"题型库", ""},
+      {"课程库", ""},
+      {"物理", std::string(29, 'p')},
+      {"物理", "pw0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name + " / " + c.password);
+    prompter.shown.clear();
+    prompter.answers = {kYes};
+    EXPECT_FALSE(CreateCourseBank(ctx(), c.name, c.password));
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].buttons, Buttons::Ok);
+    EXPECT_FALSE(prompter.shown[0].text.empty());
+    EXPECT_EQ(CourseNames(), std::vector<std::string>{"王老师"});
+  }
+  EXPECT_FALSE(Exists("物理.edb"));
+  EXPECT_FALSE(fs::exists(dir.path() + "/../物理.edb"));
+  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx()));
+  EXPECT_EQ(engine.RecordCount(), 5);
+
+  AddCourse("一二三四五六七八九十", "一二三四五六七八九十一二三四");  // both exactly at their limits
+  ASSERT_TRUE(OpenCourseBank(ctx(), "一二三四五六七八九十", true, 0, "一二三四五六七八九十一二三四"));
+}
+
+TEST_F(ProgramDatabasesTest, RemovingACourseDeletesItsFilesAndItsRecord) {
+  AddAdministrator();
+  AddCourse("语文", "");
+  AddCourse("物理", "秘密1");
+  AddCourse("化学", "");
+  testing::WriteFileBytes(File("物理.enx"), "index");
+  ASSERT_TRUE(OpenCourseBank(ctx(), "物理", true, 1, "秘密1"));
+
+  EXPECT_TRUE(RemoveCourse(ctx(), "物理", 1));
+  EXPECT_FALSE(engine.IsOpen(File("物理")));
+  for (const char* ext : {".edb", ".edt", ".enx"}) EXPECT_FALSE(Exists(std::string("物理") + ext)) << ext;
+  EXPECT_EQ(CourseNames(), (std::vector<std::string>{"王老师", "语文", "化学"}));
+  EXPECT_TRUE(Exists("语文.edb"));
+  EXPECT_TRUE(Exists("化学.edb"));
+
+  // A course whose bank is already gone loses its record all the same.
+  fs::remove(File("化学.edb"));
+  fs::remove(File("化学.edt"));
+  EXPECT_TRUE(RemoveCourse(ctx(), "化学", 1));
+  EXPECT_EQ(CourseNames(), (std::vector<std::string>{"王老师", "语文"}));
+  EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(ProgramDatabasesTest, RemovingNeverTakesAnotherRecord) {
+  AddAdministrator();
+  AddCourse("语文", "");
+  // No selection would point at the administrator; a stale position would
+  // land on the last record.
+  EXPECT_FALSE(RemoveCourse(ctx(), "英语", -1));
+  EXPECT_FALSE(RemoveCourse(ctx(), "英语", 5));
+  EXPECT_FALSE(RemoveCourse(ctx(), "英语", 0));
+  EXPECT_EQ(CourseNames(), (std::vector<std::string>{"王老师", "语文"}));
+  EXPECT_TRUE(Exists("语文.edb"));
+}
+
+TEST_F(ProgramDatabasesTest, PruningDropsCoursesWhoseBankIsMissing) {
+  AddAdministrator();
+  for (const char* name : {"语文", "数学", "英语", "物理"}) AddCourse(name, "");
+  fs::remove(File("数学.edb"));
+  fs::remove(File("物理.edb"));
+  fs::rename(File("英语.edb"), File("英语.EDB"));  // copied from elsewhere
+
+  EXPECT_TRUE(PruneCourseLibrary(ctx()));
+  EXPECT_EQ(CourseNames(), (std::vector<std::string>{"王老师", "语文", "英语"}));
+  EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(ProgramDatabasesTest, DeletedCourseLibraryMakesTheNextStartAFirstRun) {
+  AddAdministrator();
+  AddCourse("语文", "");
+  engine.CloseAll();
+  fs::remove(File("课程库.edb"));
+  ASSERT_TRUE(OpenCourseLibrary(ctx()));
+  EXPECT_EQ(engine.RecordCount(), 0);
+  EXPECT_TRUE(Exists("语文.edb"));
+}
+
+}  // namespace
+}  // namespace databases
