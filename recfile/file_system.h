@@ -1,0 +1,69 @@
+// The one door through which the engine touches files. Tests wrap it to
+// make the Nth write fail, cut a read short or refuse a lock.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "recfile/record_file_engine.h"
+
+namespace recfile {
+
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+struct OpenOptions {
+  bool write = false;   // read and write access; read only otherwise
+  bool create = false;  // create when missing and empty the file (after the share check)
+  ShareMode share = ShareMode::None;
+};
+
+// Every function returns 0 or a negative error code of the engine's table.
+class File {
+ public:
+  virtual ~File() = default;
+  // Reads up to n bytes; `got` is less than n only at the end of the file.
+  virtual int read(std::uint64_t offset, void* buffer, std::size_t n, std::size_t& got) = 0;
+  virtual int write(std::uint64_t offset, const void* data, std::size_t n) = 0;
+  virtual int size(std::uint64_t& out) = 0;
+  virtual int truncate(std::uint64_t length) = 0;
+  // A byte-range lock shared between processes: exclusive on a file opened
+  // for writing, shared on a read-only one. Fails at once with
+  // err::LockViolation when another holder has a conflicting lock.
+  virtual int lock(std::uint64_t offset, std::uint64_t length) = 0;
+  virtual int unlock(std::uint64_t offset, std::uint64_t length) = 0;
+  virtual FileIdentity identity() const = 0;
+  virtual int close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // The operating system's files. Share modes are kept between processes
+  // with locks on marker bytes beyond the lockable data range.
+  static std::shared_ptr<FileSystem> real();
+
+  virtual int open(const std::string& path, const OpenOptions& options,
+                   std::unique_ptr<File>& out) = 0;
+  virtual bool exists(const std::string& path) = 0;
+  // Entry names of a directory (empty when it cannot be read).
+  virtual std::vector<std::string> listDirectory(const std::string& dir) = 0;
+  virtual int remove(const std::string& path) = 0;
+  virtual std::optional<FileIdentity> identity(const std::string& path) = 0;
+  // Absolute and lexically normal form of a path.
+  virtual std::string absolute(const std::string& path) = 0;
+  virtual std::uint64_t monotonicMs() = 0;
+  virtual void sleepMs(unsigned ms) = 0;
+};
+
+// Maps an errno value to the engine's file error codes.
+int fileErrorCode(int errnoValue);
+
+}  // namespace recfile

@@ -1,0 +1,81 @@
+#include "recfile/locks.h"
+
+#include "recfile/format.h"
+
+namespace recfile {
+
+int LockTable::lockByte(std::uint64_t offset) {
+  if (!enabled_) return 0;
+  auto [it, fresh] = bytes_.try_emplace(offset, 0);
+  if (fresh && whole_ == 0) {
+    if (int e = file_->lock(offset, 1)) {
+      bytes_.erase(it);
+      return e;
+    }
+  }
+  ++it->second;
+  return 0;
+}
+
+int LockTable::unlockByte(std::uint64_t offset) {
+  if (!enabled_) return 0;
+  auto it = bytes_.find(offset);
+  if (it == bytes_.end()) return err::UnlockFailed;
+  if (--it->second > 0) return 0;
+  bytes_.erase(it);
+  if (whole_ > 0) return 0;  // released together with the whole file
+  return file_->unlock(offset, 1);
+}
+
+int LockTable::lockWhole() {
+  if (!enabled_) return 0;
+  if (whole_ == 0) {
+    if (int e = file_->lock(0, format::kWholeFileLockLength)) return e;
+  }
+  ++whole_;
+  return 0;
+}
+
+int LockTable::unlockWhole() {
+  if (!enabled_) return 0;
+  if (whole_ == 0) return err::UnlockFailed;
+  if (--whole_ > 0) return 0;
+  // Unlock the gaps between the bytes that are still held.
+  int result = 0;
+  std::uint64_t from = 0;
+  for (const auto& [offset, count] : bytes_) {
+    if (offset >= format::kWholeFileLockLength) break;
+    if (offset > from && file_->unlock(from, offset - from) != 0) result = err::UnlockFailed;
+    from = offset + 1;
+  }
+  if (from < format::kWholeFileLockLength &&
+      file_->unlock(from, format::kWholeFileLockLength - from) != 0)
+    result = err::UnlockFailed;
+  return result;
+}
+
+int ScopedLock::lockByte(LockTable& table, std::uint64_t offset) {
+  release();
+  if (int e = table.lockByte(offset)) return e;
+  table_ = &table;
+  whole_ = false;
+  offset_ = offset;
+  return 0;
+}
+
+int ScopedLock::lockWhole(LockTable& table) {
+  release();
+  if (int e = table.lockWhole()) return e;
+  table_ = &table;
+  whole_ = true;
+  return 0;
+}
+
+int ScopedLock::release() {
+  if (!table_) return 0;
+  LockTable* t = table_;
+  table_ = nullptr;
+  return whole_ ? t->unlockWhole() : t->unlockByte(offset_);
+}
+
+}  // namespace recfile

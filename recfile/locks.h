@@ -1,0 +1,52 @@
+// Counted byte-range locks on one file.
+#pragma once
+
+#include <cstdint>
+#include <map>
+
+#include "recfile/file_system.h"
+
+namespace recfile {
+
+// Nested requests for one byte, or for the whole file, reach the operating
+// system once. While the whole file is locked, byte requests are only
+// counted; releasing the whole file keeps the bytes still counted locked.
+class LockTable {
+ public:
+  void attach(File* file, bool enabled) {
+    file_ = file;
+    enabled_ = enabled;
+  }
+  bool enabled() const { return enabled_; }
+  int lockByte(std::uint64_t offset);
+  int unlockByte(std::uint64_t offset);
+  int lockWhole();
+  int unlockWhole();
+
+ private:
+  File* file_ = nullptr;
+  bool enabled_ = false;
+  int whole_ = 0;
+  std::map<std::uint64_t, int> bytes_;
+};
+
+// Holds one byte (or the whole file when `whole`) until released or destroyed.
+class ScopedLock {
+ public:
+  ScopedLock() = default;
+  ScopedLock(const ScopedLock&) = delete;
+  ScopedLock& operator=(const ScopedLock&) = delete;
+  ~ScopedLock() { release(); }
+
+  int lockByte(LockTable& table, std::uint64_t offset);
+  int lockWhole(LockTable& table);
+  // 0 or err::UnlockFailed.
+  int release();
+
+ private:
+  LockTable* table_ = nullptr;
+  bool whole_ = false;
+  std::uint64_t offset_ = 0;
+};
+
+}  // namespace recfile

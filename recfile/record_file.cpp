@@ -1,0 +1,341 @@
+#include "recfile/record_file.h"
+
+#include <cstring>
+
+#include "text/text.h"
+
+namespace recfile {
+
+using namespace format;
+
+namespace {
+
+bool isChainType(FieldType t) { return t == FieldType::Memo || t == FieldType::ByteSet; }
+
+bool lockedElsewhere(int e) { return e == err::LockViolation || e == err::SharingViolation; }
+
+bool digestMatches(const Header& h, const std::string& digest) {
+  const std::string_view stored(reinterpret_cast<const char*>(h.digest.data()), kDigestChars);
+  return text::equalsIgnoreCase(stored, digest);
+}
+
+}  // namespace
+
+int RecordFile::create(FileSystem& fs, const std::string& path, const std::string& sidePath,
+                       const std::vector<Descriptor>& fields, std::uint32_t recordLength) {
+  const OpenOptions options{true, true, ShareMode::DenyReadWrite};
+  const double now = text::nowDays();
+  {
+    std::unique_ptr<File> file;
+    if (fs.open(path, options, file) != 0) return err::CreateFailed;
+    std::vector<std::uint8_t> bytes(format::headerSize(fields.size()), 0);
+    Header h;
+    h.created = now;
+    h.recordLength = static_cast<std::int32_t>(recordLength);
+    encodeHeader(h, bytes.data());
+    putU32(&bytes[kOffFieldCount], static_cast<std::uint32_t>(fields.size()));
+    for (std::size_t i = 0; i < fields.size(); ++i)
+      encodeDescriptor(fields[i], &bytes[kOffFieldCount + 4 + i * kDescriptorSize]);
+    if (file->write(0, bytes.data(), bytes.size()) != 0 || file->close() != 0)
+      return err::CreateFailed;
+  }
+  bool needsSide = false;
+  for (const auto& d : fields) needsSide |= isChainType(static_cast<FieldType>(d.type));
+  if (!needsSide) return 0;
+
+  std::unique_ptr<File> side;
+  std::vector<std::uint8_t> block(kBlockSize, 0);
+  SideHeader sh;
+  sh.created = now;
+  encodeSideHeader(sh, block.data());
+  if (fs.open(sidePath, options, side) != 0 || side->write(0, block.data(), block.size()) != 0 ||
+      side->close() != 0) {
+    // A main file without its side file would not open; leave neither.
+    fs.remove(path);
+    return err::SideCreateFailed;
+  }
+  return 0;
+}
+
+int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<RecordFile>& out) {
+  auto rf = std::make_unique<RecordFile>();
+  rf->fs = &fs;
+  rf->path = req.path;
+  rf->readOnly = req.readOnly;
+  rf->share = req.share;
+  const OpenOptions options{!req.readOnly, false, req.share};
+  const bool locking = req.share == ShareMode::None || req.share == ShareMode::DenyWrite;
+
+  if (int e = fs.open(req.path, options, rf->mainFile)) return e;
+  rf->mainLocks.attach(rf->mainFile.get(), locking);
+  ScopedLock whole;
+  if (int e = whole.lockWhole(rf->mainLocks)) return e;
+
+  // Header and password.
+  std::uint8_t raw[kHeaderSize] = {};
+  std::size_t got = 0;
+  if (int e = rf->mainFile->read(0, raw, kHeaderSize, got)) return e;
+  Header& h = rf->header;
+  if (got < kHeaderSize || !decodeHeader(raw, h)) return err::NotADatabase;
+  if (h.ciphered != !req.gbkPassword.empty()) return err::WrongPassword;
+  if (h.ciphered) {
+    rf->cipher = std::make_unique<PageCipher>(req.gbkPassword);
+    rf->cipher->apply(0, raw, kHeaderSize);
+    decodeHeader(raw, h);
+    if (!digestMatches(h, rf->cipher->digest())) return err::WrongPassword;
+  }
+  const CipheredFile io = rf->mainIo();
+  if (h.recordLength <= 0 || h.count < 0 || h.nextId <= 0) return err::NotADatabase;
+  if (h.version > kVersion) return err::VersionTooHigh;
+
+  // Field table.
+  std::uint64_t size = 0;
+  if (int e = rf->mainFile->size(size)) return e;
+  std::uint8_t countBytes[4];
+  if (io.readExact(kOffFieldCount, countBytes, 4, err::NotADatabase) != 0) return err::NotADatabase;
+  const std::int32_t fieldCount = getI32(countBytes);
+  if (fieldCount < 1 || format::headerSize(static_cast<std::uint64_t>(fieldCount)) > size)
+    return err::NotADatabase;
+  rf->headerSize = format::headerSize(static_cast<std::uint64_t>(fieldCount));
+  rf->recordLength = static_cast<std::uint32_t>(h.recordLength);
+  std::vector<std::uint8_t> table(kDescriptorSize * static_cast<std::size_t>(fieldCount));
+  if (io.readExact(kOffFieldCount + 4, table.data(), table.size(), err::NotADatabase) != 0)
+    return err::NotADatabase;
+  bool needsSide = false;
+  for (std::int32_t i = 0; i < fieldCount; ++i) {
+    Descriptor d;
+    if (!decodeDescriptor(&table[static_cast<std::size_t>(i) * kDescriptorSize], d))
+      return err::NotADatabase;
+    if (d.offset < 0 || d.type < 1 || d.type > 12) return err::NotADatabase;
+    const auto type = static_cast<FieldType>(d.type);
+    if (type == FieldType::Text && d.width <= 0) return err::NotADatabase;
+    const int width = storedWidth(type, d.width);
+    // A field reaching outside the record would read past its buffer.
+    if (d.offset < static_cast<int>(kRecordIdSize) ||
+        std::int64_t{d.offset} + width > std::int64_t{h.recordLength})
+      return err::NotADatabase;
+    rf->fields.push_back({text::toUtf8(d.gbkName), type, d.offset, width,
+                          type == FieldType::Text ? d.width : 0});
+    needsSide |= isChainType(type);
+  }
+
+  // Whole records present.
+  const std::uint64_t present = (size - rf->headerSize) / rf->recordLength;
+  bool rewriteCount = false;
+  if (present < static_cast<std::uint64_t>(h.count)) {
+    if (req.readOnly) return err::BadFileSize;
+    h.count = static_cast<std::int32_t>(present);
+    rewriteCount = true;
+  }
+  const std::uint64_t exactSize = rf->recordOffset(h.count);
+
+  // Side file.
+  SideHeader sh;
+  bool rewriteSide = false;
+  if (needsSide) {
+    rf->sidePath = req.sidePath;
+    if (fs.open(req.sidePath, options, rf->sideFile) != 0) return err::SideReadFailed;
+    rf->sideLocks.attach(rf->sideFile.get(), locking);
+    ScopedLock sideHeaderLock;
+    if (int e = sideHeaderLock.lockByte(rf->sideLocks, 0)) return e;
+    std::uint8_t sraw[kSideHeaderSize];
+    if (rf->sideFile->read(0, sraw, kSideHeaderSize, got) != 0 || got < kSideHeaderSize)
+      return err::SideReadFailed;
+    if (rf->cipher) rf->cipher->apply(0, sraw, kSideHeaderSize);
+    if (!decodeSideHeader(sraw, sh) || sh.blockCount <= 0 || sh.freeCount < 0 ||
+        sh.freeCount >= sh.blockCount || sh.firstFree < 0 || sh.firstFree >= sh.blockCount)
+      return err::SideReadFailed;
+    if (sh.version != h.version) return err::SideVersionMismatch;
+    std::uint64_t sideSize = 0;
+    if (rf->sideFile->size(sideSize) != 0) return err::SideReadFailed;
+    const std::uint64_t blocks = sideSize / kBlockSize;
+    if (blocks < static_cast<std::uint64_t>(sh.blockCount)) {
+      if (req.readOnly) return err::SideDamaged;
+      // The free list may lead into the lost blocks: start a new one. The
+      // free blocks it held stay unused.
+      sh.blockCount = static_cast<std::int32_t>(std::max<std::uint64_t>(blocks, 1));
+      sh.freeCount = 0;
+      sh.firstFree = 0;
+      rewriteSide = true;
+    }
+  }
+
+  // Every check has passed: repair.
+  if (!req.readOnly) {
+    if (rewriteCount) {
+      std::uint8_t b[4];
+      putI32(b, h.count);
+      if (int e = io.write(kOffCount, b, 4)) return e;
+    }
+    if (size != exactSize) {
+      if (int e = rf->mainFile->truncate(exactSize)) return e;
+    }
+    if (rewriteSide) {
+      std::uint8_t b[kSideHeaderSize];
+      encodeSideHeader(sh, b);
+      if (int e = CipheredFile{rf->sideFile.get(), rf->cipher.get()}.write(0, b, kSideHeaderSize))
+        return e;
+      if (int e = rf->sideFile->truncate(std::uint64_t(sh.blockCount) * kBlockSize)) return e;
+    }
+  }
+  if (int e = whole.release()) return e;
+  rf->position = 0;
+  rf->recordBuffer.resize(rf->recordLength);
+  out = std::move(rf);
+  return 0;
+}
+
+RecordFile::~RecordFile() { close(); }
+
+void RecordFile::close() {
+  if (mainFile) mainFile->close();
+  if (sideFile) sideFile->close();
+  closed = true;
+  forgetRecord();
+}
+
+int RecordFile::lockCount(ScopedLock& lock) {
+  const std::uint64_t start = fs->monotonicMs();
+  for (;;) {
+    const int e = lock.lockByte(mainLocks, kOffCount);
+    if (!lockedElsewhere(e)) return e;
+    const std::uint64_t now = fs->monotonicMs();
+    if (now - start >= 2000) return e;
+    fs->sleepMs(static_cast<unsigned>(20 + now % 20));
+  }
+}
+
+int RecordFile::readCount() {
+  ScopedLock lock;
+  if (int e = lockCount(lock)) return e;
+  std::uint8_t b[8];
+  if (int e = mainIo().readExact(kOffCount, b, 8, err::CountFailed)) return e;
+  header.count = getI32(b);
+  header.nextId = getI32(b + 4);
+  return lock.release();
+}
+
+int RecordFile::writeCount(std::int32_t count, std::int32_t nextId) {
+  ScopedLock lock;
+  if (int e = lockCount(lock)) return e;
+  std::uint8_t b[8];
+  putI32(b, count);
+  putI32(b + 4, nextId);
+  if (int e = mainIo().write(kOffCount, b, 8)) return writeFailure(e, err::WriteRecordFailed);
+  header.count = count;
+  header.nextId = nextId;
+  return lock.release();
+}
+
+int RecordFile::readRecord(std::int64_t r, std::uint8_t* buffer) {
+  ScopedLock lock;
+  if (int e = lock.lockByte(mainLocks, recordOffset(r))) return e;
+  if (int e = mainIo().readExact(recordOffset(r), buffer, recordLength, err::ReadRecordFailed))
+    return e;
+  return lock.release();
+}
+
+int RecordFile::writeRecord(std::int64_t r, std::size_t from, const std::uint8_t* data,
+                            std::size_t n) {
+  ScopedLock lock;
+  if (int e = lock.lockByte(mainLocks, recordOffset(r))) return e;
+  if (int e = mainIo().write(recordOffset(r) + from, data, n))
+    return writeFailure(e, err::WriteRecordFailed);
+  if (cachedPosition == r && cachedRecord == recordBuffer.data())
+    std::memcpy(recordBuffer.data() + from, data, n);
+  return lock.release();
+}
+
+int RecordFile::readRecords(std::int64_t first, std::int64_t count, std::uint8_t* buffer) {
+  return mainIo().readExact(recordOffset(first), buffer,
+                            static_cast<std::size_t>(count) * recordLength, err::ReadRecordFailed);
+}
+
+int RecordFile::writeRecords(std::int64_t first, std::int64_t count, const std::uint8_t* buffer) {
+  const int e = mainIo().write(recordOffset(first), buffer, static_cast<std::size_t>(count) * recordLength);
+  return e ? writeFailure(e, err::WriteRecordFailed) : 0;
+}
+
+int RecordFile::truncateRecords(std::int64_t count) {
+  const int e = mainFile->truncate(recordOffset(count));
+  return e ? writeFailure(e, err::WriteRecordFailed) : 0;
+}
+
+int RecordFile::lockAll(ScopedLock& mainLock, ScopedLock& sideLock) {
+  if (int e = mainLock.lockWhole(mainLocks)) return e;
+  if (sideFile) {
+    if (int e = sideLock.lockWhole(sideLocks)) {
+      mainLock.release();
+      return e;
+    }
+  }
+  return 0;
+}
+
+int RecordFile::setPassword(const std::string& gbkPassword) {
+  ScopedLock mainLock, sideLock;
+  if (int e = lockAll(mainLock, sideLock)) return e;
+  std::unique_ptr<PageCipher> next =
+      gbkPassword.empty() ? nullptr : std::make_unique<PageCipher>(gbkPassword);
+  PageCipher* const from = cipher.get();
+  PageCipher* const to = next.get();
+
+  struct Progress {
+    File* file;
+    std::uint64_t done;  // bytes from offset 4 already under the new password
+  };
+  std::vector<Progress> progress;
+  std::vector<std::uint8_t> buffer(kRecipherPortion);
+  auto recipher = [&](File* file, std::uint64_t end, PageCipher* oldC, PageCipher* newC,
+                      std::uint64_t* done) -> int {
+    for (std::uint64_t offset = kPlainPrefix; offset < end; offset += kRecipherPortion) {
+      const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kRecipherPortion, end - offset));
+      std::size_t got = 0;
+      if (int e = file->read(offset, buffer.data(), n, got)) return e;
+      if (got != n) return err::EndOfFile;
+      if (oldC) oldC->apply(offset, buffer.data(), n);
+      if (newC) newC->apply(offset, buffer.data(), n);
+      if (int e = file->write(offset, buffer.data(), n)) return e;
+      if (done) *done = offset + n;
+    }
+    return 0;
+  };
+
+  const Header oldHeader = header;
+  Header newHeader = header;
+  newHeader.ciphered = to != nullptr;
+  newHeader.digest.fill(0);
+  if (to) std::memcpy(newHeader.digest.data(), to->digest().data(), kDigestChars);
+
+  // Writes the magic and digest area of `h` under `c`.
+  auto writeHeaderArea = [&](const Header& h, PageCipher* c) -> int {
+    std::uint8_t raw[kHeaderSize];
+    encodeHeader(h, raw);
+    if (int e = CipheredFile{mainFile.get(), c}.write(kOffDigest, raw + kOffDigest, kDigestAreaSize))
+      return e;
+    return mainFile->write(0, raw, 4);
+  };
+
+  int failure = 0;
+  for (File* file : {mainFile.get(), sideFile.get()}) {
+    if (!file) continue;
+    std::uint64_t size = 0;
+    if ((failure = file->size(size)) != 0) break;
+    progress.push_back({file, kPlainPrefix});
+    if ((failure = recipher(file, size, from, to, &progress.back().done)) != 0) break;
+  }
+  if (failure == 0) failure = writeHeaderArea(newHeader, to);
+  if (failure != 0) {
+    // Put back what was already enciphered under the new password.
+    for (const Progress& p : progress) recipher(p.file, p.done, to, from, nullptr);
+    writeHeaderArea(oldHeader, from);
+    return err::PasswordChangeFailed;
+  }
+  cipher = std::move(next);
+  header.ciphered = newHeader.ciphered;
+  header.digest = newHeader.digest;
+  forgetRecord();
+  return 0;
+}
+
+}  // namespace recfile

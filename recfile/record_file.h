@@ -1,0 +1,124 @@
+// One open database: its files, header copy, fields, current record and
+// lock bookkeeping, with the record-level reads and writes the engine's
+// operations are built from.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "recfile/file_system.h"
+#include "recfile/format.h"
+#include "recfile/locks.h"
+#include "recfile/page_cipher.h"
+#include "recfile/record_file_engine.h"
+#include "recfile/side_file.h"
+
+namespace recfile {
+
+struct Field {
+  std::string name;  // UTF-8
+  FieldType type = FieldType::Text;
+  int offset = 0;     // inside the record
+  int width = 0;      // bytes inside the record
+  int textWidth = 0;  // the descriptor's width (text fields), else 0
+};
+
+struct OpenRequest {
+  std::string path;         // main file, resolved
+  std::string sidePath;     // side file, resolved (used when needed)
+  std::string gbkPassword;  // empty = none
+  bool readOnly = false;
+  ShareMode share = ShareMode::None;
+};
+
+class RecordFile {
+ public:
+  // Writes a new, empty database. `fields` are checked already; names are
+  // GB18030. Returns 0, err::CreateFailed or err::SideCreateFailed.
+  static int create(FileSystem& fs, const std::string& path, const std::string& sidePath,
+                    const std::vector<format::Descriptor>& fields, std::uint32_t recordLength);
+  // Opens, checks and (read-write) repairs a database.
+  static int open(FileSystem& fs, const OpenRequest& request, std::unique_ptr<RecordFile>& out);
+
+  ~RecordFile();
+  void close();
+
+  // ---- identity
+  std::string path;
+  std::string sidePath;
+  std::string name;
+  std::string alias;
+  bool readOnly = false;
+  ShareMode share = ShareMode::None;
+  bool closed = false;
+
+  // ---- layout
+  format::Header header;  // count and next id as last read or written
+  std::vector<Field> fields;
+  std::uint64_t headerSize = 0;
+  std::uint32_t recordLength = 0;
+  bool hasSide() const { return sideFile != nullptr; }
+  bool passworded() const { return cipher != nullptr; }
+  std::uint64_t recordOffset(std::int64_t r) const {
+    return headerSize + static_cast<std::uint64_t>(r) * recordLength;
+  }
+  // Records per block of a bulk scan.
+  std::int64_t bulkRecords() const {
+    return std::max<std::int64_t>(1, static_cast<std::int64_t>(format::kBulkBytes / recordLength));
+  }
+
+  // ---- current record
+  std::int64_t position = 0;  // -1 before the first, count after the last
+  // The bytes of the record at `cachedPosition` (the current record as last
+  // read, or the record under test of a bulk scan).
+  const std::uint8_t* cachedRecord = nullptr;
+  std::int64_t cachedPosition = -1;
+  std::vector<std::uint8_t> recordBuffer;
+  void forgetRecord() {
+    cachedRecord = nullptr;
+    cachedPosition = -1;
+  }
+
+  // ---- header count: locked reads and writes of N and the next id
+  int readCount();  // refreshes header.count and header.nextId
+  int writeCount(std::int32_t count, std::int32_t nextId);
+  // Locks the count byte, waiting while another process holds it.
+  int lockCount(ScopedLock& lock);
+
+  // ---- records
+  int readRecord(std::int64_t r, std::uint8_t* buffer);  // under the record's lock
+  int writeRecord(std::int64_t r, std::size_t from, const std::uint8_t* data, std::size_t n);
+  // Blocks of records for bulk operations (the caller holds the whole file).
+  int readRecords(std::int64_t first, std::int64_t count, std::uint8_t* buffer);
+  int writeRecords(std::int64_t first, std::int64_t count, const std::uint8_t* buffer);
+  int truncateRecords(std::int64_t count);
+
+  // ---- side file
+  SideFile side() { return SideFile({sideFile.get(), cipher.get()}, sideLocks); }
+
+  // ---- locks of whole files (both) for bulk operations
+  int lockAll(ScopedLock& mainLock, ScopedLock& sideLock);
+
+  // ---- password
+  // Re-enciphers both files; on failure puts back what was done and
+  // returns the failure.
+  int setPassword(const std::string& gbkPassword);
+
+  FileSystem* fs = nullptr;
+  std::unique_ptr<File> mainFile;
+  std::unique_ptr<File> sideFile;
+  std::unique_ptr<PageCipher> cipher;
+  LockTable mainLocks;
+  LockTable sideLocks;
+
+  CipheredFile mainIo() const { return {mainFile.get(), cipher.get()}; }
+};
+
+// A write failure as the engine reports it: the file's own code, or
+// `fallback` when the cause is unknown.
+inline int writeFailure(int e, int fallback) { return e == err::Unknown ? fallback : e; }
+
+}  // namespace recfile

@@ -1,0 +1,1011 @@
+#include "recfile/record_file_engine.h"
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+
+#include "recfile/file_system.h"
+#include "recfile/format.h"
+#include "recfile/paths.h"
+#include "recfile/record_file.h"
+#include "text/text.h"
+
+namespace recfile {
+
+using namespace format;
+
+bool isNumeric(FieldType t) {
+  const int c = static_cast<int>(t);
+  return c >= 1 && c <= 6;
+}
+
+std::string PasswordDigest(const std::string& password) {
+  return digestOfPasswordBytes(text::toGbk(password));
+}
+
+namespace {
+
+// The last error is kept per thread and per engine; engines are told apart
+// by a serial number so a new engine never sees an old one's state.
+struct ThreadState {
+  int lastError = 0;
+  std::string usage;
+};
+std::atomic<std::uint64_t> nextEngineSerial{1};
+
+ThreadState& threadState(std::uint64_t serial) {
+  thread_local std::unordered_map<std::uint64_t, ThreadState> states;
+  return states[serial];
+}
+
+bool isChainType(FieldType t) { return t == FieldType::Memo || t == FieldType::ByteSet; }
+
+Value emptyValue(FieldType t) {
+  switch (t) {
+    case FieldType::Float:
+    case FieldType::Double: return 0.0;
+    case FieldType::Logical: return false;
+    case FieldType::DateTime: return Days{};
+    case FieldType::Text:
+    case FieldType::Memo: return std::string();
+    case FieldType::ByteSet: return Bytes{};
+    default: return std::int64_t{0};
+  }
+}
+
+// A real number cut toward zero and kept inside the 64-bit range.
+std::int64_t toInt64(double d) {
+  if (std::isnan(d)) return 0;
+  d = std::trunc(d);
+  if (d >= 9.2233720368547758e18) return INT64_MAX;
+  if (d <= -9.2233720368547758e18) return INT64_MIN;
+  return static_cast<std::int64_t>(d);
+}
+
+// The numeric value of a numeric field.
+std::variant<std::int64_t, double> readNumber(const Field& f, const std::uint8_t* p) {
+  switch (f.type) {
+    case FieldType::Byte: return std::int64_t{p[0]};
+    case FieldType::Short: return std::int64_t{static_cast<std::int16_t>(p[0] | p[1] << 8)};
+    case FieldType::Integer: return std::int64_t{getI32(p)};
+    case FieldType::Long: return static_cast<std::int64_t>(getU64(p));
+    case FieldType::Float: return double{getF32(p)};
+    default: return getF64(p);
+  }
+}
+
+void writeNumber(const Field& f, std::uint8_t* p, std::variant<std::int64_t, double> v) {
+  const bool isInt = std::holds_alternative<std::int64_t>(v);
+  const std::int64_t i = isInt ? std::get<std::int64_t>(v) : toInt64(std::get<double>(v));
+  const double d = isInt ? static_cast<double>(std::get<std::int64_t>(v)) : std::get<double>(v);
+  switch (f.type) {
+    case FieldType::Byte: p[0] = static_cast<std::uint8_t>(i); break;
+    case FieldType::Short: {
+      const auto s = static_cast<std::uint16_t>(i);
+      p[0] = static_cast<std::uint8_t>(s);
+      p[1] = static_cast<std::uint8_t>(s >> 8);
+      break;
+    }
+    case FieldType::Integer: putU32(p, static_cast<std::uint32_t>(i)); break;
+    case FieldType::Long: putU64(p, static_cast<std::uint64_t>(i)); break;
+    case FieldType::Float: putF32(p, static_cast<float>(d)); break;
+    default: putF64(p, d); break;
+  }
+}
+
+// Text bytes of a field: up to the first zero.
+std::string_view fieldText(const std::uint8_t* p, int width) {
+  const auto* end = std::find(p, p + width, 0);
+  return {reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p)};
+}
+
+void putText(std::uint8_t* p, int width, std::string_view gbk) {
+  const std::string cut = text::cutGbkBytes(gbk, static_cast<std::size_t>(width));
+  std::memset(p, 0, static_cast<std::size_t>(width));
+  std::memcpy(p, cut.data(), cut.size());
+}
+
+// Encodes `v` into the field's bytes of `record`; memo and byte-set values
+// go to `chainData` instead. err::TypeMismatch when the kinds differ.
+int encodeField(const Field& f, const Value& v, std::uint8_t* record, Bytes* chainData) {
+  std::uint8_t* p = record + f.offset;
+  if (isNumeric(f.type)) {
+    if (const auto* i = std::get_if<std::int64_t>(&v)) writeNumber(f, p, *i);
+    else if (const auto* d = std::get_if<double>(&v)) writeNumber(f, p, *d);
+    else return err::TypeMismatch;
+    return 0;
+  }
+  switch (f.type) {
+    case FieldType::Logical:
+      if (!std::holds_alternative<bool>(v)) return err::TypeMismatch;
+      p[0] = std::get<bool>(v) ? 1 : 0;
+      return 0;
+    case FieldType::DateTime:
+      if (!std::holds_alternative<Days>(v)) return err::TypeMismatch;
+      putF64(p, std::get<Days>(v).value);
+      return 0;
+    case FieldType::SubPtr:
+      if (!std::holds_alternative<std::int64_t>(v)) return err::TypeMismatch;
+      putU32(p, static_cast<std::uint32_t>(std::get<std::int64_t>(v)));
+      return 0;
+    case FieldType::Text:
+      if (!std::holds_alternative<std::string>(v)) return err::TypeMismatch;
+      putText(p, f.width, text::toGbk(std::get<std::string>(v)));
+      return 0;
+    case FieldType::Memo: {
+      if (!std::holds_alternative<std::string>(v)) return err::TypeMismatch;
+      const std::string gbk = text::toGbk(std::get<std::string>(v));
+      chainData->assign(gbk.begin(), gbk.end());
+      return 0;
+    }
+    case FieldType::ByteSet:
+      if (!std::holds_alternative<Bytes>(v)) return err::TypeMismatch;
+      *chainData = std::get<Bytes>(v);
+      return 0;
+    default: return err::TypeMismatch;
+  }
+}
+
+bool isLockError(int e) { return e == err::LockViolation || e == err::SharingViolation; }
+// A side-file failure as the record operations report it.
+int sideFailure(int e) { return isLockError(e) ? e : err::SideAccessFailed; }
+
+}  // namespace
+
+struct RecordFileEngine::Impl {
+  std::shared_ptr<FileSystem> fs;
+  std::uint64_t serial = nextEngineSerial.fetch_add(1);
+  std::vector<std::shared_ptr<RecordFile>> table;  // in the order of opening
+  std::shared_ptr<RecordFile> current;
+
+  ThreadState& state() { return threadState(serial); }
+  void begin() { state().lastError = 0; }
+  bool fail(int code) {
+    state().lastError = code;
+    return false;
+  }
+  bool usageError(int code, const char* message) {
+    state().usage = message;
+    return fail(code);
+  }
+
+  std::string resolve(const std::string& path) {
+    return paths::findExtensionVariant(*fs, fs->absolute(paths::withDefaultExtension(path)));
+  }
+
+  // The open database whose main file is `resolved` (same path or same file).
+  std::shared_ptr<RecordFile> findOpenFile(const std::string& resolved) {
+    const auto id = fs->identity(resolved);
+    for (const auto& rf : table) {
+      if (rf->path == resolved) return rf;
+      if (id && rf->mainFile && rf->mainFile->identity() == *id) return rf;
+    }
+    return nullptr;
+  }
+
+  std::shared_ptr<RecordFile> lookup(const std::string& key) {
+    if (key.empty()) return nullptr;
+    for (auto it = table.rbegin(); it != table.rend(); ++it)
+      if (!(*it)->alias.empty() && text::equalsIgnoreCase((*it)->alias, key)) return *it;
+    for (const auto& rf : table)
+      if (text::equalsIgnoreCase(rf->name, key)) return rf;
+    for (const auto& rf : table)
+      if (text::equalsIgnoreCase(rf->path, key)) return rf;
+    return findOpenFile(resolve(key));
+  }
+
+  // The current database, or nullptr with the error set.
+  RecordFile* need() {
+    if (!current) {
+      fail(err::NoCurrentDatabase);
+      return nullptr;
+    }
+    if (current->closed) {
+      fail(err::NotOpened);
+      return nullptr;
+    }
+    return current.get();
+  }
+
+  RecordFile* needWritable() {
+    RecordFile* rf = need();
+    if (rf && rf->readOnly) {
+      fail(err::AccessDenied);
+      return nullptr;
+    }
+    return rf;
+  }
+
+  // The database a ReadField/WriteField names (current when empty).
+  RecordFile* target(const std::string& database) {
+    RecordFile* rf = database.empty() ? current.get() : lookup(database).get();
+    if (!rf) {
+      usageError(err::DatabaseNotOpen, kNoDatabaseMessage);
+      return nullptr;
+    }
+    if (rf->closed) {
+      fail(err::NotOpened);
+      return nullptr;
+    }
+    return rf;
+  }
+
+  static int fieldIndex(const RecordFile& rf, const FieldRef& ref) {
+    if (ref.isName()) {
+      for (std::size_t i = 0; i < rf.fields.size(); ++i)
+        if (text::equalsIgnoreCase(rf.fields[i].name, ref.name())) return static_cast<int>(i);
+      return -1;
+    }
+    const int p = ref.position();
+    return p >= 1 && p <= static_cast<int>(rf.fields.size()) ? p - 1 : -1;
+  }
+
+  // Makes sure the current record's bytes are at hand.
+  int loadCurrent(RecordFile& rf) {
+    if (rf.cachedRecord && rf.cachedPosition == rf.position) return 0;
+    if (int e = rf.readRecord(rf.position, rf.recordBuffer.data())) return e;
+    rf.cachedRecord = rf.recordBuffer.data();
+    rf.cachedPosition = rf.position;
+    return 0;
+  }
+
+  // Reads the record at the current position again, under its lock.
+  int reloadCurrent(RecordFile& rf) {
+    rf.forgetRecord();
+    return loadCurrent(rf);
+  }
+
+  Value decode(RecordFile& rf, const Field& f, const std::uint8_t* record, int& error) {
+    const std::uint8_t* p = record + f.offset;
+    if (isNumeric(f.type)) {
+      auto n = readNumber(f, p);
+      if (auto* i = std::get_if<std::int64_t>(&n)) return *i;
+      return std::get<double>(n);
+    }
+    switch (f.type) {
+      case FieldType::Logical: return p[0] != 0;
+      case FieldType::DateTime: return Days{text::clampDays(getF64(p))};
+      case FieldType::SubPtr: return std::int64_t{getU32(p)};
+      case FieldType::Text: return text::toUtf8(fieldText(p, f.width));
+      case FieldType::Memo:
+      case FieldType::ByteSet: {
+        Bytes bytes;
+        if (getU32(p) != 0 && rf.side().readValue(getU32(p), bytes) != 0) {
+          error = err::ReadFieldFailed;
+          return emptyValue(f.type);
+        }
+        if (f.type == FieldType::ByteSet) return bytes;
+        const auto end = std::find(bytes.begin(), bytes.end(), 0);
+        return text::toUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()),
+                                             static_cast<std::size_t>(end - bytes.begin())));
+      }
+      default: return emptyValue(f.type);
+    }
+  }
+
+  // Frees chains written for a record that was not stored after all.
+  void dropChains(RecordFile& rf, const std::vector<std::uint32_t>& firsts) {
+    std::uint32_t none = 0;
+    for (std::uint32_t first : firsts)
+      if (first) rf.side().writeValue(first, nullptr, 0, none);
+  }
+};
+
+RecordFileEngine::RecordFileEngine(std::shared_ptr<FileSystem> fs) : impl_(std::make_unique<Impl>()) {
+  impl_->fs = fs ? std::move(fs) : FileSystem::real();
+}
+
+RecordFileEngine::~RecordFileEngine() {
+  CloseAll();
+}
+
+bool RecordFileEngine::Create(const std::string& path, const std::vector<FieldDef>& fields) {
+  Impl& m = *impl_;
+  m.begin();
+  std::vector<Descriptor> descriptors;
+  std::uint64_t length = kRecordIdSize;
+  for (const FieldDef& f : fields) {
+    if (f.name.empty()) break;
+    if (!isValidName(f.name) || text::gbkLength(f.name) > kMaxNameBytes)
+      return m.fail(err::BadFieldName);
+    const int code = static_cast<int>(f.type);
+    if (code < 1 || code > 12) return m.fail(err::BadFieldType);
+    if (f.type == FieldType::Text && (f.width < 1 || f.width > kMaxTextWidth))
+      return m.fail(err::BadFieldWidth);
+    for (const Descriptor& d : descriptors)
+      if (text::equalsIgnoreCase(text::toUtf8(d.gbkName), f.name)) return m.fail(err::DuplicateField);
+    Descriptor d;
+    d.gbkName = text::toGbk(f.name);
+    d.type = code;
+    d.offset = static_cast<std::int32_t>(length);
+    d.width = f.type == FieldType::Text ? f.width : 0;
+    length += static_cast<std::uint64_t>(storedWidth(f.type, f.width));
+    if (length > INT32_MAX) return m.fail(err::BadFieldWidth);
+    descriptors.push_back(d);
+  }
+  if (descriptors.empty()) return m.fail(err::NoFields);
+  const std::string resolved = m.resolve(path);
+  // Replacing a file this engine has open would pull it from under its entry.
+  if (m.findOpenFile(resolved)) return m.fail(err::AlreadyOpen);
+  const std::string side = paths::findExtensionVariant(*m.fs, paths::sideFileName(resolved));
+  if (int e = RecordFile::create(*m.fs, resolved, side, descriptors,
+                                 static_cast<std::uint32_t>(length)))
+    return m.fail(e);
+  return true;
+}
+
+bool RecordFileEngine::Open(const std::string& path, const std::string& alias, bool readOnly,
+                            ShareMode share, const std::string& password) {
+  Impl& m = *impl_;
+  m.begin();
+  if (!alias.empty() && !isValidName(alias)) return m.fail(-24);
+  const int shareCode = static_cast<int>(share);
+  if (shareCode < 1 || shareCode > 4) share = ShareMode::None;
+  OpenRequest request;
+  request.path = m.resolve(path);
+  if (m.findOpenFile(request.path)) return m.fail(err::AlreadyOpen);
+  request.sidePath = paths::findExtensionVariant(*m.fs, paths::sideFileName(request.path));
+  request.gbkPassword = text::toGbk(password);
+  request.readOnly = readOnly;
+  request.share = share;
+  std::unique_ptr<RecordFile> rf;
+  if (int e = RecordFile::open(*m.fs, request, rf)) return m.fail(e);
+  rf->name = paths::stem(rf->path);
+  rf->alias = alias;
+  m.table.push_back(std::shared_ptr<RecordFile>(std::move(rf)));
+  m.current = m.table.back();
+  return true;
+}
+
+void RecordFileEngine::Close(const std::string& nameAliasOrPath) {
+  Impl& m = *impl_;
+  m.begin();
+  std::shared_ptr<RecordFile> rf = nameAliasOrPath.empty() ? m.current : m.lookup(nameAliasOrPath);
+  if (!rf) return;
+  std::erase(m.table, rf);
+  if (m.current == rf) m.current.reset();
+  rf->close();
+}
+
+void RecordFileEngine::CloseAll() {
+  Impl& m = *impl_;
+  m.begin();
+  for (auto& rf : m.table) rf->close();
+  m.table.clear();
+  m.current.reset();
+}
+
+bool RecordFileEngine::IsOpen(const std::string& path) {
+  Impl& m = *impl_;
+  m.begin();
+  return m.findOpenFile(m.resolve(path)) != nullptr;
+}
+
+bool RecordFileEngine::SetCurrent(const std::string& nameAliasOrPath) {
+  Impl& m = *impl_;
+  m.begin();
+  auto rf = m.lookup(nameAliasOrPath);
+  if (!rf) return m.fail(err::DatabaseNotOpen);
+  m.current = rf;
+  return true;
+}
+
+std::int64_t RecordFileEngine::RecordCount() {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.need();
+  if (!rf) return 0;
+  if (int e = rf->readCount()) return m.fail(e), 0;
+  return rf->header.count;
+}
+
+int RecordFileEngine::FieldCount() {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.need();
+  return rf ? static_cast<int>(rf->fields.size()) : 0;
+}
+
+std::string RecordFileEngine::FieldName(const FieldRef& field) {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.need();
+  if (!rf) return {};
+  const int i = Impl::fieldIndex(*rf, field);
+  if (i < 0) return m.fail(err::NoSuchField), std::string();
+  return rf->fields[static_cast<std::size_t>(i)].name;
+}
+
+std::vector<FieldDef> RecordFileEngine::Fields() {
+  Impl& m = *impl_;
+  m.begin();
+  std::vector<FieldDef> defs;
+  if (RecordFile* rf = m.need())
+    for (const Field& f : rf->fields) defs.push_back({f.name, f.type, f.textWidth});
+  return defs;
+}
+
+bool RecordFileEngine::GoTo(std::int64_t n) {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.need();
+  if (!rf) return false;
+  // The cached count serves while n lies inside it; past it, another
+  // process may have appended.
+  if (n > rf->header.count) {
+    if (int e = rf->readCount()) return m.fail(e);
+  }
+  const std::int64_t count = rf->header.count;
+  rf->position = std::clamp<std::int64_t>(n - 1, 0, std::max<std::int64_t>(count - 1, 0));
+  rf->forgetRecord();
+  return true;
+}
+
+bool RecordFileEngine::Skip(std::int64_t n) {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.need();
+  if (!rf || n == 0) return rf != nullptr;
+  if (n > 0 && rf->position + n >= rf->header.count) {
+    if (int e = rf->readCount()) return m.fail(e);
+  }
+  const std::int64_t count = rf->header.count;
+  if (n > 0) {
+    if (count == 0 || rf->position >= count) return m.fail(err::AfterLast);
+    rf->position = std::min(count, rf->position + n);
+  } else {
+    if (count == 0 || rf->position < 0) return m.fail(err::BeforeFirst);
+    rf->position = std::max<std::int64_t>(-1, rf->position + n);
+  }
+  rf->forgetRecord();
+  return true;
+}
+
+bool RecordFileEngine::GoToLast() {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.need();
+  if (!rf) return false;
+  if (int e = rf->readCount()) return m.fail(e);
+  rf->position = std::max<std::int64_t>(rf->header.count - 1, 0);
+  rf->forgetRecord();
+  return true;
+}
+
+std::int64_t RecordFileEngine::RecordNumber() {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.need();
+  return rf ? rf->position + 1 : 0;
+}
+
+std::int64_t RecordFileEngine::RecordId() {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.need();
+  if (!rf) return 0;
+  if (rf->position < 0) return m.fail(err::NoCurrentRecord), 0;
+  if (rf->position >= rf->header.count) return m.fail(err::SeekFailed), 0;
+  if (int e = m.loadCurrent(*rf)) return m.fail(e), 0;
+  return std::abs(std::int64_t{getI32(rf->cachedRecord)});
+}
+
+bool RecordFileEngine::IsDeleted() {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.need();
+  if (!rf) return false;
+  if (rf->position < 0) return m.fail(err::NoCurrentRecord);
+  if (rf->position >= rf->header.count) return m.fail(err::SeekFailed);
+  if (int e = m.loadCurrent(*rf)) return m.fail(e);
+  return getI32(rf->cachedRecord) < 0;
+}
+
+bool RecordFileEngine::GoToId(std::int64_t id) {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.need();
+  if (!rf || id <= 0) return false;
+  if (int e = rf->readCount()) return m.fail(e);
+  std::int64_t lo = 0, hi = rf->header.count - 1;
+  std::uint8_t idBytes[kRecordIdSize];
+  while (lo <= hi) {
+    const std::int64_t mid = lo + (hi - lo) / 2;
+    {
+      ScopedLock lock;
+      if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(mid))) return m.fail(e);
+      if (int e = rf->mainIo().readExact(rf->recordOffset(mid), idBytes, kRecordIdSize,
+                                         err::ReadRecordFailed))
+        return m.fail(e);
+    }
+    const std::int64_t found = std::abs(std::int64_t{getI32(idBytes)});
+    if (found == id) {
+      rf->position = mid;
+      rf->forgetRecord();
+      return true;
+    }
+    if (found < id) lo = mid + 1;
+    else hi = mid - 1;
+  }
+  return false;
+}
+
+Value RecordFileEngine::ReadField(const FieldRef& field, const std::string& database) {
+  Impl& m = *impl_;
+  m.begin();
+  m.state().usage.clear();
+  RecordFile* rf = m.target(database);
+  if (!rf) return {};
+  const int i = Impl::fieldIndex(*rf, field);
+  if (i < 0) return m.usageError(err::NoSuchField, kNoFieldMessage), Value{};
+  const Field& f = rf->fields[static_cast<std::size_t>(i)];
+  if (rf->position < 0) return m.fail(err::NoCurrentRecord), emptyValue(f.type);
+  if (rf->position >= rf->header.count) return m.fail(err::SeekFailed), emptyValue(f.type);
+  if (int e = m.loadCurrent(*rf)) return m.fail(e), emptyValue(f.type);
+  int error = 0;
+  Value v = m.decode(*rf, f, rf->cachedRecord, error);
+  if (error) m.fail(error);
+  return v;
+}
+
+std::string RecordFileEngine::ReadText(const FieldRef& field, const std::string& database) {
+  Value v = ReadField(field, database);
+  if (auto* s = std::get_if<std::string>(&v)) return std::move(*s);
+  return {};
+}
+
+std::int64_t RecordFileEngine::ReadInt(const FieldRef& field, const std::string& database) {
+  const Value v = ReadField(field, database);
+  if (const auto* i = std::get_if<std::int64_t>(&v)) return *i;
+  if (const auto* d = std::get_if<double>(&v)) return toInt64(*d);
+  return 0;
+}
+
+double RecordFileEngine::ReadDouble(const FieldRef& field, const std::string& database) {
+  const Value v = ReadField(field, database);
+  if (const auto* d = std::get_if<double>(&v)) return *d;
+  if (const auto* i = std::get_if<std::int64_t>(&v)) return static_cast<double>(*i);
+  if (const auto* t = std::get_if<Days>(&v)) return t->value;
+  return 0;
+}
+
+bool RecordFileEngine::ReadBool(const FieldRef& field, const std::string& database) {
+  const Value v = ReadField(field, database);
+  const auto* b = std::get_if<bool>(&v);
+  return b && *b;
+}
+
+Bytes RecordFileEngine::ReadBytes(const FieldRef& field, const std::string& database) {
+  Value v = ReadField(field, database);
+  if (auto* b = std::get_if<Bytes>(&v)) return std::move(*b);
+  return {};
+}
+
+bool RecordFileEngine::WriteField(const FieldRef& field, const Value& value,
+                                  const std::string& database) {
+  Impl& m = *impl_;
+  m.begin();
+  m.state().usage.clear();
+  RecordFile* rf = m.target(database);
+  if (!rf) return false;
+  const int i = Impl::fieldIndex(*rf, field);
+  if (i < 0) return m.usageError(err::NoSuchField, kNoFieldMessage);
+  if (rf->readOnly) return m.fail(err::AccessDenied);
+  if (rf->position < 0 || rf->position >= rf->header.count) return m.fail(err::NoCurrentRecord);
+  const Field& f = rf->fields[static_cast<std::size_t>(i)];
+  std::vector<std::uint8_t> record(rf->recordLength, 0);
+  Bytes chainData;
+  if (int e = encodeField(f, value, record.data(), &chainData)) return m.fail(e);
+
+  ScopedLock lock;
+  if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(rf->position))) return m.fail(e);
+  if (isChainType(f.type)) {
+    if (int e = m.reloadCurrent(*rf)) return m.fail(e);
+    const std::uint32_t old = getU32(rf->cachedRecord + f.offset);
+    std::uint32_t first = 0;
+    if (rf->side().writeValue(old, chainData.data(), chainData.size(), first) != 0)
+      return m.fail(err::WriteFieldFailed);
+    putU32(record.data() + f.offset, first);
+  }
+  if (int e = rf->writeRecord(rf->position, static_cast<std::size_t>(f.offset),
+                              record.data() + f.offset, static_cast<std::size_t>(f.width)))
+    return m.fail(e);
+  if (int e = lock.release()) return m.fail(e);
+  return true;
+}
+
+bool RecordFileEngine::Append(const std::vector<Value>& values) {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.needWritable();
+  if (!rf) return false;
+  if (values.size() > rf->fields.size()) return m.fail(err::NoSuchField);
+  std::vector<std::uint8_t> record(rf->recordLength, 0);
+  std::vector<Bytes> chains(values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (std::holds_alternative<std::monostate>(values[i])) continue;
+    if (int e = encodeField(rf->fields[i], values[i], record.data(), &chains[i])) return m.fail(e);
+  }
+
+  ScopedLock countLock;
+  if (int e = rf->lockCount(countLock)) return m.fail(e);
+  if (int e = rf->readCount()) return m.fail(e);
+  const std::int32_t n = rf->header.count;
+  const std::int32_t id = std::max(rf->header.nextId, 1);
+  if (n == INT32_MAX || id == INT32_MAX) return m.fail(err::WriteRecordFailed);
+  ScopedLock recordLock;
+  if (int e = recordLock.lockByte(rf->mainLocks, rf->recordOffset(n))) return m.fail(e);
+
+  std::vector<std::uint32_t> written;
+  for (std::size_t i = 0; i < chains.size(); ++i) {
+    if (chains[i].empty()) continue;
+    std::uint32_t first = 0;
+    if (int e = rf->side().writeValue(0, chains[i].data(), chains[i].size(), first)) {
+      m.dropChains(*rf, written);
+      return m.fail(sideFailure(e));
+    }
+    written.push_back(first);
+    putU32(record.data() + rf->fields[i].offset, first);
+  }
+  putI32(record.data(), id);
+  int e = rf->writeRecord(n, 0, record.data(), record.size());
+  if (e == 0) e = rf->writeCount(n + 1, id + 1);
+  if (e != 0) {
+    m.dropChains(*rf, written);
+    return m.fail(e);
+  }
+  rf->position = n;
+  std::copy(record.begin(), record.end(), rf->recordBuffer.begin());
+  rf->cachedRecord = rf->recordBuffer.data();
+  rf->cachedPosition = n;
+  if (int r = recordLock.release()) return m.fail(r);
+  if (int r = countLock.release()) return m.fail(r);
+  return true;
+}
+
+bool RecordFileEngine::Modify(const std::vector<Value>& values) {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.needWritable();
+  if (!rf) return false;
+  if (rf->position < 0 || rf->position >= rf->header.count) return m.fail(err::NoCurrentRecord);
+  if (values.size() > rf->fields.size()) return m.fail(err::NoSuchField);
+  ScopedLock lock;
+  if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(rf->position))) return m.fail(e);
+  if (int e = m.reloadCurrent(*rf)) return m.fail(e);
+  std::vector<std::uint8_t> record(rf->cachedRecord, rf->cachedRecord + rf->recordLength);
+  std::vector<Bytes> chains(values.size());
+  std::vector<bool> chainGiven(values.size(), false);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (std::holds_alternative<std::monostate>(values[i])) continue;
+    if (int e = encodeField(rf->fields[i], values[i], record.data(), &chains[i])) return m.fail(e);
+    chainGiven[i] = isChainType(rf->fields[i].type);
+  }
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (!chainGiven[i]) continue;
+    std::uint8_t* p = record.data() + rf->fields[i].offset;
+    std::uint32_t first = 0;
+    if (int e = rf->side().writeValue(getU32(p), chains[i].data(), chains[i].size(), first))
+      return m.fail(sideFailure(e));
+    putU32(p, first);
+  }
+  if (int e = rf->writeRecord(rf->position, 0, record.data(), record.size())) return m.fail(e);
+  if (int e = lock.release()) return m.fail(e);
+  return true;
+}
+
+namespace {
+
+// Puts a database's current record back when a scan ends, however it ends.
+class PositionKeeper {
+ public:
+  explicit PositionKeeper(RecordFile& rf) : rf_(rf), position_(rf.position) {}
+  ~PositionKeeper() {
+    rf_.position = position_;
+    rf_.forgetRecord();
+  }
+  void keep(std::int64_t position) { position_ = position; }
+
+ private:
+  RecordFile& rf_;
+  std::int64_t position_;
+};
+
+}  // namespace
+
+bool RecordFileEngine::Delete(const Condition& condition) {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.needWritable();
+  if (!rf) return false;
+  if (!condition) {
+    if (rf->position < 0 || rf->position >= rf->header.count) return m.fail(err::NoCurrentRecord);
+    ScopedLock lock;
+    if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(rf->position))) return m.fail(e);
+    if (int e = m.reloadCurrent(*rf)) return m.fail(e);
+    const std::int32_t id = getI32(rf->cachedRecord);
+    if (id > 0) {
+      std::uint8_t bytes[kRecordIdSize];
+      putI32(bytes, -id);
+      if (int e = rf->writeRecord(rf->position, 0, bytes, kRecordIdSize)) return m.fail(e);
+    }
+    if (int e = lock.release()) return m.fail(e);
+    return true;
+  }
+
+  auto keep = m.current;  // a Close inside the condition must not free it
+  ScopedLock mainLock, sideLock;
+  if (int e = rf->lockAll(mainLock, sideLock)) return m.fail(e);
+  if (int e = rf->readCount()) return m.fail(e);
+  const std::int64_t count = rf->header.count;
+  const std::int64_t block = rf->bulkRecords();
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(block) * rf->recordLength);
+  {
+    PositionKeeper position(*rf);
+    for (std::int64_t first = 0; first < count; first += block) {
+      const std::int64_t k = std::min(block, count - first);
+      if (int e = rf->readRecords(first, k, buffer.data())) return m.fail(e);
+      bool changed = false;
+      for (std::int64_t i = 0; i < k; ++i) {
+        std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * rf->recordLength];
+        rf->position = first + i;
+        rf->cachedRecord = record;
+        rf->cachedPosition = first + i;
+        const bool hit = condition();
+        if (rf->closed) return m.fail(err::NotOpened);
+        const std::int32_t id = getI32(record);
+        if (hit && id > 0) {
+          putI32(record, -id);
+          changed = true;
+        }
+      }
+      if (changed) {
+        if (int e = rf->writeRecords(first, k, buffer.data())) return m.fail(e);
+      }
+    }
+  }
+  if (int e = sideLock.release()) return m.fail(e);
+  if (int e = mainLock.release()) return m.fail(e);
+  m.begin();
+  return true;
+}
+
+bool RecordFileEngine::Pack() {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.needWritable();
+  if (!rf) return false;
+  ScopedLock mainLock, sideLock;
+  if (int e = rf->lockAll(mainLock, sideLock)) return m.fail(e);
+  if (int e = rf->readCount()) return m.fail(e);
+  const std::int64_t count = rf->header.count;
+  const std::int64_t block = rf->bulkRecords();
+  const std::size_t L = rf->recordLength;
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(block) * L);
+
+  // First the records to drop and their chains, checked before anything moves.
+  std::int64_t firstDropped = -1;
+  std::vector<std::uint32_t> chains;
+  for (std::int64_t first = 0; first < count; first += block) {
+    const std::int64_t k = std::min(block, count - first);
+    if (int e = rf->readRecords(first, k, buffer.data())) return m.fail(e);
+    for (std::int64_t i = 0; i < k; ++i) {
+      const std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * L];
+      if (getI32(record) >= 0) continue;
+      if (firstDropped < 0) firstDropped = first + i;
+      for (const Field& f : rf->fields) {
+        if (!isChainType(f.type) || getU32(record + f.offset) == 0) continue;
+        if (int e = rf->side().checkChain(getU32(record + f.offset))) return m.fail(sideFailure(e));
+        chains.push_back(getU32(record + f.offset));
+      }
+    }
+  }
+  rf->position = 0;
+  rf->forgetRecord();
+  if (firstDropped < 0) return true;
+
+  // Move the kept records down over the gaps.
+  std::int64_t kept = firstDropped / block * block;
+  for (std::int64_t first = kept; first < count; first += block) {
+    const std::int64_t k = std::min(block, count - first);
+    if (int e = rf->readRecords(first, k, buffer.data())) return m.fail(e);
+    std::int64_t out = 0;
+    for (std::int64_t i = 0; i < k; ++i) {
+      const std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * L];
+      if (getI32(record) < 0) continue;
+      if (out != i) std::memmove(&buffer[static_cast<std::size_t>(out) * L], record, L);
+      ++out;
+    }
+    if (out > 0 && (kept != first || out != k)) {
+      if (int e = rf->writeRecords(kept, out, buffer.data())) return m.fail(e);
+    }
+    kept += out;
+  }
+  if (int e = rf->writeCount(static_cast<std::int32_t>(kept), rf->header.nextId)) return m.fail(e);
+  if (int e = rf->truncateRecords(kept)) return m.fail(e);
+
+  // Only now give the dropped records' blocks back: a failure here leaves
+  // unused blocks behind, never a damaged record.
+  int sideError = 0;
+  for (std::uint32_t first : chains) {
+    std::uint32_t none = 0;
+    if (int e = rf->side().writeValue(first, nullptr, 0, none); e && !sideError) sideError = sideFailure(e);
+  }
+  if (sideError) return m.fail(sideError);
+  if (int e = sideLock.release()) return m.fail(e);
+  if (int e = mainLock.release()) return m.fail(e);
+  return true;
+}
+
+bool RecordFileEngine::Find(const Condition& condition) {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.need();
+  if (!rf) return false;
+  auto keep = m.current;
+  if (int e = rf->readCount()) return m.fail(e);
+  const std::int64_t count = rf->header.count;
+  std::vector<std::uint8_t> buffer(rf->recordLength);
+  PositionKeeper position(*rf);
+  for (std::int64_t r = std::max<std::int64_t>(rf->position, 0); r < count; ++r) {
+    if (int e = rf->readRecord(r, buffer.data())) return m.fail(e);
+    rf->position = r;
+    rf->cachedRecord = buffer.data();
+    rf->cachedPosition = r;
+    const bool hit = !condition || condition();
+    if (rf->closed) return m.fail(err::NotOpened);
+    if (hit) {
+      position.keep(r);
+      m.begin();
+      return true;
+    }
+  }
+  m.begin();
+  return false;
+}
+
+bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& condition) {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* dst = m.needWritable();
+  if (!dst) return false;
+  std::shared_ptr<RecordFile> keepDst = m.current;
+  std::shared_ptr<RecordFile> keepSrc = m.lookup(source);
+  if (!keepSrc) return m.fail(err::DatabaseNotOpen);
+  RecordFile* src = keepSrc.get();
+  if (src->closed) return m.fail(err::NotOpened);
+
+  // Fields that correspond by name and kind.
+  std::vector<std::pair<const Field*, const Field*>> pairs;  // (source, destination)
+  for (const Field& d : dst->fields) {
+    for (const Field& s : src->fields) {
+      if (!text::equalsIgnoreCase(s.name, d.name)) continue;
+      if (s.type == d.type || (isNumeric(s.type) && isNumeric(d.type))) pairs.emplace_back(&s, &d);
+      break;
+    }
+  }
+
+  ScopedLock dstMain, dstSide, srcMain, srcSide;
+  if (int e = dst->lockAll(dstMain, dstSide)) return m.fail(e);
+  if (int e = src->lockAll(srcMain, srcSide)) return m.fail(e);
+  if (int e = dst->readCount()) return m.fail(e);
+  if (int e = src->readCount()) return m.fail(e);
+  const std::int64_t sourceCount = src->header.count;
+  const std::int64_t start = dst->header.count;
+  std::int32_t nextId = std::max(dst->header.nextId, 1);
+  std::int64_t appended = 0;
+
+  const std::size_t SL = src->recordLength, DL = dst->recordLength;
+  const std::int64_t inBlock = src->bulkRecords();
+  const std::int64_t outBlock = dst->bulkRecords();
+  std::vector<std::uint8_t> in(static_cast<std::size_t>(inBlock) * SL);
+  std::vector<std::uint8_t> out;
+  out.reserve(static_cast<std::size_t>(outBlock) * DL);
+  auto flush = [&]() -> int {
+    if (out.empty()) return 0;
+    const auto k = static_cast<std::int64_t>(out.size() / DL);
+    if (int e = dst->writeRecords(start + appended, k, out.data())) return e;
+    appended += k;
+    out.clear();
+    return 0;
+  };
+
+  {
+    PositionKeeper sourcePosition(*src);
+    for (std::int64_t first = 0; first < sourceCount; first += inBlock) {
+      const std::int64_t k = std::min(inBlock, sourceCount - first);
+      if (int e = src->readRecords(first, k, in.data())) return m.fail(e);
+      for (std::int64_t i = 0; i < k; ++i) {
+        const std::uint8_t* record = &in[static_cast<std::size_t>(i) * SL];
+        bool hit = true;
+        if (condition) {
+          src->position = first + i;
+          src->cachedRecord = record;
+          src->cachedPosition = first + i;
+          m.current = keepSrc;
+          hit = condition();
+          m.current = keepDst;
+          if (src->closed || dst->closed) return m.fail(err::NotOpened);
+        }
+        if (!hit) continue;
+        if (nextId == INT32_MAX || start + appended + std::int64_t(out.size() / DL) >= INT32_MAX)
+          return m.fail(err::WriteRecordFailed);
+        const std::size_t at = out.size();
+        out.resize(at + DL, 0);
+        std::uint8_t* copy = &out[at];
+        putI32(copy, getI32(record) < 0 ? -nextId : nextId);
+        ++nextId;
+        for (const auto& [s, d] : pairs) {
+          const std::uint8_t* from = record + s->offset;
+          std::uint8_t* to = copy + d->offset;
+          if (isNumeric(d->type)) {
+            writeNumber(*d, to, readNumber(*s, from));
+          } else if (d->type == FieldType::Text) {
+            putText(to, d->width, fieldText(from, s->width));
+          } else if (isChainType(d->type)) {
+            if (getU32(from) == 0) continue;
+            Bytes value;
+            std::uint32_t chain = 0;
+            if (int e = src->side().readValue(getU32(from), value)) return m.fail(sideFailure(e));
+            if (int e = dst->side().writeValue(0, value.data(), value.size(), chain))
+              return m.fail(sideFailure(e));
+            putU32(to, chain);
+          } else {
+            std::memcpy(to, from, static_cast<std::size_t>(d->width));
+          }
+        }
+        if (static_cast<std::int64_t>(out.size() / DL) >= outBlock) {
+          if (int e = flush()) return m.fail(e);
+        }
+      }
+    }
+  }
+  if (int e = flush()) return m.fail(e);
+  if (int e = dst->writeCount(static_cast<std::int32_t>(start + appended), nextId)) return m.fail(e);
+  for (ScopedLock* lock : {&srcSide, &srcMain, &dstSide, &dstMain})
+    if (int e = lock->release()) return m.fail(e);
+  m.begin();
+  return true;
+}
+
+bool RecordFileEngine::IsPasswordProtected(const std::string& path) {
+  Impl& m = *impl_;
+  m.begin();
+  const std::string resolved = m.resolve(path);
+  if (auto rf = m.findOpenFile(resolved)) return rf->passworded();
+  std::unique_ptr<File> file;
+  if (int e = m.fs->open(resolved, OpenOptions{}, file)) return m.fail(e);
+  std::uint8_t magic[4] = {};
+  std::size_t got = 0;
+  if (int e = file->read(0, magic, 4, got)) return m.fail(e);
+  return got == 4 && std::memcmp(magic, kMagicCiphered, 4) == 0;
+}
+
+bool RecordFileEngine::SetPassword(const std::string& newPassword) {
+  Impl& m = *impl_;
+  m.begin();
+  RecordFile* rf = m.needWritable();
+  if (!rf) return false;
+  if (newPassword == "?") return m.fail(err::BadPasswordText);
+  if (int e = rf->setPassword(text::toGbk(newPassword))) return m.fail(e);
+  return true;
+}
+
+int RecordFileEngine::LastError() const { return impl_->state().lastError; }
+
+const std::string& RecordFileEngine::LastUsageError() const { return impl_->state().usage; }
+
+std::string RecordFileEngine::CurrentName() {
+  return impl_->current ? impl_->current->name : std::string();
+}
+
+std::string RecordFileEngine::CurrentPath() {
+  return impl_->current ? impl_->current->path : std::string();
+}
+
+std::string RecordFileEngine::ResolvePath(const std::string& path) { return impl_->resolve(path); }
+
+}  // namespace recfile
