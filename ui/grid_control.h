@@ -299,8 +299,10 @@ class GridControl : public Unit {
   bool drag(int fromRow, int fromColumn, int toRow, int toColumn, int modifiers = 0);
   // A whole double click: down, up, double click, up.
   bool doubleClick(int row, int column, int modifiers = 0);
-  // A right click: onRightButtonUp with the cell's centre.
-  bool rightClick(int row, int column, int modifiers = 0);
+  // A right click on a cell: onRightButtonUp with the cell's centre.
+  bool rightClickCell(int row, int column, int modifiers = 0);
+  // A right click at x, y of the grid.
+  bool rightClick(int x = 0, int y = 0, int modifiers = 0) override;
 
   // A key goes down: onKeyDown; unless refused, the grid's own handling:
   // arrows/Home/End/PageUp/PageDown move the focus cell; Delete empties an
