@@ -178,7 +178,10 @@ int ScriptedHost::messageBox(const Window* owner, std::string_view text, std::st
                              MessageButtons buttons, MessageIcon icon) {
   MessageRecord rec{std::string(caption), std::string(text), buttons, icon,
                     owner ? owner->caption() : std::string(), kButtonOk};
-  if (!messageAnswers_.empty()) {
+  const bool okOnly = buttons == MessageButtons::Ok;
+  if (okOnly && !strictMessages_) {
+    rec.answer = kButtonOk;  // nothing to decide; scripted answers wait for questions
+  } else if (!messageAnswers_.empty()) {
     MessageAnswer a = messageAnswers_.front();
     messageAnswers_.pop_front();
     if (!a.textContains.empty() && text.find(a.textContains) == std::string_view::npos)
@@ -188,8 +191,6 @@ int ScriptedHost::messageBox(const Window* owner, std::string_view text, std::st
       ADD_FAILURE() << "answer " << a.button << " is not a button of the " << buttonsName(buttons)
                     << " box \"" << text << "\"";
     rec.answer = a.button;
-  } else if (buttons == MessageButtons::Ok && !strictMessages_) {
-    rec.answer = kButtonOk;
   } else {
     ADD_FAILURE() << "unexpected " << buttonsName(buttons) << " message box \"" << text
                   << "\" (caption \"" << caption << "\")";
@@ -280,9 +281,9 @@ void ScriptedHost::showModeless(Window& window, Window* owner) {
 }
 
 void ScriptedHost::popupMenu(Window&, MenuItem& menu, int x, int y) {
-  PopupRecord rec{menu.plainCaption(), x, y, {}};
+  PopupRecord rec{menu.caption(), x, y, {}};
   for (const MenuItem* item : menu.items())
-    if (item->visible() && !item->isSeparator()) rec.shown.push_back(item->plainCaption());
+    if (item->visible() && !item->isSeparator()) rec.shown.push_back(item->caption());
   popups_.push_back(rec);
   if (popupAnswers_.empty()) return;
   const std::string wanted = popupAnswers_.front();

@@ -5,7 +5,8 @@
 //
 // A dialog the script did not expect fails the running test (ADD_FAILURE)
 // and is answered as if cancelled. Message boxes with only an OK button
-// need no answer unless strictMessages is set.
+// need no answer and take none from the script (so an answer queued for a
+// later question is not used up by them), unless strictMessages is set.
 #pragma once
 
 #include <deque>
@@ -44,9 +45,9 @@ struct FileDialogRecord {
 };
 
 struct PopupRecord {
-  std::string menu;                 // caption of the popped-up menu
+  std::string menu;                 // caption of the popped-up menu, "&" included
   int x = 0, y = 0;
-  std::vector<std::string> shown;   // captions of its visible entries
+  std::vector<std::string> shown;   // captions of its visible entries, "&" included
 };
 
 struct ShownWindow {
@@ -134,13 +135,18 @@ class ScriptedHost : public Host {
   bool scriptUsedUp() const;
 
   // ---- Host -------------------------------------------------------------------
-  int messageBox(const Window* owner, std::string_view text, std::string_view caption,
-                 MessageButtons buttons, MessageIcon icon) override;
+  // (Defaults repeated so calls through a ScriptedHost read like calls
+  // through a Host.)
+  int messageBox(const Window* owner, std::string_view text,
+                 std::string_view caption = kMessageCaption,
+                 MessageButtons buttons = MessageButtons::Ok,
+                 MessageIcon icon = MessageIcon::None) override;
   std::optional<std::string> inputBox(const Window* owner, std::string_view prompt,
-                                      std::string_view caption, std::string_view initial,
-                                      bool masked) override;
+                                      std::string_view caption = "请输入：",
+                                      std::string_view initial = {},
+                                      bool masked = false) override;
   std::optional<std::string> openFileDialog(const Window* owner, std::string_view filter,
-                                            std::string_view title) override;
+                                            std::string_view title = {}) override;
   std::optional<std::string> chooseFolder(const Window* owner, std::string_view prompt) override;
   std::optional<Rgb> chooseColour(const Window* owner, Rgb initial) override;
   std::optional<std::string> clipboardText() override;
