@@ -16,16 +16,22 @@
 
 namespace {
 
+// Made once per process and removed at exit; kept on the heap so that the
+// exit handler never sees it destroyed.
 const std::string& workDir() {
-  static const std::string dir = [] {
+  static const std::string* dir = [] {
     const char* base = std::getenv("MC_TEST_TMP");
     std::string tmpl = std::string(base && *base ? base : "/tmp") + "/fuzz_open.XXXXXX";
     std::filesystem::create_directories(std::filesystem::path(tmpl).parent_path());
     if (!mkdtemp(tmpl.data())) std::abort();
-    std::atexit([] { std::filesystem::remove_all(workDir()); });
-    return tmpl;
+    auto* d = new std::string(tmpl);
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(workDir(), ec);
+    });
+    return d;
   }();
-  return dir;
+  return *dir;
 }
 
 void writeFile(const std::string& path, std::string_view bytes) {

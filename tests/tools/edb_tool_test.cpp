@@ -110,7 +110,7 @@ TEST_F(EdbTool, CreateAppendAndDumpShowEveryFieldType) {
             R"({"length": 3, "sha256": "ae4b3280e56e2faf83f414a6e3dabe9d5fbe18976544c05fed121accb85b53fc"}, 2.5, -9007199254740993]}, )"
             R"({"id": 2, "deleted": false, "values": ["", "\udc80\udcff", 1, false, 0, {"length": 0, "sha256": )"
             R"("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"}, 0, 0]}], )"
-            R"("side": {"blocks": 3, "free": 0, "first_free": 0}})"
+            R"("side": {"blocks": 4, "free": 0, "first_free": 0}})"
             "\n");
 }
 
@@ -270,6 +270,10 @@ TEST_F(EdbTool, BadArgumentsGiveOneLineAndExitTwo) {
       {"set-password", db},
       {"set-password", db, "?"},
       {"pack", db, "--password", "wrong"},
+      {"sample-bank", path("s.edb")},
+      {"sample-bank", path("s.edb"), "--questions", "12x"},
+      {"sample-bank", path("s.edb"), "--questions", "0"},
+      {"sample-bank", path("s.edb"), "--questions", "5", "--seed", "-1"},
   };
   for (const auto& args : cases) {
     SCOPED_TRACE(testing::PrintToString(args));
@@ -282,6 +286,18 @@ TEST_F(EdbTool, BadArgumentsGiveOneLineAndExitTwo) {
   }
   EXPECT_NE(run({"create", path("n.edb"), "--schema", R"([{"name": "a", "type": 99}])"}).err.find("-17 无效的字段类型"),
             std::string::npos);
+}
+
+TEST_F(EdbTool, SampleBankWritesASoundBankOfTheAskedSize) {
+  const std::string db = path("样例.edb");
+  Result r = run({"sample-bank", db, "--questions", "40", "--seed", "7", "--password", "课程口令"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  r = run({"check", db, "--password", "课程口令"});
+  EXPECT_EQ(r.out, "ok\n");
+  r = run({"dump", db, "--password", "课程口令"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("\"count\": 40,"), std::string::npos);
+  EXPECT_NE(r.out.find("{\"name\": \"答图数据\", \"type\": 11"), std::string::npos);
 }
 
 TEST_F(EdbTool, TheProgramReportsThroughItsExitStatus) {

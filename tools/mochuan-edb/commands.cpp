@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "databases/sample_bank.h"
 #include "recfile/format.h"
 #include "recfile/record_file_engine.h"
 #include "text/text.h"
@@ -29,6 +30,8 @@ constexpr const char* kUsage =
     "  append FILE --values JSON [--password P] append one record\n"
     "  pack FILE [--password P]                 remove records marked deleted\n"
     "  set-password FILE NEW [--password OLD]   set, change or remove (NEW = \"\") the password\n"
+    "  sample-bank FILE --questions N [--seed S] [--password P]\n"
+    "                                           write a course bank of realistic questions\n"
     "JSON may be given inline or as @path to read it from a file.\n";
 
 // A failed command: the one-line message is printed with the program name.
@@ -50,6 +53,7 @@ const std::vector<Command>& commands() {
       {"append", 1, {"--values", "--password"}},
       {"pack", 1, {"--password"}},
       {"set-password", 2, {"--password"}},
+      {"sample-bank", 1, {"--questions", "--seed", "--password"}},
   };
   return kCommands;
 }
@@ -67,7 +71,7 @@ struct Args {
 };
 
 Args parseArgs(const std::vector<std::string>& argv) {
-  if (argv.empty()) throw Failure{"missing command (dump, check, create, append, pack, set-password); see --help"};
+  if (argv.empty()) throw Failure{"missing command (dump, check, create, append, pack, set-password, sample-bank); see --help"};
   Args a;
   for (const Command& c : commands())
     if (argv[0] == c.name) a.command = &c;
@@ -374,6 +378,29 @@ int cmdSetPassword(const Args& a, std::ostream&) {
   return kExitOk;
 }
 
+// A whole decimal number within [low, high].
+long long numberOption(const Args& a, const std::string& name, long long low, long long high) {
+  const std::string v = a.option(name);
+  long long n = 0;
+  const auto r = std::from_chars(v.data(), v.data() + v.size(), n);
+  if (v.empty() || r.ec != std::errc() || r.ptr != v.data() + v.size() || n < low || n > high)
+    throw Failure{name + ": expected a whole number from " + std::to_string(low) + " to " +
+                  std::to_string(high) + ", got \"" + v + "\""};
+  return n;
+}
+
+int cmdSampleBank(const Args& a, std::ostream& out) {
+  if (!a.has("--questions")) throw Failure{"sample-bank: --questions is required"};
+  const int questions = static_cast<int>(numberOption(a, "--questions", 1, 1'000'000));
+  const unsigned seed = a.has("--seed") ? static_cast<unsigned>(numberOption(a, "--seed", 0, 4294967295LL)) : 1u;
+  recfile::RecordFileEngine engine;
+  std::string error;
+  if (!databases::WriteSampleBank(engine, a.positional[0], questions, seed, a.option("--password"), &error))
+    throw Failure{"cannot write the sample bank: " + error};
+  out << engine.ResolvePath(a.positional[0]) << "\n";
+  return kExitOk;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -390,6 +417,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (name == "append") return cmdAppend(a, out);
     if (name == "pack") return cmdPack(a, out);
     if (name == "set-password") return cmdSetPassword(a, out);
+    if (name == "sample-bank") return cmdSampleBank(a, out);
   } catch (const Failure& f) {
     err << "mochuan-edb: " << f.message << "\n";
     return kExitError;
