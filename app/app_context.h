@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "app/host_prompter.h"
+#include "databases/program_databases.h"
 #include "recfile/record_file_engine.h"
 
 namespace ui {
@@ -54,7 +56,7 @@ using WindowFactory = std::function<std::unique_ptr<ui::Window>(AppContext&, ui:
 
 struct AppContext {
   AppContext(recfile::RecordFileEngine& engine, ui::Host& host, std::string dataDir)
-      : engine(engine), host(host), dataDir(std::move(dataDir)) {}
+      : engine(engine), host(host), dataDir(std::move(dataDir)), prompter(host) {}
 
   recfile::RecordFileEngine& engine;
   ui::Host& host;
@@ -68,6 +70,14 @@ struct AppContext {
 
   WindowFactory makeBankEditor;
   WindowFactory makeComposeWindow;
+
+  // The main window once it exists: owner of the program's dialogs.
+  ui::Window* mainWindow = nullptr;
+  // Message boxes and program end for the database operations.
+  HostPrompter prompter;
+
+  // What the database operations work with.
+  databases::DatabaseContext db() { return {engine, prompter, dataDir}; }
 
   // Path of a database file in the data directory ("课程库" -> dir/课程库.edb).
   std::string dataPath(const std::string& fileName) const {

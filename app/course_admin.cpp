@@ -1,0 +1,340 @@
+#include "app/course_admin.h"
+
+#include "app/main_window.h"
+#include "databases/password_cipher.h"
+#include "databases/program_databases.h"
+#include "text/text.h"
+#include "ui/host.h"
+#include "ui/layout.h"
+
+namespace app {
+
+namespace {
+
+using recfile::Value;
+namespace fields = databases;
+
+constexpr const char* kAdministratorNameTooLong =
+    "管理员姓名太长，最多 20 个字节（一个汉字算 2 个字节）！";
+constexpr const char* kNameCharacters = "/\\:*?\"<>|";
+constexpr const char* kNameCharactersMessage = "课程名称不能含有下列字符：/ \\ : * ? \" < > |";
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+bool PasswordMatchesStored(const std::string& stored, const std::string& typed) {
+  if (stored.empty()) return typed.empty();
+  if (typed.empty()) return false;
+  // Deciphering fails on a cut text, enciphering still reproduces it.
+  return databases::EncipherPassword(typed) == stored || databases::DecipherPassword(stored) == typed;
+}
+
+std::string NewCourseNameProblem(const std::string& name) {
+  if (name.empty()) return "课程名称不能为空 ！";
+  if (name.find_first_of(kNameCharacters) != std::string::npos) return kNameCharactersMessage;
+  return databases::CourseNameProblem(name);
+}
+
+std::optional<std::string> AskAdministratorPassword(ui::Host& host, const ui::Window* owner) {
+  return host.inputBox(owner, "请输入管理员密码：", "请输入：", {}, true);
+}
+
+void ShowAdminDialog(MainWindow& main, const std::string& mode) {
+  AppContext& ctx = main.context();
+  ctx.adminDialogMode = mode;
+  AdminDialog dialog(ctx, main);
+  ctx.host.showModal(dialog, &main);
+}
+
+void AddCourseCommand(MainWindow& main) {
+  AppContext& ctx = main.context();
+  auto db = ctx.db();
+  if (!databases::OpenCourseLibrary(db)) return;
+  const auto typed = AskAdministratorPassword(ctx.host, &main);
+  if (!typed) return;
+  if (!databases::OpenCourseLibrary(db)) return;
+  ctx.engine.GoTo(1);
+  if (PasswordMatchesStored(ctx.engine.ReadText(fields::kCoursePasswordField), *typed)) {
+    ShowAdminDialog(main, kModeAddCourse);
+  } else {
+    ctx.host.message(&main, "管理员密码错误！");
+  }
+}
+
+void DeleteCourseCommand(MainWindow& main) {
+  AppContext& ctx = main.context();
+  auto db = ctx.db();
+  auto& engine = ctx.engine;
+  const std::string name = main.组合框1.text();
+  const int position = main.组合框1.selectedIndex();
+  if (name.empty()) {
+    ctx.host.message(&main, "请选择课程！");
+    return;
+  }
+  // The bank is opened with the password of the course's own record.
+  if (!databases::OpenCourseLibrary(db)) return;
+  if (position >= 0) engine.GoTo(position + 2);
+  const std::string full = db.FullPathOf(name);
+  const bool wasOpen = engine.IsOpen(full);
+  const bool opened = databases::OpenCourseBank(db, name, false);
+  if (opened && engine.RecordCount() > 0) {
+    ctx.host.message(&main, name + " 题库不为空，不能删除！");
+    engine.Close(full);
+    return;
+  }
+  // A bank that exists but cannot be opened (damaged, held by another
+  // program) may hold questions: it is not deleted unseen.
+  if (!opened && databases::CourseBankExists(db, name)) {
+    ctx.host.message(&main, name + " 题库打开失败，无法确认其为空，不能删除！");
+    return;
+  }
+  if (ctx.host.messageBox(&main, "确定要删除 " + name + " 题库吗？", ui::kMessageCaption,
+                          ui::MessageButtons::OkCancel) != ui::kButtonOk) {
+    // Opened here without its password: it must not stay unlocked.
+    if (opened && !wasOpen && engine.IsOpen(full)) engine.Close(full);
+    return;
+  }
+  databases::RemoveCourse(db, name, position);
+  main.LoadCourseList();
+}
+
+void ResetCoursePasswordCommand(MainWindow& main) {
+  AppContext& ctx = main.context();
+  auto db = ctx.db();
+  auto& engine = ctx.engine;
+  const int position = main.组合框1.selectedIndex();
+  if (position < 0) {
+    ctx.host.message(&main, "请选择课程！");
+    return;
+  }
+  const auto typed = AskAdministratorPassword(ctx.host, &main);
+  if (!typed) return;
+  if (!databases::OpenCourseLibrary(db)) return;
+  engine.GoTo(1);
+  if (PasswordMatchesStored(engine.ReadText(fields::kCoursePasswordField), *typed)) {
+    ShowAdminDialog(main, kModeResetCoursePassword);
+  } else {
+    ctx.host.message(&main, "管理员密码错误！");
+  }
+  if (!databases::OpenCourseLibrary(db)) return;
+  engine.GoTo(position + 2);
+}
+
+// ---------------------------------------------------------------------------
+
+AdminDialog::AdminDialog(AppContext& ctx, MainWindow& main)
+    : ui::Window(ctx.host, kModeSetAdministrator, 187, 216),
+      标签1(*this, "标签1"),
+      新课程(*this, "新课程"),
+      标签2(*this, "标签2"),
+      课程密码(*this, "课程密码"),
+      标签3(*this, "标签3"),
+      课程密码1(*this, "课程密码1"),
+      确定(*this, "确定", "确定"),
+      取消(*this, "取消", "取消"),
+      ctx_(ctx),
+      main_(main) {
+  标签1.setGeometry({14, 10, 160, 18});
+  新课程.setGeometry({14, 30, 160, 22});
+  标签2.setGeometry({14, 60, 160, 18});
+  课程密码.setGeometry({14, 80, 160, 22});
+  课程密码.setPasswordInput(true);
+  标签3.setGeometry({14, 110, 160, 18});
+  课程密码1.setGeometry({14, 130, 160, 22});
+  课程密码1.setPasswordInput(true);
+  确定.setGeometry({14, 170, 72, 28});
+  取消.setGeometry({102, 170, 72, 28});
+
+  namespace L = ui::layout;
+  setLayout(L::column({
+      L::unit(标签1),
+      L::unit(新课程),
+      L::unit(标签2),
+      L::unit(课程密码),
+      L::unit(标签3),
+      L::unit(课程密码1),
+      L::stretch(1),
+      L::row({L::unit(确定, 1), L::spacing(12), L::unit(取消, 1)}),
+  }));
+
+  onCreated = [this] { Created(); };
+  onDestroyed = [this] { Destroyed(); };
+  确定.onClick = [this] { Confirm(); };
+  取消.onClick = [this] { close(); };
+}
+
+void AdminDialog::Created() {
+  mode_ = ctx_.adminDialogMode;
+  setCaption(mode_);
+  if (mode_ == kModeSetAdministrator) {
+    标签1.setText("管理员姓名：");
+    标签2.setText("管理员密码：");
+    标签3.setText("管理员密码复核：");
+  } else if (mode_ == kModeAddCourse) {
+    标签1.setText("课程名称：");
+    标签2.setText("课程密码：");
+    标签3.setText("课程密码复核：");
+  } else if (mode_ == kModeResetCoursePassword) {
+    标签1.setText("课程名称：");
+    标签2.setText("课程密码：");
+    标签3.setText("课程密码复核：");
+    新课程.setText(ctx_.selectedCourse.name);
+    新课程.setReadOnly(true);
+  } else if (mode_ == kModeChangeAdministratorName) {
+    标签1.setText("原姓名：");
+    标签2.setText("原密码：");
+    标签3.setText("新姓名：");
+    if (GoToAdministrator()) 新课程.setText(ctx_.engine.ReadText(fields::kCourseNameField));
+    新课程.setReadOnly(true);
+    课程密码1.setPasswordInput(false);
+  } else if (mode_ == kModeChangeAdministratorPassword) {
+    标签1.setText("旧密码：");
+    标签2.setText("新密码：");
+    标签3.setText("新密码复核：");
+    新课程.setPasswordInput(true);
+  }
+}
+
+void AdminDialog::Destroyed() {
+  if (mode_ != kModeSetAdministrator) return;
+  // Without an administrator nobody could ever add a course.
+  if (databases::OpenCourseLibrary(ctx_.db()) && ctx_.engine.RecordCount() == 0)
+    host().exitProgram(0);
+}
+
+void AdminDialog::Say(const std::string& text) { host().message(this, text); }
+
+bool AdminDialog::AskOkCancel(const std::string& text) {
+  return host().messageBox(this, text, ui::kMessageCaption, ui::MessageButtons::OkCancel) ==
+         ui::kButtonOk;
+}
+
+bool AdminDialog::GoToAdministrator() {
+  return databases::OpenCourseLibrary(ctx_.db()) && ctx_.engine.GoTo(1);
+}
+
+void AdminDialog::Confirm() {
+  if (mode_ == kModeSetAdministrator) {
+    ConfirmSetAdministrator();
+  } else if (mode_ == kModeAddCourse) {
+    ConfirmAddCourse();
+  } else if (mode_ == kModeResetCoursePassword) {
+    ConfirmResetCoursePassword();
+  } else if (mode_ == kModeChangeAdministratorName) {
+    ConfirmChangeAdministratorName();
+  } else if (mode_ == kModeChangeAdministratorPassword) {
+    ConfirmChangeAdministratorPassword();
+  }
+}
+
+void AdminDialog::ConfirmSetAdministrator() {
+  const std::string name = text::trimSpaces(新课程.text());
+  const std::string& password = 课程密码.text();
+  if (name.empty()) return Say("管理员姓名不能为空！");
+  if (text::gbkLength(name) > kMaxNameBytes) return Say(kAdministratorNameTooLong);
+  if (password.empty()) return Say("管理员密码不能为空！");
+  if (password != 课程密码1.text()) return Say("管理员密码复核错误！");
+  if (std::string why; !databases::PasswordFitsCipherField(password, &why)) return Say(why);
+
+  auto& engine = ctx_.engine;
+  if (!databases::OpenCourseLibrary(ctx_.db())) return;
+  if (!engine.Append({Value(name), Value(databases::EncipherPassword(password))}))
+    return Say("保存管理员失败！" + recfile::ErrorText(engine.LastError()));
+  close();
+}
+
+void AdminDialog::ConfirmAddCourse() {
+  const std::string name = text::trimSpaces(新课程.text());
+  const std::string& password = 课程密码.text();
+  if (const auto problem = NewCourseNameProblem(name); !problem.empty()) return Say(problem);
+
+  auto& engine = ctx_.engine;
+  auto db = ctx_.db();
+  if (!databases::OpenCourseLibrary(db)) return;
+  if (engine.RecordCount() > 1) {
+    engine.GoTo(2);
+    if (engine.Find([&] { return engine.ReadText(fields::kCourseNameField) == name; }))
+      return Say("已经存在课程 " + name + " ！");
+  }
+  if (password != 课程密码1.text()) return Say("课程密码复核错误！");
+  if (std::string why; !databases::PasswordFitsCipherField(password, &why)) return Say(why);
+  if (password.empty() && !AskOkCancel("您确定要将密码设置为空吗？")) return;
+
+  if (!databases::CreateCourseBank(db, name, password)) return;
+  main_.LoadCourseList();
+  close();
+}
+
+void AdminDialog::ConfirmResetCoursePassword() {
+  const std::string& password = 课程密码.text();
+  if (password != 课程密码1.text()) return Say("课程密码复核错误 ！");
+  if (std::string why; !databases::PasswordFitsCipherField(password, &why)) return Say(why);
+  if (password.empty() && !AskOkCancel("您确定要将密码设置为空吗？")) return;
+
+  auto& engine = ctx_.engine;
+  auto db = ctx_.db();
+  const int position = ctx_.selectedCourse.position;
+  if (position >= 0 && databases::OpenCourseLibrary(db)) {
+    const std::int64_t record = position + 2;
+    engine.GoTo(record);
+    const std::string name = engine.ReadText(fields::kCourseNameField);
+    const std::string oldStored = engine.ReadText(fields::kCoursePasswordField);
+    if (databases::OpenCourseBank(db, name, false)) {
+      const std::string bank = db.FullPathOf(name);
+      if (!engine.SetPassword(password)) {
+        const int code = engine.LastError();
+        engine.Close(bank);
+        Say("重置课程 " + name + " 的密码失败！" + recfile::ErrorText(code));
+      } else {
+        const std::string library = db.FullPathOf(fields::kCourseLibrary);
+        const std::string stored = password.empty() ? std::string() : databases::EncipherPassword(password);
+        if (!engine.SetCurrent(library) || !engine.GoTo(record) ||
+            !engine.WriteField(fields::kCoursePasswordField, Value(stored))) {
+          // The record keeps the old password: so must the bank, or the
+          // course would no longer open.
+          const int code = engine.LastError();
+          if (engine.SetCurrent(bank))
+            engine.SetPassword(oldStored.empty() ? std::string() : databases::DecipherPassword(oldStored));
+          engine.Close(bank);
+          Say("重置课程 " + name + " 的密码失败！" + recfile::ErrorText(code));
+        } else {
+          engine.Close(bank);
+          main_.课程密码.setEnabled(!password.empty());
+          main_.课程密码.setText({});
+          engine.SetCurrent(library);
+        }
+      }
+    }
+  }
+  close();
+}
+
+void AdminDialog::ConfirmChangeAdministratorName() {
+  auto& engine = ctx_.engine;
+  if (!GoToAdministrator()) return;
+  if (!PasswordMatchesStored(engine.ReadText(fields::kCoursePasswordField), 课程密码.text()))
+    return Say("管理员密码错误！");
+  const std::string name = 课程密码1.text();
+  if (name.empty()) return Say("管理员姓名不能为空！");
+  if (text::gbkLength(name) > kMaxNameBytes) return Say(kAdministratorNameTooLong);
+  if (!engine.Modify({Value(name)}))
+    return Say("修改管理员姓名失败！" + recfile::ErrorText(engine.LastError()));
+  close();
+}
+
+void AdminDialog::ConfirmChangeAdministratorPassword() {
+  auto& engine = ctx_.engine;
+  if (!GoToAdministrator()) return;
+  if (!PasswordMatchesStored(engine.ReadText(fields::kCoursePasswordField), 新课程.text()))
+    return Say("旧密码错误！");
+  const std::string& password = 课程密码.text();
+  if (password != 课程密码1.text()) return Say("新密码复核错误！");
+  if (password.empty()) return Say("新密码不能为空！");
+  if (std::string why; !databases::PasswordFitsCipherField(password, &why)) return Say(why);
+  if (!engine.Modify({Value(), Value(databases::EncipherPassword(password))}))
+    return Say("修改管理员密码失败！" + recfile::ErrorText(engine.LastError()));
+  close();
+}
+
+}  // namespace app
