@@ -786,7 +786,7 @@ bool RecordFileEngine::Pack() {
   const std::size_t L = rf->recordLength;
   std::vector<std::uint8_t> buffer(static_cast<std::size_t>(block) * L);
 
-  // First the records to drop and their chains, checked before anything moves.
+  // First the records to drop and their chains, walked before anything moves.
   std::int64_t firstDropped = -1;
   std::vector<std::uint32_t> chains;
   for (std::int64_t first = 0; first < count; first += block) {
@@ -798,8 +798,10 @@ bool RecordFileEngine::Pack() {
       if (firstDropped < 0) firstDropped = first + i;
       for (const Field& f : rf->fields) {
         if (!isChainType(f.type) || getU32(record + f.offset) == 0) continue;
-        if (int e = rf->side().checkChain(getU32(record + f.offset))) return m.fail(sideFailure(e));
-        chains.push_back(getU32(record + f.offset));
+        // A damaged chain is left alone: its blocks may belong to others.
+        const int e = rf->side().checkChain(getU32(record + f.offset));
+        if (isLockError(e)) return m.fail(e);
+        if (e == 0) chains.push_back(getU32(record + f.offset));
       }
     }
   }

@@ -67,11 +67,14 @@ int SideFile::walk(std::uint32_t first, std::vector<std::uint8_t>* out) {
   const std::uint64_t blocksInFile = size / kBlockSize;
   std::unordered_set<std::uint32_t> seen;
   std::array<std::uint8_t, kBlockSize> buffer{};
+  std::uint32_t prev = 0;
   for (std::uint32_t b = first; b != 0;) {
     if (b >= blocksInFile || !seen.insert(b).second) return kDamaged;
     if (int e = readBlock(b, buffer.data())) return e;
     const BlockHeader h = decodeBlockHeader(buffer.data());
-    if (h.used == 0 || h.used > kBlockData) return kDamaged;
+    // A block whose back link names another block belongs to another chain.
+    if (h.used == 0 || h.used > kBlockData || h.prev != prev) return kDamaged;
+    prev = b;
     if (out) out->insert(out->end(), buffer.begin() + kBlockHeaderSize,
                          buffer.begin() + kBlockHeaderSize + h.used);
     b = h.next;
@@ -116,7 +119,8 @@ int SideFile::writeValue(std::uint32_t oldFirst, const std::uint8_t* data, std::
     Block* block;
     if (int e = load(b, block)) return e;
     const BlockHeader bh = block->header();
-    if (bh.used == 0 || bh.used > kBlockData) return kDamaged;
+    if (bh.used == 0 || bh.used > kBlockData || bh.prev != (old.empty() ? 0 : old.back()))
+      return kDamaged;
     old.push_back(b);
     b = bh.next;
   }
