@@ -67,37 +67,54 @@ struct GridSettings {
 
 // The initial settings of every grid of the program.
 namespace grid_presets {
+constexpr GridSettings make(int columns, int rows, int fixedRows, int fixedColumns, int rowHeight,
+                            int columnWidth, bool editable, bool visible, bool showZero,
+                            bool cellSelection) {
+  GridSettings s;
+  s.columns = columns;
+  s.rows = rows;
+  s.fixedRows = fixedRows;
+  s.fixedColumns = fixedColumns;
+  s.rowHeight = rowHeight;
+  s.columnWidth = columnWidth;
+  s.editable = editable;
+  s.visible = visible;
+  s.showZero = showZero;
+  s.cellSelection = cellSelection;
+  return s;
+}
+
 // Component defaults used by the hidden grids.
 inline constexpr int kDefaultRowHeight = 22;
 inline constexpr int kDefaultColumnWidth = 64;
 
 // question bank editor 高级表格1
-inline const GridSettings kBankEditor{15, 1, 1, 0, 24, 75, true, true, true, true};
+inline constexpr GridSettings kBankEditor = make(15, 1, 1, 0, 24, 75, true, true, true, true);
 // question-type editor 高级表格1
-inline const GridSettings kTypeEditor{3, 1, 1, 0, 24, 55, true, true, true, false};
+inline constexpr GridSettings kTypeEditor = make(3, 1, 1, 0, 24, 55, true, true, true, false);
 // compose 高级表格1
-inline const GridSettings kCompose{14, 1, 1, 0, 24, 60, true, true, true, true};
+inline constexpr GridSettings kCompose = make(14, 1, 1, 0, 24, 60, true, true, true, true);
 // compose 高级表格题型排序分值
-inline const GridSettings kComposeTypeOrderScores{5, 1, 1, 0, 24, 58, true, true, true, false};
+inline constexpr GridSettings kComposeTypeOrderScores = make(5, 1, 1, 0, 24, 58, true, true, true, false);
 // compose 高级表格A卷题型分值 and 高级表格B卷题型分值
-inline const GridSettings kComposePaperTypeScores{2, 1, 1, 0, 24, 60, false, true, true, false};
+inline constexpr GridSettings kComposePaperTypeScores = make(2, 1, 1, 0, 24, 60, false, true, true, false);
 // compose 高级表格题型排列颜色 (hidden)
-inline const GridSettings kComposeTypeOrderColours{
-    1, 1, 1, 0, kDefaultRowHeight, kDefaultColumnWidth, false, false, true, false};
+inline constexpr GridSettings kComposeTypeOrderColours = make(
+    1, 1, 1, 0, kDefaultRowHeight, kDefaultColumnWidth, false, false, true, false);
 // compose 高级表格2 (hidden work list)
-inline const GridSettings kComposeWorkList{
-    10, 1, 1, 0, kDefaultRowHeight, kDefaultColumnWidth, false, false, true, false};
+inline constexpr GridSettings kComposeWorkList = make(
+    10, 1, 1, 0, kDefaultRowHeight, kDefaultColumnWidth, false, false, true, false);
 // compose 高级表格大题编号类型 and 高级表格3 (hidden, no fixed rows)
-inline const GridSettings kComposeNumberingCopy{
-    10, 1, 0, 0, kDefaultRowHeight, kDefaultColumnWidth, false, false, true, false};
+inline constexpr GridSettings kComposeNumberingCopy = make(
+    10, 1, 0, 0, kDefaultRowHeight, kDefaultColumnWidth, false, false, true, false);
 // automatic composition 高级表格1
-inline const GridSettings kAutoComposeStatistics{6, 1, 1, 0, 24, 60, true, true, true, false};
+inline constexpr GridSettings kAutoComposeStatistics = make(6, 1, 1, 0, 24, 60, true, true, true, false);
 // automatic composition 高级表格2 (the only grid that hides zeros)
-inline const GridSettings kAutoComposeTotals{2, 1, 1, 0, 24, 60, false, true, false, false};
+inline constexpr GridSettings kAutoComposeTotals = make(2, 1, 1, 0, 24, 60, false, true, false, false);
 // automatic composition 高级表格3 (hidden plan table)
-inline const GridSettings kAutoComposePlan{5, 1, 1, 0, 24, 60, true, false, true, false};
+inline constexpr GridSettings kAutoComposePlan = make(5, 1, 1, 0, 24, 60, true, false, true, false);
 // section numbering types 高级表格1 (10 rows, column 0 fixed)
-inline const GridSettings kSectionNumbering{3, 10, 1, 1, 24, 60, true, true, true, false};
+inline constexpr GridSettings kSectionNumbering = make(3, 10, 1, 1, 24, 60, true, true, true, false);
 }  // namespace grid_presets
 
 // Display state of one cell, for views.
@@ -146,7 +163,17 @@ class GridControl : public Unit {
 
   // ---- Cells ----------------------------------------------------------
   // Stores a value; false (cell unchanged) when the kind, the value's type
-  // or the cell does not fit. See the cell rules in the implementation.
+  // or the cell does not fit:
+  // - Text: a text or a number. Numbers become text (integers plainly,
+  //   floats with 6 significant digits, doubles with 13). In a numeric data
+  //   cell the value is written in the column's format (rounded half away
+  //   from zero to its decimals; 0 empty when the grid hides zeros); a text
+  //   that is not a number is refused, an empty text empties the cell. A
+  //   date data cell writes a readable date as YYYY-MM-DD. Refused in the
+  //   data cells of check-box and picture columns.
+  // - Check: a bool, only in data cells of a check-box column.
+  // - Picture: bytes, or a text naming a file whose bytes are loaded, only
+  //   in a picture column.
   bool SetCellData(int row, int column, CellKind kind, const CellValue& value);
   // A bool for a data cell of a check-box column, picture bytes for a cell
   // of a picture column, otherwise the text. Outside the grid: false (empty
@@ -288,7 +315,9 @@ class GridControl : public Unit {
   // onLeftButtonUp is raised.
   bool leftButtonUp(int row, int column, int modifiers = 0);
   bool leftButtonUp(int row, int column, int x, int y, int modifiers);
-  // The second press of a double click: onDoubleClick.
+  // The second press of a double click: onDoubleClick. A view starts
+  // in-place editing (beginEdit) afterwards when the handler accepted it and
+  // canEditCell allows it.
   bool leftDoubleClick(int row, int column, int x, int y, int modifiers);
   bool rightButtonUp(int row, int column, int modifiers = 0);
   bool rightButtonUp(int row, int column, int x, int y, int modifiers);
