@@ -33,6 +33,7 @@ bool PasswordMatchesStored(const std::string& stored, const std::string& typed) 
 std::string NewCourseNameProblem(const std::string& name) {
   if (name.empty()) return "课程名称不能为空 ！";
   if (name.find_first_of(kNameCharacters) != std::string::npos) return kNameCharactersMessage;
+  if (name == "." || name == "..") return "课程名称不能是 . 或 .. ！";
   return databases::CourseNameProblem(name);
 }
 
@@ -124,7 +125,8 @@ void ResetCoursePasswordCommand(MainWindow& main) {
 // ---------------------------------------------------------------------------
 
 AdminDialog::AdminDialog(AppContext& ctx, MainWindow& main)
-    : ui::Window(ctx.host, kModeSetAdministrator, 187, 216),
+    : ui::Window(ctx.host, ctx.adminDialogMode.empty() ? kModeSetAdministrator : ctx.adminDialogMode,
+                 187, 216),
       标签1(*this, "标签1"),
       新课程(*this, "新课程"),
       标签2(*this, "标签2"),

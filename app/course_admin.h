@@ -24,7 +24,8 @@ inline constexpr std::size_t kMaxNameBytes = 20;
 
 class AdminDialog : public ui::Window {
  public:
-  // The mode is taken from ctx.adminDialogMode when the dialog is shown.
+  // The mode is ctx.adminDialogMode as it is when the dialog is shown; the
+  // window is built under that title too.
   AdminDialog(AppContext& ctx, MainWindow& main);
 
   const std::string& mode() const { return mode_; }
@@ -69,10 +70,10 @@ void ResetCoursePasswordCommand(MainWindow& main);
 // The administrator password prompt; nullopt when cancelled.
 std::optional<std::string> AskAdministratorPassword(ui::Host& host, const ui::Window* owner);
 
-// Whether `typed` is the password stored in "课程密码" as `stored`. A
-// stored text cut short at a zero byte by an older program no longer
-// deciphers; it still matches the password that produced it, and it never
-// matches an empty text.
+// Whether `typed` is the password stored in "课程密码" as `stored` (empty:
+// no password). A stored text cut short at a zero byte by an older program
+// no longer deciphers; it still matches the password that produced it, and
+// a stored text never matches an empty one.
 bool PasswordMatchesStored(const std::string& stored, const std::string& typed);
 
 // Why a trimmed name cannot be a new course's name, or empty when it can.
