@@ -70,6 +70,10 @@ void Window::setLayout(LayoutNode root) {
 }
 
 void Window::open(bool modal, Window* owner) {
+  if (open_) {  // shown again while open: only brought back into view
+    setVisible(true);
+    return;
+  }
   modal_ = modal;
   owner_ = owner;
   open_ = true;

@@ -88,7 +88,7 @@ class Window {
 
   // Called by hosts when they show the window: marks it open and visible,
   // remembers owner and modality, and raises onCreated. The client size
-  // starts at the design size.
+  // starts at the design size. On a window already open it only shows it.
   void open(bool modal, Window* owner);
   // The person closes the window (title bar, Alt+F4): nothing when the
   // window is disabled; otherwise as close(). True when it closed.

@@ -247,3 +247,24 @@ TEST(WindowLifeCycle, MayCloseFalseKeepsTheWindowOpen) {
 
 }  // namespace
 }  // namespace ui
+
+namespace ui {
+namespace {
+
+TEST(WindowLifeCycle, ShowingAnOpenModelessWindowAgainDoesNotCreateItTwice) {
+  testing::ScriptedHost host;
+  ClosingWindow w(host);
+  w.mayClose = true;
+  int played = 0;
+  host.onShow("题库编辑", [&](Window&) { ++played; });
+  host.showModeless(w, nullptr);
+  host.showModeless(w, nullptr);
+  EXPECT_EQ(played, 1);
+  EXPECT_EQ(w.log, (std::vector<std::string>{"created"}));
+  EXPECT_TRUE(w.close());
+  host.showModeless(w, nullptr);  // closed windows can be shown anew
+  EXPECT_EQ(played, 2);
+}
+
+}  // namespace
+}  // namespace ui

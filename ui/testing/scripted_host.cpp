@@ -264,6 +264,10 @@ void ScriptedHost::play(Window& window, bool modal) {
 }
 
 void ScriptedHost::showModal(Window& window, Window* owner) {
+  if (window.isOpen()) {
+    ADD_FAILURE() << "window \"" << window.caption() << "\" shown modally while already open";
+    return;
+  }
   window.open(true, owner);
   if (!window.isOpen()) return;
   play(window, true);
@@ -275,8 +279,9 @@ void ScriptedHost::showModal(Window& window, Window* owner) {
 }
 
 void ScriptedHost::showModeless(Window& window, Window* owner) {
+  const bool wasOpen = window.isOpen();
   window.open(false, owner);
-  if (!window.isOpen()) return;
+  if (wasOpen || !window.isOpen()) return;
   play(window, false);
 }
 
