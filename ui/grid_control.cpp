@@ -65,7 +65,11 @@ std::string formatSignificant(double v, int digits) {
   const int exponent = std::atoi(sci.c_str() + sci.find('e') + 1);
   std::string out;
   if (exponent >= -5 && exponent < 15) {
-    out = toCharsFixed(v, std::max(0, digits - 1 - exponent));
+    // Take the value rounded to its significant digits, so that digits
+    // left of the point beyond them read as zeros.
+    double rounded = v;
+    std::from_chars(sci.data(), sci.data() + sci.size(), rounded);
+    out = toCharsFixed(rounded, std::max(0, digits - 1 - exponent));
     if (out.find('.') != std::string::npos) {
       while (out.back() == '0') out.pop_back();
       if (out.back() == '.') out.pop_back();
