@@ -38,8 +38,21 @@ void SetBankColumns(ui::GridControl& g) {
   g.SetColumnType(14, ui::ColumnType::Numeric);
 }
 
+// Texts made in advance, so the fill measures the grid, not the strings.
+const std::vector<std::string>& Sentences() {
+  static const std::vector<std::string> pool = [] {
+    std::mt19937 rng(3);
+    std::vector<std::string> v;
+    for (int i = 0; i < 4096; ++i) v.push_back(Sentence(rng));
+    return v;
+  }();
+  return pool;
+}
+
 void FillRow(ui::GridControl& g, int r, std::mt19937& rng) {
-  for (int c = 0; c < 10; ++c) g.SetCellData(r, c, ui::CellKind::Text, Sentence(rng));
+  const auto& pool = Sentences();
+  for (int c = 0; c < 10; ++c)
+    g.SetCellData(r, c, ui::CellKind::Text, pool[rng() % pool.size()]);
   g.SetCellData(r, 10, ui::CellKind::Text, static_cast<int>(rng() % 100));
   for (int c = 11; c <= 13; ++c) g.SetCellData(r, c, ui::CellKind::Check, rng() % 2 == 0);
   g.SetCellData(r, 14, ui::CellKind::Text, r);
