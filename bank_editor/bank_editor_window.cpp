@@ -1,0 +1,435 @@
+#include "bank_editor/bank_editor_window.h"
+
+#include "bank_editor/bank_grid.h"
+#include "bank_editor/help_window.h"
+#include "bank_editor/question_text_editor.h"
+#include "text/text.h"
+#include "ui/host.h"
+#include "ui/layout.h"
+#include "ui/shared_helpers.h"
+
+namespace bank_editor {
+
+namespace {
+constexpr int kDesignWidth = 960;
+constexpr int kDesignHeight = 600;
+constexpr int kBarHeight = 44;
+constexpr int kStatusHeight = 22;
+constexpr int kAddButton = 0;
+constexpr int kDeleteButton = 1;
+}  // namespace
+
+BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
+    : ui::Window(ctx.host, "题库编辑", kDesignWidth, kDesignHeight),
+      工具条1(*this, "工具条1"),
+      分组框1(*this, "分组框1", "查找"),
+      编辑框1(*this, "编辑框1"),
+      按钮从头查找(*this, "按钮从头查找", "从头"),
+      按钮从当前查找(*this, "按钮从当前查找", "从当前"),
+      按钮下一个(*this, "按钮下一个", "下一个"),
+      标签1(*this, "标签1", "行高："),
+      横向滚动条1(*this, "横向滚动条1", ui::ScrollBar::Orientation::Horizontal),
+      按钮自动行高(*this, "按钮自动行高", "自动"),
+      高级表格1(*this, "高级表格1", ui::grid_presets::kBankEditor),
+      状态条1(*this, "状态条1", 1),
+      菜单题型(*this, "题型(&T)"),
+      菜单题型编辑(菜单题型, "编辑(&E)"),
+      菜单试题(*this, "试题(&Q)"),
+      菜单添加(菜单试题, "添加(&A)"),
+      菜单删除(菜单试题, "删除(&D)"),
+      菜单试题分隔(菜单试题, ui::kSeparator),
+      菜单导入(菜单试题, "导入(&R)"),
+      菜单导出(菜单试题, "导出(&C)"),
+      菜单难度(*this, "难度(&N)"),
+      菜单难度说明(菜单难度, "说明(&E)"),
+      菜单帮助(*this, "帮助(&H)"),
+      菜单题库编辑帮助(菜单帮助, "题库编辑帮助(&H)"),
+      右键菜单(*this, "右键菜单(&R)"),
+      菜单预览图片(右键菜单, "预览图片(&Y)"),
+      菜单复制图片(右键菜单, "复制图片(&C)"),
+      菜单从剪贴板导入(右键菜单, "从剪贴板导入(&P)"),
+      菜单从文件添加(右键菜单, "从文件添加(&T)"),
+      菜单删除图片(右键菜单, "删除图片(&D)"),
+      菜单升序(右键菜单, "升序(&A)"),
+      菜单降序(右键菜单, "降序(&S)"),
+      菜单复制该题并粘贴(右键菜单, "复制该题并粘贴(&C)"),
+      ctx_(ctx),
+      prompter_(ctx.host, this) {
+  工具条1.addButton("添加", "add");
+  工具条1.addButton("删除", "delete");
+  右键菜单.setVisible(false);
+  横向滚动条1.setRange(1, 500);
+  横向滚动条1.setPageStep(10);
+  横向滚动条1.setLineStep(1);
+  横向滚动条1.setPosition(ui::grid_presets::kBankEditor.rowHeight - 10);
+  按钮从头查找.setEnabled(false);
+  按钮从当前查找.setEnabled(false);
+  按钮下一个.setEnabled(false);
+  编辑框1.setMultiLine(false);
+
+  // Design geometry; LayoutBankEditor keeps the stated relations on resize.
+  工具条1.setGeometry({0, 0, 64, kBarHeight});
+  分组框1.setGeometry({70, 0, 420, kBarHeight});
+  编辑框1.setGeometry({78, 16, 180, 22});
+  按钮从头查找.setGeometry({264, 16, 70, 22});
+  按钮从当前查找.setGeometry({338, 16, 70, 22});
+  按钮下一个.setGeometry({412, 16, 70, 22});
+  标签1.setGeometry({0, 18, 40, 20});
+  横向滚动条1.setGeometry({0, 18, 100, 20});
+  按钮自动行高.setGeometry({0, 16, 50, 22});
+  高级表格1.setGeometry({0, kBarHeight + 4, kDesignWidth, 0});
+  状态条1.setGeometry({0, kDesignHeight - kStatusHeight, kDesignWidth, kStatusHeight});
+  buildLayout();
+
+  工具条1.onButtonClicked = [this](int index) {
+    if (index == kAddButton) AddQuestion();
+    if (index == kDeleteButton) DeleteQuestions();
+  };
+  菜单题型编辑.onChoose = [this] { EditQuestionTypes(); };
+  菜单添加.onChoose = [this] { AddQuestion(); };
+  菜单删除.onChoose = [this] { DeleteQuestions(); };
+  菜单导入.onChoose = [this] { ImportBank(); };
+  菜单导出.onChoose = [this] { ExportBank(); };
+  菜单难度说明.onChoose = [this] { EditDifficultyDescription(); };
+  菜单题库编辑帮助.onChoose = [this] { ShowHelp(); };
+  菜单预览图片.onChoose = [this] { PreviewPicture(); };
+  菜单复制图片.onChoose = [this] { CopyPicture(); };
+  菜单从剪贴板导入.onChoose = [this] { ImportPictureFromClipboard(); };
+  菜单从文件添加.onChoose = [this] { AddPictureFromFile(); };
+  菜单删除图片.onChoose = [this] { DeletePicture(); };
+  菜单升序.onChoose = [this] { SortColumn(true); };
+  菜单降序.onChoose = [this] { SortColumn(false); };
+  菜单复制该题并粘贴.onChoose = [this] { CopyQuestion(); };
+
+  编辑框1.onTextChanged = [this] { findTextChanged(); };
+  按钮从头查找.onClick = [this] { FindFromStart(); };
+  按钮从当前查找.onClick = [this] { FindFromCurrent(); };
+  按钮下一个.onClick = [this] { FindNext(); };
+  横向滚动条1.onPositionChanged = [this] { rowHeightMoved(); };
+  按钮自动行高.onClick = [this] { FitRowHeights(); };
+
+  高级表格1.onLeftButtonDown = [this](int, int, int) { return leftButtonDown(); };
+  高级表格1.onLeftButtonUp = [this](int, int, int) { return leftButtonUp(); };
+  高级表格1.onDoubleClick = [this](int, int, int) { return doubleClicked(); };
+  高级表格1.onRightButtonUp = [this](int x, int y, int) { return rightButtonUp(x, y); };
+  高级表格1.onKeyDown = [](int key, int) { return key != ui::kKeyDelete; };
+  高级表格1.EditBegun = [this] { editBegun(); };
+  高级表格1.CellEdited = [this] { cellEdited(); };
+  高级表格1.HeaderClicked = [this](int, int) { headerClicked(); };
+  高级表格1.ColumnResized = [this](int) { GoToCell(state.currentRow, state.currentColumn); };
+
+  onCreated = [this] { opening(); };
+  onMayClose = [this] { return mayClose(); };
+  onSizeChanged = [this] { LayoutBankEditor(); };
+  onDestroyed = [this] {
+    if (help_) help_->destroy();
+  };
+}
+
+BankEditorWindow::~BankEditorWindow() = default;
+
+void BankEditorWindow::buildLayout() {
+  using namespace ui::layout;
+  setLayout(column({
+      row({unit(工具条1),
+           group(分组框1, row({unit(编辑框1, 1), unit(按钮从头查找), unit(按钮从当前查找),
+                               unit(按钮下一个)})),
+           stretch(1), unit(标签1), unit(横向滚动条1, 1), unit(按钮自动行高), stretch(1)}),
+      unit(高级表格1, 1),
+      unit(状态条1),
+  }));
+}
+
+databases::DatabaseContext BankEditorWindow::dbContext() {
+  return databases::DatabaseContext{ctx_.engine, prompter_, ctx_.dataDir};
+}
+
+bool BankEditorWindow::MakeBankCurrent() {
+  if (ctx_.engine.SetCurrent(courseName_)) return true;
+  return databases::OpenCourseBank(dbContext(), courseName_, false);
+}
+
+void BankEditorWindow::opening() {
+  state = EditorState{};
+  courseName_ = ctx_.selectedCourse.name;
+  if (!MakeBankCurrent()) {
+    destroy();
+    return;
+  }
+  auto& engine = ctx_.engine;
+  高级表格1.SetRowCount(static_cast<int>(engine.RecordCount()) + 1);
+  for (int c = kColKnowledge; c <= kColMasked; ++c)
+    高级表格1.SetCellData(0, c, ui::CellKind::Text, engine.FieldName(c + 1));
+  SetUpBankColumns(高级表格1);
+  LayoutBankEditor();
+  LoadBankGrid();
+  菜单删除.setEnabled(false);
+  工具条1.setButtonEnabled(kDeleteButton, false);
+  restyleRows();
+  state.letterLabels = LetterLabels();
+  state.circledLabels = CircledLabels();
+}
+
+void BankEditorWindow::RefreshTypeDropDown() {
+  bank_editor::RefreshTypeDropDown(高级表格1, dbContext());
+}
+
+void BankEditorWindow::LoadBankGrid() {
+  RefreshTypeDropDown();
+  高级表格1.ClearPendingListItems();
+  for (int d = 1; d <= 9; ++d) 高级表格1.AddPendingListItem(std::to_string(d));
+  高级表格1.SetColumnType(kColDifficulty, ui::ColumnType::DropDown);
+  if (!MakeBankCurrent()) return;
+  高级表格1.SetRowCount(1);
+  state.topLevelCount = FillBankGrid(高级表格1, ctx_.engine);
+  UpdateEditorCaption();
+  GroupSort(false);
+}
+
+void BankEditorWindow::GroupSort(bool ascending) {
+  GroupSortRows(*this, 高级表格1, ascending);
+  state.groupSortAscending = ascending;
+  restyleRows();
+}
+
+void BankEditorWindow::restyleRows() { StyleBankRows(高级表格1, questionRowHeight()); }
+
+void BankEditorWindow::UpdateEditorCaption() {
+  setCaption(EditorCaption(courseName_, state.topLevelCount));
+}
+
+void BankEditorWindow::LayoutBankEditor() {
+  const int c = width();
+  const int barWidth = (c - 分组框1.left() - 分组框1.width()) / 3;
+  const int barLeft = c - 2 * barWidth + 标签1.width();
+  横向滚动条1.setLeft(barLeft);
+  横向滚动条1.setWidth(std::max(0, barWidth));
+  按钮自动行高.setLeft(barLeft + barWidth);
+  标签1.setLeft(barLeft - 标签1.width());
+  状态条1.setGeometry({0, height() - kStatusHeight, c, kStatusHeight});
+  高级表格1.setHeight(std::max(0, 状态条1.top() - 高级表格1.top()));
+  高级表格1.setWidth(c);
+  const std::vector<int> widths = BankColumnWidths(高级表格1.width());
+  for (int col = 0; col < kBankColumnCount; ++col) 高级表格1.SetColumnWidth(col, widths[col]);
+}
+
+void BankEditorWindow::GoToCell(int row, int column) {
+  state.currentRow = row;
+  state.currentColumn = column;
+  高级表格1.SetCursorCell(row, column);
+  高级表格1.SelectRange(row, column);
+}
+
+void BankEditorWindow::UpdateDeleteCommands() {
+  const bool on = state.currentRow >= 1 && state.currentRow < 高级表格1.RowCount();
+  菜单删除.setEnabled(on);
+  工具条1.setButtonEnabled(kDeleteButton, on);
+}
+
+// ---- Leaving a row ------------------------------------------------------------
+
+bool BankEditorWindow::ValidateQuestionRow(int row) {
+  if (row < 1 || row >= 高级表格1.RowCount()) return true;
+  const std::optional<RuleFailure> failure = CheckQuestionRules(ReadQuestionRow(高级表格1, row));
+  if (!failure) return true;
+  GoToCell(row, failure->column);
+  host().message(this, failure->message);
+  return false;
+}
+
+// The grid holds every question of the bank, each accepted change having
+// been written at once and each refused one put back, so the bank's
+// questions are compared in memory rather than read record by record.
+bool BankEditorWindow::FindDuplicateQuestion(int row) {
+  if (row < 1 || row >= 高级表格1.RowCount()) return false;
+  if (FindSameQuestionRow(高级表格1, row) == 0) return false;
+  GoToCell(row, kColText1);
+  host().message(this, "试题重复！");
+  return true;
+}
+
+bool BankEditorWindow::LeaveRowCheck() {
+  return ValidateQuestionRow(state.pressedRow) && !FindDuplicateQuestion(state.pressedRow);
+}
+
+// ---- Grid events --------------------------------------------------------------
+
+bool BankEditorWindow::leftButtonDown() {
+  state.pressedRow = 高级表格1.CursorRow();
+  return true;
+}
+
+bool BankEditorWindow::leftButtonUp() {
+  auto& g = 高级表格1;
+  state.currentRow = g.CursorRow();
+  if (state.pressedRow >= 1 && state.currentRow != state.pressedRow && !LeaveRowCheck())
+    return false;  // the cursor went back to the row being left
+  state.currentColumn = g.CursorColumn();
+  const int row = state.currentRow;
+  const int col = state.currentColumn;
+  const bool startsHere = g.SelectionFirstRow() == row && g.SelectionFirstColumn() == col;
+  const bool inPlaceColumn = col == kColGroupNumber || col > kColAnswerPicture;
+  const bool titleScore = col == kColScore && g.cellText(row, kColGroupNumber) == "0";
+  g.SetEditable(startsHere && inPlaceColumn && !titleScore);
+  UpdateDeleteCommands();
+  return true;
+}
+
+void BankEditorWindow::headerClicked() {
+  if (state.currentRow == 1 && !ValidateQuestionRow(state.pressedRow)) return;
+  菜单删除.setEnabled(false);
+  工具条1.setButtonEnabled(kDeleteButton, false);
+}
+
+bool BankEditorWindow::doubleClicked() {
+  auto& g = 高级表格1;
+  const int col = g.CursorColumn();
+  state.currentColumn = col;
+  const int row = state.currentRow;
+  if (row < 1 || row >= g.RowCount()) return true;
+  const bool title = g.cellText(row, kColGroupNumber) == "0";
+  if (col > kColAnswerPicture) {
+    g.SetEditable(!(col == kColScore && title));
+    return true;
+  }
+  g.SetEditable(false);
+  if (col == kColPicture || col == kColAnswerPicture) {
+    // An empty picture cell has nothing to show and no text to edit.
+    if (!(col == kColAnswerPicture && title) && g.cellText(row, col) == databases::kPictureMark)
+      PreviewPicture();
+    return true;
+  }
+  if (col == kColGroupNumber || (col == kColAnswer && title)) return true;
+  OpenQuestionTextEditor(row, col);
+  return true;
+}
+
+bool BankEditorWindow::rightButtonUp(int x, int y) {
+  auto& g = 高级表格1;
+  for (ui::MenuItem* item : 右键菜单.items()) item->setVisible(false);
+  const bool oneColumn = g.SelectionFirstColumn() == g.SelectionLastColumn();
+  const bool oneRow = g.SelectionFirstRow() == g.SelectionLastRow();
+  const int col = state.currentColumn;
+  if (oneColumn) {
+    if (col != kColGroupNumber) {
+      菜单升序.setVisible(true);
+      菜单降序.setVisible(true);
+    }
+    if (col == kColPicture || col == kColAnswerPicture) {
+      const bool has = g.cellText(state.currentRow, col) == databases::kPictureMark;
+      菜单预览图片.setVisible(has);
+      菜单复制图片.setVisible(has);
+      菜单删除图片.setVisible(has);
+      菜单从文件添加.setVisible(!has);
+      菜单从剪贴板导入.setVisible(!has);
+    }
+  }
+  if (oneRow) 菜单复制该题并粘贴.setVisible(true);
+  if (oneColumn || oneRow) 右键菜单.popup(g.left() + x, g.top() + y);
+  return true;
+}
+
+void BankEditorWindow::editBegun() {
+  auto& g = 高级表格1;
+  state.editRow = g.editRow() >= 0 ? g.editRow() : g.CursorRow();
+  state.editColumn = g.editColumn() >= 0 ? g.editColumn() : g.CursorColumn();
+  状态条1.setText("");
+  const int row = state.editRow;
+  const int col = state.editColumn;
+  if (col == kColDifficulty || col == kColScore) {
+    state.preEditNumber = text::toInteger(g.cellText(row, col));
+  } else if (col == kColPicture || col == kColAnswerPicture) {
+    state.preEditPicture = ReadPictureData(
+        row, col == kColPicture ? databases::kQuestionPictureData : databases::kAnswerPictureData);
+  } else if (col < kColScore) {
+    state.preEditText = g.cellText(row, col);
+  }
+}
+
+void BankEditorWindow::cellEdited() {
+  const int row = state.editRow >= 0 ? state.editRow : 高级表格1.CursorRow();
+  const int col = state.editColumn >= 0 ? state.editColumn : 高级表格1.CursorColumn();
+  state.editRow = state.editColumn = -1;
+  CommitCellEdit(row, col);
+  LeaveRowCheck();
+}
+
+// ---- Row heights --------------------------------------------------------------
+
+void BankEditorWindow::rowHeightMoved() {
+  const int h = questionRowHeight();
+  for (int r = 1; r < 高级表格1.RowCount(); ++r) 高级表格1.SetRowHeight(r, h);
+  GoToCell(state.currentRow, state.currentColumn);
+  按钮自动行高.setEnabled(true);
+}
+
+void BankEditorWindow::FitRowHeights() {
+  auto& g = 高级表格1;
+  for (int r = 1; r < g.RowCount(); ++r) {
+    int lines = 1;
+    for (int c : {kColText1, kColText2, kColAnswer})
+      lines = std::max(lines, ui::CountTextLines(host(), g.GetColumnWidth(c), g.cellText(r, c)));
+    if (lines > 1) g.SetRowHeight(r, 14 * lines + 4);
+  }
+  按钮自动行高.setEnabled(false);
+}
+
+// ---- Find ---------------------------------------------------------------------
+
+void BankEditorWindow::findTextChanged() {
+  state.findPosition = {1, 0};
+  按钮下一个.setEnabled(false);
+  const bool any = !编辑框1.text().empty();
+  按钮从头查找.setEnabled(any);
+  按钮从当前查找.setEnabled(any);
+}
+
+void BankEditorWindow::showFindHit(const GridCell& hit) {
+  GoToCell(hit.row, hit.column);
+  state.findPosition = hit;
+}
+
+void BankEditorWindow::FindFromStart() {
+  const auto hit = FindFromFirstCell(高级表格1, 编辑框1.text());
+  if (!hit) return host().message(this, "没有找到指定文本");
+  showFindHit(*hit);
+  按钮下一个.setEnabled(true);
+}
+
+void BankEditorWindow::FindFromCurrent() {
+  bool examine = true;
+  const GridCell start = FindStartCell({state.currentRow, state.currentColumn},
+                                       高级表格1.RowCount(), examine);
+  const auto hit = FindFrom(高级表格1, 编辑框1.text(), start, examine);
+  if (!hit) return host().message(this, "没有找到指定文本");
+  showFindHit(*hit);
+  按钮下一个.setEnabled(true);
+}
+
+void BankEditorWindow::FindNext() {
+  const auto hit = FindFrom(高级表格1, 编辑框1.text(), state.findPosition, false);
+  if (!hit) return host().message(this, "没有找到指定文本");
+  showFindHit(*hit);
+}
+
+// ---- Help, text editor --------------------------------------------------------
+
+void BankEditorWindow::ShowHelp() {
+  if (!help_) help_ = std::make_unique<HelpWindow>(host());
+  if (!help_->isOpen()) host().showModeless(*help_, this);
+}
+
+void BankEditorWindow::OpenQuestionTextEditor(int row, int column) {
+  QuestionTextEditor dialog(*this, row, column);
+  host().showModal(dialog, this);
+}
+
+// ---- Closing ------------------------------------------------------------------
+
+bool BankEditorWindow::mayClose() { return LeaveRowCheck() && CheckLabelPairs(); }
+
+std::unique_ptr<ui::Window> MakeBankEditor(app::AppContext& ctx, ui::Window* /*owner*/) {
+  return std::make_unique<BankEditorWindow>(ctx);
+}
+
+}  // namespace bank_editor

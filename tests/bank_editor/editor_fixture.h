@@ -1,0 +1,214 @@
+// A course bank built in a fresh folder, an engine, a scripted host and an
+// editor window opened on the bank, as the main window would open it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_context.h"
+#include "bank_editor/bank_editor_window.h"
+#include "bank_editor/question_rules.h"
+#include "databases/program_databases.h"
+#include "recfile/file_system.h"
+#include "recfile/record_file_engine.h"
+#include "ui/testing/scripted_host.h"
+
+namespace bank_editor::testing {
+
+inline const std::string kCourse = "高等数学";
+
+// One question as stored.
+struct Q {
+  std::string knowledge, groupName, groupNumber, text1, picture, text2, answer, answerPicture,
+      type = "填空";
+  int difficulty = 1;
+  int score = 5;
+  bool choice = false, fixedScore = false, masked = false;
+  std::vector<std::uint8_t> pictureData = {};
+};
+
+class TempDir {
+ public:
+  TempDir() {
+    const char* base = std::getenv("MC_TEST_TMP");
+    std::filesystem::path root = base && *base ? base : "/tmp";
+    std::filesystem::create_directories(root);
+    std::string pattern = (root / "mc-bank-editor-XXXXXX").string();
+    if (::mkdtemp(pattern.data())) path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+inline std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline std::vector<recfile::Value> RecordValues(const Q& q) {
+  return {q.knowledge, q.groupName,  q.groupNumber,   q.text1,
+          q.picture,   q.text2,      q.answer,        q.answerPicture,
+          q.type,      std::int64_t{q.difficulty},    std::int64_t{q.score},
+          q.choice,    q.fixedScore, q.masked,        recfile::Bytes(q.pictureData),
+          recfile::Bytes{}};
+}
+
+// A file system that can be told to fail every write from now on, as a
+// full disk does.
+class FailingFileSystem : public recfile::FileSystem {
+ public:
+  explicit FailingFileSystem(std::shared_ptr<recfile::FileSystem> real) : real_(std::move(real)) {}
+  bool failWrites = false;
+
+  int open(const std::string& path, const recfile::OpenOptions& o,
+           std::unique_ptr<recfile::File>& out) override {
+    std::unique_ptr<recfile::File> inner;
+    const int rc = real_->open(path, o, inner);
+    if (rc == 0) out = std::make_unique<FailingFile>(std::move(inner), failWrites);
+    return rc;
+  }
+  bool exists(const std::string& p) override { return real_->exists(p); }
+  std::vector<std::string> listDirectory(const std::string& d) override {
+    return real_->listDirectory(d);
+  }
+  int remove(const std::string& p) override { return real_->remove(p); }
+  std::optional<recfile::FileIdentity> identity(const std::string& p) override {
+    return real_->identity(p);
+  }
+  std::string absolute(const std::string& p) override { return real_->absolute(p); }
+  std::uint64_t monotonicMs() override { return real_->monotonicMs(); }
+  void sleepMs(unsigned ms) override { real_->sleepMs(ms); }
+
+ private:
+  class FailingFile : public recfile::File {
+   public:
+    FailingFile(std::unique_ptr<recfile::File> inner, const bool& fail)
+        : inner_(std::move(inner)), fail_(fail) {}
+    int read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override {
+      return inner_->read(o, b, n, got);
+    }
+    int write(std::uint64_t o, const void* d, std::size_t n) override {
+      return fail_ ? recfile::err::DiskFull : inner_->write(o, d, n);
+    }
+    int size(std::uint64_t& out) override { return inner_->size(out); }
+    int truncate(std::uint64_t l) override { return fail_ ? recfile::err::DiskFull : inner_->truncate(l); }
+    int lock(std::uint64_t o, std::uint64_t l) override { return inner_->lock(o, l); }
+    int unlock(std::uint64_t o, std::uint64_t l) override { return inner_->unlock(o, l); }
+    recfile::FileIdentity identity() const override { return inner_->identity(); }
+    int close() override { return inner_->close(); }
+
+   private:
+    std::unique_ptr<recfile::File> inner_;
+    const bool& fail_;
+  };
+  std::shared_ptr<recfile::FileSystem> real_;
+};
+
+// Records the database messages of the fixture's own set-up.
+class SilentPrompter : public databases::Prompter {
+ public:
+  int MessageBox(const std::string&, const std::string& text, databases::Buttons,
+                 databases::Icon) override {
+    ADD_FAILURE() << "unexpected message while setting up: " << text;
+    return databases::kOk;
+  }
+  void EndProgram(int) override { ADD_FAILURE() << "set-up ended the program"; }
+};
+
+class EditorFixture : public ::testing::Test {
+ protected:
+  EditorFixture()
+      : fs_(std::make_shared<FailingFileSystem>(recfile::FileSystem::real())), engine_(fs_) {}
+
+  // Writes the bank and the question-type library, opens the bank as the
+  // main window does and opens the editor on it.
+  void OpenEditor(const std::vector<Q>& questions) {
+    WriteBank(questions);
+    ctx_ = std::make_unique<app::AppContext>(engine_, host_, dir_.path());
+    ctx_->selectedCourse = {kCourse, 0};
+    SilentPrompter prompter;
+    databases::DatabaseContext db{engine_, prompter, dir_.path()};
+    ASSERT_TRUE(databases::OpenQuestionTypeLibrary(db));
+    ASSERT_TRUE(engine_.Open(BankPath(), {}, false, recfile::ShareMode::None, std::string()));
+    editor_ = std::make_unique<BankEditorWindow>(*ctx_);
+    editor_->open(true, nullptr);
+    ASSERT_TRUE(editor_->isOpen());
+  }
+
+  void WriteBank(const std::vector<Q>& questions) {
+    ASSERT_TRUE(engine_.Create(BankPath(), databases::QuestionBankFields()));
+    ASSERT_TRUE(engine_.Open(BankPath(), {}, false, recfile::ShareMode::None, std::string()));
+    for (const Q& q : questions) ASSERT_TRUE(engine_.Append(RecordValues(q)));
+    engine_.Close();
+  }
+
+  std::string BankPath() const { return dir_.path() + "/" + kCourse; }
+  std::string BankFile() const { return BankPath() + ".edb"; }
+  std::string SideFile() const { return BankPath() + ".edt"; }
+
+  // The bank as another program would see it now: every record's fields.
+  std::vector<std::vector<recfile::Value>> ReadBankFromDisk() {
+    recfile::RecordFileEngine other;
+    std::vector<std::vector<recfile::Value>> records;
+    EXPECT_TRUE(other.Open(BankPath(), {}, false, recfile::ShareMode::None, std::string()));
+    for (std::int64_t i = 1; i <= other.RecordCount(); ++i) {
+      other.GoTo(i);
+      std::vector<recfile::Value> fields;
+      for (int f = 1; f <= databases::kQuestionFieldCount; ++f) fields.push_back(other.ReadField(f));
+      records.push_back(std::move(fields));
+    }
+    return records;
+  }
+  // A text field of the record with this id, read afresh from disk.
+  recfile::Value DiskField(std::int64_t id, int field) {
+    recfile::RecordFileEngine other;
+    EXPECT_TRUE(other.Open(BankPath(), {}, false, recfile::ShareMode::None, std::string()));
+    EXPECT_TRUE(other.GoToId(id));
+    return other.ReadField(field);
+  }
+
+  ui::GridControl& grid() { return editor_->高级表格1; }
+  const std::string& cell(int row, int column) { return grid().cellText(row, column); }
+  // Grid row of the question with this 题文1.
+  int RowOf(const std::string& text1) {
+    for (int r = 1; r < grid().RowCount(); ++r)
+      if (cell(r, kColText1) == text1) return r;
+    ADD_FAILURE() << "no row with 题文1 " << text1;
+    return -1;
+  }
+  std::int64_t IdOf(int row) { return std::stoll(cell(row, kColRecordId)); }
+  std::pair<int, int> Cursor() { return {grid().CursorRow(), grid().CursorColumn()}; }
+
+  TempDir dir_;
+  std::shared_ptr<FailingFileSystem> fs_;
+  recfile::RecordFileEngine engine_;
+  ui::testing::ScriptedHost host_;
+  std::unique_ptr<app::AppContext> ctx_;
+  std::unique_ptr<BankEditorWindow> editor_;
+};
+
+// A complete single question.
+inline Q Question(std::string text1, std::string answer = "答", int score = 5) {
+  Q q;
+  q.text1 = std::move(text1);
+  q.answer = std::move(answer);
+  q.score = score;
+  return q;
+}
+
+}  // namespace bank_editor::testing
