@@ -1,5 +1,7 @@
 #include "recfile/record_file.h"
 
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include "text/text.h"
@@ -259,6 +261,20 @@ int RecordFile::writeRecords(std::int64_t first, std::int64_t count, const std::
 int RecordFile::truncateRecords(std::int64_t count) {
   const int e = mainFile->truncate(recordOffset(count));
   return e ? writeFailure(e, err::WriteRecordFailed) : 0;
+}
+
+int RecordFile::extendIdHint(std::int64_t count) {
+  const std::int64_t block = bulkRecords();
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(block) * recordLength);
+  for (auto first = static_cast<std::int64_t>(idHint.size()); first < count; first += block) {
+    const std::int64_t k = std::min(block, count - first);
+    if (int e = readRecords(first, k, buffer.data())) return e;
+    for (std::int64_t i = 0; i < k; ++i) {
+      const std::int32_t id = getI32(&buffer[static_cast<std::size_t>(i) * recordLength]);
+      idHint.push_back(id == INT32_MIN ? INT32_MAX : std::abs(id));
+    }
+  }
+  return 0;
 }
 
 int RecordFile::lockAll(ScopedLock& mainLock, ScopedLock& sideLock) {

@@ -96,6 +96,13 @@ class RecordFile {
   int writeRecords(std::int64_t first, std::int64_t count, const std::uint8_t* buffer);
   int truncateRecords(std::int64_t count);
 
+  // ---- ids
+  // Absolute ids of the records in file order: a hint that GoToId checks
+  // against the file before relying on it.
+  std::vector<std::int32_t> idHint;
+  // Reads the ids of records idHint.size() .. count - 1 into the hint.
+  int extendIdHint(std::int64_t count);
+
   // ---- side file
   SideFile side() { return SideFile({sideFile.get(), cipher.get()}, sideLocks); }
 

@@ -510,24 +510,48 @@ bool RecordFileEngine::GoToId(std::int64_t id) {
   RecordFile* rf = m.need();
   if (!rf || id <= 0) return false;
   if (int e = rf->readCount()) return m.fail(e);
-  std::int64_t lo = 0, hi = rf->header.count - 1;
-  std::uint8_t idBytes[kRecordIdSize];
+  const std::int64_t count = rf->header.count;
+
+  // The id read from the file itself, under the record's lock.
+  auto idAt = [&](std::int64_t r, std::int64_t& out) -> int {
+    std::uint8_t bytes[kRecordIdSize];
+    ScopedLock lock;
+    if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(r))) return e;
+    if (int e = rf->mainIo().readExact(rf->recordOffset(r), bytes, kRecordIdSize,
+                                       err::ReadRecordFailed))
+      return e;
+    out = std::abs(std::int64_t{getI32(bytes)});
+    return lock.release();
+  };
+  auto found = [&](std::int64_t r) {
+    rf->position = r;
+    rf->forgetRecord();
+    return true;
+  };
+
+  // First the ids kept in memory; a hit is checked against the file.
+  auto& hint = rf->idHint;
+  if (static_cast<std::int64_t>(hint.size()) > count) hint.clear();
+  if (static_cast<std::int64_t>(hint.size()) < count && rf->extendIdHint(count) != 0) hint.clear();
+  if (static_cast<std::int64_t>(hint.size()) == count) {
+    const auto it = std::lower_bound(hint.begin(), hint.end(), id);
+    if (it != hint.end() && *it == id) {
+      const std::int64_t r = it - hint.begin();
+      std::int64_t actual = 0;
+      if (int e = idAt(r, actual)) return m.fail(e);
+      if (actual == id) return found(r);
+      hint.clear();  // changed by someone else: read again next time
+    }
+  }
+
+  // The file decides.
+  std::int64_t lo = 0, hi = count - 1;
   while (lo <= hi) {
     const std::int64_t mid = lo + (hi - lo) / 2;
-    {
-      ScopedLock lock;
-      if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(mid))) return m.fail(e);
-      if (int e = rf->mainIo().readExact(rf->recordOffset(mid), idBytes, kRecordIdSize,
-                                         err::ReadRecordFailed))
-        return m.fail(e);
-    }
-    const std::int64_t found = std::abs(std::int64_t{getI32(idBytes)});
-    if (found == id) {
-      rf->position = mid;
-      rf->forgetRecord();
-      return true;
-    }
-    if (found < id) lo = mid + 1;
+    std::int64_t actual = 0;
+    if (int e = idAt(mid, actual)) return m.fail(e);
+    if (actual == id) return found(mid);
+    if (actual < id) lo = mid + 1;
     else hi = mid - 1;
   }
   return false;
@@ -658,6 +682,7 @@ bool RecordFileEngine::Append(const std::vector<Value>& values) {
     return m.fail(e);
   }
   rf->position = n;
+  if (static_cast<std::int64_t>(rf->idHint.size()) == n) rf->idHint.push_back(id);
   std::copy(record.begin(), record.end(), rf->recordBuffer.begin());
   rf->cachedRecord = rf->recordBuffer.data();
   rf->cachedPosition = n;
@@ -826,6 +851,7 @@ bool RecordFileEngine::Pack() {
     }
     kept += out;
   }
+  rf->idHint.clear();
   if (int e = rf->writeCount(static_cast<std::int32_t>(kept), rf->header.nextId)) return m.fail(e);
   if (int e = rf->truncateRecords(kept)) return m.fail(e);
 

@@ -61,22 +61,18 @@ int SideFile::readBlock(std::uint32_t block, std::uint8_t* buffer) {
 }
 
 int SideFile::walk(std::uint32_t first, std::vector<std::uint8_t>* out) {
-  if (first == 0) return 0;
-  std::uint64_t size = 0;
-  if (int e = io_.file->size(size)) return e;
-  const std::uint64_t blocksInFile = size / kBlockSize;
-  std::unordered_set<std::uint32_t> seen;
   std::array<std::uint8_t, kBlockSize> buffer{};
+  // Every block must link back to the one before it: a chain that loops
+  // or runs into another chain breaks that at the first shared block, and
+  // a block past the end of the file cannot be read whole.
   std::uint32_t prev = 0;
   for (std::uint32_t b = first; b != 0;) {
-    if (b >= blocksInFile || !seen.insert(b).second) return kDamaged;
     if (int e = readBlock(b, buffer.data())) return e;
     const BlockHeader h = decodeBlockHeader(buffer.data());
-    // A block whose back link names another block belongs to another chain.
     if (h.used == 0 || h.used > kBlockData || h.prev != prev) return kDamaged;
-    prev = b;
     if (out) out->insert(out->end(), buffer.begin() + kBlockHeaderSize,
                          buffer.begin() + kBlockHeaderSize + h.used);
+    prev = b;
     b = h.next;
   }
   return 0;

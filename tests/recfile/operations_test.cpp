@@ -240,6 +240,24 @@ TEST_F(Operations, DeleteByConditionAndPackWorkAcrossBulkBlocks) {
   }
 }
 
+TEST_F(Operations, GoToIdFollowsChangesMadeThroughAnotherOpen) {
+  fill(5);
+  ASSERT_TRUE(engine.GoToId(4));
+  RecordFileEngine other;  // another open file, as another process would have
+  ASSERT_TRUE(other.Open(path));
+  ASSERT_TRUE(other.GoToId(2));
+  ASSERT_TRUE(other.Delete());
+  ASSERT_TRUE(other.Pack());
+  ASSERT_TRUE(other.Append({std::string("r6"), std::int64_t{6}}));  // the count is 5 again
+
+  EXPECT_FALSE(engine.GoToId(2));
+  for (std::int64_t id : {1, 3, 4, 5, 6}) {
+    SCOPED_TRACE(id);
+    ASSERT_TRUE(engine.GoToId(id));
+    EXPECT_EQ(engine.ReadInt("数量"), id);
+  }
+}
+
 TEST_F(Operations, FindScansFromTheCurrentRecord) {
   fill(5);
   auto quantityIs = [&](std::int64_t n) { return [&, n] { return engine.ReadInt("数量") == n; }; };
