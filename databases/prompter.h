@@ -20,8 +20,9 @@ class Prompter {
   // Shows a modal message box; returns the pressed button (kOk ... kNo).
   virtual int MessageBox(const std::string& caption, const std::string& text, Buttons buttons,
                          Icon icon) = 0;
-  // Ends the process with this exit code. A test double may return; callers
-  // then give up the operation as failed.
+  // Ends the process with this exit code. It may also throw (a scripted
+  // host does) or return (a recording one); callers then give up the
+  // operation as failed.
   virtual void EndProgram(int exitCode) = 0;
 
   // The common case: caption "信息：", an OK button.

@@ -200,6 +200,18 @@ TEST_F(ProgramDatabasesTest, CreatedCourseGetsItsRecordAndItsPasswordOnBothSides
   EXPECT_EQ(engine.ReadText(kCoursePasswordField), "");
 }
 
+TEST_F(ProgramDatabasesTest, PasswordTheBankRefusesIsReportedAndTheCourseStaysOpenable) {
+  AddAdministrator();
+  AddCourse("物理", "?");  // a password text the engine does not accept
+  EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"课程 物理 已添加，但设置课程密码失败！" +
+                                                       recfile::ErrorText(recfile::err::BadPasswordText)});
+  EXPECT_EQ(CourseNames(), (std::vector<std::string>{"王老师", "物理"}));
+  engine.GoTo(2);
+  EXPECT_EQ(engine.ReadText(kCoursePasswordField), "");
+  EXPECT_FALSE(engine.IsPasswordProtected(File("物理")));
+  EXPECT_TRUE(OpenCourseBank(ctx(), "物理", true, 0, ""));
+}
+
 TEST_F(ProgramDatabasesTest, CourseBankOpensOnlyWithTheRightPassword) {
   AddAdministrator();
   AddCourse("物理", "秘密1");
