@@ -36,10 +36,11 @@ struct ThreadState {
 };
 std::atomic<std::uint64_t> nextEngineSerial{1};
 
-ThreadState& threadState(std::uint64_t serial) {
+std::unordered_map<std::uint64_t, ThreadState>& threadStates() {
   thread_local std::unordered_map<std::uint64_t, ThreadState> states;
-  return states[serial];
+  return states;
 }
+ThreadState& threadState(std::uint64_t serial) { return threadStates()[serial]; }
 
 bool isChainType(FieldType t) { return t == FieldType::Memo || t == FieldType::ByteSet; }
 
@@ -300,6 +301,7 @@ RecordFileEngine::RecordFileEngine(std::shared_ptr<FileSystem> fs) : impl_(std::
 
 RecordFileEngine::~RecordFileEngine() {
   CloseAll();
+  threadStates().erase(impl_->serial);
 }
 
 bool RecordFileEngine::Create(const std::string& path, const std::vector<FieldDef>& fields) {
@@ -439,7 +441,7 @@ bool RecordFileEngine::GoTo(std::int64_t n) {
     if (int e = rf->readCount()) return m.fail(e);
   }
   const std::int64_t count = rf->header.count;
-  rf->position = std::clamp<std::int64_t>(n - 1, 0, std::max<std::int64_t>(count - 1, 0));
+  rf->position = n < 1 ? 0 : std::min(n - 1, std::max<std::int64_t>(count - 1, 0));
   rf->forgetRecord();
   return true;
 }
@@ -449,16 +451,17 @@ bool RecordFileEngine::Skip(std::int64_t n) {
   m.begin();
   RecordFile* rf = m.need();
   if (!rf || n == 0) return rf != nullptr;
-  if (n > 0 && rf->position + n >= rf->header.count) {
+  if (n > 0 && n >= rf->header.count - rf->position) {
     if (int e = rf->readCount()) return m.fail(e);
   }
   const std::int64_t count = rf->header.count;
+  const std::int64_t at = rf->position;
   if (n > 0) {
-    if (count == 0 || rf->position >= count) return m.fail(err::AfterLast);
-    rf->position = std::min(count, rf->position + n);
+    if (count == 0 || at >= count) return m.fail(err::AfterLast);
+    rf->position = n >= count - at ? count : at + n;
   } else {
-    if (count == 0 || rf->position < 0) return m.fail(err::BeforeFirst);
-    rf->position = std::max<std::int64_t>(-1, rf->position + n);
+    if (count == 0 || at < 0) return m.fail(err::BeforeFirst);
+    rf->position = n <= -1 - at ? -1 : at + n;
   }
   rf->forgetRecord();
   return true;
@@ -773,7 +776,6 @@ bool RecordFileEngine::Delete(const Condition& condition) {
     for (std::int64_t first = 0; first < count; first += block) {
       const std::int64_t k = std::min(block, count - first);
       if (int e = rf->readRecords(first, k, buffer.data())) return m.fail(e);
-      bool changed = false;
       for (std::int64_t i = 0; i < k; ++i) {
         std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * rf->recordLength];
         rf->position = first + i;
@@ -783,12 +785,11 @@ bool RecordFileEngine::Delete(const Condition& condition) {
         if (rf->closed) return m.fail(err::NotOpened);
         const std::int32_t id = getI32(record);
         if (hit && id > 0) {
-          putI32(record, -id);
-          changed = true;
+          // Only the id is written: the condition may have written fields.
+          std::uint8_t bytes[kRecordIdSize];
+          putI32(bytes, -id);
+          if (int e = rf->writeRecord(first + i, 0, bytes, kRecordIdSize)) return m.fail(e);
         }
-      }
-      if (changed) {
-        if (int e = rf->writeRecords(first, k, buffer.data())) return m.fail(e);
       }
     }
   }
@@ -955,7 +956,7 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
           src->cachedPosition = first + i;
           m.current = keepSrc;
           hit = condition();
-          m.current = keepDst;
+          m.current = dst->closed ? nullptr : keepDst;
           if (src->closed || dst->closed) return m.fail(err::NotOpened);
         }
         if (!hit) continue;

@@ -1,6 +1,7 @@
 // The engine's operations: results, current-record movements and errors.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <functional>
 #include <thread>
 
@@ -76,6 +77,10 @@ TEST_F(Operations, MovementsOverThreeRecords) {
       {"Skip back again", [](auto& e) { return e.Skip(-1); }, false, err::BeforeFirst, 0},
       {"Skip forward from before the first", [](auto& e) { return e.Skip(2); }, true, 0, 2},
       {"GoToLast", [](auto& e) { return e.GoToLast(); }, true, 0, 3},
+      {"the largest step back", [](auto& e) { return e.Skip(INT64_MIN); }, true, 0, 0},
+      {"the largest step forward", [](auto& e) { return e.Skip(INT64_MAX); }, true, 0, 4},
+      {"GoTo the smallest number", [](auto& e) { return e.GoTo(INT64_MIN); }, true, 0, 1},
+      {"GoTo the largest number", [](auto& e) { return e.GoTo(INT64_MAX); }, true, 0, 3},
   });
   EXPECT_EQ(engine.ReadText("名称"), "r3");
 }
@@ -256,6 +261,26 @@ TEST_F(Operations, GoToIdFollowsChangesMadeThroughAnotherOpen) {
     ASSERT_TRUE(engine.GoToId(id));
     EXPECT_EQ(engine.ReadInt("数量"), id);
   }
+}
+
+TEST_F(Operations, ConditionsThatWriteOrCloseLeaveNothingBroken) {
+  fill(3);
+  ASSERT_TRUE(engine.Delete([&] {
+    const bool first = engine.ReadInt("数量") == 1;
+    if (first) engine.WriteField("数量", std::int64_t{99});
+    return first;
+  }));
+  ASSERT_TRUE(engine.GoTo(1));
+  EXPECT_TRUE(engine.IsDeleted());
+  EXPECT_EQ(engine.ReadInt("数量"), 99) << "the condition's write survives the deletion";
+
+  EXPECT_FALSE(engine.Find([&] {
+    engine.Close();
+    return true;
+  }));
+  EXPECT_EQ(engine.LastError(), err::NotOpened);
+  EXPECT_EQ(engine.RecordCount(), 0);
+  EXPECT_EQ(engine.LastError(), err::NoCurrentDatabase);
 }
 
 TEST_F(Operations, FindScansFromTheCurrentRecord) {
