@@ -1,0 +1,185 @@
+// The Qt host's services that need no person: filters, colour schemes,
+// line counting, clipboard, images, timers and the temporary folder.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <QMessageBox>
+#include <QPalette>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "qt_test_support.h"
+#include "ui/qt/colour_schemes.h"
+#include "ui/qt/qt_host.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/window_view.h"
+#include "ui/units.h"
+#include "ui/window.h"
+
+namespace {
+
+using ui::qt::QtHost;
+
+class HostTest : public ::testing::Test, protected qt_test::WithApp {
+ protected:
+  HostTest() { qt_test::app(); }
+  QtHost host;
+};
+
+TEST(QtFilterTest, WindowsFilterStringsBecomeQtFilters) {
+  struct Case {
+    const char* given;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"所有图片文件|*.jpg;*.bmp;*.png", "所有图片文件 (*.jpg *.bmp *.png)"},
+      {"题库文件(*.edb)|*.edb|所有文件|*.*", "题库文件(*.edb) (*.edb);;所有文件 (*.*)"},
+      {"只有说明", "只有说明"},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.given);
+    EXPECT_EQ(ui::qt::toQtFilter(c.given), QString::fromUtf8(c.expected));
+  }
+}
+
+TEST_F(HostTest, SwitchingTheColourSchemeRepaintsAnOpenWindow) {
+  ui::Window w(host, "主窗口", 200, 100);
+  ui::Button b(w, "按钮1", "确定");
+  ui::qt::WindowView* view = host.openView(w, nullptr, false);
+  ASSERT_NE(view, nullptr);
+  QWidget* button = view->widgetFor(b);
+  std::vector<QColor> seen;
+  for (int scheme : {1, 2, 3}) {
+    host.setColourScheme(scheme);
+    qt_test::settle();
+    EXPECT_EQ(host.colourScheme(), scheme);
+    EXPECT_EQ(view->palette().color(QPalette::Window),
+              ui::qt::schemePalette(scheme).color(QPalette::Window));
+    seen.push_back(button->palette().color(QPalette::Button));
+  }
+  EXPECT_NE(seen[0], seen[1]);
+  EXPECT_NE(seen[1], seen[2]);
+  EXPECT_NE(seen[0], seen[2]);
+  host.setColourScheme(1);
+  w.close();
+}
+
+TEST_F(HostTest, LinesAreCountedAsAWrappingEditBoxOfTheGivenWidthWould) {
+  const ui::Font font{"宋体", 19, false};
+  EXPECT_EQ(host.countTextLines(300, "", font), 1);
+  EXPECT_EQ(host.countTextLines(300, "短", font), 1);
+  const std::string line(60 * 3, '\0');
+  std::string chinese;
+  for (int i = 0; i < 60; ++i) chinese += "题";
+  // 60 characters of 19 px in a box 300 px wide: several lines, more when
+  // the box is narrower, one when it is wide enough.
+  const int wide = host.countTextLines(2000, chinese, font);
+  const int medium = host.countTextLines(300, chinese, font);
+  const int narrow = host.countTextLines(150, chinese, font);
+  EXPECT_EQ(wide, 1);
+  EXPECT_GE(medium, 4);
+  EXPECT_GT(narrow, medium);
+  // CR LF starts a new line; an empty paragraph is a line too.
+  EXPECT_EQ(host.countTextLines(2000, "甲\r\n乙\r\n\r\n丙", font), 4);
+}
+
+TEST_F(HostTest, ClipboardCarriesTextAsCrLfLinesAndImagesPixelForPixel) {
+  host.setClipboardText("第一行\r\n第二行");
+  EXPECT_EQ(host.clipboardText(), std::optional<std::string>("第一行\r\n第二行"));
+
+  ui::Image image;
+  image.width = 2;
+  image.height = 2;
+  image.pixels = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu};
+  host.setClipboardImage(image);
+  const std::optional<ui::Image> back = host.clipboardImage();
+  ASSERT_TRUE(back.has_value());
+  EXPECT_EQ(back->width, 2);
+  EXPECT_EQ(back->pixels, image.pixels);
+}
+
+TEST_F(HostTest, ImageFilesAreDecodedAndGarbageIsRefused) {
+  QImage source(3, 2, QImage::Format_ARGB32);
+  source.fill(QColor(10, 20, 30));
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(source.save(&buffer, "PNG"));
+  const ui::Bytes file(bytes.begin(), bytes.end());
+  const std::optional<ui::Image> image = host.decodeImage(file);
+  ASSERT_TRUE(image.has_value());
+  EXPECT_EQ(image->width, 3);
+  EXPECT_EQ(image->height, 2);
+  EXPECT_EQ(image->pixels[0], 0xFF0A141Eu);
+  EXPECT_FALSE(host.decodeImage(ui::Bytes{'n', 'o', 't'}).has_value());
+  EXPECT_FALSE(host.decodeImage({}).has_value());
+}
+
+TEST_F(HostTest, ATimerTicksUntilItsIntervalIsZero) {
+  ui::Window w(host, "计时", 100, 100);
+  ui::Timer timer(w, "时钟1");
+  int ticks = 0;
+  timer.onTick = [&] {
+    if (++ticks == 3) timer.setInterval(0);
+  };
+  timer.setInterval(5);
+  QTest::qWait(200);
+  EXPECT_EQ(ticks, 3);
+}
+
+TEST_F(HostTest, TheTemporaryFolderIsPrivateToTheUser) {
+  qt_test::ScratchDir dir;
+  const std::string runtime = dir.str() + "/run";
+  ::mkdir(runtime.c_str(), 0700);
+  const char* before = std::getenv("XDG_RUNTIME_DIR");
+  const std::string saved = before ? before : "";
+  ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  QtHost fresh;
+  const std::string folder = fresh.temporaryFolder();
+  if (before) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1); else ::unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(folder, runtime + "/mochuan");
+  struct stat st {};
+  ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  EXPECT_EQ(st.st_uid, ::getuid());
+}
+
+TEST_F(HostTest, AutomationAnswersMessageBoxesAndLogsThem) {
+  std::vector<std::string> lines;
+  QtHost::Automation automation;
+  automation.onMessage = [](std::string_view, std::string_view text, ui::MessageButtons) {
+    return std::optional<int>(text == "确定要删除吗？" ? ui::kButtonCancel : ui::kButtonOk);
+  };
+  automation.log = [&](const std::string& line) { lines.push_back(line); };
+  host.setAutomation(automation);
+  EXPECT_EQ(host.messageBox(nullptr, "确定要删除吗？", "信息：", ui::MessageButtons::OkCancel,
+                            ui::MessageIcon::Question),
+            ui::kButtonCancel);
+  EXPECT_EQ(lines, std::vector<std::string>{"message 信息： 确定要删除吗？"});
+}
+
+TEST_F(HostTest, AMessageBoxHasTheGivenCaptionButtonsAndIcon) {
+  auto box = QtHost::makeMessageBox(nullptr, "旧密码错误！", "信息：", ui::MessageButtons::YesNoCancel,
+                                    ui::MessageIcon::Warning);
+  EXPECT_EQ(box->windowTitle(), QStringLiteral("信息："));
+  EXPECT_EQ(box->text(), QStringLiteral("旧密码错误！"));
+  EXPECT_EQ(box->icon(), QMessageBox::Warning);
+  EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  EXPECT_EQ(box->button(QMessageBox::Yes)->text(), QStringLiteral("是"));
+  // Pressing a button gives its number.
+  QTimer::singleShot(0, [] {
+    if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+      shown->button(QMessageBox::No)->click();
+  });
+  EXPECT_EQ(host.messageBox(nullptr, "要保存吗？", "信息：", ui::MessageButtons::YesNoCancel,
+                            ui::MessageIcon::Question),
+            ui::kButtonNo);
+}
+
+}  // namespace

@@ -1,0 +1,14 @@
+// Qt keys and modifiers as the virtual key codes and modifier flags the
+// windows look at.
+#pragma once
+
+#include <Qt>
+
+namespace ui::qt {
+
+// 0 for a key without a virtual key code.
+int virtualKey(int qtKey);
+// kModCtrl / kModShift / kModAlt added.
+int modifierFlags(Qt::KeyboardModifiers modifiers);
+
+}  // namespace ui::qt

@@ -1,0 +1,488 @@
+#include "ui/qt/qt_host.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDirIterator>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QImage>
+#include <QInputDialog>
+#include <QLibraryInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QStyleFactory>
+#include <QTextLayout>
+#include <QTimer>
+#include <QTranslator>
+#include <QUrl>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "text/text.h"
+#include "ui/menu.h"
+#include "ui/qt/colour_schemes.h"
+#include "ui/qt/menus.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/window_view.h"
+#include "ui/units.h"
+#include "ui/window.h"
+
+namespace ui::qt {
+
+namespace {
+
+// Borders and inner margins of a multi-line edit box: the text has the
+// box's width less these.
+constexpr int kEditBoxFrame = 6;
+
+// Fusion, with "*" shown for each character of a password.
+class ProgramStyle : public QProxyStyle {
+ public:
+  ProgramStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* data) const override {
+    if (hint == SH_LineEdit_PasswordCharacter) return '*';
+    return QProxyStyle::styleHint(hint, option, widget, data);
+  }
+};
+
+int dismissAnswer(MessageButtons b) {
+  switch (b) {
+    case MessageButtons::Ok: return kButtonOk;
+    case MessageButtons::YesNo: return kButtonNo;
+    case MessageButtons::AbortRetryIgnore: return kButtonAbort;
+    default: return kButtonCancel;
+  }
+}
+
+struct ButtonSpec {
+  QMessageBox::StandardButton button;
+  int answer;
+  const char* text;
+};
+
+std::vector<ButtonSpec> buttonsOf(MessageButtons b) {
+  const ButtonSpec ok{QMessageBox::Ok, kButtonOk, "确定"};
+  const ButtonSpec cancel{QMessageBox::Cancel, kButtonCancel, "取消"};
+  const ButtonSpec abort{QMessageBox::Abort, kButtonAbort, "中止"};
+  const ButtonSpec retry{QMessageBox::Retry, kButtonRetry, "重试"};
+  const ButtonSpec ignore{QMessageBox::Ignore, kButtonIgnore, "忽略"};
+  const ButtonSpec yes{QMessageBox::Yes, kButtonYes, "是"};
+  const ButtonSpec no{QMessageBox::No, kButtonNo, "否"};
+  switch (b) {
+    case MessageButtons::Ok: return {ok};
+    case MessageButtons::OkCancel: return {ok, cancel};
+    case MessageButtons::AbortRetryIgnore: return {abort, retry, ignore};
+    case MessageButtons::YesNoCancel: return {yes, no, cancel};
+    case MessageButtons::YesNo: return {yes, no};
+    case MessageButtons::RetryCancel: return {retry, cancel};
+  }
+  return {ok};
+}
+
+QMessageBox::Icon iconOf(MessageIcon i) {
+  switch (i) {
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Information: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+  }
+}
+
+std::optional<Image> toImage(const QImage& source) {
+  if (source.isNull()) return std::nullopt;
+  const QImage img = source.convertToFormat(QImage::Format_ARGB32);
+  Image out;
+  out.width = img.width();
+  out.height = img.height();
+  out.pixels.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
+  for (int y = 0; y < out.height; ++y) {
+    const auto* line = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
+    std::copy(line, line + out.width,
+              out.pixels.begin() + static_cast<std::ptrdiff_t>(y) * out.width);
+  }
+  return out;
+}
+
+QImage toQImage(const Image& image) {
+  if (image.empty() ||
+      image.pixels.size() < static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
+    return {};
+  QImage img(image.width, image.height, QImage::Format_ARGB32);
+  for (int y = 0; y < image.height; ++y) {
+    auto* line = reinterpret_cast<std::uint32_t*>(img.scanLine(y));
+    const auto from = image.pixels.begin() + static_cast<std::ptrdiff_t>(y) * image.width;
+    std::copy(from, from + image.width, line);
+  }
+  return img;
+}
+
+// A directory of this user's own, not reachable by others; false when the
+// path is taken by something else.
+bool makePrivateDir(const std::string& path) {
+  if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return false;
+  if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return false;
+  if ((st.st_mode & 077) != 0 && ::chmod(path.c_str(), 0700) != 0) return false;
+  return true;
+}
+
+bool desktopHandles(const QString& mime) {
+  const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+  if (!program.isEmpty()) {
+    QProcess p;
+    p.start(program, {QStringLiteral("query"), QStringLiteral("default"), mime});
+    if (p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+      return !p.readAllStandardOutput().trimmed().isEmpty();
+    return false;
+  }
+  // No xdg-utils: look for an installed application that claims the type.
+  for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)) {
+    QDirIterator it(dir, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+      QFile f(it.next());
+      if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) continue;
+      while (!f.atEnd()) {
+        const QByteArray line = f.readLine();
+        if (line.startsWith("MimeType=") && line.contains(mime.toUtf8())) return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+int countWrappedLines(int width, std::string_view text, const QFont& font) {
+  if (text.empty()) return 1;
+  const qreal room = std::max(1, width - kEditBoxFrame);
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  int lines = 0;
+  for (const QString& paragraph : toQLines(text).split(QLatin1Char('\n'))) {
+    if (paragraph.isEmpty()) {
+      ++lines;
+      continue;
+    }
+    QTextLayout layout(paragraph, font);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    int n = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(room);
+      ++n;
+    }
+    layout.endLayout();
+    lines += std::max(1, n);
+  }
+  return std::max(1, lines);
+}
+
+// ---- Construction ---------------------------------------------------------------
+
+QtHost::QtHost() {
+  clock_.start();
+  QApplication::setStyle(new ProgramStyle);
+  QApplication::setFont(windowFont());
+  QApplication::setQuitOnLastWindowClosed(false);
+  auto* translator = new QTranslator(qApp);
+  if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(translator);
+  else
+    delete translator;
+  applyColourScheme(scheme_);
+}
+
+QtHost::~QtHost() {
+  for (auto& [timer, qtimer] : timers_) delete qtimer;
+  for (auto& [window, view] : views_) {
+    view->detach();
+    delete view;
+  }
+}
+
+void QtHost::log(const std::string& line) const {
+  if (automation_.log) automation_.log(line);
+}
+
+QWidget* QtHost::parentFor(const Window* owner) const {
+  if (owner)
+    if (WindowView* v = viewOf(*owner)) return v;
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return QApplication::activeWindow();
+}
+
+// ---- Dialogs -----------------------------------------------------------------------
+
+std::unique_ptr<QMessageBox> QtHost::makeMessageBox(QWidget* parent, std::string_view text,
+                                                    std::string_view caption,
+                                                    MessageButtons buttons, MessageIcon icon) {
+  auto box = std::make_unique<QMessageBox>(parent);
+  box->setWindowTitle(toQ(caption));
+  box->setText(toQLines(text));
+  box->setTextFormat(Qt::PlainText);
+  box->setIcon(iconOf(icon));
+  QMessageBox::StandardButtons set;
+  const std::vector<ButtonSpec> specs = buttonsOf(buttons);
+  for (const ButtonSpec& s : specs) set |= s.button;
+  box->setStandardButtons(set);
+  for (const ButtonSpec& s : specs) box->button(s.button)->setText(QString::fromUtf8(s.text));
+  box->setDefaultButton(specs.front().button);
+  return box;
+}
+
+int QtHost::messageBox(const Window* owner, std::string_view text, std::string_view caption,
+                       MessageButtons buttons, MessageIcon icon) {
+  log("message " + std::string(caption) + " " + std::string(text));
+  if (automation_.onMessage)
+    if (std::optional<int> answer = automation_.onMessage(caption, text, buttons)) return *answer;
+  std::unique_ptr<QMessageBox> box = makeMessageBox(parentFor(owner), text, caption, buttons, icon);
+  box->exec();
+  const QMessageBox::StandardButton pressed = box->standardButton(box->clickedButton());
+  for (const ButtonSpec& s : buttonsOf(buttons))
+    if (s.button == pressed) return s.answer;
+  return dismissAnswer(buttons);
+}
+
+std::optional<std::string> QtHost::inputBox(const Window* owner, std::string_view prompt,
+                                            std::string_view caption, std::string_view initial,
+                                            bool masked) {
+  log("input " + std::string(caption) + " " + std::string(prompt));
+  if (automation_.cancelDialogs) return std::nullopt;
+  QInputDialog dialog(parentFor(owner));
+  dialog.setWindowTitle(toQ(caption));
+  dialog.setLabelText(toQLines(prompt));
+  dialog.setTextValue(toQ(initial));
+  dialog.setTextEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
+  dialog.setOkButtonText(QStringLiteral("确定"));
+  dialog.setCancelButtonText(QStringLiteral("取消"));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return toStd(dialog.textValue());
+}
+
+std::optional<std::string> QtHost::openFileDialog(const Window* owner, std::string_view filter,
+                                                  std::string_view title) {
+  log("open-file " + std::string(filter));
+  if (automation_.cancelDialogs) return std::nullopt;
+  const QString path = QFileDialog::getOpenFileName(
+      parentFor(owner), title.empty() ? QStringLiteral("打开") : toQ(title), QString(),
+      toQtFilter(filter));
+  if (path.isEmpty()) return std::nullopt;
+  return toStd(path);
+}
+
+std::optional<std::string> QtHost::chooseFolder(const Window* owner, std::string_view prompt) {
+  log("folder " + std::string(prompt));
+  if (automation_.cancelDialogs) return std::nullopt;
+  const QString path = QFileDialog::getExistingDirectory(parentFor(owner), toQ(prompt));
+  if (path.isEmpty()) return std::nullopt;
+  return toStd(path);
+}
+
+std::optional<Rgb> QtHost::chooseColour(const Window* owner, Rgb initial) {
+  log("colour");
+  if (automation_.cancelDialogs) return std::nullopt;
+  const QColor c = QColorDialog::getColor(QColor(redOf(initial), greenOf(initial), blueOf(initial)),
+                                          parentFor(owner), QStringLiteral("颜色"));
+  if (!c.isValid()) return std::nullopt;
+  return rgb(c.red(), c.green(), c.blue());
+}
+
+// ---- Clipboard and images ------------------------------------------------------------
+
+std::optional<std::string> QtHost::clipboardText() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  if (!data || !data->hasText()) return std::nullopt;
+  return fromQLines(data->text());
+}
+
+void QtHost::setClipboardText(std::string_view text) {
+  QGuiApplication::clipboard()->setText(toQLines(text));
+}
+
+std::optional<Image> QtHost::clipboardImage() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  if (!data || !data->hasImage()) return std::nullopt;
+  return toImage(QGuiApplication::clipboard()->image());
+}
+
+void QtHost::setClipboardImage(const Image& image) {
+  const QImage img = toQImage(image);
+  if (!img.isNull()) QGuiApplication::clipboard()->setImage(img);
+}
+
+std::optional<Image> QtHost::decodeImage(const Bytes& fileBytes) {
+  if (fileBytes.empty()) return std::nullopt;
+  QImage img;
+  if (!img.loadFromData(fileBytes.data(), static_cast<int>(fileBytes.size()))) return std::nullopt;
+  return toImage(img);
+}
+
+bool QtHost::openDocument(const std::string& path) {
+  log("open " + path);
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(toQ(path)));
+}
+
+// ---- Windows -------------------------------------------------------------------------
+
+WindowView* QtHost::viewOf(const Window& window) const {
+  auto it = views_.find(&window);
+  return it == views_.end() ? nullptr : it->second;
+}
+
+WindowView* QtHost::openView(Window& window, Window* owner, bool modal) {
+  if (WindowView* old = viewOf(window)) {
+    // Shown again while still open: bring it forward.
+    old->raise();
+    old->activateWindow();
+    return old;
+  }
+  QWidget* parent = owner ? viewOf(*owner) : nullptr;
+  if (!parent && modal) parent = QApplication::activeModalWidget();
+  auto* view = new WindowView(window, *this, parent, modal);
+  view->setPalette(QApplication::palette());
+  views_[&window] = view;
+  closedConnections_[&window] = window.closed().connect([this, &window] { windowClosed(window); });
+  log("window " + window.caption());
+  window.open(modal, owner);
+  if (window.isOpen() && view->attached() && !view->isVisible() && window.visible()) view->show();
+  return window.isOpen() ? view : nullptr;
+}
+
+void QtHost::windowClosed(Window& window) {
+  auto c = closedConnections_.find(&window);
+  if (c != closedConnections_.end()) {
+    window.closed().disconnect(c->second);
+    closedConnections_.erase(c);
+  }
+  auto it = views_.find(&window);
+  if (it == views_.end()) return;
+  WindowView* view = it->second;
+  views_.erase(it);
+  view->detach();
+  view->hide();
+  view->deleteLater();
+}
+
+void QtHost::showModal(Window& window, Window* owner) {
+  openView(window, owner, true);
+  if (!window.isOpen()) return;
+  if (automation_.onModal) {
+    automation_.onModal(window);
+    if (window.isOpen() && !window.userClose()) window.destroy();
+    return;
+  }
+  QEventLoop loop;
+  const auto id = window.closed().connect([&loop] { loop.quit(); });
+  if (window.isOpen()) loop.exec(QEventLoop::DialogExec);
+  window.closed().disconnect(id);
+}
+
+void QtHost::showModeless(Window& window, Window* owner) { openView(window, owner, false); }
+
+void QtHost::popupMenu(Window& window, MenuItem& menu, int x, int y) {
+  log("popup " + menu.plainCaption());
+  if (automation_.cancelDialogs) return;
+  QMenu popup(parentFor(&window));
+  std::map<const MenuItem*, QAction*> actions;
+  fillMenu(&popup, menu, actions);
+  QPoint at = QCursor::pos();
+  if (WindowView* view = viewOf(window)) {
+    const QRect area(view->client()->mapToGlobal(QPoint(0, 0)), view->client()->size());
+    if (!area.contains(at)) at = view->client()->mapToGlobal(QPoint(x, y));
+  }
+  QAction* chosen = popup.exec(at);
+  if (!chosen) return;
+  for (auto& [item, action] : actions) {
+    if (action == chosen) {
+      const_cast<MenuItem*>(item)->choose();
+      return;
+    }
+  }
+}
+
+void QtHost::processPendingEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void QtHost::setColourScheme(int scheme) {
+  scheme_ = (scheme >= 1 && scheme <= 3) ? scheme : 1;
+  applyColourScheme(scheme_);
+}
+
+// ---- Timers --------------------------------------------------------------------------
+
+void QtHost::startTimer(Timer& timer) {
+  QTimer*& t = timers_[&timer];
+  if (!t) {
+    t = new QTimer;
+    Timer* model = &timer;
+    QObject::connect(t, &QTimer::timeout, t, [model] { model->tick(); });
+  }
+  t->start(timer.interval());
+}
+
+void QtHost::stopTimer(Timer& timer) {
+  auto it = timers_.find(&timer);
+  if (it == timers_.end()) return;
+  it->second->stop();
+  // It may be ticking right now.
+  it->second->deleteLater();
+  timers_.erase(it);
+}
+
+// ---- Measuring and environment ---------------------------------------------------------
+
+int QtHost::countTextLines(int width, std::string_view text, const Font& font) {
+  return countWrappedLines(width, text, fontFor(font));
+}
+
+double QtHost::now() { return text::nowDays(); }
+
+std::int64_t QtHost::tickCountMs() { return clock_.elapsed(); }
+
+std::string QtHost::temporaryFolder() {
+  if (!tempFolder_.empty() && QDir(toQ(tempFolder_)).exists()) return tempFolder_;
+  if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && run[0] == '/') {
+    const std::string path = std::string(run) + "/mochuan";
+    if (makePrivateDir(path)) return tempFolder_ = path;
+  }
+  const std::string base = toStd(QDir::tempPath());
+  const std::string mine = base + "/mochuan-" + std::to_string(::getuid());
+  if (makePrivateDir(mine)) return tempFolder_ = mine;
+  // The usual name is taken by someone else: a fresh folder of our own.
+  std::string pattern = base + "/mochuan-XXXXXX";
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back('\0');
+  if (::mkdtemp(buf.data()) != nullptr) return tempFolder_ = buf.data();
+  return tempFolder_ = base;
+}
+
+bool QtHost::wordProcessorAvailable() {
+  if (!wordAvailable_)
+    wordAvailable_ = desktopHandles(
+        QStringLiteral("application/vnd.openxmlformats-officedocument.wordprocessingml.document"));
+  return *wordAvailable_;
+}
+
+void QtHost::exitProgram(int code) {
+  log("exit " + std::to_string(code));
+  std::fflush(nullptr);
+  std::exit(code);
+}
+
+}  // namespace ui::qt

@@ -1,0 +1,109 @@
+// The platform for the windows, on Qt: dialogs, clipboard, documents,
+// showing windows (each through a WindowView), timers, text measuring and
+// the colour schemes. A QApplication must exist before a QtHost.
+#pragma once
+
+#include <QElapsedTimer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "ui/host.h"
+
+class QMessageBox;
+class QTimer;
+class QWidget;
+class QFont;
+
+namespace ui::qt {
+
+class WindowView;
+
+// Lines a word-wrapping multi-line edit box `width` pixels wide needs for
+// `text` (CR LF between paragraphs) in `font`; at least 1.
+int countWrappedLines(int width, std::string_view text, const QFont& font);
+
+class QtHost : public Host {
+ public:
+  // Ways to run the program without a person, for tests and pictures.
+  struct Automation {
+    // Runs once a modal window is shown (and created); when it returns, the
+    // window is closed as a person would close it.
+    std::function<void(Window&)> onModal;
+    // Answers a message box instead of showing it; nullopt shows it.
+    std::function<std::optional<int>(std::string_view caption, std::string_view text,
+                                     MessageButtons buttons)>
+        onMessage;
+    // Input, file, folder and colour dialogs answer Cancel, pop-up menus
+    // close without a choice.
+    bool cancelDialogs = false;
+    // Told of every window shown ("window <caption>") and message box
+    // ("message <caption> <text>").
+    std::function<void(const std::string&)> log;
+  };
+
+  QtHost();
+  ~QtHost() override;
+
+  void setAutomation(Automation automation) { automation_ = std::move(automation); }
+
+  // Shows a window without waiting for it: its view, opened (created) and
+  // visible. showModal waits on top of this; pictures use it directly.
+  WindowView* openView(Window& window, Window* owner, bool modal);
+  // The view of an open window; nullptr when it is not shown.
+  WindowView* viewOf(const Window& window) const;
+  int colourScheme() const { return scheme_; }
+
+  // The message box messageBox() shows, not yet shown (pictures of it).
+  static std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, std::string_view text,
+                                                     std::string_view caption,
+                                                     MessageButtons buttons, MessageIcon icon);
+
+  // ---- Host ----
+  int messageBox(const Window* owner, std::string_view text, std::string_view caption,
+                 MessageButtons buttons, MessageIcon icon) override;
+  std::optional<std::string> inputBox(const Window* owner, std::string_view prompt,
+                                      std::string_view caption, std::string_view initial,
+                                      bool masked) override;
+  std::optional<std::string> openFileDialog(const Window* owner, std::string_view filter,
+                                            std::string_view title) override;
+  std::optional<std::string> chooseFolder(const Window* owner, std::string_view prompt) override;
+  std::optional<Rgb> chooseColour(const Window* owner, Rgb initial) override;
+  std::optional<std::string> clipboardText() override;
+  void setClipboardText(std::string_view text) override;
+  std::optional<Image> clipboardImage() override;
+  void setClipboardImage(const Image& image) override;
+  std::optional<Image> decodeImage(const Bytes& fileBytes) override;
+  bool openDocument(const std::string& path) override;
+  void showModal(Window& window, Window* owner) override;
+  void showModeless(Window& window, Window* owner) override;
+  void popupMenu(Window& window, MenuItem& menu, int x, int y) override;
+  void processPendingEvents() override;
+  void setColourScheme(int scheme) override;
+  void startTimer(Timer& timer) override;
+  void stopTimer(Timer& timer) override;
+  int countTextLines(int width, std::string_view text, const Font& font) override;
+  double now() override;
+  std::int64_t tickCountMs() override;
+  std::string temporaryFolder() override;
+  bool wordProcessorAvailable() override;
+  [[noreturn]] void exitProgram(int code) override;
+
+ private:
+  QWidget* parentFor(const Window* owner) const;
+  void windowClosed(Window& window);
+  void log(const std::string& line) const;
+
+  Automation automation_;
+  std::map<const Window*, WindowView*> views_;
+  std::map<const Window*, std::uint64_t> closedConnections_;
+  std::map<Timer*, QTimer*> timers_;
+  int scheme_ = 1;
+  QElapsedTimer clock_;
+  std::string tempFolder_;
+  std::optional<bool> wordAvailable_;
+};
+
+}  // namespace ui::qt
