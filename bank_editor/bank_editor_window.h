@@ -132,6 +132,11 @@ class BankEditorWindow : public ui::Window {
   bool StoreTextCell(int row, int column, const std::string& value);
   // Reads the question's byte-set field (题图数据 or 答图数据).
   ui::Bytes ReadPictureData(int row, int field);
+  // The row of the group's title question (分组号 "0"); 0 when none.
+  int TitleRowOf(const std::string& groupName) const;
+  // Adds `delta` to the 分值 of a title row, cell and record; false when
+  // the record refused it.
+  bool ChangeTitleScore(int titleRow, long long delta);
 
   // ---- Group rules (filled in by the group operations) --------------------
   void CommitGroupNumber(int row);
@@ -166,6 +171,10 @@ class BankEditorWindow : public ui::Window {
   void opening();
   void restyleRows();
   void refuseCell(int row, int column, const std::string& message);
+  void storePicture(int row, int column, ui::Bytes bytes);
+  // A picture command's row when the current cell is a picture cell of a
+  // question row; -1 otherwise.
+  int pictureRow() const;
   void commitSingleValue(int row, int column);
   bool leftButtonDown();
   bool leftButtonUp();

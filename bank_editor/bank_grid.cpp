@@ -30,7 +30,10 @@ void SetUpBankColumns(ui::GridControl& grid) {
 
 void AppendQuestionRow(ui::GridControl& grid, recfile::RecordFileEngine& engine) {
   grid.InsertRow();
-  const int row = grid.RowCount() - 1;
+  FillQuestionRow(grid, grid.RowCount() - 1, engine);
+}
+
+void FillQuestionRow(ui::GridControl& grid, int row, recfile::RecordFileEngine& engine) {
   using ui::CellKind;
   for (int c = kColKnowledge; c <= kColType; ++c)
     grid.SetCellData(row, c, CellKind::Text, engine.ReadText(c + 1));
@@ -70,14 +73,18 @@ void GroupSortRows(ui::Window& window, ui::GridControl& grid, bool ascending) {
 }
 
 void StyleBankRows(ui::GridControl& grid, int rowHeight) {
-  const int last = grid.RowCount() - 1;
-  grid.SetRangeWordWrap(0, kColKnowledge, last, kLastTextColumn, true);
-  if (last < 1) return;
-  grid.SetRangeFontHeight(1, kColKnowledge, last, kLastTextColumn, kTextFontHeight);
-  grid.SetRangeAlignment(1, kColPicture, last, kColPicture, 2);
-  grid.SetRangeAlignment(1, kColAnswerPicture, last, kColAnswerPicture, 2);
-  grid.SetRangeAlignment(1, kColType, last, kColFixedScore, 2);
-  for (int r = 1; r <= last; ++r) grid.SetRowHeight(r, rowHeight);
+  grid.SetRangeWordWrap(0, kColKnowledge, 0, kLastTextColumn, true);
+  StyleQuestionRows(grid, 1, grid.RowCount() - 1, rowHeight);
+}
+
+void StyleQuestionRows(ui::GridControl& grid, int first, int last, int rowHeight) {
+  if (first < 1 || last < first) return;
+  grid.SetRangeWordWrap(first, kColKnowledge, last, kLastTextColumn, true);
+  grid.SetRangeFontHeight(first, kColKnowledge, last, kLastTextColumn, kTextFontHeight);
+  grid.SetRangeAlignment(first, kColPicture, last, kColPicture, 2);
+  grid.SetRangeAlignment(first, kColAnswerPicture, last, kColAnswerPicture, 2);
+  grid.SetRangeAlignment(first, kColType, last, kColFixedScore, 2);
+  for (int r = first; r <= last; ++r) grid.SetRowHeight(r, rowHeight);
 }
 
 QuestionRow ReadQuestionRow(const ui::GridControl& grid, int row) {

@@ -36,6 +36,9 @@ int FillBankGrid(ui::GridControl& grid, recfile::RecordFileEngine& engine);
 
 // Appends one question row for the current record of the current database.
 void AppendQuestionRow(ui::GridControl& grid, recfile::RecordFileEngine& engine);
+// Fills an existing row from the current record: fields 1 … 11 as texts,
+// 12 … 14 as check states, the record id in the hidden column.
+void FillQuestionRow(ui::GridControl& grid, int row, recfile::RecordFileEngine& engine);
 
 // A row counts as a question of its own when it has no group name or is
 // the title of its group.
@@ -50,6 +53,8 @@ void GroupSortRows(ui::Window& window, ui::GridControl& grid, bool ascending);
 // wrap on the text columns, centred short columns, and `rowHeight` for the
 // question rows. Sorting resets styles, so it runs after every reorder.
 void StyleBankRows(ui::GridControl& grid, int rowHeight);
+// The same for the question rows first … last only.
+void StyleQuestionRows(ui::GridControl& grid, int first, int last, int rowHeight);
 
 // The values the rules look at, read from a grid row.
 QuestionRow ReadQuestionRow(const ui::GridControl& grid, int row);

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "bank_editor/question_text_editor.h"
+#include "editor_fixture.h"
+
+namespace bank_editor::testing {
+namespace {
+
+Q Grouped(std::string group, std::string number, std::string text1, int score,
+          bool masked = false) {
+  Q q = Question(std::move(text1), number == "0" ? "" : "答", score);
+  q.groupName = std::move(group);
+  q.groupNumber = std::move(number);
+  q.masked = masked;
+  return q;
+}
+
+class Commands : public EditorFixture {
+ protected:
+  // Plays the text editor that adding opens.
+  void TypeNewQuestion(std::optional<std::string> text1) {
+    host_.onShow("试题编辑", [text1](ui::Window& w) {
+      auto& e = dynamic_cast<QuestionTextEditor&>(w);
+      EXPECT_EQ(e.caption(), "编辑题文1");
+      if (!text1) return e.按钮取消.click(), void();
+      e.编辑框1.setText(*text1);
+      e.按钮确定.click();
+    });
+  }
+  std::int64_t DiskScore(std::int64_t id) {
+    return std::get<std::int64_t>(DiskField(id, databases::kScore));
+  }
+};
+
+TEST_F(Commands, AddingPutsANewQuestionBelowTheCurrentRowAndHoldsTheUserThere) {
+  OpenEditor({Question("甲"), Question("乙")});
+  grid().click(1, kColText1);
+  TypeNewQuestion("新题");
+  editor_->菜单添加.choose();
+  ASSERT_EQ(grid().RowCount(), 4);
+  EXPECT_EQ(cell(2, kColText1), "新题");
+  EXPECT_EQ(cell(2, kColDifficulty), "1");
+  EXPECT_EQ(cell(2, kColScore), "");
+  EXPECT_EQ(Cursor(), std::make_pair(2, int{kColText1}));
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 3 题）");
+  const auto records = ReadBankFromDisk();
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(std::get<std::string>(records[2][databases::kQuestionText1 - 1]), "新题");
+  EXPECT_EQ(std::get<std::int64_t>(records[2][databases::kDifficulty - 1]), 1);
+  // Incomplete: it has no type.
+  grid().click(3, kColText1);
+  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"请选择题型！"});
+  EXPECT_EQ(Cursor(), std::make_pair(2, int{kColType}));
+  // Nor can another one be added before it is complete.
+  editor_->工具条1.clickButton(0);
+  EXPECT_EQ(grid().RowCount(), 4);
+}
+
+TEST_F(Commands, AddingInAnEmptyBankOrOnTheLastRowAppends) {
+  OpenEditor({});
+  TypeNewQuestion(std::nullopt);
+  editor_->菜单添加.choose();
+  ASSERT_EQ(grid().RowCount(), 2);
+  EXPECT_EQ(editor_->state.currentRow, 1);
+  EXPECT_TRUE(editor_->菜单删除.enabled());
+}
+
+TEST_F(Commands, DeletingRowsThreeToFivePacksTheBankAndLeavesTheCursorOnRowTwo) {
+  OpenEditor({Question("1"), Question("2"), Question("3"), Question("4"), Question("5"),
+              Question("6")});
+  grid().drag(3, kColText1, 5, kColText1);
+  host_.answerMessage(ui::kButtonOk, "删除试题后将不能恢复");
+  editor_->菜单删除.choose();
+  EXPECT_EQ(host_.messages().back().icon, ui::MessageIcon::Warning);
+  ASSERT_EQ(grid().RowCount(), 4);
+  EXPECT_EQ(Cursor(), std::make_pair(2, int{kColText1}));
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 3 题）");
+  std::vector<std::string> left;
+  for (const auto& r : ReadBankFromDisk()) left.push_back(std::get<std::string>(r[3]));
+  EXPECT_EQ(left, (std::vector<std::string>{"1", "2", "6"}));
+}
+
+TEST_F(Commands, DeletingMembersKeepsTheTitleScoreAndATitleWithMembersStays) {
+  OpenEditor({Grouped("组", "0", "标题", 4), Grouped("组", "1", "甲", 4),
+              Grouped("组", "2", "乙", 5, true)});
+  const int title = RowOf("标题");
+  grid().click(title, kColText1);
+  editor_->菜单删除.choose();
+  EXPECT_EQ(host_.messageTexts().back(),
+            "选择试题中包含带有子试题而不能被删除的标题试题，请重新选择！");
+  grid().click(RowOf("乙"), kColText1);  // masked: the title keeps its score
+  host_.answerMessage(ui::kButtonOk);
+  editor_->菜单删除.choose();
+  EXPECT_EQ(cell(title, kColScore), "4");
+  grid().click(RowOf("甲"), kColText1);
+  host_.answerMessage(ui::kButtonOk);
+  editor_->菜单删除.choose();
+  EXPECT_EQ(cell(title, kColScore), "");
+  EXPECT_EQ(DiskScore(IdOf(title)), 0);
+  EXPECT_EQ(ReadBankFromDisk().size(), 1u);
+}
+
+TEST_F(Commands, CopyingATitleGivesASingleQuestion) {
+  OpenEditor({Grouped("组", "0", "标题", 4), Grouped("组", "1", "甲", 4)});
+  const int title = RowOf("标题");
+  grid().click(title, kColKnowledge);
+  host_.answerPopup("复制该题并粘贴(&C)");
+  grid().rightClickCell(title, kColKnowledge);
+  EXPECT_EQ(cell(title + 1, kColText1), "标题");
+  EXPECT_EQ(cell(title + 1, kColGroupNumber), "");
+  EXPECT_EQ(cell(title + 1, kColGroupName), "");
+  EXPECT_EQ(Cursor(), std::make_pair(title + 1, int{kColText1}));
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 2 题）");
+  EXPECT_EQ(ReadBankFromDisk().size(), 3u);
+}
+
+TEST_F(Commands, ACopiedMemberJoinsItsGroupAndIsADuplicateUntilChanged) {
+  OpenEditor({Grouped("组", "0", "标题", 4), Grouped("组", "1", "甲", 4)});
+  const int member = RowOf("甲");
+  grid().click(member, kColKnowledge);
+  host_.answerPopup("复制该题并粘贴(&C)");
+  grid().rightClickCell(member, kColKnowledge);
+  ASSERT_EQ(cell(member + 1, kColText1), "甲");
+  EXPECT_EQ(cell(member + 1, kColGroupNumber), "1");
+  EXPECT_EQ(cell(RowOf("标题"), kColScore), "8");
+  EXPECT_EQ(DiskScore(IdOf(RowOf("标题"))), 8);
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 1 题）");
+  grid().click(RowOf("标题"), kColKnowledge);
+  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"试题重复！"});
+  EXPECT_EQ(Cursor(), std::make_pair(member + 1, int{kColText1}));
+}
+
+TEST_F(Commands, PicturesAreAddedPreviewedAndDeletedThroughThePopUpMenu) {
+  Q pic = Question("有图");
+  pic.picture = "√";
+  pic.pictureData = {0xFF, 0xD8, 0xFF, 0xD9};
+  OpenEditor({pic, Question("无图")});
+  const int with = RowOf("有图");
+  const int without = RowOf("无图");
+
+  // A 1 x 1 BMP file is stored as a JPEG encoding.
+  std::string bmp = "BM";
+  const auto le32 = [&bmp](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) bmp += static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  le32(58);  // file size
+  le32(0);
+  le32(54);  // pixel offset
+  le32(40);
+  le32(1);
+  le32(1);
+  bmp += std::string("\x01\x00\x18\x00", 4);  // planes, 24 bits
+  for (int i = 0; i < 6; ++i) le32(0);
+  bmp += std::string("\x20\x40\x80\x00", 4);  // one pixel, padded
+  const std::string file = dir_.path() + "/b.bmp";
+  std::ofstream(file, std::ios::binary) << bmp;
+  grid().click(without, kColAnswerPicture);
+  host_.answerOpenFile(file);
+  host_.answerPopup("从文件添加(&T)");
+  grid().rightClickCell(without, kColAnswerPicture);
+  EXPECT_EQ(host_.messages().size(), 0u);
+  EXPECT_EQ(cell(without, kColAnswerPicture), "√");
+  const auto stored = std::get<recfile::Bytes>(DiskField(IdOf(without), databases::kAnswerPictureData));
+  ASSERT_GE(stored.size(), 2u);
+  EXPECT_EQ(stored[0], 0xFF);
+  EXPECT_EQ(stored[1], 0xD8);
+
+  std::string previewCaption;
+  host_.onShow("图片预览", [&](ui::Window& w) { previewCaption = w.caption(); });
+  grid().doubleClick(with, kColPicture);
+  EXPECT_EQ(previewCaption, "题图");
+
+  grid().click(with, kColPicture);
+  host_.answerPopup("删除图片(&D)");
+  host_.answerMessage(ui::kButtonOk, "确定要删除该图片吗");
+  grid().rightClickCell(with, kColPicture);
+  EXPECT_EQ(cell(with, kColPicture), "");
+  EXPECT_EQ(std::get<std::string>(DiskField(IdOf(with), databases::kQuestionPicture)), "");
+  EXPECT_TRUE(std::get<recfile::Bytes>(DiskField(IdOf(with), databases::kQuestionPictureData)).empty());
+}
+
+}  // namespace
+}  // namespace bank_editor::testing
