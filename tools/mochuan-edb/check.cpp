@@ -104,20 +104,20 @@ class Checker {
       return;
     }
     if (!ciphered && !password_.empty()) {
-      out_.fatal = "main file has no access password, but --password was given: " +
+      out_.fatal = mainPath_ + " has no access password, but --password was given: " +
                    str(recfile::err::WrongPassword) + " " +
                    recfile::ErrorText(recfile::err::WrongPassword);
       return;
     }
     if (ciphered) {
       if (password_.empty()) {
-        out_.fatal = "the file has an access password; give it with --password";
+        out_.fatal = mainPath_ + " has an access password; give it with --password";
         return;
       }
       DecipherFileBytes(password_, main_);
       const std::string stored(main_.begin() + 28, main_.begin() + 60);
       if (lowerAscii(stored) != lowerAscii(recfile::PasswordDigest(password_))) {
-        out_.fatal = "wrong password: " + str(recfile::err::WrongPassword) + " " +
+        out_.fatal = mainPath_ + ": " + str(recfile::err::WrongPassword) + " " +
                      recfile::ErrorText(recfile::err::WrongPassword);
         return;
       }

@@ -298,7 +298,7 @@ int cmdCheck(const Args& a, std::ostream& out) {
   recfile::RecordFileEngine engine;
   const std::string mainPath = engine.ResolvePath(path);
   const CheckOutcome outcome = CheckFiles(mainPath, SidePathFor(mainPath), a.option("--password"));
-  if (!outcome.fatal.empty()) throw Failure{mainPath + ": " + outcome.fatal};
+  if (!outcome.fatal.empty()) throw Failure{"check: " + outcome.fatal};
   if (outcome.problems.empty()) {
     out << "ok\n";
     return kExitOk;
