@@ -128,6 +128,15 @@ class BankEditorWindow : public ui::Window {
   // the fields written together. On failure the engine's message is shown
   // and false returned; the caller keeps the cells as they were.
   bool StoreFields(int row, std::initializer_list<std::pair<int, recfile::Value>> fields);
+  // Values for several rows at once (a group changes together): each row's
+  // fields go to its record in one write and are then shown in its cells.
+  // When a write fails, the rows written before it get their old values
+  // back, the engine's message is shown and false returned.
+  struct RowWrite {
+    int row = 0;
+    std::vector<std::pair<int, recfile::Value>> fields;
+  };
+  bool StoreRows(const std::vector<RowWrite>& writes);
   // Stores a text field and shows it in its cell; false when refused.
   bool StoreTextCell(int row, int column, const std::string& value);
   // Reads the question's byte-set field (题图数据 or 答图数据).
@@ -137,6 +146,10 @@ class BankEditorWindow : public ui::Window {
   // Adds `delta` to the 分值 of a title row, cell and record; false when
   // the record refused it.
   bool ChangeTitleScore(int titleRow, long long delta);
+  // The question rows whose 分组名 is `groupName`, the title included.
+  std::vector<int> GroupRows(const std::string& groupName) const;
+  // `TopLevelCount` counted afresh from the rows, and the caption.
+  void RecountQuestions();
 
   // ---- Group rules (filled in by the group operations) --------------------
   void CommitGroupNumber(int row);
@@ -171,6 +184,13 @@ class BankEditorWindow : public ui::Window {
   void opening();
   void restyleRows();
   void refuseCell(int row, int column, const std::string& message);
+  bool confirm(const std::string& question);
+  bool joinGroup(int row, const std::string& name, bool wasMember);
+  bool dissolveTitle(int row, const char* membersMessage);
+  bool leaveGroup(int row);
+  void commitGroupType(int row, bool title);
+  void commitGroupDifficulty(int row, bool title);
+  void commitMemberScore(int row);
   void storePicture(int row, int column, ui::Bytes bytes);
   // A picture command's row when the current cell is a picture cell of a
   // question row; -1 otherwise.

@@ -42,6 +42,62 @@ bool BankEditorWindow::StoreFields(int row,
   return true;
 }
 
+namespace {
+void showField(ui::GridControl& g, int row, int field, const recfile::Value& v) {
+  const int column = field - 1;
+  if (column > kColMasked) return;
+  if (const auto* b = std::get_if<bool>(&v)) {
+    g.SetCellData(row, column, ui::CellKind::Check, *b);
+  } else if (const auto* i = std::get_if<std::int64_t>(&v)) {
+    if (column == kColScore)
+      g.SetCellData(row, column, ui::CellKind::Text, *i);
+    else
+      g.SetCellData(row, column, ui::CellKind::Text, std::to_string(*i));
+  } else if (const auto* t = std::get_if<std::string>(&v)) {
+    g.SetCellData(row, column, ui::CellKind::Text, *t);
+  }
+}
+
+// A record's values for `fields` laid out for Modify (others omitted).
+std::vector<recfile::Value> modifyValues(const std::vector<std::pair<int, recfile::Value>>& fields) {
+  int last = 0;
+  for (const auto& f : fields) last = std::max(last, f.first);
+  std::vector<recfile::Value> values(static_cast<std::size_t>(last));
+  for (const auto& f : fields) values[static_cast<std::size_t>(f.first - 1)] = f.second;
+  return values;
+}
+}  // namespace
+
+bool BankEditorWindow::StoreRows(const std::vector<RowWrite>& writes) {
+  auto& engine = ctx_.engine;
+  if (!MakeBankCurrent()) return false;
+  std::vector<std::pair<std::int64_t, std::vector<std::pair<int, recfile::Value>>>> undo;
+  int error = 0;
+  for (const RowWrite& w : writes) {
+    const std::int64_t id = RowRecordId(高级表格1, w.row);
+    if (!engine.GoToId(id)) {
+      error = engine.LastError() != 0 ? engine.LastError() : -44;
+      break;
+    }
+    std::vector<std::pair<int, recfile::Value>> old;
+    for (const auto& f : w.fields) old.emplace_back(f.first, engine.ReadField(f.first));
+    if (engine.LastError() != 0 || !engine.Modify(modifyValues(w.fields))) {
+      error = engine.LastError() != 0 ? engine.LastError() : -1;
+      break;
+    }
+    undo.emplace_back(id, std::move(old));
+  }
+  if (error != 0) {
+    for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+      if (engine.GoToId(it->first)) engine.Modify(modifyValues(it->second));
+    host().message(this, recfile::ErrorText(error));
+    return false;
+  }
+  for (const RowWrite& w : writes)
+    for (const auto& f : w.fields) showField(高级表格1, w.row, f.first, f.second);
+  return true;
+}
+
 bool BankEditorWindow::StoreTextCell(int row, int column, const std::string& value) {
   if (!StoreFields(row, {{fieldOf(column), recfile::Value{value}}})) return false;
   高级表格1.SetCellData(row, column, ui::CellKind::Text, value);

@@ -69,17 +69,23 @@ inline std::vector<recfile::Value> RecordValues(const Q& q) {
 }
 
 // A file system that can be told to fail every write from now on, as a
-// full disk does.
+// full disk does, or only the n-th write from now on.
 class FailingFileSystem : public recfile::FileSystem {
  public:
   explicit FailingFileSystem(std::shared_ptr<recfile::FileSystem> real) : real_(std::move(real)) {}
   bool failWrites = false;
+  int failNthWrite = 0;  // counts down; the write that takes it to 0 fails
+
+  bool writeFails() {
+    if (failWrites) return true;
+    return failNthWrite > 0 && --failNthWrite == 0;
+  }
 
   int open(const std::string& path, const recfile::OpenOptions& o,
            std::unique_ptr<recfile::File>& out) override {
     std::unique_ptr<recfile::File> inner;
     const int rc = real_->open(path, o, inner);
-    if (rc == 0) out = std::make_unique<FailingFile>(std::move(inner), failWrites);
+    if (rc == 0) out = std::make_unique<FailingFile>(std::move(inner), *this);
     return rc;
   }
   bool exists(const std::string& p) override { return real_->exists(p); }
@@ -97,16 +103,18 @@ class FailingFileSystem : public recfile::FileSystem {
  private:
   class FailingFile : public recfile::File {
    public:
-    FailingFile(std::unique_ptr<recfile::File> inner, const bool& fail)
-        : inner_(std::move(inner)), fail_(fail) {}
+    FailingFile(std::unique_ptr<recfile::File> inner, FailingFileSystem& fs)
+        : inner_(std::move(inner)), fs_(fs) {}
     int read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override {
       return inner_->read(o, b, n, got);
     }
     int write(std::uint64_t o, const void* d, std::size_t n) override {
-      return fail_ ? recfile::err::DiskFull : inner_->write(o, d, n);
+      return fs_.writeFails() ? recfile::err::DiskFull : inner_->write(o, d, n);
     }
     int size(std::uint64_t& out) override { return inner_->size(out); }
-    int truncate(std::uint64_t l) override { return fail_ ? recfile::err::DiskFull : inner_->truncate(l); }
+    int truncate(std::uint64_t l) override {
+      return fs_.failWrites ? recfile::err::DiskFull : inner_->truncate(l);
+    }
     int lock(std::uint64_t o, std::uint64_t l) override { return inner_->lock(o, l); }
     int unlock(std::uint64_t o, std::uint64_t l) override { return inner_->unlock(o, l); }
     recfile::FileIdentity identity() const override { return inner_->identity(); }
@@ -114,7 +122,7 @@ class FailingFileSystem : public recfile::FileSystem {
 
    private:
     std::unique_ptr<recfile::File> inner_;
-    const bool& fail_;
+    FailingFileSystem& fs_;
   };
   std::shared_ptr<recfile::FileSystem> real_;
 };

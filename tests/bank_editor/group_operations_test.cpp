@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include "bank_editor/question_text_editor.h"
+#include "editor_fixture.h"
+
+namespace bank_editor::testing {
+namespace {
+
+Q Grouped(std::string group, std::string number, std::string text1, int score,
+          bool masked = false) {
+  Q q = Question(std::move(text1), number == "0" ? "" : "答", score);
+  q.groupName = std::move(group);
+  q.groupNumber = std::move(number);
+  q.masked = masked;
+  return q;
+}
+
+class Groups : public EditorFixture {
+ protected:
+  // A group 阅读 of a title and members of 4, 6 and a masked 5, and a single.
+  void OpenReading() {
+    OpenEditor({Grouped("阅读", "0", "材料", 10), Grouped("阅读", "1", "问一", 4),
+                Grouped("阅读", "2", "问二", 6), Grouped("阅读", "3", "问三", 5, true),
+                Question("单题")});
+  }
+  std::int64_t DiskInt(int row, int field) {
+    return std::get<std::int64_t>(DiskField(IdOf(row), field));
+  }
+  std::string DiskText(int row, int field) {
+    return std::get<std::string>(DiskField(IdOf(row), field));
+  }
+  bool DiskFlag(int row, int field) { return std::get<bool>(DiskField(IdOf(row), field)); }
+  // Types a group name into the question text editor of a row.
+  void NameGroup(int row, const std::string& name, bool expectOpenAfter = false) {
+    host_.onShow("试题编辑", [name, expectOpenAfter](ui::Window& w) {
+      auto& e = dynamic_cast<QuestionTextEditor&>(w);
+      e.编辑框1.setText(name);
+      e.按钮确定.click();
+      EXPECT_EQ(e.isOpen(), expectOpenAfter);
+      if (e.isOpen()) e.按钮取消.click();
+    });
+    grid().doubleClick(row, kColGroupName);
+  }
+};
+
+TEST_F(Groups, GroupNumbersTypedInPlace) {
+  OpenReading();
+  struct Case {
+    const char* text1;
+    const char* typed;
+    const char* message;  // "" when accepted
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"问一", "100", "只能输入0-99的数字！", "1"},
+      {"问一", "abc", "只能输入0-99的数字！", "1"},
+      {"问一", "-3", "只能输入0-99的数字！", "1"},
+      {"问一", "0", "已存在标题分组序号！", "1"},
+      {"问一", " 7 ", "", "7"},
+      {"问二", "5a", "", "5"},
+      {"材料", "3", "不能更改标题分组序号！", "0"},
+      {"材料", "", "不能删除带有子分组试题的标题分组序号！", "0"},
+      {"单题", "5", "不能单独添加标题分组序号！", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.text1) + " <- " + c.typed);
+    host_.clearRecords();
+    const int row = RowOf(c.text1);
+    grid().click(row, kColGroupNumber);
+    grid().editCell(row, kColGroupNumber, c.typed);
+    EXPECT_EQ(cell(row, kColGroupNumber), c.shown);
+    EXPECT_EQ(DiskText(row, databases::kGroupNumber), c.shown);
+    if (*c.message)
+      EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{c.message});
+    else
+      EXPECT_TRUE(host_.messages().empty());
+  }
+}
+
+TEST_F(Groups, TheTitleScoreFollowsItsUnmaskedMembers) {
+  OpenReading();
+  const int title = RowOf("材料");
+  const int masked = RowOf("问三");
+  EXPECT_EQ(cell(title, kColScore), "10");
+  grid().click(masked, kColMasked);  // unmask the member
+  EXPECT_EQ(cell(title, kColScore), "15");
+  grid().click(title, kColMasked);  // mask the title: the whole group
+  EXPECT_EQ(cell(title, kColScore), "");
+  for (int r : {RowOf("问一"), RowOf("问二"), masked}) {
+    EXPECT_TRUE(grid().cellChecked(r, kColMasked));
+    EXPECT_TRUE(DiskFlag(r, databases::kMasked));
+  }
+  grid().click(masked, kColMasked);  // a member cannot be unmasked now
+  EXPECT_TRUE(grid().cellChecked(masked, kColMasked));
+  grid().click(title, kColMasked);
+  EXPECT_EQ(cell(title, kColScore), "15");
+  EXPECT_EQ(DiskInt(title, databases::kScore), 15);
+  EXPECT_FALSE(grid().cellChecked(masked, kColMasked));
+  EXPECT_FALSE(DiskFlag(masked, databases::kMasked));
+
+  grid().click(RowOf("问二"), kColScore);
+  grid().editCell(RowOf("问二"), kColScore, "9");
+  EXPECT_EQ(cell(title, kColScore), "18");
+  EXPECT_EQ(DiskInt(title, databases::kScore), 18);
+  EXPECT_TRUE(host_.messages().empty());
+}
+
+TEST_F(Groups, MembersFollowTheTitleTypeAndDifficulty) {
+  OpenReading();
+  const int title = RowOf("材料");
+  const int member = RowOf("问一");
+  grid().click(member, kColType);
+  grid().chooseListItem(member, kColType, 0);
+  grid().click(member, kColDifficulty);
+  grid().chooseListItem(member, kColDifficulty, 4);
+  EXPECT_EQ(host_.messageTexts(), (std::vector<std::string>{"不能改变非标题分组试题的题型！",
+                                                            "不能更改非标题分组试题的难度值！"}));
+  EXPECT_EQ(cell(member, kColType), "填空");
+  EXPECT_EQ(cell(member, kColDifficulty), "1");
+
+  grid().click(title, kColType);
+  host_.answerMessage(ui::kButtonOk, "确定要更改该标题分组试题的题型吗？");
+  grid().chooseListItem(title, kColType, 4);
+  grid().click(title, kColDifficulty);
+  host_.answerMessage(ui::kButtonOk, "确定要更改该分组试题分组的难度吗？");
+  grid().chooseListItem(title, kColDifficulty, 2);
+  for (int r : {title, member, RowOf("问三")}) {
+    EXPECT_EQ(DiskText(r, databases::kQuestionType), "问答");
+    EXPECT_EQ(cell(r, kColDifficulty), "3");
+    EXPECT_EQ(DiskInt(r, databases::kDifficulty), 3);
+  }
+  EXPECT_EQ(DiskText(RowOf("单题"), databases::kQuestionType), "填空");
+}
+
+TEST_F(Groups, ASingleQuestionJoinsAGroupOrFoundsOne) {
+  Q other = Question("别型");
+  other.type = "判断";
+  Q harder = Question("难题");
+  harder.difficulty = 4;
+  OpenEditor({Grouped("阅读", "0", "材料", 4), Grouped("阅读", "1", "问一", 4), other, harder,
+              Question("新组")});
+  NameGroup(RowOf("别型"), "阅读", true);
+  EXPECT_EQ(host_.messageTexts().back(), "当前题型与分组 阅读 题型不一致！");
+
+  host_.answerMessage(ui::kButtonOk, "将该题加入分组 阅读 会改变该题难度，确定加入吗？");
+  NameGroup(RowOf("难题"), " 阅 读 ");
+  const int joined = RowOf("难题");
+  EXPECT_EQ(cell(joined, kColGroupName), "阅读");
+  EXPECT_EQ(cell(joined, kColGroupNumber), "1");
+  EXPECT_EQ(cell(joined, kColDifficulty), "1");
+  EXPECT_EQ(DiskInt(joined, databases::kDifficulty), 1);
+  EXPECT_EQ(cell(RowOf("材料"), kColScore), "9");
+  EXPECT_EQ(DiskInt(RowOf("材料"), databases::kScore), 9);
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 3 题）");
+  EXPECT_EQ(joined, RowOf("材料") + 2);  // sorted into its group
+  EXPECT_EQ(Cursor(), std::make_pair(joined, int{kColGroupName}));
+
+  host_.answerMessage(ui::kButtonOk, "将该题转为标题分组试题");
+  NameGroup(RowOf("新组"), "完形");
+  const int founded = RowOf("新组");
+  EXPECT_EQ(cell(founded, kColGroupNumber), "0");
+  EXPECT_EQ(cell(founded, kColAnswer), "");
+  EXPECT_EQ(cell(founded, kColScore), "");
+  EXPECT_EQ(DiskText(founded, databases::kAnswer), "");
+  EXPECT_EQ(DiskInt(founded, databases::kScore), 0);
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 3 题）");
+}
+
+TEST_F(Groups, RenamingATitleRenamesItsMembersUnlessTheNameIsTaken) {
+  OpenEditor({Grouped("阅读", "0", "材料", 4), Grouped("阅读", "1", "问一", 4),
+              Grouped("完形", "0", "短文", 0)});
+  NameGroup(RowOf("材料"), "完形");
+  EXPECT_EQ(host_.messageTexts().back(), "新分组名的标题试题已经存在！");
+  EXPECT_EQ(cell(RowOf("材料"), kColGroupName), "阅读");
+  host_.answerMessage(ui::kButtonOk, "确定要更改标题分组名吗？");
+  NameGroup(RowOf("材料"), "阅读二");
+  for (const char* t : {"材料", "问一"}) {
+    EXPECT_EQ(cell(RowOf(t), kColGroupName), "阅读二");
+    EXPECT_EQ(DiskText(RowOf(t), databases::kGroupName), "阅读二");
+  }
+}
+
+TEST_F(Groups, ATitleIsDissolvedOnlyAfterItsMembersLeft) {
+  OpenEditor({Grouped("阅读", "0", "材料", 4), Grouped("阅读", "1", "问一", 4)});
+  const int member = RowOf("问一");
+  const int title = RowOf("材料");
+  grid().click(member, kColGroupNumber);
+  host_.answerMessage(ui::kButtonOk, "确定要删除该试题的分组吗？");
+  grid().editCell(member, kColGroupNumber, "");
+  EXPECT_EQ(cell(member, kColGroupName), "");
+  EXPECT_EQ(cell(title, kColScore), "");
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 2 题）");
+
+  grid().click(title, kColGroupNumber);
+  host_.answerMessage(ui::kButtonOk, "确定要删除该试题分组吗？");
+  grid().editCell(title, kColGroupNumber, "");
+  EXPECT_EQ(DiskText(title, databases::kGroupName), "");
+  EXPECT_EQ(DiskText(title, databases::kAnswer), "请输入答案");
+  EXPECT_EQ(DiskInt(title, databases::kScore), 0);
+  grid().click(member, kColText1);  // it must be completed before it is left
+  EXPECT_EQ(host_.messageTexts().back(), "请完善答案！");
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 2 题）");
+}
+
+TEST_F(Groups, AGroupWriteThatFailsHalfWayLeavesEveryRowAsItWas) {
+  OpenReading();
+  const std::string before = ReadFileBytes(BankFile());
+  const int title = RowOf("材料");
+  fs_->failNthWrite = 2;  // the first member is written, the second is not
+  grid().click(title, kColMasked);
+  EXPECT_EQ(fs_->failNthWrite, 0);
+  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"磁盘空间不够"});
+  EXPECT_FALSE(grid().cellChecked(title, kColMasked));
+  EXPECT_FALSE(grid().cellChecked(RowOf("问一"), kColMasked));
+  EXPECT_EQ(cell(title, kColScore), "10");
+  EXPECT_EQ(ReadFileBytes(BankFile()), before);
+}
+
+}  // namespace
+}  // namespace bank_editor::testing
