@@ -104,6 +104,7 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
   if (io.readExact(kOffFieldCount + 4, table.data(), table.size(), err::NotADatabase) != 0)
     return err::NotADatabase;
   bool needsSide = false;
+  std::int64_t widths = kRecordIdSize;
   for (std::int32_t i = 0; i < fieldCount; ++i) {
     Descriptor d;
     if (!decodeDescriptor(&table[static_cast<std::size_t>(i) * kDescriptorSize], d))
@@ -111,7 +112,11 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
     if (d.offset < 0 || d.type < 1 || d.type > 12) return err::NotADatabase;
     const auto type = static_cast<FieldType>(d.type);
     if (type == FieldType::Text && d.width <= 0) return err::NotADatabase;
+    // Wider texts are never written; refusing them bounds what a damaged
+    // header can make the engine allocate.
+    if (type == FieldType::Text && d.width > kMaxTextWidth) return err::NotADatabase;
     const int width = storedWidth(type, d.width);
+    widths += width;
     // A field reaching outside the record would read past its buffer.
     if (d.offset < static_cast<int>(kRecordIdSize) ||
         std::int64_t{d.offset} + width > std::int64_t{h.recordLength})
@@ -120,6 +125,7 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
                           type == FieldType::Text ? d.width : 0});
     needsSide |= isChainType(type);
   }
+  if (widths != h.recordLength) return err::NotADatabase;
 
   // Whole records present.
   const std::uint64_t present = (size - rf->headerSize) / rf->recordLength;
