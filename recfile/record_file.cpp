@@ -254,6 +254,19 @@ int RecordFile::writeRecord(std::int64_t r, std::size_t from, const std::uint8_t
   return lock.release();
 }
 
+int RecordFile::readRecordsLocked(std::int64_t first, std::int64_t count, std::uint8_t* buffer) {
+  std::int64_t locked = 0;
+  int e = 0;
+  for (; locked < count; ++locked)
+    if ((e = mainLocks.lockByte(recordOffset(first + locked))) != 0) break;
+  if (e == 0) e = readRecords(first, count, buffer);
+  for (std::int64_t i = 0; i < locked; ++i) {
+    const int u = mainLocks.unlockByte(recordOffset(first + i));
+    if (e == 0) e = u;
+  }
+  return e;
+}
+
 int RecordFile::readRecords(std::int64_t first, std::int64_t count, std::uint8_t* buffer) {
   return mainIo().readExact(recordOffset(first), buffer,
                             static_cast<std::size_t>(count) * recordLength, err::ReadRecordFailed);

@@ -91,6 +91,8 @@ class RecordFile {
   // ---- records
   int readRecord(std::int64_t r, std::uint8_t* buffer);  // under the record's lock
   int writeRecord(std::int64_t r, std::size_t from, const std::uint8_t* data, std::size_t n);
+  // A block of records, each under its own lock while the block is read.
+  int readRecordsLocked(std::int64_t first, std::int64_t count, std::uint8_t* buffer);
   // Blocks of records for bulk operations (the caller holds the whole file).
   int readRecords(std::int64_t first, std::int64_t count, std::uint8_t* buffer);
   int writeRecords(std::int64_t first, std::int64_t count, const std::uint8_t* buffer);

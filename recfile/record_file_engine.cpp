@@ -877,19 +877,23 @@ bool RecordFileEngine::Find(const Condition& condition) {
   auto keep = m.current;
   if (int e = rf->readCount()) return m.fail(e);
   const std::int64_t count = rf->header.count;
-  std::vector<std::uint8_t> buffer(rf->recordLength);
+  const std::int64_t block = rf->bulkRecords();
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(block) * rf->recordLength);
   PositionKeeper position(*rf);
-  for (std::int64_t r = std::max<std::int64_t>(rf->position, 0); r < count; ++r) {
-    if (int e = rf->readRecord(r, buffer.data())) return m.fail(e);
-    rf->position = r;
-    rf->cachedRecord = buffer.data();
-    rf->cachedPosition = r;
-    const bool hit = !condition || condition();
-    if (rf->closed) return m.fail(err::NotOpened);
-    if (hit) {
-      position.keep(r);
-      m.begin();
-      return true;
+  for (std::int64_t first = std::max<std::int64_t>(rf->position, 0); first < count; first += block) {
+    const std::int64_t k = std::min(block, count - first);
+    if (int e = rf->readRecordsLocked(first, k, buffer.data())) return m.fail(e);
+    for (std::int64_t i = 0; i < k; ++i) {
+      rf->position = first + i;
+      rf->cachedRecord = &buffer[static_cast<std::size_t>(i) * rf->recordLength];
+      rf->cachedPosition = first + i;
+      const bool hit = !condition || condition();
+      if (rf->closed) return m.fail(err::NotOpened);
+      if (hit) {
+        position.keep(first + i);
+        m.begin();
+        return true;
+      }
     }
   }
   m.begin();

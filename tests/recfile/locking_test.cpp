@@ -91,6 +91,10 @@ TEST_F(Locking, ARecordLockedElsewhereFailsAtOnceAndTheCountIsWaitedFor) {
   EXPECT_EQ(e.LastError(), err::LockViolation);
   EXPECT_FALSE(e.WriteField("N", std::int64_t{5}));
   EXPECT_EQ(e.LastError(), err::LockViolation);
+  EXPECT_FALSE(e.Find([] { return true; }));
+  EXPECT_EQ(e.LastError(), err::LockViolation);
+  EXPECT_FALSE(e.Delete([] { return true; }));
+  EXPECT_EQ(e.LastError(), err::LockViolation);
   ASSERT_TRUE(e.GoTo(2));
   EXPECT_EQ(e.ReadText("T"), "two") << "other records are free";
 

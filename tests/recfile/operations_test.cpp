@@ -437,6 +437,13 @@ TEST(CreateChecks, RefusesBadFieldLists) {
   EXPECT_EQ(e.FieldName(3), "Ａ全角９");
   EXPECT_FALSE(e.Create(dir / "x", good)) << "an open database is not replaced";
   EXPECT_EQ(e.LastError(), err::AlreadyOpen);
+
+  EXPECT_FALSE(e.Create(dir / "no/such/folder/x", good));
+  EXPECT_EQ(e.LastError(), err::CreateFailed);
+  std::filesystem::create_directory(dir / "blocked.edt");
+  EXPECT_FALSE(e.Create(dir / "blocked", good));
+  EXPECT_EQ(e.LastError(), err::SideCreateFailed);
+  EXPECT_FALSE(std::filesystem::exists(dir / "blocked.edb")) << "no main file without its side file";
 }
 
 TEST_F(Operations, PasswordsSetChangeAndRemove) {
