@@ -11,7 +11,9 @@
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QTextOption>
+#include <QFontMetricsF>
 
 #include "ui/qt/grid_model.h"
 #include "ui/qt/key_codes.h"
@@ -43,6 +45,45 @@ class CellTextEdit : public QPlainTextEdit {
  public:
   using QPlainTextEdit::QPlainTextEdit;
 };
+
+// Lines are pitched one character height apart, as the grid's fonts were
+// designed for (a CJK face's own line spacing is half as much again), and a
+// single line sits in the middle of its cell by its characters' box.
+void drawCellText(QPainter* p, const QRect& area, const std::string& text, const QFont& font,
+                  int pitch, Qt::Alignment h, bool wrap) {
+  QString shown = toQLines(text);
+  const int lineCount = std::max(1, area.height() / pitch);
+  // Only what can show is laid out: long question texts stay cheap.
+  const qsizetype perLine = area.width() * 4 / pitch + 2;
+  if (!wrap) {
+    const qsizetype cut = shown.indexOf(QLatin1Char('\n'));
+    if (cut >= 0) shown.truncate(cut);
+    if (shown.size() > perLine) shown.truncate(perLine);
+  } else if (shown.size() > perLine * lineCount) {
+    shown.truncate(perLine * lineCount);
+  }
+  shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
+  QTextLayout layout(shown, font);
+  QTextOption option(h);
+  option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+  layout.setTextOption(option);
+  // Where the characters' box starts below the top of a line of the face.
+  const qreal boxTop = QFontMetricsF(font).ascent() - 0.88 * pitch;
+  const qreal firstTop = wrap ? area.top() : area.top() + (area.height() - pitch) / 2.0;
+  layout.beginLayout();
+  // Lines that would show only in part are left out, except the first.
+  for (int n = 0; n == 0 || firstTop + (n + 1) * pitch <= area.bottom() + 1; ++n) {
+    QTextLine line = layout.createLine();
+    if (!line.isValid()) break;
+    line.setLineWidth(area.width());
+    line.setPosition(QPointF(0, firstTop + n * pitch - boxTop));
+  }
+  layout.endLayout();
+  p->save();
+  p->setClipRect(area);
+  layout.draw(p, QPointF(area.left(), 0));
+  p->restore();
+}
 
 }  // namespace
 
@@ -90,31 +131,11 @@ class GridDelegate : public QStyledItemDelegate {
       const std::string& text = g.displayText(row, column);
       if (!text.empty()) {
         const int fontPx = std::max(1, s.fontHeight);
-        p->setFont(m->fontOfHeight(fontPx));
         p->setPen(selected && !fixed && back.lightnessF() < 0.5 ? pal.color(QPalette::HighlightedText)
                                                                 : QColor(Qt::black));
         const QRect textRect = r.adjusted(3, 1, -3, -1);
         const Qt::Alignment h = fixed && !s.wordWrap ? Qt::AlignHCenter : horizontal(s.alignment);
-        if (s.wordWrap) {
-          // Only what can show is laid out: long question texts stay cheap.
-          const std::size_t perLine = static_cast<std::size_t>(textRect.width() * 4 / fontPx + 2);
-          const std::size_t lines = static_cast<std::size_t>(textRect.height() / fontPx + 2);
-          QString shown = toQLines(text);
-          if (static_cast<std::size_t>(shown.size()) > perLine * lines)
-            shown.truncate(static_cast<qsizetype>(perLine * lines));
-          QTextOption o(h | Qt::AlignTop);
-          o.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-          p->save();
-          p->setClipRect(textRect);
-          p->drawText(QRectF(textRect), shown, o);
-          p->restore();
-        } else {
-          QString shown = toQLines(text);
-          const qsizetype cut = shown.indexOf(QLatin1Char('\n'));
-          if (cut >= 0) shown.truncate(cut);
-          p->drawText(textRect, static_cast<int>(h | Qt::AlignVCenter | Qt::TextSingleLine),
-                      shown);
-        }
+        drawCellText(p, textRect, text, m->fontOfHeight(fontPx), fontPx, h, s.wordWrap);
       }
     }
 

@@ -260,20 +260,27 @@ int QtHost::messageBox(const Window* owner, std::string_view text, std::string_v
   return dismissAnswer(buttons);
 }
 
+std::unique_ptr<QInputDialog> QtHost::makeInputDialog(QWidget* parent, std::string_view prompt,
+                                                      std::string_view caption,
+                                                      std::string_view initial, bool masked) {
+  auto dialog = std::make_unique<QInputDialog>(parent);
+  dialog->setWindowTitle(toQ(caption));
+  dialog->setLabelText(toQLines(prompt));
+  dialog->setTextValue(toQ(initial));
+  dialog->setTextEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
+  dialog->setOkButtonText(QStringLiteral("确定"));
+  dialog->setCancelButtonText(QStringLiteral("取消"));
+  return dialog;
+}
+
 std::optional<std::string> QtHost::inputBox(const Window* owner, std::string_view prompt,
                                             std::string_view caption, std::string_view initial,
                                             bool masked) {
   log("input " + std::string(caption) + " " + std::string(prompt));
   if (automation_.cancelDialogs) return std::nullopt;
-  QInputDialog dialog(parentFor(owner));
-  dialog.setWindowTitle(toQ(caption));
-  dialog.setLabelText(toQLines(prompt));
-  dialog.setTextValue(toQ(initial));
-  dialog.setTextEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
-  dialog.setOkButtonText(QStringLiteral("确定"));
-  dialog.setCancelButtonText(QStringLiteral("取消"));
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return toStd(dialog.textValue());
+  std::unique_ptr<QInputDialog> dialog = makeInputDialog(parentFor(owner), prompt, caption, initial, masked);
+  if (dialog->exec() != QDialog::Accepted) return std::nullopt;
+  return toStd(dialog->textValue());
 }
 
 std::optional<std::string> QtHost::openFileDialog(const Window* owner, std::string_view filter,

@@ -12,6 +12,7 @@
 
 #include "ui/host.h"
 
+class QInputDialog;
 class QMessageBox;
 class QTimer;
 class QWidget;
@@ -60,6 +61,11 @@ class QtHost : public Host {
   static std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, std::string_view text,
                                                      std::string_view caption,
                                                      MessageButtons buttons, MessageIcon icon);
+
+  // The input box inputBox() shows, not yet shown.
+  static std::unique_ptr<QInputDialog> makeInputDialog(QWidget* parent, std::string_view prompt,
+                                                       std::string_view caption,
+                                                       std::string_view initial, bool masked);
 
   // ---- Host ----
   int messageBox(const Window* owner, std::string_view text, std::string_view caption,

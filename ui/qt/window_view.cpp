@@ -1,6 +1,7 @@
 #include "ui/qt/window_view.h"
 
 #include <QBoxLayout>
+#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -227,8 +228,11 @@ void WindowView::syncWindow(unsigned what) {
   if (what & change::kVisible) {
     if (window_.visible() && window_.isOpen()) {
       show();
-      raise();
-      activateWindow();
+      // Offscreen platforms (tests, pictures) keep no window order.
+      if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        raise();
+        activateWindow();
+      }
     } else if (!window_.visible()) {
       hide();
     }

@@ -1,0 +1,153 @@
+// mochuan [--data-dir DIR] [--demo]: the question bank and paper composer.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/host_prompter.h"
+#include "app/startup.h"
+#include "program/demo_data.h"
+#include "recfile/record_file_engine.h"
+#include "ui/qt/program_icon.h"
+#include "ui/qt/qt_host.h"
+#ifdef MC_WITH_BANK_EDITOR
+#include "bank_editor/bank_editor_window.h"
+#endif
+
+namespace {
+
+constexpr int kUsageExitCode = 2;
+
+const char kUsage[] =
+    "用法：mochuan [--data-dir 目录] [--demo]\n"
+    "  --data-dir 目录  数据库所在的目录（默认：程序所在目录可写时用它，\n"
+    "                   否则 $XDG_DATA_HOME/mochuan）\n"
+    "  --demo           在临时目录中建立演示数据（管理员“管理员”，密码 123456，\n"
+    "                   一门含示例试题的课程）并在其上启动\n"
+    "  --help           显示本说明\n"
+    "  --version        显示版本\n";
+
+struct Options {
+  bool demo = false;
+  bool dataDirGiven = false;
+  std::string error;
+};
+
+Options ReadOptions(const std::vector<std::string>& args) {
+  Options o;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--demo") {
+      o.demo = true;
+    } else if (a == "--data-dir") {
+      o.dataDirGiven = true;
+      ++i;  // its folder; a missing one is reported by the data folder rules
+    } else if (a.rfind("--data-dir=", 0) == 0) {
+      o.dataDirGiven = true;
+    } else {
+      o.error = "未知的参数：" + a;
+      return o;
+    }
+  }
+  if (o.demo && o.dataDirGiven) o.error = "--demo 与 --data-dir 不能同时使用";
+  return o;
+}
+
+// Test and demonstration hooks, off unless the environment asks:
+// MC_AUTO_CLOSE=1 closes every modal window as soon as it shows and
+// answers every message box with its closing answer; MC_EVENT_LOG=FILE
+// appends each window, message box and the exit to FILE.
+void AutomateFromEnvironment(ui::qt::QtHost& host) {
+  ui::qt::QtHost::Automation automation;
+  const char* autoClose = std::getenv("MC_AUTO_CLOSE");
+  if (autoClose && std::string(autoClose) == "1") {
+    automation.onModal = [](ui::Window&) {};
+    automation.onMessage = [](std::string_view, std::string_view, ui::MessageButtons buttons) {
+      switch (buttons) {
+        case ui::MessageButtons::Ok: return std::optional<int>(ui::kButtonOk);
+        case ui::MessageButtons::YesNo: return std::optional<int>(ui::kButtonNo);
+        case ui::MessageButtons::AbortRetryIgnore: return std::optional<int>(ui::kButtonAbort);
+        default: return std::optional<int>(ui::kButtonCancel);
+      }
+    };
+    automation.cancelDialogs = true;
+  }
+  if (const char* path = std::getenv("MC_EVENT_LOG"); path && *path) {
+    const std::string file = path;
+    automation.log = [file](const std::string& line) {
+      std::ofstream out(file, std::ios::app);
+      out << line << '\n';
+    };
+  }
+  host.setAutomation(std::move(automation));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (a == "--version") {
+      std::puts("墨川题库与组卷系统 2.0");
+      return 0;
+    }
+  }
+
+  QApplication qt(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("mochuan"));
+  QApplication::setDesktopFileName(QStringLiteral("mochuan"));
+  QApplication::setWindowIcon(ui::qt::programIcon());
+  // Qt has taken its own options out of argv.
+  std::vector<std::string> args(argv, argv + argc);
+  const Options options = ReadOptions(args);
+  if (!options.error.empty()) {
+    std::fprintf(stderr, "mochuan：%s\n%s", options.error.c_str(), kUsage);
+    return kUsageExitCode;
+  }
+
+  ui::qt::QtHost host;
+  AutomateFromEnvironment(host);
+  recfile::RecordFileEngine engine;
+
+  if (options.demo) {
+    app::HostPrompter prompter(host);
+    std::string error;
+    const std::string dir =
+        program::MakeDemoDataDirectory(engine, prompter, host.temporaryFolder(), &error);
+    if (dir.empty()) {
+      std::fprintf(stderr, "mochuan：%s\n", error.c_str());
+      host.messageBox(nullptr, error, ui::kMessageCaption, ui::MessageButtons::Ok,
+                      ui::MessageIcon::Error);
+      return app::kDataDirectoryExitCode;
+    }
+    std::fprintf(stderr, "mochuan：演示数据目录 %s（管理员 %s，密码 %s）\n", dir.c_str(),
+                 program::kDemoAdministrator, program::kDemoAdministratorPassword);
+    args.push_back("--data-dir");
+    args.push_back(dir);
+  }
+
+  const app::DataDirectory dir = app::SetUpDataDirectory(args, app::ExecutablePath());
+  if (!dir.ok()) {
+    std::fprintf(stderr, "mochuan：%s\n", dir.error.c_str());
+    host.messageBox(nullptr, dir.error, ui::kMessageCaption, ui::MessageButtons::Ok,
+                    ui::MessageIcon::Error);
+    return app::kDataDirectoryExitCode;
+  }
+
+  app::AppContext ctx(engine, host, dir.path);
+#ifdef MC_WITH_BANK_EDITOR
+  ctx.makeBankEditor = bank_editor::MakeBankEditor;
+#endif
+  app::MainWindow main(ctx, {app::ProgramFileName(args.front()), {}});
+  main.closed().connect([] { QCoreApplication::quit(); });
+  app::ShowMainWindow(main);
+  if (!main.isOpen()) return 0;
+  return qt.exec();
+}

@@ -1,0 +1,45 @@
+#include "program/demo_data.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "databases/password_cipher.h"
+#include "databases/program_databases.h"
+#include "databases/sample_bank.h"
+
+namespace program {
+
+std::string MakeDemoDataDirectory(recfile::RecordFileEngine& engine, databases::Prompter& prompter,
+                                  const std::string& parent, std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    engine.CloseAll();
+    return std::string();
+  };
+  std::error_code ec;
+  std::filesystem::create_directories(parent, ec);
+  std::string pattern = parent + "/demo-XXXXXX";
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back('\0');
+  if (::mkdtemp(buf.data()) == nullptr) return fail("无法在 " + parent + " 中建立演示数据目录。");
+  const std::string dir = buf.data();
+
+  const databases::DatabaseContext db{engine, prompter, dir};
+  if (!databases::OpenCourseLibrary(db)) return fail("无法建立课程库。");
+  if (!engine.Append({recfile::Value(std::string(kDemoAdministrator)),
+                      recfile::Value(databases::EncipherPassword(kDemoAdministratorPassword))}))
+    return fail("无法保存管理员。");
+  if (!databases::OpenQuestionTypeLibrary(db)) return fail("无法建立题型库。");
+  if (!databases::CreateCourseBank(db, kDemoCourse, "")) return fail("无法添加演示课程。");
+  // The course dialog left an empty bank; the sample questions replace it.
+  engine.CloseAll();
+  std::string why;
+  if (!databases::WriteSampleBank(engine, db.PathOf(kDemoCourse), kDemoQuestions, 20240901u, "",
+                                  &why))
+    return fail("无法写入示例题库：" + why);
+  engine.CloseAll();
+  return dir;
+}
+
+}  // namespace program
