@@ -343,7 +343,7 @@ bool RecordFileEngine::Open(const std::string& path, const std::string& alias, b
                             ShareMode share, const std::string& password) {
   Impl& m = *impl_;
   m.begin();
-  if (!alias.empty() && !isValidName(alias)) return m.fail(-24);
+  if (!alias.empty() && !isValidName(alias)) return m.fail(err::BadAlias);
   const int shareCode = static_cast<int>(share);
   if (shareCode < 1 || shareCode > 4) share = ShareMode::None;
   OpenRequest request;

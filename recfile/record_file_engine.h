@@ -93,6 +93,7 @@ inline constexpr int Unknown = -1, CreateFailed = -2, FileNotFound = -3, BadPath
                      CountFailed = -65, DatabaseNotOpen = -66, NoCurrentDatabase = -67,
                      TypeMismatch = -72, WrongPassword = -78, PasswordChangeFailed = -79,
                      BadPasswordText = -80;
+inline constexpr int BadAlias = -24;
 }  // namespace err
 
 // The message of an error code; "未知错误" for codes not in the table.
@@ -158,6 +159,8 @@ class RecordFileEngine {
   bool IsPasswordProtected(const std::string& path);
   bool SetPassword(const std::string& newPassword);
 
+  // The calling thread's last error with this engine (kept per thread; the
+  // engine itself is meant for one thread at a time).
   int LastError() const;
   // The usage-error message of the last ReadField/WriteField misuse, if any.
   const std::string& LastUsageError() const;

@@ -367,7 +367,7 @@ TEST_F(Operations, OpenDatabasesAreFoundByAliasNameOrPath) {
   ASSERT_TRUE(engine.Open(dir / "second", "Alias", false));
   ASSERT_TRUE(engine.Open(dir / "third", "bank", false));  // an alias that is another's name
   EXPECT_FALSE(engine.Open(dir / "x", "1bad", false));
-  EXPECT_EQ(engine.LastError(), -24);
+  EXPECT_EQ(engine.LastError(), err::BadAlias);
 
   const std::pair<std::string, std::string> lookups[] = {
       {"alias", "second"}, {"BANK", "third"}, {"Second", "second"},
