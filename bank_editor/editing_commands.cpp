@@ -1,6 +1,6 @@
 // Commands of the menus and the grid's pop-up menu: adding, deleting,
 // copying and sorting questions, pictures, the difficulty description and
-// the question types.
+// the question types (import and export live with their own window).
 #include "bank_editor/bank_editor_window.h"
 #include "bank_editor/bank_grid.h"
 #include "bank_editor/pictures/picture_commands.h"
@@ -247,10 +247,5 @@ void BankEditorWindow::DeletePicture() {
   }
   高级表格1.SetCellData(row, state.currentColumn, ui::CellKind::Text, std::string());
 }
-
-// ---- Import and export ------------------------------------------------------------------
-
-void BankEditorWindow::ImportBank() {}
-void BankEditorWindow::ExportBank() {}
 
 }  // namespace bank_editor

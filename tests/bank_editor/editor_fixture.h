@@ -158,11 +158,19 @@ class EditorFixture : public ::testing::Test {
     ASSERT_TRUE(editor_->isOpen());
   }
 
-  void WriteBank(const std::vector<Q>& questions) {
-    ASSERT_TRUE(engine_.Create(BankPath(), databases::QuestionBankFields()));
-    ASSERT_TRUE(engine_.Open(BankPath(), {}, false, recfile::ShareMode::None, std::string()));
-    for (const Q& q : questions) ASSERT_TRUE(engine_.Append(RecordValues(q)));
-    engine_.Close();
+  void WriteBank(const std::vector<Q>& questions) { WriteBankAt(BankPath(), questions); }
+
+  // Writes a bank at `path` (no extension) with its own engine.
+  static void WriteBankAt(const std::string& path, const std::vector<Q>& questions,
+                          const std::string& password = {}) {
+    recfile::RecordFileEngine engine;
+    ASSERT_TRUE(engine.Create(path, databases::QuestionBankFields()));
+    ASSERT_TRUE(engine.Open(path, {}, false, recfile::ShareMode::None, std::string()));
+    for (const Q& q : questions) ASSERT_TRUE(engine.Append(RecordValues(q)));
+    if (!password.empty()) {
+      ASSERT_TRUE(engine.SetPassword(password));
+    }
+    engine.CloseAll();
   }
 
   std::string BankPath() const { return dir_.path() + "/" + kCourse; }

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "bank_editor/import_export.h"
+#include "editor_fixture.h"
+
+namespace bank_editor::testing {
+namespace {
+
+Q Grouped(std::string group, std::string number, std::string text1, int score) {
+  Q q = Question(std::move(text1), number == "0" ? "" : "答", score);
+  q.groupName = std::move(group);
+  q.groupNumber = std::move(number);
+  return q;
+}
+
+class ImportExport : public EditorFixture {
+ protected:
+  std::string Other(const std::string& name) {
+    std::filesystem::create_directories(dir_.path() + "/其他");
+    return dir_.path() + "/其他/" + name;
+  }
+  std::vector<std::string> DiskTexts1() {
+    std::vector<std::string> out;
+    for (const auto& r : ReadBankFromDisk()) out.push_back(std::get<std::string>(r[3]));
+    return out;
+  }
+};
+
+TEST_F(ImportExport, ACopyOfTheBankImportsNothingAndItselfIsRefused) {
+  const std::vector<Q> bank = {Question("一"), Question("二"), Question("三")};
+  WriteBankAt(Other("副本"), bank);
+  OpenEditor(bank);
+  host_.answerOpenFile(Other("副本") + ".edb");
+  editor_->菜单导入.choose();
+  host_.answerOpenFile(BankFile());
+  editor_->菜单导入.choose();
+  EXPECT_EQ(host_.messageTexts(),
+            (std::vector<std::string>{"3条记录重复，实际导入0条记录。", "题库不能自我导入！"}));
+  EXPECT_EQ(editor_->状态条1.text(), "成功导入0条记录。");
+  EXPECT_EQ(DiskTexts1().size(), 3u);
+  EXPECT_TRUE(editor_->enabled());
+}
+
+TEST_F(ImportExport, NewQuestionsGroupsUnderANewNameAndNewTypesComeIn) {
+  Q essay = Question("作文题");
+  essay.type = "作文";
+  WriteBankAt(Other("合并"),
+              {Question("一"), Question("新一"), Grouped("阅读", "0", "材料二", 9),
+               Grouped("阅读", "1", "问甲", 4), Grouped("阅读", "2", "问乙", 5), essay});
+  OpenEditor({Question("一"), Grouped("阅读", "0", "材料", 0)});
+  host_.answerOpenFile(Other("合并") + ".edb");
+  host_.answerMessage(ui::kButtonOk, "分组名重复！按确定更改源分组名并导入，按取消跳过");
+  host_.onShow<NewGroupNameWindow>([](NewGroupNameWindow& w) {
+    w.新分组名.setText("阅读");
+    w.按钮确定.click();  // taken
+    EXPECT_TRUE(w.isOpen());
+    w.新分组名.setText(" 阅读 二");
+    w.按钮确定.click();
+  });
+  host_.answerMessage(ui::kButtonOk, "1条记录重复，实际导入5条记录。");
+  editor_->菜单导入.choose();
+  EXPECT_EQ(host_.messageTexts(), (std::vector<std::string>{"分组名重复！按确定更改源分组名并导入，按取消跳过",
+                                                            "该分组名已经存在！",
+                                                            "1条记录重复，实际导入5条记录。"}));
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 5 题）");
+  for (const char* t : {"材料二", "问甲", "问乙"}) {
+    EXPECT_EQ(cell(RowOf(t), kColGroupName), "阅读二");
+    EXPECT_EQ(std::get<std::string>(DiskField(IdOf(RowOf(t)), databases::kGroupName)), "阅读二");
+  }
+  EXPECT_EQ(RowOf("材料二") + 1, RowOf("问甲"));  // group order
+  EXPECT_EQ(grid().columnListItems(kColType).back(), "作文");
+  engine_.SetCurrent("题型库");
+  EXPECT_EQ(engine_.RecordCount(), 6);
+  EXPECT_EQ(DiskTexts1().size(), 7u);
+}
+
+TEST_F(ImportExport, AClashingGroupTheUserSkipsCountsOnce) {
+  WriteBankAt(Other("合并"), {Grouped("阅读", "0", "材料二", 9), Grouped("阅读", "1", "问甲", 4),
+                              Question("单")});
+  OpenEditor({Grouped("阅读", "0", "材料", 0)});
+  host_.answerOpenFile(Other("合并") + ".edb");
+  host_.answerMessage(ui::kButtonCancel, "分组名重复");
+  editor_->菜单导入.choose();
+  EXPECT_EQ(host_.messageTexts().back(), "1条记录重复，实际导入1条记录。");
+  EXPECT_EQ(DiskTexts1(), (std::vector<std::string>{"材料", "单"}));
+}
+
+TEST_F(ImportExport, AProtectedSourceAsksItsPasswordMasked) {
+  WriteBankAt(Other("加密"), {Question("秘")}, "口令");
+  OpenEditor({Question("一")});
+  host_.answerOpenFile(Other("加密") + ".edb");
+  host_.answerInput("错的");
+  editor_->菜单导入.choose();
+  ASSERT_EQ(host_.inputs().size(), 1u);
+  EXPECT_EQ(host_.inputs()[0].prompt, "请输入欲导入数据库的密码：");
+  EXPECT_TRUE(host_.inputs()[0].masked);
+  EXPECT_NE(host_.messageTexts().back().find("\r\n密码错误或导入题库.edb和.edt的文件名不一致！"),
+            std::string::npos);
+  host_.answerOpenFile(Other("加密") + ".edb");
+  host_.answerInput("口令");
+  editor_->菜单导入.choose();
+  EXPECT_EQ(host_.messageTexts().back(), "成功导入1条记录。");
+  EXPECT_EQ(DiskTexts1(), (std::vector<std::string>{"一", "秘"}));
+}
+
+TEST_F(ImportExport, ExportCopiesBothFilesAndAsksBeforeReplacing) {
+  OpenEditor({Question("一")});
+  SilentPrompter prompter;
+  databases::DatabaseContext db{engine_, prompter, dir_.path()};
+  ASSERT_TRUE(databases::OpenCourseLibrary(db));
+  ASSERT_TRUE(engine_.Append({std::string("王老师"), std::string()}));
+  const std::string target = dir_.path() + "/备份";
+  std::filesystem::create_directories(target);
+  const std::string copy = target + "/高等数学备份-王老师";
+
+  host_.answerFolder(dir_.path());
+  editor_->菜单导出.choose();
+  host_.answerFolder(target);
+  editor_->菜单导出.choose();
+  EXPECT_EQ(host_.messageTexts(), (std::vector<std::string>{"不能复制到源文件夹！请双击选择别的文件夹。",
+                                                            "导出课程完毕。"}));
+  EXPECT_EQ(ReadFileBytes(copy + ".edb"), ReadFileBytes(BankFile()));
+  EXPECT_EQ(ReadFileBytes(copy + ".edt"), ReadFileBytes(SideFile()));
+
+  std::ofstream(copy + ".edb", std::ios::binary | std::ios::trunc) << "old";
+  host_.clearRecords();
+  host_.answerFolder(target + "/");
+  host_.answerMessage(ui::kButtonNo, "目标文件 高等数学备份-王老师.edb 已经存在，继续复制将覆盖它，继续复制吗？");
+  editor_->菜单导出.choose();
+  EXPECT_EQ(host_.messages().size(), 1u);
+  EXPECT_EQ(ReadFileBytes(copy + ".edb"), "old");
+  EXPECT_EQ(engine_.CurrentName(), kCourse);
+}
+
+}  // namespace
+}  // namespace bank_editor::testing
