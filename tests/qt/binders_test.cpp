@@ -252,6 +252,22 @@ TEST_F(BindersTest, ClosingTheWidgetAsksTheWindowWhichMayRefuse) {
   EXPECT_EQ(host.viewOf(w), nullptr);
 }
 
+TEST_F(BindersTest, ClosingAWindowClosesTheModelessWindowsItOwns) {
+  SampleWindow owner(host);
+  ui::Window help(host, "帮助", 200, 150);
+  bool helpDestroyed = false;
+  help.onDestroyed = [&] { helpDestroyed = true; };
+  show(owner);
+  host.showModeless(help, &owner);
+  ASSERT_NE(host.viewOf(help), nullptr);
+  EXPECT_EQ(host.viewOf(help)->parentWidget(), host.viewOf(owner));
+  owner.close();
+  qt_test::settle();
+  EXPECT_FALSE(help.isOpen());
+  EXPECT_TRUE(helpDestroyed);
+  EXPECT_EQ(host.viewOf(help), nullptr);
+}
+
 TEST_F(BindersTest, AModalWindowRunsUntilItClosesAndThenLetsGo) {
   SampleWindow w(host);
   std::vector<std::string> seen;

@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -195,7 +196,7 @@ int countWrappedLines(int width, std::string_view text, const QFont& font) {
 
 // ---- Construction ---------------------------------------------------------------
 
-QtHost::QtHost() {
+QtHost::QtHost() : guard_(std::make_unique<QObject>()) {
   clock_.start();
   QApplication::setStyle(new ProgramStyle);
   QApplication::setFont(windowFont());
@@ -210,10 +211,15 @@ QtHost::QtHost() {
 }
 
 QtHost::~QtHost() {
+  guard_.reset();
   for (auto& [timer, qtimer] : timers_) delete qtimer;
-  for (auto& [window, view] : views_) {
+  std::vector<QPointer<WindowView>> views;
+  for (auto& [window, view] : views_) views.emplace_back(view);
+  views_.clear();
+  for (QPointer<WindowView>& view : views) {
+    if (!view) continue;  // went with its parent
     view->detach();
-    delete view;
+    delete view.data();
   }
 }
 
@@ -365,6 +371,12 @@ WindowView* QtHost::openView(Window& window, Window* owner, bool modal) {
   auto* view = new WindowView(window, *this, parent, modal);
   view->setPalette(QApplication::palette());
   views_[&window] = view;
+  // Deleted with its parent's view: forget it, it no longer stands for
+  // the window.
+  QObject::connect(view, &QObject::destroyed, guard_.get(), [this, w = &window, view] {
+    auto it = views_.find(w);
+    if (it != views_.end() && it->second == view) views_.erase(it);
+  });
   closedConnections_[&window] = window.closed().connect([this, &window] { windowClosed(window); });
   log("window " + window.caption());
   window.open(modal, owner);
@@ -384,6 +396,13 @@ void QtHost::windowClosed(Window& window) {
   views_.erase(it);
   view->detach();
   view->hide();
+  // Windows it owns go with it, as on the desktop; their views are its
+  // children and would otherwise vanish under them.
+  std::vector<Window*> owned;
+  for (auto& [other, otherView] : views_)
+    if (other->owner() == &window) owned.push_back(const_cast<Window*>(other));
+  for (Window* w : owned)
+    if (w->isOpen()) w->destroy();
   view->deleteLater();
 }
 

@@ -14,6 +14,7 @@
 
 class QInputDialog;
 class QMessageBox;
+class QObject;
 class QTimer;
 class QWidget;
 class QFont;
@@ -102,6 +103,8 @@ class QtHost : public Host {
   void windowClosed(Window& window);
   void log(const std::string& line) const;
 
+  // Context of connections that must end with the host.
+  std::unique_ptr<QObject> guard_;
   Automation automation_;
   std::map<const Window*, WindowView*> views_;
   std::map<const Window*, std::uint64_t> closedConnections_;
