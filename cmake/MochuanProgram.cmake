@@ -32,7 +32,7 @@ target_compile_definitions(mochuan-screenshots PRIVATE ${MC_WINDOW_DEFS})
 # `make screenshots`: build/<preset>/screenshots/<caption>.png
 add_custom_target(screenshots
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/screenshots
-  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
           $<TARGET_FILE:mochuan-screenshots> ${CMAKE_BINARY_DIR}/screenshots
   DEPENDS mochuan-screenshots
   COMMENT "Pictures of every window in ${CMAKE_BINARY_DIR}/screenshots"

@@ -4,7 +4,16 @@
 #include "databases/program_databases.h"
 #include "program/screenshots.h"
 #ifdef MC_WITH_BANK_EDITOR
+#include <QBuffer>
+#include <QImage>
+#include <QPainter>
+
 #include "bank_editor/bank_editor_window.h"
+#include "bank_editor/help_window.h"
+#include "bank_editor/import_export.h"
+#include "bank_editor/pictures/picture_windows.h"
+#include "bank_editor/pictures/side_windows.h"
+#include "bank_editor/question_text_editor.h"
 #endif
 
 namespace program {
@@ -23,6 +32,29 @@ Shot adminDialog(const char* mode, std::vector<std::string> typed) {
             });
           }};
 }
+
+#ifdef MC_WITH_BANK_EDITOR
+// A question picture: a small bar chart, as PNG file bytes.
+ui::Bytes samplePicture() {
+  QImage image(360, 180, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter p(&image);
+  p.setPen(Qt::black);
+  p.drawLine(30, 160, 340, 160);
+  p.drawLine(30, 160, 30, 10);
+  const int temperatures[] = {18, 22, 25, 21, 17, 24, 27};
+  for (int i = 0; i < 7; ++i) {
+    const int h = temperatures[i] * 5;
+    p.fillRect(45 + i * 42, 160 - h, 28, h, QColor(0x31, 0x6A, 0xC5));
+  }
+  p.end();
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return ui::Bytes(bytes.begin(), bytes.end());
+}
+#endif
 
 // Selects the demonstration course in the main window.
 void selectDemoCourse(ShotContext& s) {
@@ -60,11 +92,50 @@ const std::vector<Shot>& Shots() {
          s.shoot(window);
        }},
 #ifdef MC_WITH_BANK_EDITOR
-      {"bank editor", [](ShotContext& s) {
+      {"bank editor and its dialogs", [](ShotContext& s) {
          selectDemoCourse(s);
          if (!databases::OpenCourseBank(s.ctx.db(), s.main.组合框1.text(), true, 0, "")) return;
-         std::unique_ptr<ui::Window> editor = bank_editor::MakeBankEditor(s.ctx, &s.main);
-         if (editor) s.shoot(*editor, &s.main);
+         std::unique_ptr<ui::Window> window = bank_editor::MakeBankEditor(s.ctx, &s.main);
+         auto* editor = dynamic_cast<bank_editor::BankEditorWindow*>(window.get());
+         if (!editor) return;
+         s.host.openView(*editor, &s.main, true);
+         editor->FitRowHeights();
+         s.capture(*editor);
+         namespace pics = bank_editor::pictures;
+         const ui::Bytes picture = samplePicture();
+         {
+           bank_editor::QuestionTextEditor dialog(*editor, 1, 3);
+           s.shoot(dialog, editor);
+         }
+         {
+           bank_editor::NewGroupNameWindow dialog(s.host, editor->高级表格1);
+           s.shoot(dialog, editor, [&] { dialog.新分组名.replaceText("第三单元"); });
+         }
+         {
+           bank_editor::HelpWindow help(s.host);
+           s.shoot(help, editor);
+         }
+         {
+           pics::PicturePreviewWindow preview(s.host, picture, "题图");
+           s.shoot(preview, editor);
+         }
+         {
+           if (const auto image = s.host.decodeImage(picture)) s.host.setClipboardImage(*image);
+           pics::ClipboardPictureWindow clipboard(s.host);
+           s.shoot(clipboard, editor);
+         }
+         {
+           pics::DifficultyDescriptionWindow difficulty(s.ctx);
+           s.shoot(difficulty, editor,
+                   [&] { difficulty.编辑框2.replaceText("1～3 容易，4～6 中等，7～9 难"); });
+         }
+         {
+           pics::QuestionPreviewWindow preview(
+               s.host, "下图是某地一周的最高气温变化，请根据图表回答下列问题。", picture,
+               "（1）星期二的最高气温是多少？\r\n（2）哪一天最高气温最低？");
+           s.shoot(preview, editor);
+         }
+         editor->destroy();
        }},
 #endif
   };

@@ -43,7 +43,9 @@ void ShotContext::capture(ui::Window& window, const std::string& name) {
   }
   view->show();
   QCoreApplication::processEvents();
-  save(*view, window.caption(), name);
+  // Named after the caption it was built with: a caption that counts
+  // questions would give a new file name with every sample bank.
+  save(*view, window.caption(), name.empty() ? window.initialCaption() : name);
 }
 
 void ShotContext::shoot(ui::Window& window, ui::Window* owner, const std::function<void()>& prepare,

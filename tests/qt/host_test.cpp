@@ -121,6 +121,21 @@ TEST_F(HostTest, ImageFilesAreDecodedAndGarbageIsRefused) {
   EXPECT_FALSE(host.decodeImage({}).has_value());
 }
 
+TEST_F(HostTest, StoredClipboardBitmapsWithTheirLongInformationBlockAreDecoded) {
+  // 2 x 1 pixels, 24 bits: file header, a 40-byte header saying 44, the
+  // empty colour-table slot, then one padded row (blue, green, red order).
+  ui::Bytes bmp = {'B', 'M', 64, 0, 0, 0, 0, 0, 0, 0, 58, 0, 0, 0,
+                   44, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,
+                   0, 0, 0, 0, 8, 0, 0, 0};
+  bmp.resize(58, 0);
+  for (std::uint8_t b : {0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}) bmp.push_back(b);
+  const std::optional<ui::Image> image = host.decodeImage(bmp);
+  ASSERT_TRUE(image.has_value());
+  ASSERT_EQ(image->width, 2);
+  EXPECT_EQ(image->pixels[0], 0xFFFF0000u);  // red
+  EXPECT_EQ(image->pixels[1], 0xFF0000FFu);  // blue
+}
+
 TEST_F(HostTest, ATimerTicksUntilItsIntervalIsZero) {
   ui::Window w(host, "计时", 100, 100);
   ui::Timer timer(w, "时钟1");

@@ -8,6 +8,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -20,7 +21,9 @@
 
 #include "ui/grid_control.h"
 #include "ui/qt/grid_view.h"
+#include "ui/qt/images.h"
 #include "ui/qt/key_codes.h"
+#include "ui/qt/pitched_text.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/qt_text.h"
 #include "ui/units.h"
@@ -142,9 +145,27 @@ namespace {
 
 // ---- Label ---------------------------------------------------------------
 
+// A label whose text wraps like a static text control, its lines a little
+// more than a character apart, so the heights windows give labels (14 px a
+// line) hold the lines.
+class UnitLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                             QPalette::WindowText));
+    const int glyph = pixelSizeOf(font());
+    drawPitchedText(&p, contentsRect(), text(), font(), glyph, glyph + 1,
+                    alignment() & Qt::AlignHorizontal_Mask, true);
+  }
+};
+
 class LabelBinder : public UnitBinder {
  public:
-  LabelBinder(Label& label, QWidget* parent) : UnitBinder(label, new QLabel(parent)), label_(label) {
+  LabelBinder(Label& label, QWidget* parent) : UnitBinder(label, new UnitLabel(parent)), label_(label) {
     auto* w = static_cast<QLabel*>(widget());
     w->setTextFormat(Qt::PlainText);
     w->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -154,12 +175,7 @@ class LabelBinder : public UnitBinder {
  protected:
   void sync(unsigned what) override {
     UnitBinder::sync(what);
-    if (what & change::kText) {
-      auto* w = static_cast<QLabel*>(widget());
-      const QString text = toQLines(label_.text());
-      w->setWordWrap(text.contains(QLatin1Char('\n')) && absolute());
-      w->setText(text);
-    }
+    if (what & change::kText) static_cast<QLabel*>(widget())->setText(toQLines(label_.text()));
   }
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (UnitBinder::eventFilter(watched, event)) return true;
@@ -610,9 +626,7 @@ class PictureBoxBinder : public UnitBinder {
   void sync(unsigned what) override {
     UnitBinder::sync(what);
     if (!(what & change::kImage)) return;
-    QImage image;
-    if (box_.hasImage())
-      image.loadFromData(box_.image().data(), static_cast<int>(box_.image().size()));
+    const QImage image = decodeImageBytes(box_.image().data(), box_.image().size());
     static_cast<PictureLabel*>(widget())->setImage(image);
   }
   bool eventFilter(QObject* watched, QEvent* event) override {

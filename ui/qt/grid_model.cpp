@@ -55,11 +55,15 @@ int GridTableModel::columnCount(const QModelIndex& parent) const {
   return grid_.ColumnCount();
 }
 
-QFont GridTableModel::fontOfHeight(int pixelHeight) const {
-  auto it = fonts_.find(pixelHeight);
+int GridTableModel::glyphSize(int cellHeight) {
+  return std::max(12, (cellHeight * 4 + 2) / 5);
+}
+
+QFont GridTableModel::fontOfHeight(int cellHeight) const {
+  auto it = fonts_.find(cellHeight);
   if (it != fonts_.end()) return it->second;
-  QFont f = fontFor(Font{"宋体", pixelHeight, false});
-  fonts_.emplace(pixelHeight, f);
+  QFont f = fontFor(Font{"宋体", glyphSize(cellHeight), false});
+  fonts_.emplace(cellHeight, f);
   return f;
 }
 

@@ -46,7 +46,13 @@ class GridTableModel : public QAbstractTableModel, public GridObserver {
                       int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-  QFont fontOfHeight(int pixelHeight) const;
+  // The face a cell of that character-cell height is drawn in, and how far
+  // apart its lines are. The heights were chosen for faces whose characters
+  // fill the whole cell; the CJK face fills more of it, so it is drawn a
+  // fifth smaller, never below 12 px.
+  QFont fontOfHeight(int cellHeight) const;
+  static int glyphSize(int cellHeight);
+  static int linePitch(int cellHeight) { return glyphSize(cellHeight) + 1; }
 
  Q_SIGNALS:
   void gridRowHeightsChanged(int firstGridRow, int lastGridRow);

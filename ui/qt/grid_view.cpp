@@ -16,7 +16,9 @@
 #include <QFontMetricsF>
 
 #include "ui/qt/grid_model.h"
+#include "ui/qt/images.h"
 #include "ui/qt/key_codes.h"
+#include "ui/qt/pitched_text.h"
 #include "ui/qt/qt_text.h"
 
 namespace ui::qt {
@@ -45,45 +47,6 @@ class CellTextEdit : public QPlainTextEdit {
  public:
   using QPlainTextEdit::QPlainTextEdit;
 };
-
-// Lines are pitched one character height apart, as the grid's fonts were
-// designed for (a CJK face's own line spacing is half as much again), and a
-// single line sits in the middle of its cell by its characters' box.
-void drawCellText(QPainter* p, const QRect& area, const std::string& text, const QFont& font,
-                  int pitch, Qt::Alignment h, bool wrap) {
-  QString shown = toQLines(text);
-  const int lineCount = std::max(1, area.height() / pitch);
-  // Only what can show is laid out: long question texts stay cheap.
-  const qsizetype perLine = area.width() * 4 / pitch + 2;
-  if (!wrap) {
-    const qsizetype cut = shown.indexOf(QLatin1Char('\n'));
-    if (cut >= 0) shown.truncate(cut);
-    if (shown.size() > perLine) shown.truncate(perLine);
-  } else if (shown.size() > perLine * lineCount) {
-    shown.truncate(perLine * lineCount);
-  }
-  shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
-  QTextLayout layout(shown, font);
-  QTextOption option(h);
-  option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
-  layout.setTextOption(option);
-  // Where the characters' box starts below the top of a line of the face.
-  const qreal boxTop = QFontMetricsF(font).ascent() - 0.88 * pitch;
-  const qreal firstTop = wrap ? area.top() : area.top() + (area.height() - pitch) / 2.0;
-  layout.beginLayout();
-  // Lines that would show only in part are left out, except the first.
-  for (int n = 0; n == 0 || firstTop + (n + 1) * pitch <= area.bottom() + 1; ++n) {
-    QTextLine line = layout.createLine();
-    if (!line.isValid()) break;
-    line.setLineWidth(area.width());
-    line.setPosition(QPointF(0, firstTop + n * pitch - boxTop));
-  }
-  layout.endLayout();
-  p->save();
-  p->setClipRect(area);
-  layout.draw(p, QPointF(area.left(), 0));
-  p->restore();
-}
 
 }  // namespace
 
@@ -121,8 +84,8 @@ class GridDelegate : public QStyledItemDelegate {
       view_->style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, p, view_);
     } else if (!fixed && type == ColumnType::Picture) {
       const Bytes& bytes = g.cellPicture(row, column);
-      QImage image;
-      if (!bytes.empty() && image.loadFromData(bytes.data(), static_cast<int>(bytes.size()))) {
+      const QImage image = decodeImageBytes(bytes.data(), bytes.size());
+      if (!image.isNull()) {
         const QImage shown = image.scaled(r.size() - QSize(2, 2), Qt::KeepAspectRatio,
                                           Qt::SmoothTransformation);
         p->drawImage(r.center() - QPoint(shown.width() / 2, shown.height() / 2), shown);
@@ -135,7 +98,9 @@ class GridDelegate : public QStyledItemDelegate {
                                                                 : QColor(Qt::black));
         const QRect textRect = r.adjusted(3, 1, -3, -1);
         const Qt::Alignment h = fixed && !s.wordWrap ? Qt::AlignHCenter : horizontal(s.alignment);
-        drawCellText(p, textRect, text, m->fontOfHeight(fontPx), fontPx, h, s.wordWrap);
+        drawPitchedText(p, textRect, toQLines(text), m->fontOfHeight(fontPx),
+                        GridTableModel::glyphSize(fontPx), GridTableModel::linePitch(fontPx), h,
+                        s.wordWrap);
       }
     }
 

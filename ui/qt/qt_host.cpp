@@ -35,6 +35,7 @@
 #include "text/text.h"
 #include "ui/menu.h"
 #include "ui/qt/colour_schemes.h"
+#include "ui/qt/images.h"
 #include "ui/qt/menus.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/window_view.h"
@@ -342,8 +343,8 @@ void QtHost::setClipboardImage(const Image& image) {
 
 std::optional<Image> QtHost::decodeImage(const Bytes& fileBytes) {
   if (fileBytes.empty()) return std::nullopt;
-  QImage img;
-  if (!img.loadFromData(fileBytes.data(), static_cast<int>(fileBytes.size()))) return std::nullopt;
+  const QImage img = decodeImageBytes(fileBytes.data(), fileBytes.size());
+  if (img.isNull()) return std::nullopt;
   return toImage(img);
 }
 

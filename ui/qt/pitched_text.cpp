@@ -1,0 +1,56 @@
+#include "ui/qt/pitched_text.h"
+
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextLayout>
+#include <vector>
+
+namespace ui::qt {
+
+int pixelSizeOf(const QFont& font) {
+  return font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+}
+
+void drawPitchedText(QPainter* p, const QRect& area, QString text, const QFont& font, int glyph,
+                     int pitch, Qt::Alignment horizontal, bool wrap) {
+  if (text.isEmpty() || area.width() <= 0 || area.height() <= 0) return;
+  glyph = std::max(1, glyph);
+  pitch = std::max(1, pitch);
+  const int lineCount = std::max(1, area.height() / pitch);
+  // Only what can show is laid out: long question texts stay cheap.
+  const qsizetype perLine = area.width() * 4 / glyph + 2;
+  if (!wrap) {
+    const qsizetype cut = text.indexOf(QLatin1Char('\n'));
+    if (cut >= 0) text.truncate(cut);
+    if (text.size() > perLine) text.truncate(perLine);
+  } else if (text.size() > perLine * lineCount) {
+    text.truncate(perLine * lineCount);
+  }
+  text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+  QTextLayout layout(text, font);
+  QTextOption option(horizontal);
+  option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+  layout.setTextOption(option);
+  // Where the characters' box starts below the top of a line of the face.
+  const qreal boxTop = QFontMetricsF(font).ascent() - 0.88 * glyph - (pitch - glyph) / 2.0;
+  layout.beginLayout();
+  std::vector<QTextLine> lines;
+  for (int n = 0; n == 0 || area.top() + (n + 1) * pitch <= area.bottom() + 1; ++n) {
+    QTextLine line = layout.createLine();
+    if (!line.isValid()) break;
+    line.setLineWidth(area.width());
+    line.setPosition(QPointF(0, area.top() + n * pitch - boxTop));
+    lines.push_back(line);
+  }
+  const bool oneLine = lines.size() == 1 && lines.front().textLength() >= text.size();
+  if (oneLine)
+    lines.front().setPosition(QPointF(0, area.top() + (area.height() - pitch) / 2.0 - boxTop));
+  layout.endLayout();
+  p->save();
+  p->setClipRect(area);
+  layout.draw(p, QPointF(area.left(), 0));
+  p->restore();
+}
+
+}  // namespace ui::qt

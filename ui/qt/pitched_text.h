@@ -1,0 +1,25 @@
+// Text drawn with lines a fixed pitch apart. The windows size their rows and
+// labels for faces whose line spacing is about their character height; a
+// CJK face's own spacing is half as much again and would not fit.
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+class QPainter;
+
+namespace ui::qt {
+
+// Draws `text` ("\n" between paragraphs) into `area`: characters of `glyph`
+// pixels, lines `pitch` pixels apart, wrapped at word boundaries (or
+// anywhere in a long word) when `wrap`, otherwise only the first line. A
+// text that takes one line is centred vertically; more lines start at the
+// top. Lines that would show only in part are left out, except the first.
+void drawPitchedText(QPainter* p, const QRect& area, QString text, const QFont& font, int glyph,
+                     int pitch, Qt::Alignment horizontal, bool wrap);
+
+// The pixel size of a font (point sizes converted).
+int pixelSizeOf(const QFont& font);
+
+}  // namespace ui::qt
