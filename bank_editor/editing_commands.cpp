@@ -221,8 +221,10 @@ void BankEditorWindow::ImportPictureFromClipboard() {
   const int row = pictureRow();
   if (row < 0) return;
   const int column = state.currentColumn;
-  if (auto bytes = pic::ImportPictureFromClipboard(host(), this))
-    storePicture(row, column, std::move(*bytes));
+  pic::ImportPictureFromClipboard(host(), this, pic::ProgramLauncher::System(),
+                                  [this, row, column](const ui::Bytes& bytes) {
+                                    storePicture(row, column, bytes);
+                                  });
 }
 
 void BankEditorWindow::storePicture(int row, int column, ui::Bytes bytes) {

@@ -123,8 +123,10 @@ bool BankEditorWindow::leaveGroup(int row) {
 bool BankEditorWindow::EditGroupName(int row, const std::string& content) {
   auto& g = 高级表格1;
   const std::string o = g.cellText(row, kColGroupName);
-  if (TidyEditorText(content) == o) return true;
   const std::string t = text::removeSpaces(content);
+  // The same name again, spaces aside, changes nothing: a title would
+  // otherwise find itself as the title the new name already has.
+  if (TidyEditorText(content) == o || t == o) return true;
   const std::string number = g.cellText(row, kColGroupNumber);
   const bool title = number == "0";
   if (t.empty()) {

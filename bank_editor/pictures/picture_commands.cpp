@@ -63,12 +63,20 @@ bool ErasePicture(recfile::RecordFileEngine& engine, const std::string& bankName
 PictureStoreResult StorePicture(ui::Host& host, const ui::Window* owner, recfile::RecordFileEngine& engine,
                                 const std::string& bankName, std::int64_t recordId, PictureSlot slot,
                                 const Bytes& bytes, const std::function<bool()>& findDuplicate) {
+  // What the question held before, so that a refused picture leaves the
+  // record exactly as the cell still shows it.
+  std::string oldMarker;
+  Bytes oldBytes;
+  if (slot == PictureSlot::Question && reachRecord(engine, bankName, recordId)) {
+    oldMarker = engine.ReadText(MarkerField(slot));
+    oldBytes = engine.ReadBytes(DataField(slot));
+  }
   if (!WritePicture(engine, bankName, recordId, slot, bytes)) {
     host.message(owner, recfile::ErrorText(engine.LastError()));
     return PictureStoreResult::Failed;
   }
   if (slot == PictureSlot::Question && findDuplicate && findDuplicate()) {
-    if (!ErasePicture(engine, bankName, recordId, slot)) {
+    if (!writeSlot(engine, bankName, recordId, slot, std::move(oldMarker), oldBytes)) {
       host.message(owner, recfile::ErrorText(engine.LastError()));
       return PictureStoreResult::Failed;
     }
@@ -101,8 +109,10 @@ bool CopyPictureToClipboard(ui::Host& host, const Bytes& picture) {
   return true;
 }
 
-std::optional<Bytes> ImportPictureFromClipboard(ui::Host& host, ui::Window* owner, ProgramLauncher launcher) {
+std::optional<Bytes> ImportPictureFromClipboard(ui::Host& host, ui::Window* owner, ProgramLauncher launcher,
+                                                std::function<void(const Bytes&)> store) {
   ClipboardPictureWindow window(host, std::move(launcher));
+  window.onSave = std::move(store);
   host.showModal(window, owner);
   return window.savedPicture();
 }

@@ -77,7 +77,8 @@ enum class PictureStoreResult {
 // `StorePicture`: writes the picture; for a question picture then asks
 // `findDuplicate` (the editor's duplicate check for the row, which shows
 // "试题重复！" itself and returns true on a duplicate) and, on a duplicate,
-// empties the picture again. An answer picture is never checked.
+// puts back what the question held before (nothing, on an empty cell). An
+// answer picture is never checked.
 PictureStoreResult StorePicture(ui::Host& host, const ui::Window* owner,
                                 recfile::RecordFileEngine& engine, const std::string& bankName,
                                 std::int64_t recordId, PictureSlot slot, const Bytes& bytes,
@@ -99,9 +100,11 @@ void PreviewPicture(ui::Host& host, ui::Window* owner, Bytes picture, PictureSlo
 bool CopyPictureToClipboard(ui::Host& host, const Bytes& picture);
 
 // "从剪贴板导入(&P)": the window "从剪贴板导入图片", modal; the picture
-// "保存" took, or nullopt.
+// "保存" took, or nullopt. `store`, when given, stores it before the window
+// closes.
 std::optional<Bytes> ImportPictureFromClipboard(ui::Host& host, ui::Window* owner,
-                                                ProgramLauncher launcher = ProgramLauncher::System());
+                                                ProgramLauncher launcher = ProgramLauncher::System(),
+                                                std::function<void(const Bytes&)> store = {});
 
 // "删除图片(&D)": asks "确定要删除该图片吗" (OK/Cancel); true on OK.
 bool ConfirmDeletePicture(ui::Host& host, const ui::Window* owner);

@@ -46,6 +46,7 @@ ClipboardPictureWindow::ClipboardPictureWindow(ui::Host& host, ProgramLauncher l
   按钮重新导入.onClick = [this] { loadClipboard(); };
   按钮保存.onClick = [this] {
     saved_ = 图片框1.image();
+    if (onSave) onSave(*saved_);
     close();
   };
   按钮取消.onClick = [this] { close(); };

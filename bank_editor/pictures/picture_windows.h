@@ -2,6 +2,7 @@
 // picture and the import of a picture from the clipboard.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -43,6 +44,9 @@ class ClipboardPictureWindow : public ui::Window {
 
   // The picture "保存" took; nullopt when the window closed without saving.
   const std::optional<ui::Bytes>& savedPicture() const { return saved_; }
+  // Stores the picture "保存" took while the window is still open (any
+  // message it shows appears over this window), before it closes.
+  std::function<void(const ui::Bytes&)> onSave;
 
   ui::PictureBox 图片框1;
   ui::Button 按钮公式编辑器;

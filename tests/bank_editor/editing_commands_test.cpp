@@ -82,6 +82,66 @@ TEST_F(Commands, DeletingRowsThreeToFivePacksTheBankAndLeavesTheCursorOnRowTwo) 
   EXPECT_EQ(left, (std::vector<std::string>{"1", "2", "6"}));
 }
 
+TEST_F(Commands, AfterDeletingFromRowOneTheCursorGoesToRowOneOrNowhere) {
+  OpenEditor({Question("1"), Question("2"), Question("3"), Question("4")});
+  struct Step {
+    int first, last;
+    int button;
+    int rowsLeft, cursorRow;
+  };
+  const Step steps[] = {{2, 3, ui::kButtonCancel, 5, 2},
+                        {1, 1, ui::kButtonOk, 4, 1},
+                        {1, 3, ui::kButtonOk, 1, 0}};
+  for (const Step& st : steps) {
+    SCOPED_TRACE(std::to_string(st.first) + ".." + std::to_string(st.last));
+    grid().drag(st.first, kColText1, st.last, kColText1);
+    host_.answerMessage(st.button, "删除试题后将不能恢复，确定要删除所选试题吗");
+    editor_->工具条1.clickButton(1);
+    EXPECT_EQ(grid().RowCount(), st.rowsLeft);
+    EXPECT_EQ(ReadBankFromDisk().size(), static_cast<std::size_t>(st.rowsLeft - 1));
+    if (st.button == ui::kButtonOk) {
+      EXPECT_EQ(Cursor(), std::make_pair(st.cursorRow, int{kColText1}));
+      EXPECT_EQ(editor_->菜单删除.enabled(), st.cursorRow >= 1);
+    }
+  }
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 0 题）");
+}
+
+TEST_F(Commands, SortsAreStableAndOnlyTheScoreSortsAsANumber) {
+  Q a = Question("一", "答", 10), b = Question("二", "答", 9), c = Question("三", "答", 2),
+    d = Question("四", "答", 10);
+  a.knowledge = c.knowledge = "b";
+  b.knowledge = d.knowledge = "a";
+  a.difficulty = 2;
+  b.difficulty = 10;  // not a value the editor accepts, but a text sort shows itself by it
+  OpenEditor({a, b, c, d});
+  const auto order = [&] {
+    std::string s;
+    for (int r = 1; r < grid().RowCount(); ++r) s += cell(r, kColText1);
+    return s;
+  };
+  struct Step {
+    int column;
+    const char* item;
+    const char* order;
+  };
+  const Step steps[] = {
+      {kColKnowledge, "升序(&A)", "二四一三"},
+      {kColKnowledge, "降序(&S)", "一三二四"},
+      {kColScore, "升序(&A)", "三二一四"},
+      {kColScore, "降序(&S)", "一四二三"},
+      {kColDifficulty, "降序(&S)", "一二四三"},  // "2" before "10" as texts
+  };
+  for (const Step& st : steps) {
+    SCOPED_TRACE(std::string(st.item) + " on column " + std::to_string(st.column));
+    grid().click(1, st.column);
+    host_.answerPopup(st.item);
+    grid().rightClickCell(1, st.column);
+    EXPECT_EQ(order(), st.order);
+    EXPECT_EQ(Cursor(), std::make_pair(1, st.column));
+  }
+}
+
 TEST_F(Commands, DeletingMembersKeepsTheTitleScoreAndATitleWithMembersStays) {
   OpenEditor({Grouped("组", "0", "标题", 4), Grouped("组", "1", "甲", 4),
               Grouped("组", "2", "乙", 5, true)});

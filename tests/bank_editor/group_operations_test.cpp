@@ -202,6 +202,113 @@ TEST_F(Groups, ATitleIsDissolvedOnlyAfterItsMembersLeft) {
   EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 2 题）");
 }
 
+TEST_F(Groups, AMemberMovesToAnotherGroupOrFoundsOneOrLeaves) {
+  OpenEditor({Grouped("阅读", "0", "材料", 10), Grouped("阅读", "1", "问一", 4),
+              Grouped("阅读", "2", "问二", 6), Grouped("完形", "0", "短文", 3),
+              Grouped("完形", "1", "空一", 3)});
+  const auto titleScore = [&](const char* title) { return DiskInt(RowOf(title), databases::kScore); };
+
+  // Into a group with a title: the number stays, both titles follow.
+  host_.answerMessage(ui::kButtonOk, "确定要更改该分组名吗？");
+  NameGroup(RowOf("问二"), "完形");
+  EXPECT_EQ(cell(RowOf("问二"), kColGroupName), "完形");
+  EXPECT_EQ(DiskText(RowOf("问二"), databases::kGroupNumber), "2");
+  EXPECT_EQ(titleScore("材料"), 4);
+  EXPECT_EQ(titleScore("短文"), 9);
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 2 题）");
+
+  // Into a name no title has: it becomes that group's title.
+  host_.answerMessage(ui::kButtonOk, "确定要更改该分组名吗？");
+  host_.answerMessage(ui::kButtonOk, "将该题转为标题分组试题");
+  NameGroup(RowOf("问一"), "新组");
+  EXPECT_EQ(DiskText(RowOf("问一"), databases::kGroupNumber), "0");
+  EXPECT_EQ(DiskText(RowOf("问一"), databases::kAnswer), "");
+  EXPECT_EQ(DiskInt(RowOf("问一"), databases::kScore), 0);
+  EXPECT_EQ(titleScore("材料"), 0);
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 3 题）");
+
+  // An emptied name: out of the group without being asked.
+  host_.clearRecords();
+  NameGroup(RowOf("空一"), "");
+  EXPECT_TRUE(host_.messages().empty());
+  EXPECT_EQ(DiskText(RowOf("空一"), databases::kGroupName), "");
+  EXPECT_EQ(titleScore("短文"), 6);
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 4 题）");
+
+  // Cancel leaves the member where it was.
+  host_.answerMessage(ui::kButtonCancel, "确定要更改该分组名吗？");
+  NameGroup(RowOf("问二"), "阅读");
+  EXPECT_EQ(DiskText(RowOf("问二"), databases::kGroupName), "完形");
+  EXPECT_EQ(titleScore("短文"), 6);
+}
+
+TEST_F(Groups, RefusalsAndCancelsLeaveTheBankAsItWas) {
+  OpenReading();
+  const std::string before = ReadFileBytes(BankFile());
+  const int title = RowOf("材料");
+
+  NameGroup(title, "", false);
+  EXPECT_EQ(host_.messageTexts().back(), "不能删除带有子分组试题的标题分组名！");
+  NameGroup(RowOf("单题"), std::string(511, 'x') + "组", true);
+  EXPECT_EQ(host_.messageTexts().back(), "分组名长度超标！");
+  NameGroup(title, " 阅 读 ");  // its own name again: nothing to do
+  grid().click(title, kColType);
+  grid().editCell(title, kColType, "作文");
+  EXPECT_EQ(host_.messageTexts().back(), "请直接选择题型！");
+  host_.answerMessage(ui::kButtonCancel, "确定要更改该标题分组试题的题型吗？");
+  grid().chooseListItem(title, kColType, 4);
+  host_.answerMessage(ui::kButtonCancel, "确定要更改该分组试题分组的难度吗？");
+  grid().click(title, kColDifficulty);
+  grid().chooseListItem(title, kColDifficulty, 5);
+  host_.answerMessage(ui::kButtonCancel, "确定要删除该试题的分组吗？");
+  grid().click(RowOf("问一"), kColGroupNumber);
+  grid().editCell(RowOf("问一"), kColGroupNumber, "");
+
+  EXPECT_EQ(host_.messageTexts(),
+            (std::vector<std::string>{"不能删除带有子分组试题的标题分组名！", "分组名长度超标！",
+                                      "请直接选择题型！", "确定要更改该标题分组试题的题型吗？",
+                                      "确定要更改该分组试题分组的难度吗？",
+                                      "确定要删除该试题的分组吗？"}));
+  EXPECT_EQ(cell(title, kColType), "填空");
+  EXPECT_EQ(cell(title, kColDifficulty), "1");
+  EXPECT_EQ(cell(RowOf("问一"), kColGroupNumber), "1");
+  EXPECT_EQ(ReadFileBytes(BankFile()), before);
+}
+
+TEST_F(Groups, JoiningAMaskedGroupMasksTheQuestionAndKeepsTheLastGroupOrder) {
+  OpenEditor({Grouped("A", "0", "甲题", 0, true), Grouped("B", "0", "乙题", 4),
+              Grouped("B", "1", "乙一", 4), Question("单一"), Question("单二")});
+  EXPECT_EQ(RowOf("单一"), 4);  // loaded in descending order: singles last
+  grid().click(RowOf("乙题"), kColGroupName);
+  host_.answerPopup("升序(&A)");
+  grid().rightClickCell(RowOf("乙题"), kColGroupName);
+  EXPECT_EQ(RowOf("单一"), 1);
+
+  NameGroup(RowOf("单二"), "A");
+  const int joined = RowOf("单二");
+  EXPECT_EQ(joined, RowOf("甲题") + 1);
+  EXPECT_EQ(RowOf("单一"), 1);  // still ascending
+  EXPECT_TRUE(grid().cellChecked(joined, kColMasked));
+  EXPECT_TRUE(DiskFlag(joined, databases::kMasked));
+  EXPECT_EQ(DiskInt(RowOf("甲题"), databases::kScore), 0);
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 3 题）");
+}
+
+TEST_F(Groups, MembersOfOneNumberKeepTheirOrderInTheGroupSort) {
+  OpenEditor({Grouped("G", "0", "t", 8), Grouped("G", "1", "m2", 4), Grouped("G", "1", "m1", 4)});
+  EXPECT_LT(RowOf("m2"), RowOf("m1"));
+  grid().click(1, kColText1);
+  host_.answerPopup("升序(&A)");
+  grid().rightClickCell(1, kColText1);
+  EXPECT_EQ(RowOf("m1"), 1);
+  grid().click(1, kColGroupName);
+  host_.answerPopup("降序(&S)");
+  grid().rightClickCell(1, kColGroupName);
+  EXPECT_EQ(RowOf("t"), 1);
+  EXPECT_EQ(RowOf("m1"), 2);
+  EXPECT_EQ(RowOf("m2"), 3);
+}
+
 TEST_F(Groups, AGroupWriteThatFailsHalfWayLeavesEveryRowAsItWas) {
   OpenReading();
   const std::string before = ReadFileBytes(BankFile());

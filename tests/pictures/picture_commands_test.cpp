@@ -85,6 +85,14 @@ TEST_F(PictureCommandsTest, AQuestionPictureThatMakesADuplicateIsNotKept) {
   EXPECT_EQ(seenDuringCheck, picture);
   EXPECT_EQ(Marker(ids[0], PictureSlot::Question), "");
   EXPECT_TRUE(ReadPicture(engine, kBank, ids[0], PictureSlot::Question).empty());
+
+  // A picture the question already had is what the record holds again.
+  const Bytes earlier = EncodeClipboardBmp(Pattern(3, 3));
+  ASSERT_TRUE(WritePicture(engine, kBank, ids[0], PictureSlot::Question, earlier));
+  EXPECT_EQ(StorePicture(host, nullptr, engine, kBank, ids[0], PictureSlot::Question, picture, duplicate),
+            PictureStoreResult::Duplicate);
+  EXPECT_EQ(Marker(ids[0], PictureSlot::Question), "√");
+  EXPECT_EQ(ReadPicture(engine, kBank, ids[0], PictureSlot::Question), earlier);
 }
 
 TEST_F(PictureCommandsTest, AFailedWriteIsReportedNotShownAsStored) {
