@@ -27,6 +27,42 @@ int LockTable::unlockByte(std::uint64_t offset) {
   return file_->unlock(offset, 1);
 }
 
+int LockTable::lockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride) {
+  if (!enabled_ || count == 0) return 0;
+  if (count == 1) return lockByte(start);
+  if (whole_ == 0) {
+    if (int e = file_->lock(start, (count - 1) * stride + 1)) return e;
+  }
+  for (std::uint64_t i = 0; i < count; ++i) ++bytes_[start + i * stride];
+  return 0;
+}
+
+int LockTable::unlockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride) {
+  if (!enabled_ || count == 0) return 0;
+  if (count == 1) return unlockByte(start);
+  int result = 0;
+  std::uint64_t from = start;
+  const std::uint64_t end = start + (count - 1) * stride + 1;
+  for (std::uint64_t i = 0; i < count; ++i) {
+    const std::uint64_t offset = start + i * stride;
+    auto it = bytes_.find(offset);
+    if (it == bytes_.end()) {
+      result = err::UnlockFailed;
+      continue;
+    }
+    if (--it->second > 0) {
+      // Still held by an outer request: keep it, give back the gap before it.
+      if (whole_ == 0 && offset > from && file_->unlock(from, offset - from) != 0)
+        result = err::UnlockFailed;
+      from = offset + 1;
+      continue;
+    }
+    bytes_.erase(it);
+  }
+  if (whole_ == 0 && from < end && file_->unlock(from, end - from) != 0) result = err::UnlockFailed;
+  return result;
+}
+
 int LockTable::lockWhole() {
   if (!enabled_) return 0;
   if (whole_ == 0) {

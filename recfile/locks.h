@@ -22,6 +22,13 @@ class LockTable {
   int unlockByte(std::uint64_t offset);
   int lockWhole();
   int unlockWhole();
+  bool holdsWhole() const { return whole_ > 0; }
+  // The first bytes of `count` consecutive `stride`-byte units from `start`,
+  // counted one by one but taken from the system as one range. Nobody locks
+  // the bytes between first bytes alone, so the range meets exactly the
+  // same holders as the single bytes would.
+  int lockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride);
+  int unlockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride);
 
  private:
   File* file_ = nullptr;

@@ -60,33 +60,174 @@ int SideFile::readBlock(std::uint32_t block, std::uint8_t* buffer) {
   return lock.release();
 }
 
-int SideFile::walk(std::uint32_t first, std::vector<std::uint8_t>* out) {
-  std::array<std::uint8_t, kBlockSize> buffer{};
+int SideFile::readRun(std::uint32_t first, std::uint32_t count, std::uint32_t locked,
+                      std::vector<std::uint8_t>& buffer, std::uint32_t& got) {
+  const std::uint64_t offset = std::uint64_t{first} * kBlockSize;
+  buffer.resize(std::size_t{count} * kBlockSize);
+  got = 0;
+  if (int e = locks_.lockSpan(offset, locked, kBlockSize)) return e;
+  std::size_t n = 0;
+  int e = io_.read(offset, buffer.data(), buffer.size(), n);
+  const int u = locks_.unlockSpan(offset, locked, kBlockSize);
+  if (e == 0) e = u;
+  got = static_cast<std::uint32_t>(n / kBlockSize);
+  return e;
+}
+
+namespace {
+
+constexpr std::uint32_t kFirstWindow = 8;    // blocks read at once to begin with
+constexpr std::uint32_t kLargestWindow = 512;
+
+}  // namespace
+
+int SideFile::readChains(std::vector<ChainRead>& chains) {
   // Every block must link back to the one before it: a chain that loops
   // or runs into another chain breaks that at the first shared block, and
   // a block past the end of the file cannot be read whole.
-  std::uint32_t prev = 0;
-  for (std::uint32_t b = first; b != 0;) {
-    if (int e = readBlock(b, buffer.data())) return e;
-    const BlockHeader h = decodeBlockHeader(buffer.data());
-    if (h.used == 0 || h.used > kBlockData || h.prev != prev) return kDamaged;
-    if (out) out->insert(out->end(), buffer.begin() + kBlockHeaderSize,
-                         buffer.begin() + kBlockHeaderSize + h.used);
-    prev = b;
-    b = h.next;
+  struct Cursor {
+    std::uint32_t at = 0, prev = 0;
+    bool dropped = false;
+  };
+  std::vector<Cursor> cursors(chains.size());
+  for (std::size_t i = 0; i < chains.size(); ++i) {
+    chains[i].data.clear();
+    chains[i].done = chains[i].first == 0;
+    cursors[i].at = chains[i].first;
+  }
+  auto live = [&](std::size_t i) { return !chains[i].done && !cursors[i].dropped; };
+  // Takes what blocks from .. from + count - 1 in `bytes` hold for the chains.
+  auto consume = [&](std::uint32_t from, std::uint32_t count, const std::uint8_t* bytes) -> int {
+    for (std::size_t i = 0; i < chains.size(); ++i) {
+      Cursor& c = cursors[i];
+      while (live(i) && c.at >= from && c.at - from < count) {
+        const std::uint8_t* p = bytes + std::size_t{c.at - from} * kBlockSize;
+        const BlockHeader h = decodeBlockHeader(p);
+        if (h.used == 0 || h.used > kBlockData || h.prev != c.prev) {
+          if (chains[i].wanted) return kDamaged;
+          c.dropped = true;
+          break;
+        }
+        chains[i].data.insert(chains[i].data.end(), p + kBlockHeaderSize, p + kBlockHeaderSize + h.used);
+        c.prev = c.at;
+        c.at = h.next;
+        chains[i].done = h.next == 0;
+      }
+    }
+    return 0;
+  };
+
+  // Without other holders (no range locks, or the whole file held) what is
+  // read is what is there; otherwise blocks read past the locked ones only
+  // show where the chains probably go, and are read again under their locks.
+  const bool alone = !locks_.enabled() || locks_.holdsWhole();
+  std::uint32_t window = kFirstWindow;
+  std::vector<std::uint8_t> ahead, run;
+  for (bool firstRound = true;; firstRound = false) {
+    // The blocks surely needed next: the other chains' ones only at first.
+    std::vector<std::uint32_t> needed;
+    std::uint32_t base = 0;
+    for (std::size_t i = 0; i < chains.size(); ++i) {
+      if (!live(i)) continue;
+      if (!chains[i].wanted && !firstRound) continue;
+      needed.push_back(cursors[i].at);
+      if (chains[i].wanted && (base == 0 || cursors[i].at < base)) base = cursors[i].at;
+    }
+    if (base == 0) break;
+    std::sort(needed.begin(), needed.end());
+    auto isNeeded = [&](std::uint32_t b) { return std::binary_search(needed.begin(), needed.end(), b); };
+    std::uint32_t lo = base, hi = base;
+    while (lo > 1 && isNeeded(lo - 1)) --lo;
+    while (hi < UINT32_MAX && isNeeded(hi + 1)) ++hi;
+    std::uint32_t sure = hi - lo + 1;
+    std::uint32_t span = std::max(sure, window);
+    std::uint32_t got = 0;
+    int e = readRun(lo, span, alone ? 0 : sure, ahead, got);
+    if (isLockError(e) && sure > 1) {
+      // Someone holds one of them: go block by block from the first one a
+      // wanted chain needs, as a plain walk would.
+      for (std::size_t i = 0; i < chains.size(); ++i)
+        if (!chains[i].wanted) cursors[i].dropped = true;
+      lo = base;
+      sure = 1;
+      span = window;
+      e = readRun(lo, span, 1, ahead, got);
+    }
+    if (e) return e;
+    if (got <= base - lo) return kDamaged;  // past the end of the file
+    if (int d = consume(lo, alone ? got : std::min(got, sure), ahead.data())) return d;
+    window = std::min(window * 2, kLargestWindow);
+    if (alone) continue;
+
+    // Where the wanted chains seem to go on, read further ahead while they
+    // run off the end of what was read.
+    std::vector<std::uint32_t> guess;
+    for (std::size_t i = 0; i < chains.size(); ++i) {
+      if (!live(i) || !chains[i].wanted) continue;
+      std::uint32_t p = cursors[i].at, prev = cursors[i].prev;
+      std::size_t steps = 0;
+      while (p >= lo + sure && ++steps <= kLargestWindow * 4) {
+        if (p - lo >= got) {
+          // Read on only when the chain runs straight off the end.
+          if (p - lo != got || got != span || span >= kLargestWindow * 4) break;
+          std::uint32_t more = 0;
+          std::vector<std::uint8_t> extra;
+          if (readRun(lo + span, span, 0, extra, more) != 0) break;
+          ahead.resize(std::size_t{span} * kBlockSize);
+          ahead.insert(ahead.end(), extra.begin(), extra.begin() + std::size_t{more} * kBlockSize);
+          got = span + more;
+          span *= 2;
+          if (more == 0) break;
+          continue;
+        }
+        const BlockHeader h = decodeBlockHeader(ahead.data() + std::size_t{p - lo} * kBlockSize);
+        if (h.used == 0 || h.used > kBlockData || h.prev != prev) break;
+        guess.push_back(p);
+        prev = p;
+        p = h.next;
+        if (p == 0) break;
+      }
+    }
+    std::sort(guess.begin(), guess.end());
+    guess.erase(std::unique(guess.begin(), guess.end()), guess.end());
+    for (std::size_t g = 0; g < guess.size();) {
+      std::size_t k = g + 1;
+      while (k < guess.size() && guess[k] == guess[k - 1] + 1) ++k;
+      const auto count = static_cast<std::uint32_t>(k - g);
+      std::uint32_t read = 0;
+      const int r = readRun(guess[g], count, count, run, read);
+      if (isLockError(r)) break;  // the next round locks only what is sure
+      if (r) return r;
+      if (int d = consume(guess[g], read, run.data())) return d;
+      g = k;
+    }
   }
   return 0;
 }
 
 int SideFile::readValue(std::uint32_t first, std::vector<std::uint8_t>& out) {
-  out.clear();
-  return walk(first, &out);
+  std::vector<ChainRead> chains(1);
+  chains[0].first = first;
+  const int e = readChains(chains);
+  out = std::move(chains[0].data);
+  if (e) out.clear();
+  return e;
 }
 
-int SideFile::checkChain(std::uint32_t first) { return walk(first, nullptr); }
+int SideFile::checkChain(std::uint32_t first) {
+  std::vector<std::uint8_t> ignored;
+  return readValue(first, ignored);
+}
 
 int SideFile::writeValue(std::uint32_t oldFirst, const std::uint8_t* data, std::size_t n,
                          std::uint32_t& newFirst) {
+  std::vector<ChainWrite> values{{oldFirst, data, n, 0}};
+  const int e = writeValues(values);
+  if (e == 0) newFirst = values[0].newFirst;
+  return e;
+}
+
+int SideFile::writeValues(std::vector<ChainWrite>& values) {
   ScopedLock headerLock;
   if (int e = headerLock.lockByte(locks_, 0)) return e;
   std::uint8_t raw[kSideHeaderSize];
@@ -107,133 +248,138 @@ int SideFile::writeValue(std::uint32_t oldFirst, const std::uint8_t* data, std::
     return 0;
   };
 
-  // The old chain.
-  std::vector<std::uint32_t> old;
-  std::unordered_set<std::uint32_t> seen;
-  for (std::uint32_t b = oldFirst; b != 0;) {
-    if (!seen.insert(b).second) return kDamaged;
-    Block* block;
-    if (int e = load(b, block)) return e;
-    const BlockHeader bh = block->header();
-    if (bh.used == 0 || bh.used > kBlockData || bh.prev != (old.empty() ? 0 : old.back()))
-      return kDamaged;
-    old.push_back(b);
-    b = bh.next;
-  }
-
-  // Blocks for the new value: the old chain, then free blocks, then new ones.
-  const std::size_t pieces = (n + kBlockData - 1) / kBlockData;
-  std::vector<std::uint32_t> chain(old.begin(), old.begin() + std::min(pieces, old.size()));
-  while (chain.size() < pieces && h.firstFree != 0) {
-    const auto f = static_cast<std::uint32_t>(h.firstFree);
-    Block* block;
-    if (seen.count(f)) return kDamaged;
-    if (int e = load(f, block)) return e;
-    const BlockHeader fh = block->header();
-    if (fh.used != 0) return kDamaged;
-    seen.insert(f);
-    h.firstFree = static_cast<std::int32_t>(fh.next);
-    if (fh.next != 0) {
-      Block* next;
-      if (int e = load(fh.next, next)) return e;
-      BlockHeader nh = next->header();
-      nh.prev = 0;
-      next->setHeader(nh);
-    }
-    h.freeCount = std::max(0, h.freeCount - 1);
-    chain.push_back(f);
-  }
-  if (pieces - chain.size() > static_cast<std::size_t>(INT_MAX - h.blockCount)) return err::DiskFull;
-  while (chain.size() < pieces) {
-    const auto b = static_cast<std::uint32_t>(h.blockCount++);
-    blocks[b] = Block{};
-    chain.push_back(b);
-  }
-  for (std::size_t i = 0; i < chain.size(); ++i) {
-    Block& block = blocks[chain[i]];
-    block.bytes.fill(0);
-    const std::size_t len = std::min(kBlockData, n - i * kBlockData);
-    block.setHeader({i > 0 ? chain[i - 1] : 0, i + 1 < chain.size() ? chain[i + 1] : 0,
-                     static_cast<std::uint32_t>(len)});
-    std::memcpy(block.bytes.data() + kBlockHeaderSize, data + i * kBlockData, len);
-  }
-
-  // What is left of the old chain goes to the head of the free list.
   bool trimmed = false;
-  if (old.size() > pieces) {
-    const std::vector<std::uint32_t> rest(old.begin() + static_cast<std::ptrdiff_t>(pieces), old.end());
-    const auto oldHead = static_cast<std::uint32_t>(h.firstFree);
-    if (oldHead != 0) {
-      Block* head;
-      if (seen.count(oldHead)) return kDamaged;
-      if (int e = load(oldHead, head)) return e;
-      BlockHeader hh = head->header();
-      if (hh.used != 0) return kDamaged;
-      hh.prev = rest.back();
-      head->setHeader(hh);
+  auto plan = [&](ChainWrite& value) -> int {
+    const std::uint32_t oldFirst = value.oldFirst;
+    const std::uint8_t* data = value.data;
+    const std::size_t n = value.size;
+    // The old chain.
+    std::vector<std::uint32_t> old;
+    std::unordered_set<std::uint32_t> seen;
+    for (std::uint32_t b = oldFirst; b != 0;) {
+      if (!seen.insert(b).second) return kDamaged;
+      Block* block;
+      if (int e = load(b, block)) return e;
+      const BlockHeader bh = block->header();
+      if (bh.used == 0 || bh.used > kBlockData || bh.prev != (old.empty() ? 0 : old.back()))
+        return kDamaged;
+      old.push_back(b);
+      b = bh.next;
     }
-    for (std::size_t j = 0; j < rest.size(); ++j) {
-      Block& block = blocks[rest[j]];
-      block.bytes.fill(0);
-      block.setHeader({j > 0 ? rest[j - 1] : 0, j + 1 < rest.size() ? rest[j + 1] : oldHead, 0});
-    }
-    h.firstFree = static_cast<std::int32_t>(rest.front());
-    h.freeCount += static_cast<std::int32_t>(rest.size());
 
-    // Free blocks at the end of the file are given back. A block that does
-    // not sit in the list where its links say ends the trimming.
-    const auto last = static_cast<std::uint32_t>(h.blockCount - 1);
-    if (std::find(rest.begin(), rest.end(), last) != rest.end()) {
-      while (h.blockCount > 1) {
-        const auto t = static_cast<std::uint32_t>(h.blockCount - 1);
-        Block* tail;
-        if (int e = load(t, tail)) return e;
-        const BlockHeader th = tail->header();
-        if (th.used != 0) break;
-        Block* prev = nullptr;
-        Block* next = nullptr;
-        if (th.prev == 0 && h.firstFree != static_cast<std::int32_t>(t)) break;
-        if (th.prev != 0 && load(th.prev, prev) != 0) break;
-        if (th.next != 0 && load(th.next, next) != 0) break;
-        if (prev && prev->header().next != t) break;
-        if (next && next->header().prev != t) break;
-        if (prev) {
-          BlockHeader ph = prev->header();
-          ph.next = th.next;
-          prev->setHeader(ph);
-        } else {
-          h.firstFree = static_cast<std::int32_t>(th.next);
+    // Blocks for the new value: the old chain, then free blocks, then new ones.
+    const std::size_t pieces = (n + kBlockData - 1) / kBlockData;
+    std::vector<std::uint32_t> chain(old.begin(), old.begin() + std::min(pieces, old.size()));
+    while (chain.size() < pieces && h.firstFree != 0) {
+      const auto f = static_cast<std::uint32_t>(h.firstFree);
+      Block* block;
+      if (seen.count(f)) return kDamaged;
+      if (int e = load(f, block)) return e;
+      const BlockHeader fh = block->header();
+      if (fh.used != 0) return kDamaged;
+      seen.insert(f);
+      h.firstFree = static_cast<std::int32_t>(fh.next);
+      if (fh.next != 0) {
+        Block* next;
+        if (int e = load(fh.next, next)) return e;
+        BlockHeader nh = next->header();
+        nh.prev = 0;
+        next->setHeader(nh);
+      }
+      h.freeCount = std::max(0, h.freeCount - 1);
+      chain.push_back(f);
+    }
+    if (pieces - chain.size() > static_cast<std::size_t>(INT_MAX - h.blockCount)) return err::DiskFull;
+    while (chain.size() < pieces) {
+      const auto b = static_cast<std::uint32_t>(h.blockCount++);
+      blocks[b] = Block{};
+      chain.push_back(b);
+    }
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+      Block& block = blocks[chain[i]];
+      block.bytes.fill(0);
+      const std::size_t len = std::min(kBlockData, n - i * kBlockData);
+      block.setHeader({i > 0 ? chain[i - 1] : 0, i + 1 < chain.size() ? chain[i + 1] : 0,
+                       static_cast<std::uint32_t>(len)});
+      std::memcpy(block.bytes.data() + kBlockHeaderSize, data + i * kBlockData, len);
+    }
+
+    // What is left of the old chain goes to the head of the free list.
+    if (old.size() > pieces) {
+      const std::vector<std::uint32_t> rest(old.begin() + static_cast<std::ptrdiff_t>(pieces), old.end());
+      const auto oldHead = static_cast<std::uint32_t>(h.firstFree);
+      if (oldHead != 0) {
+        Block* head;
+        if (seen.count(oldHead)) return kDamaged;
+        if (int e = load(oldHead, head)) return e;
+        BlockHeader hh = head->header();
+        if (hh.used != 0) return kDamaged;
+        hh.prev = rest.back();
+        head->setHeader(hh);
+      }
+      for (std::size_t j = 0; j < rest.size(); ++j) {
+        Block& block = blocks[rest[j]];
+        block.bytes.fill(0);
+        block.setHeader({j > 0 ? rest[j - 1] : 0, j + 1 < rest.size() ? rest[j + 1] : oldHead, 0});
+      }
+      h.firstFree = static_cast<std::int32_t>(rest.front());
+      h.freeCount += static_cast<std::int32_t>(rest.size());
+
+      // Free blocks at the end of the file are given back. A block that does
+      // not sit in the list where its links say ends the trimming.
+      const auto last = static_cast<std::uint32_t>(h.blockCount - 1);
+      if (std::find(rest.begin(), rest.end(), last) != rest.end()) {
+        while (h.blockCount > 1) {
+          const auto t = static_cast<std::uint32_t>(h.blockCount - 1);
+          Block* tail;
+          if (int e = load(t, tail)) return e;
+          const BlockHeader th = tail->header();
+          if (th.used != 0) break;
+          Block* prev = nullptr;
+          Block* next = nullptr;
+          if (th.prev == 0 && h.firstFree != static_cast<std::int32_t>(t)) break;
+          if (th.prev != 0 && load(th.prev, prev) != 0) break;
+          if (th.next != 0 && load(th.next, next) != 0) break;
+          if (prev && prev->header().next != t) break;
+          if (next && next->header().prev != t) break;
+          if (prev) {
+            BlockHeader ph = prev->header();
+            ph.next = th.next;
+            prev->setHeader(ph);
+          } else {
+            h.firstFree = static_cast<std::int32_t>(th.next);
+          }
+          if (next) {
+            BlockHeader nh = next->header();
+            nh.prev = th.prev;
+            next->setHeader(nh);
+          }
+          blocks.erase(t);
+          --h.blockCount;
+          h.freeCount = std::max(0, h.freeCount - 1);
+          trimmed = true;
         }
-        if (next) {
-          BlockHeader nh = next->header();
-          nh.prev = th.prev;
-          next->setHeader(nh);
-        }
-        blocks.erase(t);
-        --h.blockCount;
-        h.freeCount = std::max(0, h.freeCount - 1);
-        trimmed = true;
       }
     }
-  }
+
+    value.newFirst = chain.empty() ? 0 : chain.front();
+    return 0;
+  };
+  for (ChainWrite& value : values)
+    if (int e = plan(value)) return e;
 
   // Write the changed blocks, consecutive ones together.
   std::vector<std::uint8_t> run;
   std::uint32_t runStart = 0;
   auto flush = [&]() -> int {
     if (run.empty()) return 0;
-    const std::uint32_t count = static_cast<std::uint32_t>(run.size() / kBlockSize);
-    std::uint32_t locked = 0;
-    int e = 0;
-    for (; locked < count; ++locked)
-      if ((e = locks_.lockByte(std::uint64_t{runStart + locked} * kBlockSize)) != 0) break;
-    if (e == 0) e = io_.write(std::uint64_t{runStart} * kBlockSize, run.data(), run.size());
-    for (std::uint32_t i = 0; i < locked; ++i) {
-      const int u = locks_.unlockByte(std::uint64_t{runStart + i} * kBlockSize);
-      if (e == 0) e = u;
-    }
+    const std::uint64_t offset = std::uint64_t{runStart} * kBlockSize;
+    const std::uint64_t count = run.size() / kBlockSize;
+    if (int e = locks_.lockSpan(offset, count, kBlockSize)) return e;
+    int e = io_.write(offset, run.data(), run.size());
+    const int u = locks_.unlockSpan(offset, count, kBlockSize);
     run.clear();
-    return e;
+    return e ? e : u;
   };
   for (const auto& [b, block] : blocks) {
     if (!block.dirty || b >= static_cast<std::uint32_t>(h.blockCount)) continue;
@@ -249,7 +395,6 @@ int SideFile::writeValue(std::uint32_t oldFirst, const std::uint8_t* data, std::
   }
   encodeSideHeader(h, raw);
   if (io_.write(0, raw, kSideHeaderSize) != 0) return kDamaged;
-  newFirst = chain.empty() ? 0 : chain.front();
   return headerLock.release();
 }
 

@@ -23,6 +23,24 @@ struct CipheredFile {
   int write(std::uint64_t offset, const std::uint8_t* data, std::size_t n) const;
 };
 
+// One value to read by readChains.
+struct ChainRead {
+  std::uint32_t first = 0;  // 0 = empty
+  // A wanted chain is read whole; another is taken only as far as the
+  // blocks read for the wanted ones reach, and left undone otherwise.
+  bool wanted = true;
+  std::vector<std::uint8_t> data;
+  bool done = false;
+};
+
+// One value to write by writeValues.
+struct ChainWrite {
+  std::uint32_t oldFirst = 0;  // the chain to reuse, 0 = none
+  const std::uint8_t* data = nullptr;
+  std::size_t size = 0;
+  std::uint32_t newFirst = 0;  // out
+};
+
 // Failures are err::SideAccessFailed (damaged chains, short reads, bad
 // header), a lock error, or a file error code.
 class SideFile {
@@ -30,6 +48,9 @@ class SideFile {
   SideFile(CipheredFile io, LockTable& locks) : io_(io), locks_(locks) {}
 
   int readValue(std::uint32_t first, std::vector<std::uint8_t>& out);
+  // Reads several chains together: blocks that follow each other are
+  // locked and read as one run.
+  int readChains(std::vector<ChainRead>& chains);
   // Walks a chain without keeping its data: catches loops and blocks
   // outside the file before anything is changed.
   int checkChain(std::uint32_t first);
@@ -39,10 +60,16 @@ class SideFile {
   // first byte is written, so a damaged chain changes nothing.
   int writeValue(std::uint32_t oldFirst, const std::uint8_t* data, std::size_t n,
                  std::uint32_t& newFirst);
+  // Several values under one reading and writing of the side header; all
+  // or nothing in the same way.
+  int writeValues(std::vector<ChainWrite>& values);
 
  private:
-  int walk(std::uint32_t first, std::vector<std::uint8_t>* out);
   int readBlock(std::uint32_t block, std::uint8_t* buffer);
+  // Reads blocks first .. first + count - 1 (fewer at the end of the file)
+  // with the first `locked` of them under their locks; `got` = whole blocks.
+  int readRun(std::uint32_t first, std::uint32_t count, std::uint32_t locked,
+              std::vector<std::uint8_t>& buffer, std::uint32_t& got);
 
   CipheredFile io_;
   LockTable& locks_;
