@@ -255,16 +255,11 @@ int RecordFile::writeRecord(std::int64_t r, std::size_t from, const std::uint8_t
 }
 
 int RecordFile::readRecordsLocked(std::int64_t first, std::int64_t count, std::uint8_t* buffer) {
-  std::int64_t locked = 0;
-  int e = 0;
-  for (; locked < count; ++locked)
-    if ((e = mainLocks.lockByte(recordOffset(first + locked))) != 0) break;
-  if (e == 0) e = readRecords(first, count, buffer);
-  for (std::int64_t i = 0; i < locked; ++i) {
-    const int u = mainLocks.unlockByte(recordOffset(first + i));
-    if (e == 0) e = u;
-  }
-  return e;
+  const auto n = static_cast<std::uint64_t>(count);
+  if (int e = mainLocks.lockSpan(recordOffset(first), n, recordLength)) return e;
+  int e = readRecords(first, count, buffer);
+  const int u = mainLocks.unlockSpan(recordOffset(first), n, recordLength);
+  return e ? e : u;
 }
 
 int RecordFile::readRecords(std::int64_t first, std::int64_t count, std::uint8_t* buffer) {

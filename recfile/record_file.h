@@ -77,10 +77,27 @@ class RecordFile {
   const std::uint8_t* cachedRecord = nullptr;
   std::int64_t cachedPosition = -1;
   std::vector<std::uint8_t> recordBuffer;
-  void forgetRecord() {
-    cachedRecord = nullptr;
-    cachedPosition = -1;
+  void holdRecord(const std::uint8_t* bytes, std::int64_t r) {
+    cachedRecord = bytes;
+    cachedPosition = r;
+    ++recordSerial;
   }
+  void forgetRecord() { holdRecord(nullptr, -1); }
+
+  // Memo and byte-set values read together with another field of the held
+  // record; a later ReadField of theirs takes them instead of the file.
+  // They count only for the same holding of the record and while nothing
+  // was written to the side file.
+  struct ReadAhead {
+    int field = 0;
+    std::uint32_t first = 0;
+    std::uint64_t recordSerial = 0;
+    std::uint64_t sideWrites = 0;
+    std::vector<std::uint8_t> data;
+  };
+  std::vector<ReadAhead> readAhead;
+  std::uint64_t recordSerial = 0;
+  std::uint64_t sideWrites = 0;
 
   // ---- header count: locked reads and writes of N and the next id
   int readCount();  // refreshes header.count and header.nextId
@@ -106,7 +123,7 @@ class RecordFile {
   int extendIdHint(std::int64_t count);
 
   // ---- side file
-  SideFile side() { return SideFile({sideFile.get(), cipher.get()}, sideLocks); }
+  SideFile side() { return SideFile({sideFile.get(), cipher.get()}, sideLocks, &sideWrites); }
 
   // ---- locks of whole files (both) for bulk operations
   int lockAll(ScopedLock& mainLock, ScopedLock& sideLock);

@@ -248,8 +248,7 @@ struct RecordFileEngine::Impl {
   int loadCurrent(RecordFile& rf) {
     if (rf.cachedRecord && rf.cachedPosition == rf.position) return 0;
     if (int e = rf.readRecord(rf.position, rf.recordBuffer.data())) return e;
-    rf.cachedRecord = rf.recordBuffer.data();
-    rf.cachedPosition = rf.position;
+    rf.holdRecord(rf.recordBuffer.data(), rf.position);
     return 0;
   }
 
@@ -257,6 +256,49 @@ struct RecordFileEngine::Impl {
   int reloadCurrent(RecordFile& rf) {
     rf.forgetRecord();
     return loadCurrent(rf);
+  }
+
+  // A memo or byte-set value of the held record. The record's other such
+  // values come along when their blocks lie among the ones read for it.
+  static int readChain(RecordFile& rf, const Field& f, const std::uint8_t* record, Bytes& out) {
+    out.clear();
+    const std::uint32_t first = getU32(record + f.offset);
+    if (first == 0) return 0;
+    const auto index = static_cast<int>(&f - rf.fields.data());
+    auto& ahead = rf.readAhead;
+    std::erase_if(ahead, [&](const RecordFile::ReadAhead& a) {
+      return a.recordSerial != rf.recordSerial || a.sideWrites != rf.sideWrites;
+    });
+    for (auto it = ahead.begin(); it != ahead.end(); ++it) {
+      if (it->field != index) continue;
+      const bool same = it->first == first;
+      if (same) out = std::move(it->data);
+      ahead.erase(it);
+      if (same) return 0;
+      break;
+    }
+    std::vector<ChainRead> chains(1);
+    std::vector<int> fieldOf{index};
+    chains[0].first = first;
+    for (std::size_t j = 0; j < rf.fields.size(); ++j) {
+      const Field& g = rf.fields[j];
+      if (static_cast<int>(j) == index || !isChainType(g.type) || getU32(record + g.offset) == 0)
+        continue;
+      if (std::any_of(ahead.begin(), ahead.end(), [&](const auto& a) { return a.field == int(j); }))
+        continue;
+      ChainRead other;
+      other.first = getU32(record + g.offset);
+      other.wanted = false;
+      chains.push_back(std::move(other));
+      fieldOf.push_back(static_cast<int>(j));
+    }
+    if (int e = rf.side().readChains(chains)) return e;
+    out = std::move(chains[0].data);
+    for (std::size_t k = 1; k < chains.size(); ++k)
+      if (chains[k].done)
+        ahead.push_back({fieldOf[k], chains[k].first, rf.recordSerial, rf.sideWrites,
+                         std::move(chains[k].data)});
+    return 0;
   }
 
   Value decode(RecordFile& rf, const Field& f, const std::uint8_t* record, int& error) {
@@ -274,7 +316,7 @@ struct RecordFileEngine::Impl {
       case FieldType::Memo:
       case FieldType::ByteSet: {
         Bytes bytes;
-        if (getU32(p) != 0 && rf.side().readValue(getU32(p), bytes) != 0) {
+        if (readChain(rf, f, record, bytes) != 0) {
           error = err::ReadFieldFailed;
           return emptyValue(f.type);
         }
@@ -289,9 +331,10 @@ struct RecordFileEngine::Impl {
 
   // Frees chains written for a record that was not stored after all.
   void dropChains(RecordFile& rf, const std::vector<std::uint32_t>& firsts) {
-    std::uint32_t none = 0;
+    std::vector<ChainWrite> frees;
     for (std::uint32_t first : firsts)
-      if (first) rf.side().writeValue(first, nullptr, 0, none);
+      if (first) frees.push_back({first, nullptr, 0, 0});
+    if (!frees.empty()) rf.side().writeValues(frees);
   }
 };
 
@@ -667,15 +710,19 @@ bool RecordFileEngine::Append(const std::vector<Value>& values) {
   if (int e = recordLock.lockByte(rf->mainLocks, rf->recordOffset(n))) return m.fail(e);
 
   std::vector<std::uint32_t> written;
+  std::vector<ChainWrite> writes;
+  std::vector<std::size_t> writeField;
   for (std::size_t i = 0; i < chains.size(); ++i) {
     if (chains[i].empty()) continue;
-    std::uint32_t first = 0;
-    if (int e = rf->side().writeValue(0, chains[i].data(), chains[i].size(), first)) {
-      m.dropChains(*rf, written);
-      return m.fail(sideFailure(e));
+    writes.push_back({0, chains[i].data(), chains[i].size(), 0});
+    writeField.push_back(i);
+  }
+  if (!writes.empty()) {
+    if (int e = rf->side().writeValues(writes)) return m.fail(sideFailure(e));
+    for (std::size_t w = 0; w < writes.size(); ++w) {
+      written.push_back(writes[w].newFirst);
+      putU32(record.data() + rf->fields[writeField[w]].offset, writes[w].newFirst);
     }
-    written.push_back(first);
-    putU32(record.data() + rf->fields[i].offset, first);
   }
   putI32(record.data(), id);
   int e = rf->writeRecord(n, 0, record.data(), record.size());
@@ -687,8 +734,7 @@ bool RecordFileEngine::Append(const std::vector<Value>& values) {
   rf->position = n;
   if (static_cast<std::int64_t>(rf->idHint.size()) == n) rf->idHint.push_back(id);
   std::copy(record.begin(), record.end(), rf->recordBuffer.begin());
-  rf->cachedRecord = rf->recordBuffer.data();
-  rf->cachedPosition = n;
+  rf->holdRecord(rf->recordBuffer.data(), n);
   if (int r = recordLock.release()) return m.fail(r);
   if (int r = countLock.release()) return m.fail(r);
   return true;
@@ -712,13 +758,15 @@ bool RecordFileEngine::Modify(const std::vector<Value>& values) {
     if (int e = encodeField(rf->fields[i], values[i], record.data(), &chains[i])) return m.fail(e);
     chainGiven[i] = isChainType(rf->fields[i].type);
   }
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (!chainGiven[i]) continue;
-    std::uint8_t* p = record.data() + rf->fields[i].offset;
-    std::uint32_t first = 0;
-    if (int e = rf->side().writeValue(getU32(p), chains[i].data(), chains[i].size(), first))
-      return m.fail(sideFailure(e));
-    putU32(p, first);
+  std::vector<ChainWrite> writes;
+  for (std::size_t i = 0; i < values.size(); ++i)
+    if (chainGiven[i])
+      writes.push_back({getU32(record.data() + rf->fields[i].offset), chains[i].data(),
+                        chains[i].size(), 0});
+  if (!writes.empty()) {
+    if (int e = rf->side().writeValues(writes)) return m.fail(sideFailure(e));
+    for (std::size_t i = 0, w = 0; i < values.size(); ++i)
+      if (chainGiven[i]) putU32(record.data() + rf->fields[i].offset, writes[w++].newFirst);
   }
   if (int e = rf->writeRecord(rf->position, 0, record.data(), record.size())) return m.fail(e);
   if (int e = lock.release()) return m.fail(e);
@@ -779,8 +827,7 @@ bool RecordFileEngine::Delete(const Condition& condition) {
       for (std::int64_t i = 0; i < k; ++i) {
         std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * rf->recordLength];
         rf->position = first + i;
-        rf->cachedRecord = record;
-        rf->cachedPosition = first + i;
+        rf->holdRecord(record, first + i);
         const bool hit = condition();
         if (rf->closed) return m.fail(err::NotOpened);
         const std::int32_t id = getI32(record);
@@ -858,10 +905,22 @@ bool RecordFileEngine::Pack() {
 
   // Only now give the dropped records' blocks back: a failure here leaves
   // unused blocks behind, never a damaged record.
+  // Many at a time under one side header; a group that fails is freed
+  // chain by chain so that one bad chain keeps only its own blocks.
   int sideError = 0;
-  for (std::uint32_t first : chains) {
-    std::uint32_t none = 0;
-    if (int e = rf->side().writeValue(first, nullptr, 0, none); e && !sideError) sideError = sideFailure(e);
+  std::sort(chains.begin(), chains.end());
+  chains.erase(std::unique(chains.begin(), chains.end()), chains.end());
+  constexpr std::size_t kFreeGroup = 256;
+  for (std::size_t g = 0; g < chains.size(); g += kFreeGroup) {
+    std::vector<ChainWrite> frees;
+    for (std::size_t c = g; c < std::min(chains.size(), g + kFreeGroup); ++c)
+      frees.push_back({chains[c], nullptr, 0, 0});
+    if (rf->side().writeValues(frees) == 0) continue;
+    for (const ChainWrite& f : frees) {
+      std::uint32_t none = 0;
+      if (int e = rf->side().writeValue(f.oldFirst, nullptr, 0, none); e && !sideError)
+        sideError = sideFailure(e);
+    }
   }
   if (sideError) return m.fail(sideError);
   if (int e = sideLock.release()) return m.fail(e);
@@ -885,8 +944,7 @@ bool RecordFileEngine::Find(const Condition& condition) {
     if (int e = rf->readRecordsLocked(first, k, buffer.data())) return m.fail(e);
     for (std::int64_t i = 0; i < k; ++i) {
       rf->position = first + i;
-      rf->cachedRecord = &buffer[static_cast<std::size_t>(i) * rf->recordLength];
-      rf->cachedPosition = first + i;
+      rf->holdRecord(&buffer[static_cast<std::size_t>(i) * rf->recordLength], first + i);
       const bool hit = !condition || condition();
       if (rf->closed) return m.fail(err::NotOpened);
       if (hit) {
@@ -937,6 +995,9 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
   std::vector<std::uint8_t> in(static_cast<std::size_t>(inBlock) * SL);
   std::vector<std::uint8_t> out;
   out.reserve(static_cast<std::size_t>(outBlock) * DL);
+  std::vector<ChainRead> reads;
+  std::vector<ChainWrite> writes;
+  std::vector<const Field*> chainFields;
   auto flush = [&]() -> int {
     if (out.empty()) return 0;
     const auto k = static_cast<std::int64_t>(out.size() / DL);
@@ -956,8 +1017,7 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
         bool hit = true;
         if (condition) {
           src->position = first + i;
-          src->cachedRecord = record;
-          src->cachedPosition = first + i;
+          src->holdRecord(record, first + i);
           m.current = keepSrc;
           hit = condition();
           m.current = dst->closed ? nullptr : keepDst;
@@ -971,6 +1031,8 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
         std::uint8_t* copy = &out[at];
         putI32(copy, getI32(record) < 0 ? -nextId : nextId);
         ++nextId;
+        reads.clear();
+        chainFields.clear();
         for (const auto& [s, d] : pairs) {
           const std::uint8_t* from = record + s->offset;
           std::uint8_t* to = copy + d->offset;
@@ -980,15 +1042,23 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
             putText(to, d->width, fieldText(from, s->width));
           } else if (isChainType(d->type)) {
             if (getU32(from) == 0) continue;
-            Bytes value;
-            std::uint32_t chain = 0;
-            if (int e = src->side().readValue(getU32(from), value)) return m.fail(sideFailure(e));
-            if (int e = dst->side().writeValue(0, value.data(), value.size(), chain))
-              return m.fail(sideFailure(e));
-            putU32(to, chain);
+            reads.emplace_back().first = getU32(from);
+            chainFields.push_back(d);
           } else {
             std::memcpy(to, from, static_cast<std::size_t>(d->width));
           }
+        }
+        if (!reads.empty()) {
+          // The record's values travel together: one read, one write.
+          if (int e = src->side().readChains(reads)) return m.fail(sideFailure(e));
+          writes.assign(reads.size(), ChainWrite{});
+          for (std::size_t c = 0; c < reads.size(); ++c) {
+            writes[c].data = reads[c].data.data();
+            writes[c].size = reads[c].data.size();
+          }
+          if (int e = dst->side().writeValues(writes)) return m.fail(sideFailure(e));
+          for (std::size_t c = 0; c < writes.size(); ++c)
+            putU32(copy + chainFields[c]->offset, writes[c].newFirst);
         }
         if (static_cast<std::int64_t>(out.size() / DL) >= outBlock) {
           if (int e = flush()) return m.fail(e);

@@ -116,10 +116,6 @@ class RecordFileEngine {
   bool Create(const std::string& path, const std::vector<FieldDef>& fields);
   bool Open(const std::string& path, const std::string& alias = {}, bool readOnly = false,
             ShareMode share = ShareMode::None, const std::string& password = {});
-  // Convenience for the program's two forms of Open.
-  bool Open(const std::string& path, const std::string& password) {
-    return Open(path, {}, false, ShareMode::None, password);
-  }
   void Close(const std::string& nameAliasOrPath = {});
   void CloseAll();
   bool IsOpen(const std::string& path);

@@ -228,6 +228,7 @@ int SideFile::writeValue(std::uint32_t oldFirst, const std::uint8_t* data, std::
 }
 
 int SideFile::writeValues(std::vector<ChainWrite>& values) {
+  if (writes_) ++*writes_;
   ScopedLock headerLock;
   if (int e = headerLock.lockByte(locks_, 0)) return e;
   std::uint8_t raw[kSideHeaderSize];

@@ -45,7 +45,9 @@ struct ChainWrite {
 // header), a lock error, or a file error code.
 class SideFile {
  public:
-  SideFile(CipheredFile io, LockTable& locks) : io_(io), locks_(locks) {}
+  // `writes`, when given, is raised by every write.
+  SideFile(CipheredFile io, LockTable& locks, std::uint64_t* writes = nullptr)
+      : io_(io), locks_(locks), writes_(writes) {}
 
   int readValue(std::uint32_t first, std::vector<std::uint8_t>& out);
   // Reads several chains together: blocks that follow each other are
@@ -73,6 +75,7 @@ class SideFile {
 
   CipheredFile io_;
   LockTable& locks_;
+  std::uint64_t* writes_;
 };
 
 }  // namespace recfile
