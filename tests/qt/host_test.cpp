@@ -124,11 +124,22 @@ TEST_F(HostTest, ImageFilesAreDecodedAndGarbageIsRefused) {
 TEST_F(HostTest, StoredClipboardBitmapsWithTheirLongInformationBlockAreDecoded) {
   // 2 x 1 pixels, 24 bits: file header, a 40-byte header saying 44, the
   // empty colour-table slot, then one padded row (blue, green, red order).
-  ui::Bytes bmp = {'B', 'M', 64, 0, 0, 0, 0, 0, 0, 0, 58, 0, 0, 0,
-                   44, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,
-                   0, 0, 0, 0, 8, 0, 0, 0};
-  bmp.resize(58, 0);
-  for (std::uint8_t b : {0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00}) bmp.push_back(b);
+  ui::Bytes bmp(58 + 8, 0);
+  auto put = [&bmp](std::size_t at, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) bmp[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  put(2, 66, 4);   // file size
+  put(10, 58, 4);  // pixel offset
+  put(14, 44, 4);  // information block size as stored
+  put(18, 2, 4);   // width
+  put(22, 1, 4);   // height
+  put(26, 1, 2);   // planes
+  put(28, 24, 2);  // bits per pixel
+  put(34, 8, 4);   // image size
+  put(58, 0xFF0000, 3);  // red
+  put(61, 0x0000FF, 3);  // blue
   const std::optional<ui::Image> image = host.decodeImage(bmp);
   ASSERT_TRUE(image.has_value());
   ASSERT_EQ(image->width, 2);
