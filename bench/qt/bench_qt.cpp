@@ -95,6 +95,26 @@ void BM_GridViewScrollAndPaint10k(benchmark::State& state) {
 }
 BENCHMARK(BM_GridViewScrollAndPaint10k)->Unit(benchmark::kMillisecond);
 
+// A click in the bank editor switches the grid's Editable flag: what the
+// view does then with every row present.
+void BM_GridViewSettingsChange10k(benchmark::State& state) {
+  app();
+  ui::qt::QtHost host;
+  auto grid = bankGrid(10000);
+  ui::qt::GridView view(*grid);
+  view.resize(1200, 800);
+  view.show();
+  QCoreApplication::processEvents();
+  bool on = false;
+  for (auto _ : state) {
+    grid->SetEditable(on = !on);
+    QCoreApplication::processEvents();
+    const QPixmap painted = view.grab();
+    benchmark::DoNotOptimize(painted.cacheKey());
+  }
+}
+BENCHMARK(BM_GridViewSettingsChange10k)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();
