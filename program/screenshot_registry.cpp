@@ -69,6 +69,13 @@ const std::vector<Shot>& Shots() {
          selectDemoCourse(s);
          s.capture(s.main);
        }},
+      {"main window in the other colour schemes", [](ShotContext& s) {
+         s.main.菜单绿色.choose();
+         s.capture(s.main, std::string(app::kMainWindowCaption) + " 绿色");
+         s.main.菜单银色.choose();
+         s.capture(s.main, std::string(app::kMainWindowCaption) + " 银色");
+         s.main.菜单蓝色.choose();
+       }},
       adminDialog(app::kModeSetAdministrator, {"管理员", "123456", "123456"}),
       adminDialog(app::kModeAddCourse, {"高等数学", "", ""}),
       adminDialog(app::kModeResetCoursePassword, {"", "654321", "654321"}),
