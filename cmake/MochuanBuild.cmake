@@ -1,5 +1,4 @@
-# mc_add_test(NAME SOURCES a.cpp b.cpp LIBS x y [QT])
-# One GoogleTest executable registered as one CTest test.
+# mc_add_test(NAME SOURCES a.cpp b.cpp LIBS x y [QT]): one GoogleTest executable registered as one CTest test.
 function(mc_add_test name)
   cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -11,4 +10,16 @@ function(mc_add_test name)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
+endfunction()
+
+# Adds every subfolder of the current folder that has a CMakeLists.txt, in
+# name order.
+function(mc_add_subfolders)
+  file(GLOB _dirs LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} *)
+  list(SORT _dirs)
+  foreach(d IN LISTS _dirs)
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${d} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${d}/CMakeLists.txt)
+      add_subdirectory(${d})
+    endif()
+  endforeach()
 endfunction()
