@@ -67,6 +67,7 @@ int LockTable::lockWhole() {
   if (!enabled_) return 0;
   if (whole_ == 0) {
     if (int e = file_->lock(0, format::kWholeFileLockLength)) return e;
+    ++wholeSerial_;
   }
   ++whole_;
   return 0;

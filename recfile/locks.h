@@ -23,6 +23,8 @@ class LockTable {
   int lockWhole();
   int unlockWhole();
   bool holdsWhole() const { return whole_ > 0; }
+  // Tells one holding of the whole file from the next.
+  std::uint64_t wholeSerial() const { return wholeSerial_; }
   // The first bytes of `count` consecutive `stride`-byte units from `start`,
   // counted one by one but taken from the system as one range. Nobody locks
   // the bytes between first bytes alone, so the range meets exactly the
@@ -34,6 +36,7 @@ class LockTable {
   File* file_ = nullptr;
   bool enabled_ = false;
   int whole_ = 0;
+  std::uint64_t wholeSerial_ = 0;
   std::map<std::uint64_t, int> bytes_;
 };
 

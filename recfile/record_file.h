@@ -123,7 +123,10 @@ class RecordFile {
   int extendIdHint(std::int64_t count);
 
   // ---- side file
-  SideFile side() { return SideFile({sideFile.get(), cipher.get()}, sideLocks, &sideWrites); }
+  SideFile side() {
+    return SideFile({sideFile.get(), cipher.get()}, sideLocks, &sideWrites, &sideReadCache);
+  }
+  BulkReadCache sideReadCache;
 
   // ---- locks of whole files (both) for bulk operations
   int lockAll(ScopedLock& mainLock, ScopedLock& sideLock);

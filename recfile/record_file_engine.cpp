@@ -998,8 +998,25 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
   std::vector<ChainRead> reads;
   std::vector<ChainWrite> writes;
   std::vector<const Field*> chainFields;
+  // The copies' memo and byte-set values, written to D's side file a block
+  // of records at a time just before the records themselves.
+  struct PendingValue {
+    std::size_t at;  // byte in `out` that receives the first block
+    Bytes data;
+  };
+  std::vector<PendingValue> pending;
   auto flush = [&]() -> int {
     if (out.empty()) return 0;
+    if (!pending.empty()) {
+      writes.assign(pending.size(), ChainWrite{});
+      for (std::size_t c = 0; c < pending.size(); ++c) {
+        writes[c].data = pending[c].data.data();
+        writes[c].size = pending[c].data.size();
+      }
+      if (int e = dst->side().writeValues(writes)) return sideFailure(e);
+      for (std::size_t c = 0; c < pending.size(); ++c) putU32(&out[pending[c].at], writes[c].newFirst);
+      pending.clear();
+    }
     const auto k = static_cast<std::int64_t>(out.size() / DL);
     if (int e = dst->writeRecords(start + appended, k, out.data())) return e;
     appended += k;
@@ -1049,16 +1066,10 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
           }
         }
         if (!reads.empty()) {
-          // The record's values travel together: one read, one write.
           if (int e = src->side().readChains(reads)) return m.fail(sideFailure(e));
-          writes.assign(reads.size(), ChainWrite{});
-          for (std::size_t c = 0; c < reads.size(); ++c) {
-            writes[c].data = reads[c].data.data();
-            writes[c].size = reads[c].data.size();
-          }
-          if (int e = dst->side().writeValues(writes)) return m.fail(sideFailure(e));
-          for (std::size_t c = 0; c < writes.size(); ++c)
-            putU32(copy + chainFields[c]->offset, writes[c].newFirst);
+          for (std::size_t c = 0; c < reads.size(); ++c)
+            pending.push_back({at + static_cast<std::size_t>(chainFields[c]->offset),
+                               std::move(reads[c].data)});
         }
         if (static_cast<std::int64_t>(out.size() / DL) >= outBlock) {
           if (int e = flush()) return m.fail(e);

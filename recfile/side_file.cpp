@@ -78,8 +78,33 @@ namespace {
 
 constexpr std::uint32_t kFirstWindow = 8;    // blocks read at once to begin with
 constexpr std::uint32_t kLargestWindow = 512;
+constexpr std::uint32_t kCachedBlocks = 256;
 
 }  // namespace
+
+int SideFile::readHeld(std::uint32_t first, std::uint32_t count, std::vector<std::uint8_t>& buffer,
+                       const std::uint8_t*& data, std::uint32_t& got) {
+  if (!cache_) {
+    const int e = readRun(first, count, 0, buffer, got);
+    data = buffer.data();
+    return e;
+  }
+  BulkReadCache& c = *cache_;
+  const std::uint64_t writes = writes_ ? *writes_ : 0;
+  const bool fresh = c.wholeSerial == locks_.wholeSerial() && c.writes == writes;
+  if (!fresh || first < c.first || std::uint64_t{first} + count > std::uint64_t{c.first} + c.count) {
+    c.count = 0;
+    std::uint32_t n = 0;
+    if (int e = readRun(first, std::max(count, kCachedBlocks), 0, c.bytes, n)) return e;
+    c.wholeSerial = locks_.wholeSerial();
+    c.writes = writes;
+    c.first = first;
+    c.count = n;
+  }
+  data = c.bytes.data() + std::size_t{first - c.first} * kBlockSize;
+  got = std::min(count, c.count - (first - c.first));
+  return 0;
+}
 
 int SideFile::readChains(std::vector<ChainRead>& chains) {
   // Every block must link back to the one before it: a chain that loops
@@ -142,6 +167,14 @@ int SideFile::readChains(std::vector<ChainRead>& chains) {
     std::uint32_t sure = hi - lo + 1;
     std::uint32_t span = std::max(sure, window);
     std::uint32_t got = 0;
+    if (locks_.holdsWhole()) {
+      const std::uint8_t* data = nullptr;
+      if (int e = readHeld(lo, span, ahead, data, got)) return e;
+      if (got <= base - lo) return kDamaged;
+      if (int d = consume(lo, got, data)) return d;
+      window = std::min(window * 2, kLargestWindow);
+      continue;
+    }
     int e = readRun(lo, span, alone ? 0 : sure, ahead, got);
     if (isLockError(e) && sure > 1) {
       // Someone holds one of them: go block by block from the first one a
@@ -369,26 +402,35 @@ int SideFile::writeValues(std::vector<ChainWrite>& values) {
   for (ChainWrite& value : values)
     if (int e = plan(value)) return e;
 
-  // Write the changed blocks, consecutive ones together.
-  std::vector<std::uint8_t> run;
+  // Write the changed blocks, consecutive ones together: each run under
+  // one lock, in pieces through one reused buffer.
+  constexpr std::size_t kPiece = 128;
+  std::vector<std::uint8_t> piece;
+  std::vector<const Block*> run;
   std::uint32_t runStart = 0;
   auto flush = [&]() -> int {
     if (run.empty()) return 0;
     const std::uint64_t offset = std::uint64_t{runStart} * kBlockSize;
-    const std::uint64_t count = run.size() / kBlockSize;
-    if (int e = locks_.lockSpan(offset, count, kBlockSize)) return e;
-    int e = io_.write(offset, run.data(), run.size());
-    const int u = locks_.unlockSpan(offset, count, kBlockSize);
+    if (int e = locks_.lockSpan(offset, run.size(), kBlockSize)) return e;
+    int e = 0;
+    for (std::size_t i = 0; i < run.size() && e == 0; i += kPiece) {
+      const std::size_t n = std::min(kPiece, run.size() - i);
+      piece.resize(n * kBlockSize);
+      for (std::size_t j = 0; j < n; ++j)
+        std::memcpy(&piece[j * kBlockSize], run[i + j]->bytes.data(), kBlockSize);
+      e = io_.write(offset + i * kBlockSize, piece.data(), piece.size());
+    }
+    const int u = locks_.unlockSpan(offset, run.size(), kBlockSize);
     run.clear();
     return e ? e : u;
   };
   for (const auto& [b, block] : blocks) {
     if (!block.dirty || b >= static_cast<std::uint32_t>(h.blockCount)) continue;
-    if (!run.empty() && b != runStart + run.size() / kBlockSize) {
+    if (!run.empty() && b != runStart + run.size()) {
       if (int e = flush()) return isLockError(e) ? e : kDamaged;
     }
     if (run.empty()) runStart = b;
-    run.insert(run.end(), block.bytes.begin(), block.bytes.end());
+    run.push_back(&block);
   }
   if (int e = flush()) return isLockError(e) ? e : kDamaged;
   if (trimmed) {

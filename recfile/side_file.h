@@ -41,13 +41,24 @@ struct ChainWrite {
   std::uint32_t newFirst = 0;  // out
 };
 
+// Blocks read ahead during one holding of the whole side file, while
+// nothing is written to it: nobody else can change them meanwhile.
+struct BulkReadCache {
+  std::uint64_t wholeSerial = 0;
+  std::uint64_t writes = 0;
+  std::uint32_t first = 0;
+  std::uint32_t count = 0;
+  std::vector<std::uint8_t> bytes;
+};
+
 // Failures are err::SideAccessFailed (damaged chains, short reads, bad
 // header), a lock error, or a file error code.
 class SideFile {
  public:
   // `writes`, when given, is raised by every write.
-  SideFile(CipheredFile io, LockTable& locks, std::uint64_t* writes = nullptr)
-      : io_(io), locks_(locks), writes_(writes) {}
+  SideFile(CipheredFile io, LockTable& locks, std::uint64_t* writes = nullptr,
+           BulkReadCache* cache = nullptr)
+      : io_(io), locks_(locks), writes_(writes), cache_(cache) {}
 
   int readValue(std::uint32_t first, std::vector<std::uint8_t>& out);
   // Reads several chains together: blocks that follow each other are
@@ -72,10 +83,15 @@ class SideFile {
   // with the first `locked` of them under their locks; `got` = whole blocks.
   int readRun(std::uint32_t first, std::uint32_t count, std::uint32_t locked,
               std::vector<std::uint8_t>& buffer, std::uint32_t& got);
+  // Blocks first .. first + count - 1 while the whole file is held, through
+  // the cache when there is one: `data` points at them, `got` as above.
+  int readHeld(std::uint32_t first, std::uint32_t count, std::vector<std::uint8_t>& buffer,
+               const std::uint8_t*& data, std::uint32_t& got);
 
   CipheredFile io_;
   LockTable& locks_;
   std::uint64_t* writes_;
+  BulkReadCache* cache_;
 };
 
 }  // namespace recfile
