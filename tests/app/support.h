@@ -23,38 +23,15 @@
 #include "databases/password_cipher.h"
 #include "databases/program_databases.h"
 #include "recfile/record_file_engine.h"
+#include "tests/support/temp_dir.h"
 #include "ui/testing/scripted_host.h"
 
 namespace app::testing {
 
 namespace fs = std::filesystem;
 
-class TempDir {
- public:
-  TempDir() {
-    const char* base = std::getenv("MC_TEST_TMP");
-    fs::path root = base && *base ? base : "/tmp";
-    fs::create_directories(root);
-    std::string pattern = (root / "mc-app-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~TempDir() {
-    std::error_code ec;
-    if (!path_.empty()) fs::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-inline std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using mc::testing::ReadFileBytes;
+using mc::testing::TempDir;
 
 // Answers everything with OK and never ends the program: for building
 // fixtures outside the program.

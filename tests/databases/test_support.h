@@ -12,39 +12,13 @@
 #include <vector>
 
 #include "databases/prompter.h"
+#include "tests/support/temp_dir.h"
 
 namespace databases::testing {
 
-class TempDir {
- public:
-  TempDir() {
-    const char* base = std::getenv("MC_TEST_TMP");
-    std::filesystem::path root = base && *base ? base : "/tmp";
-    std::filesystem::create_directories(root);
-    std::string pattern = (root / "mc-databases-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~TempDir() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-inline std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using mc::testing::ReadFileBytes;
+using mc::testing::TempDir;
+using mc::testing::WriteFileBytes;
 
 struct ShownMessage {
   std::string caption, text;
