@@ -316,8 +316,9 @@ struct RecordFileEngine::Impl {
       case FieldType::Memo:
       case FieldType::ByteSet: {
         Bytes bytes;
-        if (readChain(rf, f, record, bytes) != 0) {
-          error = err::ReadFieldFailed;
+        if (const int e = readChain(rf, f, record, bytes)) {
+          // Another holder's lock is told as such, like every record lock.
+          error = isLockError(e) ? e : err::ReadFieldFailed;
           return emptyValue(f.type);
         }
         if (f.type == FieldType::ByteSet) return bytes;
@@ -676,8 +677,8 @@ bool RecordFileEngine::WriteField(const FieldRef& field, const Value& value,
     if (int e = m.reloadCurrent(*rf)) return m.fail(e);
     const std::uint32_t old = getU32(rf->cachedRecord + f.offset);
     std::uint32_t first = 0;
-    if (rf->side().writeValue(old, chainData.data(), chainData.size(), first) != 0)
-      return m.fail(err::WriteFieldFailed);
+    if (const int e = rf->side().writeValue(old, chainData.data(), chainData.size(), first))
+      return m.fail(isLockError(e) ? e : err::WriteFieldFailed);
     putU32(record.data() + f.offset, first);
   }
   if (int e = rf->writeRecord(rf->position, static_cast<std::size_t>(f.offset),

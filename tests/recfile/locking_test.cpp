@@ -239,5 +239,92 @@ TEST_F(Locking, NestedRequestsReachTheSystemOnceAndWholeFileReleaseKeepsHeldByte
   EXPECT_EQ(table.unlockByte(16), err::UnlockFailed);
 }
 
+TEST_F(Locking, ASpanOfFirstBytesIsOneRequestAndKeepsBytesHeldByOthersOfOurs) {
+  std::unique_ptr<File> mine, probe;
+  ASSERT_EQ(FileSystem::real()->open(path, {true, false, ShareMode::None}, mine), 0);
+  ASSERT_EQ(FileSystem::real()->open(path, {true, false, ShareMode::None}, probe), 0);
+  auto lockedElsewhere = [&](std::uint64_t at) {
+    if (probe->lock(at, 1) != 0) return true;
+    probe->unlock(at, 1);
+    return false;
+  };
+  LockTable table;
+  table.attach(mine.get(), true);
+
+  ASSERT_EQ(table.lockByte(1024), 0);
+  ASSERT_EQ(table.lockSpan(512, 3, 512), 0);  // 512, 1024, 1536
+  for (std::uint64_t at : {512u, 1024u, 1536u}) EXPECT_TRUE(lockedElsewhere(at)) << at;
+  EXPECT_FALSE(lockedElsewhere(511));
+  EXPECT_FALSE(lockedElsewhere(1537));
+  ASSERT_EQ(table.unlockSpan(512, 3, 512), 0);
+  EXPECT_FALSE(lockedElsewhere(512));
+  EXPECT_TRUE(lockedElsewhere(1024)) << "still held by the single request";
+  EXPECT_FALSE(lockedElsewhere(1536));
+  ASSERT_EQ(table.unlockByte(1024), 0);
+  EXPECT_FALSE(lockedElsewhere(1024));
+
+  ASSERT_EQ(probe->lock(1024, 1), 0);
+  EXPECT_EQ(table.lockSpan(512, 3, 512), err::LockViolation);
+  EXPECT_FALSE(lockedElsewhere(512)) << "a refused span holds nothing";
+  EXPECT_EQ(table.unlockByte(512), err::UnlockFailed);
+}
+
+// A memo in block 1, a 20 KB byte-set in blocks 2..42, the next record's
+// memo in block 43.
+class BlockRunLocking : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RecordFileEngine e;
+    ASSERT_TRUE(e.Create(path, {{"Memo", FieldType::Memo, 0}, {"Data", FieldType::ByteSet, 0}}));
+    ASSERT_TRUE(e.Open(path));
+    for (std::size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<std::uint8_t>(i * 7);
+    ASSERT_TRUE(e.Append({std::string(200, 'a'), picture}));
+    ASSERT_TRUE(e.Append({std::string(200, 'b')}));
+    ASSERT_EQ(readFile(dir / "blocks.edt").size(), 44u * 512);
+    ASSERT_EQ(FileSystem::real()->open(dir / "blocks.edt", {true, false, ShareMode::None}, other), 0);
+  }
+  TempDir dir;
+  std::string path = dir / "blocks.edb";
+  Bytes picture = Bytes(20 * 1024);
+  std::unique_ptr<File> other;  // another open file description
+};
+
+TEST_F(BlockRunLocking, OnlyTheBlocksOfTheValueReadMeetAnotherHoldersLocks) {
+  struct Case {
+    std::uint32_t heldBlock;
+    bool memoReadable, dataReadable;
+  };
+  const Case cases[] = {
+      {20, true, false},  // inside the picture's run
+      {42, true, false},  // its last block
+      {2, true, false},   // its first block, right after the memo
+      {1, false, true},   // the memo
+      {43, true, true},   // the next record's memo, right after the picture
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.heldBlock);
+    RecordFileEngine e;
+    ASSERT_TRUE(e.Open(path));
+    ASSERT_EQ(other->lock(std::uint64_t{c.heldBlock} * 512, 1), 0);
+    const std::string memo = e.ReadText("Memo");
+    EXPECT_EQ(e.LastError(), c.memoReadable ? 0 : err::LockViolation);
+    EXPECT_EQ(memo, c.memoReadable ? std::string(200, 'a') : std::string());
+    const Bytes data = e.ReadBytes("Data");
+    EXPECT_EQ(e.LastError(), c.dataReadable ? 0 : err::LockViolation);
+    EXPECT_EQ(data, c.dataReadable ? picture : Bytes());
+    ASSERT_EQ(other->unlock(std::uint64_t{c.heldBlock} * 512, 1), 0);
+    ASSERT_TRUE(e.GoTo(1));
+    EXPECT_EQ(e.ReadBytes("Data"), picture) << "readable once the holder lets go";
+  }
+
+  RecordFileEngine e;
+  ASSERT_TRUE(e.Open(path));
+  ASSERT_EQ(other->lock(20 * 512, 1), 0);
+  EXPECT_FALSE(e.WriteField("Data", Bytes(10, 1)));
+  EXPECT_EQ(e.LastError(), err::LockViolation);
+  ASSERT_EQ(other->unlock(20 * 512, 1), 0);
+  EXPECT_EQ(e.ReadBytes("Data"), picture) << "nothing was written";
+}
+
 }  // namespace
 }  // namespace recfile::testing
