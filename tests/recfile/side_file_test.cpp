@@ -176,5 +176,92 @@ TEST_F(SideFileTest, FreeListLeadingToABlockInUseIsRefused) {
   EXPECT_EQ(engine.ReadText("Memo"), std::string(10, 'a'));
 }
 
+Bytes pattern(std::size_t n, std::uint8_t seed) {
+  Bytes b(n);
+  for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>(seed + i * 13 + i / 500);
+  return b;
+}
+
+TEST_F(SideFileTest, ValuesOfEveryLengthReadBackAloneTogetherAndThroughBulkOperations) {
+  // From one block to chains far longer than anything read at once.
+  const std::size_t sizes[] = {1, 500, 501, 4000, 20 * 1024, 700000};
+  for (std::size_t i = 0; i < std::size(sizes); ++i)
+    ASSERT_TRUE(engine.Append({std::string(sizes[i] % 3000 + 1, char('a' + i)),
+                               pattern(sizes[i], static_cast<std::uint8_t>(i))}));
+  engine.CloseAll();
+
+  auto memo = [&](std::size_t i) { return std::string(sizes[i] % 3000 + 1, char('a' + i)); };
+  auto data = [&](std::size_t i) { return pattern(sizes[i], static_cast<std::uint8_t>(i)); };
+  // Record r (1-based) holds the values of case order[r - 1].
+  auto check = [&](RecordFileEngine& e, const std::vector<std::size_t>& order, bool dataFirst) {
+    for (std::size_t r = 0; r < order.size(); ++r) {
+      const std::size_t i = order[r];
+      SCOPED_TRACE(sizes[i]);
+      ASSERT_TRUE(e.GoTo(static_cast<std::int64_t>(r) + 1));
+      if (dataFirst) {
+        EXPECT_EQ(e.ReadBytes("Data"), data(i));
+      }
+      EXPECT_EQ(e.ReadText("Memo"), memo(i));
+      EXPECT_EQ(e.ReadBytes("Data"), data(i));
+      EXPECT_EQ(e.LastError(), 0);
+    }
+  };
+  RecordFileEngine e;
+  ASSERT_TRUE(e.Open(path));
+  check(e, {0, 1, 2, 3, 4, 5}, false);
+  check(e, {0, 1, 2, 3, 4, 5}, true);
+
+  const std::string copy = dir / "copy.edb";
+  ASSERT_TRUE(e.Create(copy, {{"Memo", FieldType::Memo, 0}, {"Data", FieldType::ByteSet, 0}}));
+  ASSERT_TRUE(e.Open(copy));
+  ASSERT_TRUE(e.CopyRecords(path));
+  check(e, {0, 1, 2, 3, 4, 5}, false);
+  ASSERT_TRUE(e.GoTo(1));
+  ASSERT_TRUE(e.Delete());
+  ASSERT_TRUE(e.Pack());
+  ASSERT_TRUE(e.Append({memo(0), data(0)}));  // takes freed blocks
+  check(e, {1, 2, 3, 4, 5, 0}, false);
+}
+
+TEST_F(SideFileTest, AChainWhoseBlocksJumpBackAndForthReadsBackWhole) {
+  ASSERT_TRUE(engine.Append({std::string(1200, 'a')}));  // blocks 1-3
+  ASSERT_TRUE(engine.Append({std::string(600, 'b')}));   // blocks 4-5
+  ASSERT_TRUE(engine.GoTo(1));
+  ASSERT_TRUE(engine.WriteField("Memo", std::string(300, 'a')));  // frees 2-3
+  ASSERT_TRUE(engine.GoTo(2));
+  const std::string longMemo(2400, 'c');
+  ASSERT_TRUE(engine.WriteField("Memo", longMemo));  // 4, 5, then 2, 3, then 6
+  const Bytes s = side();
+  EXPECT_EQ(block(s, 4).next, 5u);
+  EXPECT_EQ(block(s, 5).next, 2u);
+  EXPECT_EQ(block(s, 2).next, 3u);
+  EXPECT_EQ(block(s, 3).next, 6u);
+  EXPECT_EQ(block(s, 6).next, 0u);
+  engine.CloseAll();
+
+  RecordFileEngine e;
+  ASSERT_TRUE(e.Open(path));
+  ASSERT_TRUE(e.GoTo(2));
+  EXPECT_EQ(e.ReadText("Memo"), longMemo);
+  ASSERT_TRUE(e.GoTo(1));
+  EXPECT_EQ(e.ReadText("Memo"), std::string(300, 'a'));
+  EXPECT_EQ(e.LastError(), 0);
+}
+
+TEST_F(SideFileTest, AValueReadAlongWithAnotherIsNeverOlderThanTheRecordReadOrOwnWrites) {
+  ASSERT_TRUE(engine.Append({std::string("memo"), Bytes{1, 2, 3}}));
+  RecordFileEngine other;  // another open of the same files
+  ASSERT_TRUE(other.Open(path));
+
+  EXPECT_EQ(engine.ReadText("Memo"), "memo");  // reads Data's block along
+  ASSERT_TRUE(engine.WriteField("Data", Bytes{4, 5}));
+  EXPECT_EQ(engine.ReadBytes("Data"), (Bytes{4, 5}));
+
+  EXPECT_EQ(engine.ReadText("Memo"), "memo");
+  ASSERT_TRUE(other.WriteField("Data", Bytes{6}));
+  ASSERT_TRUE(engine.GoTo(1));  // the record is read again, and its values
+  EXPECT_EQ(engine.ReadBytes("Data"), (Bytes{6}));
+}
+
 }  // namespace
 }  // namespace recfile::testing
