@@ -1015,7 +1015,8 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
         writes[c].size = pending[c].data.size();
       }
       if (int e = dst->side().writeValues(writes)) return sideFailure(e);
-      for (std::size_t c = 0; c < pending.size(); ++c) putU32(&out[pending[c].at], writes[c].newFirst);
+      for (std::size_t c = 0; c < pending.size(); ++c)
+        putU32(&out[pending[c].at], writes[c].newFirst);
       pending.clear();
     }
     const auto k = static_cast<std::int64_t>(out.size() / DL);

@@ -92,7 +92,9 @@ int SideFile::readHeld(std::uint32_t first, std::uint32_t count, std::vector<std
   BulkReadCache& c = *cache_;
   const std::uint64_t writes = writes_ ? *writes_ : 0;
   const bool fresh = c.wholeSerial == locks_.wholeSerial() && c.writes == writes;
-  if (!fresh || first < c.first || std::uint64_t{first} + count > std::uint64_t{c.first} + c.count) {
+  const bool inside =
+      first >= c.first && std::uint64_t{first} + count <= std::uint64_t{c.first} + c.count;
+  if (!fresh || !inside) {
     c.count = 0;
     std::uint32_t n = 0;
     if (int e = readRun(first, std::max(count, kCachedBlocks), 0, c.bytes, n)) return e;
@@ -203,6 +205,7 @@ int SideFile::readChains(std::vector<ChainRead>& chains) {
         if (p - lo >= got) {
           // Read on only when the chain runs straight off the end.
           if (p - lo != got || got != span || span >= kLargestWindow * 4) break;
+          if (std::uint64_t{lo} + 2 * std::uint64_t{span} > UINT32_MAX) break;
           std::uint32_t more = 0;
           std::vector<std::uint8_t> extra;
           if (readRun(lo + span, span, 0, extra, more) != 0) break;

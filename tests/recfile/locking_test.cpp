@@ -281,7 +281,8 @@ class BlockRunLocking : public ::testing::Test {
     ASSERT_TRUE(e.Append({std::string(200, 'a'), picture}));
     ASSERT_TRUE(e.Append({std::string(200, 'b')}));
     ASSERT_EQ(readFile(dir / "blocks.edt").size(), 44u * 512);
-    ASSERT_EQ(FileSystem::real()->open(dir / "blocks.edt", {true, false, ShareMode::None}, other), 0);
+    const OpenOptions shared{true, false, ShareMode::None};
+    ASSERT_EQ(FileSystem::real()->open(dir / "blocks.edt", shared, other), 0);
   }
   TempDir dir;
   std::string path = dir / "blocks.edb";
