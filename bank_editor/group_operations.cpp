@@ -17,7 +17,9 @@ using V = recfile::Value;
 using databases::kAnswer;
 using databases::kAnswerPicture;
 using databases::kAnswerPictureData;
+using databases::kChoice;
 using databases::kDifficulty;
+using databases::kFixedScore;
 using databases::kGroupName;
 using databases::kGroupNumber;
 using databases::kMasked;
@@ -215,6 +217,9 @@ bool BankEditorWindow::joinGroup(int row, const std::string& name, bool wasMembe
                      {kAnswer, text("")},
                      {kAnswerPicture, text("")},
                      {kScore, number(0)},
+                     // A stem has no options to shuffle and no score of its own.
+                     {kChoice, V{false}},
+                     {kFixedScore, V{false}},
                      {kAnswerPictureData, V{recfile::Bytes{}}}}});
   if (!StoreRows(writes)) return true;
   RecountQuestions();

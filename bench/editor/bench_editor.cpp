@@ -1,11 +1,17 @@
 // The bank editor on a 10 000-question sample bank: opening it (loading
-// the grid and the group order) and the check run when a row is left.
+// the grid and the group order), the check run when a row is left, the
+// editing commands, and adding a large PNG as a question picture.
 #include <benchmark/benchmark.h>
+#include <png.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "app/app_context.h"
 #include "bank_editor/bank_editor_window.h"
@@ -24,6 +30,7 @@ const std::string kCourse = "样例课程";
 class QuietHost : public ui::Host {
  public:
   int messages = 0;
+  std::optional<std::string> fileToOpen;  // what the file dialog answers
   int messageBox(const ui::Window*, std::string_view, std::string_view, ui::MessageButtons,
                  ui::MessageIcon) override {
     ++messages;
@@ -35,7 +42,7 @@ class QuietHost : public ui::Host {
   }
   std::optional<std::string> openFileDialog(const ui::Window*, std::string_view,
                                             std::string_view) override {
-    return std::nullopt;
+    return fileToOpen;
   }
   std::optional<std::string> chooseFolder(const ui::Window*, std::string_view) override {
     return std::nullopt;
@@ -101,17 +108,36 @@ const std::string& DataDir() {
 }
 
 // The program's state as the main window leaves it when "题库编辑" opens.
+// A session that changes the bank works on a copy of its own, named
+// `course`, so every benchmark starts from the same 10 000 questions.
 struct Session {
   recfile::RecordFileEngine engine;
   QuietHost host;
   app::AppContext ctx{engine, host, DataDir()};
   NoPrompter prompter;
 
-  Session() {
-    ctx.selectedCourse = {kCourse, 0};
+  explicit Session(const std::string& course = kCourse) {
+    if (course != kCourse) {
+      for (const char* ext : {".edb", ".edt"})
+        std::filesystem::copy_file(DataDir() + "/" + kCourse + ext, DataDir() + "/" + course + ext,
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    ctx.selectedCourse = {course, 0};
     databases::DatabaseContext db{engine, prompter, DataDir()};
     databases::OpenQuestionTypeLibrary(db);
-    engine.Open(DataDir() + "/" + kCourse, {}, false, recfile::ShareMode::None, std::string());
+    engine.Open(DataDir() + "/" + course, {}, false, recfile::ShareMode::None, std::string());
+  }
+};
+
+// An editor open on the session's bank, the cursor on a question in the
+// middle of the grid.
+struct OpenEditor {
+  bank_editor::BankEditorWindow window;
+  int middle = 0;
+  explicit OpenEditor(Session& s) : window(s.ctx) {
+    window.open(true, nullptr);
+    middle = window.高级表格1.RowCount() / 2;
+    window.GoToCell(middle, bank_editor::kColText1);
   }
 };
 
@@ -158,6 +184,93 @@ void BM_DuplicateScanByFind10k(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DuplicateScanByFind10k)->Unit(benchmark::kMillisecond);
+
+// "添加(&A)": a new record and row after the current one; the text editor
+// it opens is closed at once. The row left each time is a complete one.
+void BM_AddQuestion10k(benchmark::State& state) {
+  Session s("添加");
+  OpenEditor e(s);
+  for (auto _ : state) {
+    e.window.GoToCell(e.middle, bank_editor::kColText1);
+    e.window.state.pressedRow = e.middle;
+    e.window.AddQuestion();
+  }
+  if (e.window.高级表格1.RowCount() != kQuestions + 1 + static_cast<int>(state.iterations()))
+    state.SkipWithError("a question was not added");
+}
+BENCHMARK(BM_AddQuestion10k)->Unit(benchmark::kMillisecond);
+
+// "复制该题并粘贴(&C)" on a question in the middle of the grid.
+void BM_CopyQuestion10k(benchmark::State& state) {
+  Session s("复制");
+  OpenEditor e(s);
+  for (auto _ : state) {
+    e.window.GoToCell(e.middle, bank_editor::kColText1);
+    e.window.CopyQuestion();
+  }
+  if (e.window.高级表格1.RowCount() != kQuestions + 1 + static_cast<int>(state.iterations()))
+    state.SkipWithError("a question was not copied");
+}
+BENCHMARK(BM_CopyQuestion10k)->Unit(benchmark::kMillisecond);
+
+// "删除(&D)" of one selected question, the bank packed afterwards. Each
+// round first copies a question (not timed), so the bank keeps its size.
+void BM_DeleteQuestion10k(benchmark::State& state) {
+  Session s("删除");
+  OpenEditor e(s);
+  for (auto _ : state) {
+    state.PauseTiming();
+    e.window.GoToCell(e.middle, bank_editor::kColText1);
+    e.window.CopyQuestion();  // the copy is current and selected
+    state.ResumeTiming();
+    e.window.DeleteQuestions();
+  }
+  if (e.window.高级表格1.RowCount() != kQuestions + 1 || s.engine.RecordCount() != kQuestions)
+    state.SkipWithError("the copies were not deleted");
+}
+BENCHMARK(BM_DeleteQuestion10k)->Unit(benchmark::kMillisecond);
+
+// An RGB PNG of random pixels: noise does not compress, so about 3 bytes a
+// pixel end up in the file.
+const std::string& NoisyPngFile() {
+  static const std::string path = [] {
+    constexpr int kSide = 1300;  // 1300 x 1300 x 3 bytes: just over 5 MB
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(kSide) * kSide * 3);
+    std::mt19937 random(42);
+    for (auto& b : rgb) b = static_cast<std::uint8_t>(random());
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = kSide;
+    image.height = kSide;
+    image.format = PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr);
+    std::vector<char> out(size);
+    png_image_write_to_memory(&image, out.data(), &size, 0, rgb.data(), 0, nullptr);
+    const std::string file = DataDir() + "/noise.png";
+    std::ofstream(file, std::ios::binary).write(out.data(), static_cast<std::streamsize>(size));
+    return file;
+  }();
+  return path;
+}
+
+// "从文件添加(&T)" with a 5 MB PNG: reading the file, decoding it,
+// re-encoding it as JPEG, storing it and the duplicate check of the row.
+void BM_AddPngPicture(benchmark::State& state) {
+  Session s("图片");
+  s.host.fileToOpen = NoisyPngFile();
+  OpenEditor e(s);
+  for (auto _ : state) {
+    e.window.GoToCell(e.middle, bank_editor::kColPicture);
+    e.window.AddPictureFromFile();
+  }
+  const auto stored = e.window.ReadPictureData(e.middle, databases::kQuestionPictureData);
+  if (s.host.messages != 0 || stored.size() < 2 || stored[0] != 0xFF || stored[1] != 0xD8)
+    state.SkipWithError("the picture was not stored as JPEG");
+  state.counters["png_MB"] = static_cast<double>(std::filesystem::file_size(NoisyPngFile())) / 1e6;
+  state.counters["jpeg_MB"] = static_cast<double>(stored.size()) / 1e6;
+}
+BENCHMARK(BM_AddPngPicture)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -137,8 +137,10 @@ TEST_F(Groups, ASingleQuestionJoinsAGroupOrFoundsOne) {
   other.type = "判断";
   Q harder = Question("难题");
   harder.difficulty = 4;
+  Q founder = Question("新组");
+  founder.choice = founder.fixedScore = true;
   OpenEditor({Grouped("阅读", "0", "材料", 4), Grouped("阅读", "1", "问一", 4), other, harder,
-              Question("新组")});
+              founder});
   NameGroup(RowOf("别型"), "阅读", true);
   EXPECT_EQ(host_.messageTexts().back(), "当前题型与分组 阅读 题型不一致！");
 
@@ -163,6 +165,10 @@ TEST_F(Groups, ASingleQuestionJoinsAGroupOrFoundsOne) {
   EXPECT_EQ(cell(founded, kColScore), "");
   EXPECT_EQ(DiskText(founded, databases::kAnswer), "");
   EXPECT_EQ(DiskInt(founded, databases::kScore), 0);
+  for (int field : {databases::kChoice, databases::kFixedScore}) {
+    EXPECT_FALSE(grid().cellChecked(founded, field - 1));
+    EXPECT_FALSE(DiskFlag(founded, field));
+  }
   EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 3 题）");
 }
 
