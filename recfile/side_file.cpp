@@ -329,16 +329,17 @@ int SideFile::writeValues(std::vector<ChainWrite>& values) {
     if (pieces - chain.size() > static_cast<std::size_t>(INT_MAX - h.blockCount)) return err::DiskFull;
     while (chain.size() < pieces) {
       const auto b = static_cast<std::uint32_t>(h.blockCount++);
-      blocks[b] = Block{};
+      if (auto [it, fresh] = blocks.try_emplace(b); !fresh) it->second = Block{};
       chain.push_back(b);
     }
     for (std::size_t i = 0; i < chain.size(); ++i) {
       Block& block = blocks[chain[i]];
-      block.bytes.fill(0);
       const std::size_t len = std::min(kBlockData, n - i * kBlockData);
       block.setHeader({i > 0 ? chain[i - 1] : 0, i + 1 < chain.size() ? chain[i + 1] : 0,
                        static_cast<std::uint32_t>(len)});
-      std::memcpy(block.bytes.data() + kBlockHeaderSize, data + i * kBlockData, len);
+      std::uint8_t* to = block.bytes.data() + kBlockHeaderSize;
+      std::memcpy(to, data + i * kBlockData, len);
+      std::memset(to + len, 0, kBlockData - len);
     }
 
     // What is left of the old chain goes to the head of the free list.
