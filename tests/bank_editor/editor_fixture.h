@@ -19,6 +19,7 @@
 #include "recfile/file_system.h"
 #include "recfile/record_file_engine.h"
 #include "ui/testing/scripted_host.h"
+#include "tests/support/temp_dir.h"
 
 namespace bank_editor::testing {
 
@@ -34,26 +35,7 @@ struct Q {
   std::vector<std::uint8_t> pictureData = {};
 };
 
-class TempDir {
- public:
-  TempDir() {
-    const char* base = std::getenv("MC_TEST_TMP");
-    std::filesystem::path root = base && *base ? base : "/tmp";
-    std::filesystem::create_directories(root);
-    std::string pattern = (root / "mc-bank-editor-XXXXXX").string();
-    if (::mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using mc::testing::TempDir;
 
 inline std::string ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

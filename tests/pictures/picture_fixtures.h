@@ -15,31 +15,12 @@
 #include <vector>
 
 #include "ui/types.h"
+#include "tests/support/temp_dir.h"
 
 namespace pictures_test {
 
 // A fresh folder under $MC_TEST_TMP (else /tmp), removed afterwards.
-class TempDir {
- public:
-  TempDir() {
-    const char* base = std::getenv("MC_TEST_TMP");
-    std::filesystem::path root = base && *base ? base : "/tmp";
-    std::filesystem::create_directories(root);
-    std::string pattern = (root / "mc-pictures-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~TempDir() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using mc::testing::TempDir;
 
 inline void WriteFile(const std::string& path, const ui::Bytes& bytes) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),

@@ -18,6 +18,7 @@
 
 #include "recfile/file_system.h"
 #include "recfile/record_file_engine.h"
+#include "tests/support/temp_dir.h"
 
 namespace recfile::testing {
 
@@ -28,26 +29,7 @@ inline bool openWithPassword(RecordFileEngine& e, const std::string& path,
   return e.Open(path, {}, false, ShareMode::None, password);
 }
 
-class TempDir {
- public:
-  TempDir() {
-    const char* base = std::getenv("MC_TEST_TMP");
-    std::filesystem::path root = base && *base ? base : "/tmp";
-    std::filesystem::create_directories(root);
-    std::string pattern = (root / "recfile-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
-    path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using mc::testing::TempDir;
 
 inline Bytes readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -342,10 +342,10 @@ class Parser {
         case 'r': *out += '\r'; break;
         case 't': *out += '\t'; break;
         case 'u': {
-          std::uint32_t v;
+          std::uint32_t v = 0;
           if (!hex4(&v)) return false;
           if (v >= 0xD800 && v <= 0xDBFF) {
-            std::uint32_t lo;
+            std::uint32_t lo = 0;
             if (s_.substr(p_, 2) != "\\u") return fail("unpaired surrogate");
             p_ += 2;
             if (!hex4(&lo)) return false;
