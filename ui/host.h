@@ -31,6 +31,16 @@ enum class MessageIcon { None, Error, Question, Warning, Information };
 
 inline constexpr std::string_view kMessageCaption = "信息：";
 
+// What closing a message box without choosing a button gives.
+constexpr int dismissAnswer(MessageButtons b) {
+  switch (b) {
+    case MessageButtons::Ok: return kButtonOk;
+    case MessageButtons::YesNo: return kButtonNo;
+    case MessageButtons::AbortRetryIgnore: return kButtonAbort;
+    default: return kButtonCancel;
+  }
+}
+
 // Thrown by hosts that cannot end the process (the scripted host) when the
 // program ends itself; carries the exit code. Deliberately not derived from
 // std::exception so ordinary error handling does not swallow it.

@@ -8,15 +8,6 @@
 namespace bank_editor::testing {
 namespace {
 
-Q Grouped(std::string group, std::string number, std::string text1, int score,
-          bool masked = false) {
-  Q q = Question(std::move(text1), number == "0" ? "" : "答", score);
-  q.groupName = std::move(group);
-  q.groupNumber = std::move(number);
-  q.masked = masked;
-  return q;
-}
-
 class Commands : public EditorFixture {
  protected:
   // Plays the text editor that adding opens.

@@ -209,4 +209,14 @@ inline Q Question(std::string text1, std::string answer = "答", int score = 5) 
   return q;
 }
 
+// A group member (number "1".."99") or, with number "0", its title.
+inline Q Grouped(std::string group, std::string number, std::string text1, int score,
+                 bool masked = false) {
+  Q q = Question(std::move(text1), number == "0" ? "" : "答", score);
+  q.groupName = std::move(group);
+  q.groupNumber = std::move(number);
+  q.masked = masked;
+  return q;
+}
+
 }  // namespace bank_editor::testing

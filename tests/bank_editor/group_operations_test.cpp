@@ -6,15 +6,6 @@
 namespace bank_editor::testing {
 namespace {
 
-Q Grouped(std::string group, std::string number, std::string text1, int score,
-          bool masked = false) {
-  Q q = Question(std::move(text1), number == "0" ? "" : "答", score);
-  q.groupName = std::move(group);
-  q.groupNumber = std::move(number);
-  q.masked = masked;
-  return q;
-}
-
 class Groups : public EditorFixture {
  protected:
   // A group 阅读 of a title and members of 4, 6 and a masked 5, and a single.

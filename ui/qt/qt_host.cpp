@@ -61,15 +61,6 @@ class ProgramStyle : public QProxyStyle {
   }
 };
 
-int dismissAnswer(MessageButtons b) {
-  switch (b) {
-    case MessageButtons::Ok: return kButtonOk;
-    case MessageButtons::YesNo: return kButtonNo;
-    case MessageButtons::AbortRetryIgnore: return kButtonAbort;
-    default: return kButtonCancel;
-  }
-}
-
 struct ButtonSpec {
   QMessageBox::StandardButton button;
   int answer;

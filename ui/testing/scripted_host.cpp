@@ -40,16 +40,6 @@ bool buttonOffered(MessageButtons b, int button) {
   return false;
 }
 
-// What closing the box without choosing gives.
-int dismissAnswer(MessageButtons b) {
-  switch (b) {
-    case MessageButtons::Ok: return kButtonOk;
-    case MessageButtons::YesNo: return kButtonNo;
-    case MessageButtons::AbortRetryIgnore: return kButtonAbort;
-    default: return kButtonCancel;
-  }
-}
-
 std::uint32_t le(const Bytes& b, std::size_t at, int n) {
   std::uint32_t v = 0;
   for (int i = n - 1; i >= 0; --i) v = (v << 8) | b[at + static_cast<std::size_t>(i)];
