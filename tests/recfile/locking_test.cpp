@@ -203,18 +203,26 @@ TEST_F(Locking, ExclusiveOpensTakeNoRangeLocks) {
   EXPECT_EQ(faults->lockCalls, 0);
 }
 
-TEST_F(Locking, NestedRequestsReachTheSystemOnceAndWholeFileReleaseKeepsHeldBytes) {
-  std::unique_ptr<File> mine, probe;
-  ASSERT_EQ(FileSystem::real()->open(path, {true, false, ShareMode::None}, mine), 0);
-  ASSERT_EQ(FileSystem::real()->open(path, {true, false, ShareMode::None}, probe), 0);
-  auto lockedElsewhere = [&](std::uint64_t at) {
+// A lock table over one open of the file, and a second open of it standing
+// for another process that probes single bytes.
+class LockTableProbe : public Locking {
+ protected:
+  void SetUp() override {
+    Locking::SetUp();
+    ASSERT_EQ(FileSystem::real()->open(path, {true, false, ShareMode::None}, mine), 0);
+    ASSERT_EQ(FileSystem::real()->open(path, {true, false, ShareMode::None}, probe), 0);
+    table.attach(mine.get(), true);
+  }
+  bool lockedElsewhere(std::uint64_t at) {
     if (probe->lock(at, 1) != 0) return true;
     probe->unlock(at, 1);
     return false;
-  };
+  }
+  std::unique_ptr<File> mine, probe;
   LockTable table;
-  table.attach(mine.get(), true);
+};
 
+TEST_F(LockTableProbe, NestedRequestsReachTheSystemOnceAndWholeFileReleaseKeepsHeldBytes) {
   ASSERT_EQ(table.lockByte(16), 0);
   ASSERT_EQ(table.lockByte(16), 0);
   ASSERT_EQ(table.unlockByte(16), 0);
@@ -239,18 +247,7 @@ TEST_F(Locking, NestedRequestsReachTheSystemOnceAndWholeFileReleaseKeepsHeldByte
   EXPECT_EQ(table.unlockByte(16), err::UnlockFailed);
 }
 
-TEST_F(Locking, ASpanOfFirstBytesIsOneRequestAndKeepsBytesHeldByOthersOfOurs) {
-  std::unique_ptr<File> mine, probe;
-  ASSERT_EQ(FileSystem::real()->open(path, {true, false, ShareMode::None}, mine), 0);
-  ASSERT_EQ(FileSystem::real()->open(path, {true, false, ShareMode::None}, probe), 0);
-  auto lockedElsewhere = [&](std::uint64_t at) {
-    if (probe->lock(at, 1) != 0) return true;
-    probe->unlock(at, 1);
-    return false;
-  };
-  LockTable table;
-  table.attach(mine.get(), true);
-
+TEST_F(LockTableProbe, ASpanOfFirstBytesIsOneRequestAndKeepsBytesHeldByOthersOfOurs) {
   ASSERT_EQ(table.lockByte(1024), 0);
   ASSERT_EQ(table.lockSpan(512, 3, 512), 0);  // 512, 1024, 1536
   for (std::uint64_t at : {512u, 1024u, 1536u}) EXPECT_TRUE(lockedElsewhere(at)) << at;
