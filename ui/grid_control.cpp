@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -79,6 +80,24 @@ std::string formatSignificant(double v, int digits) {
     out.assign(buf, r.ptr);
   }
   if (out == "-0") out = "0";
+  return out;
+}
+
+// A whole number written without point or exponent, read exactly, so long
+// numbers keep every digit rather than passing through a double.
+std::optional<std::int64_t> plainInteger(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  std::int64_t v = 0;
+  const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (s.empty() || r.ec != std::errc() || r.ptr != s.data() + s.size()) return std::nullopt;
+  return v;
+}
+
+std::string formatWhole(std::int64_t v, int decimals) {
+  std::string out = std::to_string(v);
+  if (decimals > 0) out += '.' + std::string(static_cast<std::size_t>(decimals), '0');
   return out;
 }
 
@@ -170,14 +189,17 @@ bool GridControl::SetCellData(int row, int column, CellKind kind, const CellValu
         return false;
       std::string textValue;
       std::optional<double> number;
+      std::optional<std::int64_t> whole;
       if (const auto* s = std::get_if<std::string>(&value)) {
         textValue = *s;
       } else if (const auto* i = std::get_if<int>(&value)) {
         textValue = std::to_string(*i);
         number = *i;
+        whole = *i;
       } else if (const auto* l = std::get_if<std::int64_t>(&value)) {
         textValue = std::to_string(*l);
         number = static_cast<double>(*l);
+        whole = *l;
       } else if (const auto* f = std::get_if<float>(&value)) {
         textValue = formatSignificant(*f, 6);
         number = static_cast<double>(*f);
@@ -187,6 +209,8 @@ bool GridControl::SetCellData(int row, int column, CellKind kind, const CellValu
       } else {
         return false;
       }
+      // "inf" or "nan" in a cell is no number a person could use.
+      if (number && !std::isfinite(*number)) return false;
       if (data && col.type == ColumnType::Numeric) {
         if (!number) {
           double parsed = 0;
@@ -194,11 +218,15 @@ bool GridControl::SetCellData(int row, int column, CellKind kind, const CellValu
             textValue.clear();
           } else if (parseStrictNumber(textValue, parsed)) {
             number = parsed;
+            whole = plainInteger(textValue);
           } else {
             return false;
           }
         }
-        if (number) textValue = formatForColumn(column, *number);
+        if (whole && *whole != 0)
+          textValue = formatWhole(*whole, col.decimals);
+        else if (number)
+          textValue = formatForColumn(column, *number);
       } else if (data && col.type == ColumnType::Date) {
         if (number) {
           textValue = formatDate(*number);
@@ -228,9 +256,16 @@ bool GridControl::SetCellData(int row, int column, CellKind kind, const CellValu
       if (const auto* b = std::get_if<Bytes>(&value)) {
         bytes = *b;
       } else if (const auto* path = std::get_if<std::string>(&value)) {
+        // A folder opens like a file here and throws only once read.
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(*path, ec)) return false;
         std::ifstream in(*path, std::ios::binary);
         if (!in) return false;
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        try {
+          bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        } catch (const std::ios_base::failure&) {
+          return false;
+        }
         if (in.bad()) return false;
       } else {
         return false;
@@ -464,7 +499,10 @@ void GridControl::rewriteNumericColumn(int column) {
     if (column < FixedColumnCount()) break;
     std::string& t = rows_[static_cast<std::size_t>(r)].cells[static_cast<std::size_t>(column)].text;
     if (t.empty()) continue;
-    t = formatForColumn(column, text::toDouble(t));
+    const auto whole = plainInteger(t);
+    t = whole && *whole != 0
+            ? formatWhole(*whole, columns_[static_cast<std::size_t>(column)].decimals)
+            : formatForColumn(column, text::toDouble(t));
   }
 }
 

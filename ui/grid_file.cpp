@@ -181,7 +181,7 @@ bool GridControl::LoadFromFile(const std::string& path) {
       sawEnd = true;
     } else if (key == "size") {
       if (sized || !takeInt(rest, nRows) || !takeInt(rest, nCols) || !rest.empty()) return false;
-      if (nRows < 1 || nCols < 0 || nRows * std::max(1LL, nCols) > kMaxCells) return false;
+      if (nRows < 1 || nCols < 0 || nRows > kMaxCells / std::max(1LL, nCols)) return false;
       Row proto;
       proto.cells.resize(static_cast<std::size_t>(nCols));
       proto.height = static_cast<int>(defHeight);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,6 +70,14 @@ TEST(GridCells, SetAndGetFollowTheColumnTypeAndTheCellKind) {
       {"numeric rounds half away from zero", 1, 1, CellKind::Text, std::string("-2.5"), true,
        "text:-3"},
       {"numeric formats a double", 1, 1, CellKind::Text, 3.5, true, "text:4"},
+      {"numeric keeps every digit of a large integer", 1, 1, CellKind::Text,
+       std::int64_t{9007199254740993}, true, "text:9007199254740993"},
+      {"not-a-number refused", 1, 0, CellKind::Text, std::numeric_limits<double>::quiet_NaN(),
+       false, "text:"},
+      {"infinity refused", 1, 0, CellKind::Text, std::numeric_limits<float>::infinity(), false,
+       "text:"},
+      {"infinity refused in a numeric cell", 1, 1, CellKind::Text,
+       -std::numeric_limits<double>::infinity(), false, "text:7"},
       {"numeric accepts emptying", 1, 1, CellKind::Text, std::string(""), true, "text:"},
       {"numeric header takes any text", 0, 1, CellKind::Text, std::string("分值"), true,
        "text:分值"},
@@ -83,6 +93,7 @@ TEST(GridCells, SetAndGetFollowTheColumnTypeAndTheCellKind) {
       {"picture bytes", 1, 4, CellKind::Picture, Bytes{1, 2, 3}, true, "bytes:3"},
       {"picture from a missing file", 1, 4, CellKind::Picture, std::string("/nonexistent/x.bmp"),
        false, "bytes:0"},
+      {"picture from a folder", 1, 4, CellKind::Picture, std::string("/"), false, "bytes:0"},
       {"picture refused in a text column", 1, 0, CellKind::Picture, Bytes{1}, false, "text:"},
       {"date written as year-month-day", 1, 5, CellKind::Text, std::string("2024/3/5"), true,
        "text:2024-03-05"},

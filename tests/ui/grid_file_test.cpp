@@ -117,6 +117,8 @@ TEST_F(GridFile, ABrokenFileIsRefusedAndTheGridStaysAsItWas) {
       {"unknown keyword", "MCGRID 1\nsize 2 2\nfixed 1 0\ndefaults 22 64\nbogus 1\nend\n"},
       {"bad escape", "MCGRID 1\nsize 2 2\nfixed 1 0\ndefaults 22 64\ncell 1 1 a\\q\nend\n"},
       {"huge size", "MCGRID 1\nsize 100000000 100\nfixed 1 0\ndefaults 22 64\nend\n"},
+      {"size whose cell count overflows",
+       "MCGRID 1\nsize 4611686018427387904 4\nfixed 1 0\ndefaults 22 64\nend\n"},
       {"no rows", "MCGRID 1\nsize 0 2\nfixed 1 0\ndefaults 22 64\nend\n"},
       {"odd picture digits", "MCGRID 1\nsize 2 2\nfixed 1 0\ndefaults 22 64\npicture 1 1 abc\nend\n"},
   };
@@ -138,6 +140,17 @@ TEST_F(GridFile, ABrokenFileIsRefusedAndTheGridStaysAsItWas) {
 TEST_F(GridFile, SavingIntoAMissingFolderFails) {
   GridControl g;
   EXPECT_FALSE(g.SaveToFile((dir / "no" / "such" / "file").string()));
+}
+
+TEST_F(GridFile, AFolderIsNeitherLoadedNorWrittenOver) {
+  GridControl g;
+  g.SetCellData(0, 0, CellKind::Text, "留");
+  fs::create_directory(dir / "sub");
+  EXPECT_FALSE(g.LoadFromFile((dir / "sub").string()));
+  EXPECT_FALSE(g.SaveToFile((dir / "sub").string()));
+  EXPECT_TRUE(fs::is_directory(dir / "sub"));
+  EXPECT_FALSE(fs::exists(dir / "sub.tmp"));
+  EXPECT_EQ(g.cellText(0, 0), "留");
 }
 
 }  // namespace
