@@ -184,7 +184,13 @@ bool OpenCourseBank(const DatabaseContext& ctx, const std::string& courseName, b
   std::string password;
   if (!stored.empty()) {
     password = DecipherPassword(stored);
-    if (checkPassword && password != typedPassword) {
+    // A stored text cut at a zero byte by an older program no longer
+    // deciphers; enciphering the typed password still reproduces it, and
+    // the typed password is the bank's. A stored password is never empty.
+    if (checkPassword && password.empty() && !typedPassword.empty() &&
+        EncipherPassword(typedPassword) == stored)
+      password = typedPassword;
+    if (checkPassword && (typedPassword.empty() || password != typedPassword)) {
       ctx.prompter.Inform("课程密码错误！");
       return false;
     }

@@ -236,6 +236,37 @@ TEST_F(ProgramDatabasesTest, CourseBankOpensOnlyWithTheRightPassword) {
   EXPECT_EQ(prompter.shown.size(), 1u);
 }
 
+TEST_F(ProgramDatabasesTest, CourseWhoseStoredPasswordWasCutShortOpensWithThatPasswordOnly) {
+  // Written by an older program: the bank carries the whole password, the
+  // record its cipher text cut at the first zero byte, which no longer
+  // deciphers.
+  std::string cut;
+  for (int i = 0; cut.empty() && i < 100000; ++i)
+    if (const std::string p = "p" + std::to_string(i); !PasswordFitsCipherField(p)) cut = p;
+  ASSERT_FALSE(cut.empty());
+  AddAdministrator();
+  AddCourse("物理", "x");
+  ASSERT_TRUE(OpenCourseBank(ctx(), "物理", true, 0, "x"));
+  ASSERT_TRUE(engine.SetPassword(cut));
+  engine.Close(engine.CurrentPath());
+  ASSERT_TRUE(OpenCourseLibrary(ctx()));
+  ASSERT_TRUE(engine.GoTo(2));
+  ASSERT_TRUE(engine.WriteField(kCoursePasswordField, Value(EncipherPassword(cut))));
+  ASSERT_EQ(DecipherPassword(engine.ReadText(kCoursePasswordField)), "");
+
+  for (const std::string& typed : {std::string(), std::string("x")}) {
+    SCOPED_TRACE("typed \"" + typed + "\"");
+    prompter.shown.clear();
+    EXPECT_FALSE(OpenCourseBank(ctx(), "物理", true, 0, typed));
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"课程密码错误！"});
+    EXPECT_FALSE(engine.IsOpen(File("物理")));
+  }
+  prompter.shown.clear();
+  EXPECT_TRUE(OpenCourseBank(ctx(), "物理", true, 0, cut));
+  EXPECT_TRUE(prompter.shown.empty());
+  EXPECT_EQ(engine.CurrentName(), "物理");
+}
+
 TEST_F(ProgramDatabasesTest, WithoutThePasswordCheckTheCurrentCourseRecordGivesThePassword) {
   AddAdministrator();
   AddCourse("物理", "秘密1");
