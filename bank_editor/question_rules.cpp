@@ -195,7 +195,13 @@ std::optional<std::string> TidyKnowledgePoints(std::string_view content) {
   const std::string s = text::removeSpaces(content);
   if (text::gbkLength(s) > kMaxKnowledgeBytes) return std::nullopt;
   std::string out;
-  for (const std::string& piece : splitAt(s, '|')) {
+  for (std::string_view piece : splitAt(s, '|')) {
+    // A line break typed around a point is no part of it: stored, it would
+    // make the point match no other.
+    while (!piece.empty() && (piece.front() == '\r' || piece.front() == '\n'))
+      piece.remove_prefix(1);
+    while (!piece.empty() && (piece.back() == '\r' || piece.back() == '\n'))
+      piece.remove_suffix(1);
     if (piece.empty()) continue;
     if (!out.empty()) out += '|';
     out += piece;

@@ -207,6 +207,7 @@ TEST(QuestionRules, KnowledgePointsLoseSpacesAndEmptyPieces) {
   EXPECT_EQ(TidyKnowledgePoints("a||b|"), "a|b");
   EXPECT_EQ(TidyKnowledgePoints("｜"), "｜");  // a full-width bar is no separator
   EXPECT_EQ(TidyKnowledgePoints("||"), "");
+  EXPECT_EQ(TidyKnowledgePoints("\r\n函数\r\n|\r\n|极限\r\n"), "函数|极限");
   EXPECT_EQ(TidyKnowledgePoints(std::string(256, 'x') + "　" + std::string(256, 'y')),
             std::string(256, 'x') + std::string(256, 'y'));
   EXPECT_FALSE(TidyKnowledgePoints(std::string(513, 'x')));
@@ -255,6 +256,9 @@ TEST(QuestionRules, TextEditorConfirmByColumn) {
       {"choice answer loses empty lines", kColAnswer, "上海\r\n\r\n北京", "", choice, K::Store,
        "上海\r\n北京", ""},
       {"knowledge points", kColKnowledge, " 函数 || 极限 |", "", row, K::Store, "函数|极限", ""},
+      // A line break typed after the last point would make it match no other.
+      {"knowledge points lose a trailing line break", kColKnowledge, "函数|极限\r\n", "", row,
+       K::Store, "函数|极限", ""},
       {"knowledge points too long", kColKnowledge, std::string(513, 'k'), "", row, K::StayOpen, "",
        "知识点长度超标！"},
   };
