@@ -393,6 +393,8 @@ bool GridControl::InsertRow(std::optional<std::string> heading, std::optional<in
   if (position && *position >= FixedRowCount() && *position < RowCount()) at = *position;
   each([&](GridObserver& o) { o.rowsAboutToBeInserted(at, 1); });
   rows_.insert(rows_.begin() + at, makeRow());
+  // An edit in progress ends in the cell it began in.
+  if (editing() && at <= editRow_) ++editRow_;
   each([&](GridObserver& o) { o.rowsInserted(at, 1); });
   if (heading && columnCount_ > 0) SetCellData(at, 0, CellKind::Text, *heading);
   return true;
@@ -405,6 +407,7 @@ bool GridControl::InsertColumn(std::optional<std::string> heading, std::optional
   columns_.insert(columns_.begin() + at, Column{ColumnType::Text, defaultColumnWidth_, 0, {}});
   ++columnCount_;
   for (Row& r : rows_) r.cells.insert(r.cells.begin() + at, Cell{});
+  if (editing() && at <= editColumn_) ++editColumn_;
   each([&](GridObserver& o) { o.columnsInserted(at, 1); });
   if (heading) SetCellData(0, at, CellKind::Text, *heading);
   return true;
@@ -414,6 +417,7 @@ bool GridControl::DeleteRow(int row) {
   if (row < 0 || row >= RowCount() || RowCount() == 1) return false;
   each([&](GridObserver& o) { o.rowsAboutToBeRemoved(row, 1); });
   if (editRow_ == row) editRow_ = editColumn_ = -1;
+  if (editRow_ > row) --editRow_;
   rows_.erase(rows_.begin() + row);
   clampCursor();
   each([&](GridObserver& o) { o.rowsRemoved(row, 1); });
@@ -424,6 +428,7 @@ bool GridControl::DeleteColumn(int column) {
   if (column < 0 || column >= columnCount_) return false;
   each([&](GridObserver& o) { o.columnsAboutToBeRemoved(column, 1); });
   if (editColumn_ == column) editRow_ = editColumn_ = -1;
+  if (editColumn_ > column) --editColumn_;
   columns_.erase(columns_.begin() + column);
   --columnCount_;
   for (Row& r : rows_) r.cells.erase(r.cells.begin() + column);

@@ -139,6 +139,23 @@ TEST_F(GridEvents, ANonNumericEditOfANumberCellKeepsTheOldValueAndStillEnds) {
   EXPECT_EQ(log, (std::vector<std::string>{"begun '5'", "edited '5'"}));
 }
 
+TEST_F(GridEvents, AnEditEndsInItsOwnCellWhenRowsOrColumnsMoveMeanwhile) {
+  g.SetCellData(2, 0, CellKind::Text, "旧");
+  ASSERT_TRUE(g.beginEdit(2, 0));
+  g.InsertRow(std::nullopt, 1);
+  g.InsertColumn(std::nullopt, 0);
+  g.commitEdit("新");
+  EXPECT_EQ(g.cellText(3, 1), "新");
+  EXPECT_EQ(g.cellText(2, 1), "");
+
+  ASSERT_TRUE(g.beginEdit(3, 1));
+  g.DeleteRow(1);
+  g.DeleteColumn(0);
+  g.commitEdit("再");
+  EXPECT_EQ(g.cellText(2, 0), "再");
+  EXPECT_EQ(g.cellText(3, 0), "");
+}
+
 TEST_F(GridEvents, EditingIsRefusedWhereTheGridOrCellForbidsIt) {
   g.SetRangeReadOnly(2, 0, 2, 0, true);
   EXPECT_FALSE(g.editCell(0, 0, "x"));  // header
