@@ -165,10 +165,11 @@ class GridControl : public Unit {
   // Stores a value; false (cell unchanged) when the kind, the value's type
   // or the cell does not fit:
   // - Text: a text or a number. Numbers become text (integers plainly,
-  //   floats with 6 significant digits, doubles with 13). In a numeric data
-  //   cell the value is written in the column's format (rounded half away
-  //   from zero to its decimals; 0 empty when the grid hides zeros); a text
-  //   that is not a number is refused, an empty text empties the cell. A
+  //   floats with 6 significant digits, doubles with 13); infinities and
+  //   NaN are refused. In a numeric data cell the value is written in the
+  //   column's format (rounded half away from zero to its decimals, whole
+  //   numbers exactly; 0 empty when the grid hides zeros); a text that is
+  //   not a number is refused, an empty text empties the cell. A
   //   date data cell writes a readable date as YYYY-MM-DD. Refused in the
   //   data cells of check-box and picture columns.
   // - Check: a bool, only in data cells of a check-box column.

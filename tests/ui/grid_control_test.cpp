@@ -135,16 +135,17 @@ TEST(GridCells, ZeroIsEmptyOnlyWhenTheGridHidesZeros) {
 TEST(GridCells, GivingANumericTypeRewritesExistingDataCells) {
   GridSettings s;
   s.columns = 1;
-  s.rows = 5;
+  s.rows = 6;
   GridControl g(s);
-  const std::vector<std::string> before = {"头", "3.7", "", "abc", "-0.4"};
-  for (int r = 0; r < 5; ++r) g.SetCellData(r, 0, CellKind::Text, before[static_cast<std::size_t>(r)]);
+  const std::vector<std::string> before = {"头", "3.7", "", "abc", "-0.4", "12345678901234567"};
+  for (int r = 0; r < 6; ++r) g.SetCellData(r, 0, CellKind::Text, before[static_cast<std::size_t>(r)]);
   g.SetColumnType(0, ColumnType::Numeric);
   EXPECT_EQ(g.cellText(0, 0), "头");  // header untouched
   EXPECT_EQ(g.cellText(1, 0), "4");
   EXPECT_EQ(g.cellText(2, 0), "");    // never written stays empty
   EXPECT_EQ(g.cellText(3, 0), "0");
   EXPECT_EQ(g.cellText(4, 0), "0");   // no "-0"
+  EXPECT_EQ(g.cellText(5, 0), "12345678901234567");
 }
 
 TEST(GridCells, GivingTheCheckBoxTypeUnchecksEveryDataCell) {
