@@ -26,8 +26,8 @@ constexpr const char* kNameCharactersMessage = "课程名称不能含有下列�
 bool PasswordMatchesStored(const std::string& stored, const std::string& typed) {
   if (stored.empty()) return typed.empty();
   if (typed.empty()) return false;
-  // Deciphering fails on a cut text, enciphering still reproduces it.
-  return databases::EncipherPassword(typed) == stored || databases::DecipherPassword(stored) == typed;
+  // Deciphering fails on a cut text, which still tells the password apart.
+  return databases::StoredTextIsOf(stored, typed) || databases::DecipherPassword(stored) == typed;
 }
 
 std::string NewCourseNameProblem(const std::string& name) {

@@ -71,8 +71,9 @@ void ResetCoursePasswordCommand(MainWindow& main);
 std::optional<std::string> AskAdministratorPassword(ui::Host& host, const ui::Window* owner);
 
 // Whether `typed` is the password stored in "课程密码" as `stored` (empty:
-// no password). A stored text cut short at a zero byte by an older program
-// no longer deciphers; it still matches the password that produced it, and
+// no password). A stored text an older program cut short (at a zero byte or
+// at the field width) no longer deciphers; it still matches the password
+// that produced it, and
 // a stored text never matches an empty one.
 bool PasswordMatchesStored(const std::string& stored, const std::string& typed);
 

@@ -74,6 +74,18 @@ std::string DecipherPassword(const std::string& storedField) {
   return text::toUtf8(DecipherPasswordBytes(text::toGbk(storedField)));
 }
 
+bool StoredTextIsOf(const std::string& storedField, const std::string& password) {
+  const std::string stored = text::toGbk(storedField);
+  const std::string gbk = text::toGbk(password);
+  if (stored.empty() || gbk.empty()) return false;
+  const std::string cipher = EncipherPasswordBytes(gbk);
+  if (stored == cipher) return true;
+  // Cut by the field width, at a character boundary: up to a GB18030
+  // character (4 bytes) short of it.
+  return cipher.size() > kCipherFieldWidth && stored.size() <= kCipherFieldWidth &&
+         stored.size() + 3 >= kCipherFieldWidth && cipher.compare(0, stored.size(), stored) == 0;
+}
+
 bool PasswordFitsCipherField(const std::string& password, std::string* why) {
   const std::string gbk = text::toGbk(password);
   if (gbk.empty()) return true;

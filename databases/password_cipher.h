@@ -37,6 +37,13 @@ std::string DecipherPasswordBytes(std::string_view stored);
 std::string EncipherPassword(const std::string& password);
 std::string DecipherPassword(const std::string& storedField);
 
+// Whether the "课程密码" value `storedField` is what writing the cipher text
+// of `password` left there: the whole text, or one an older program cut at
+// its first zero byte or at the field width. Such cut texts no longer
+// decipher, yet still tell the right password from a wrong one. An empty
+// password or stored text never matches.
+bool StoredTextIsOf(const std::string& storedField, const std::string& password);
+
 // Whether the password's cipher text can be stored whole, so that it can be
 // deciphered again. Longer passwords are cut by the field, and cipher text
 // with a zero byte is cut at that byte; either leaves a stored text that no

@@ -184,11 +184,10 @@ bool OpenCourseBank(const DatabaseContext& ctx, const std::string& courseName, b
   std::string password;
   if (!stored.empty()) {
     password = DecipherPassword(stored);
-    // A stored text cut at a zero byte by an older program no longer
-    // deciphers; enciphering the typed password still reproduces it, and
-    // the typed password is the bank's. A stored password is never empty.
-    if (checkPassword && password.empty() && !typedPassword.empty() &&
-        EncipherPassword(typedPassword) == stored)
+    // A stored text an older program cut short no longer deciphers, yet it
+    // still tells whether the typed password is the bank's. A stored
+    // password is never empty.
+    if (checkPassword && password.empty() && StoredTextIsOf(stored, typedPassword))
       password = typedPassword;
     if (checkPassword && (typedPassword.empty() || password != typedPassword)) {
       ctx.prompter.Inform("课程密码错误！");

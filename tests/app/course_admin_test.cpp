@@ -399,37 +399,52 @@ TEST_F(CourseAdminTest, FirstRunRefusesAnAdministratorPasswordThatCannotBeStored
 }
 
 TEST_F(CourseAdminTest, AnAdministratorPasswordStoredCutShortStillOpensOnlyForThatPassword) {
-  // Written by an older program: the cipher text cut at its zero byte.
-  const std::string cut = PasswordWithZeroInCipher();
-  ASSERT_FALSE(cut.empty());
-  StartWith({{"英语", "e"}});
-  {
-    engine->CloseAll();
-    recfile::RecordFileEngine writer;
-    ASSERT_TRUE(writer.Open(dir / "课程库"));
-    writer.GoTo(1);
-    ASSERT_TRUE(writer.WriteField(databases::kCoursePasswordField,
-                                  recfile::Value(databases::EncipherPassword(cut))));
-    ASSERT_EQ(databases::DecipherPassword(writer.ReadText(databases::kCoursePasswordField)), "");
-  }
-  ASSERT_EQ(Start(), std::nullopt);
-  host.clearRecords();
-
-  struct Case {
-    std::string typed;
-    bool admitted;
+  // Written by an older program: the cipher text cut at its zero byte, or
+  // at the field width for a password too long for it.
+  const std::string zeroInCipher = PasswordWithZeroInCipher();
+  ASSERT_FALSE(zeroInCipher.empty());
+  const std::string tooLong(30, 'q');
+  struct Stored {
+    std::string password, text;
   };
-  for (const Case& c : {Case{"", false}, Case{"x", false}, Case{cut, true}}) {
-    SCOPED_TRACE("typed \"" + c.typed + "\"");
+  const std::vector<Stored> forms = {
+      {zeroInCipher, databases::EncipherPassword(zeroInCipher)},
+      {tooLong, text::toUtf8(databases::EncipherPasswordBytes(tooLong).substr(0, 32))},
+  };
+  StartWith({{"英语", "e"}});
+  for (const Stored& form : forms) {
+    SCOPED_TRACE("administrator \"" + form.password + "\"");
+    {
+      engine->CloseAll();
+      recfile::RecordFileEngine writer;
+      ASSERT_TRUE(writer.Open(dir / "课程库"));
+      writer.GoTo(1);
+      ASSERT_TRUE(writer.WriteField(databases::kCoursePasswordField, recfile::Value(form.text)));
+      ASSERT_EQ(databases::DecipherPassword(writer.ReadText(databases::kCoursePasswordField)), "");
+    }
+    ASSERT_EQ(Start(), std::nullopt);
+
+    struct Case {
+      std::string typed;
+      bool admitted;
+    };
+    for (const Case& c : {Case{"", false}, Case{"x", false}, Case{form.password, true}}) {
+      SCOPED_TRACE("typed \"" + c.typed + "\"");
+      host.clearRecords();
+      AddCourseAs(c.typed, [](AdminDialog& d) { d.取消.click(); });
+      EXPECT_EQ(ModalWindows().size(), c.admitted ? 1u : 0u);
+      EXPECT_EQ(Messages().size(), c.admitted ? 0u : 1u);
+    }
     host.clearRecords();
-    AddCourseAs(c.typed, [](AdminDialog& d) { d.取消.click(); });
-    EXPECT_EQ(ModalWindows().size(), c.admitted ? 1u : 0u);
-    EXPECT_EQ(Messages().size(), c.admitted ? 0u : 1u);
+    main->组合框1.choose(0);
+    ResetPasswordAs(form.password, [](AdminDialog& d) { d.取消.click(); });
+    EXPECT_EQ(ModalWindows(), Strings{"重置课程密码"});
+    host.clearRecords();
+    OnDialog("修改管理员姓名", [&](AdminDialog& d) { FillAndConfirm(d, "", form.password, "李老师"); });
+    main->菜单修改姓名.choose();
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(CourseLibraryRecords()[0].first, "李老师");
   }
-  host.clearRecords();
-  main->组合框1.choose(0);
-  ResetPasswordAs(cut, [](AdminDialog& d) { d.取消.click(); });
-  EXPECT_EQ(ModalWindows(), Strings{"重置课程密码"});
 }
 
 }  // namespace

@@ -151,6 +151,32 @@ TEST(PasswordCipher, RefusesPasswordsWhoseCipherTextCannotBeStoredWhole) {
   }
 }
 
+TEST(PasswordCipher, AStoredTextCutShortStillIdentifiesThePasswordThatProducedIt) {
+  const std::string longPassword(30, 'a');  // cipher text of 40 bytes
+  const std::string longCipher = EncipherPasswordBytes(longPassword);
+  ASSERT_EQ(longCipher.size(), 40u);
+  struct Case {
+    const char* what;
+    std::string storedBytes, typed;
+    bool matches;
+  };
+  const std::vector<Case> cases = {
+      {"whole text", EncipherPasswordBytes("abc"), "abc", true},
+      {"another password", EncipherPasswordBytes("abc"), "abd", false},
+      {"cut at its zero byte", EncipherPasswordBytes("pw0"), "pw0", true},
+      {"cut at the field width", longCipher.substr(0, 32), longPassword, true},
+      {"cut a character short of the field width", longCipher.substr(0, 31), longPassword, true},
+      {"cut at the width, another password", longCipher.substr(0, 32), std::string(30, 'b'), false},
+      {"a prefix far shorter than the width", longCipher.substr(0, 8), longPassword, false},
+      {"nothing stored", "", "", false},
+      {"nothing typed", EncipherPasswordBytes("abc"), "", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(StoredTextIsOf(text::toUtf8(c.storedBytes), c.typed), c.matches);
+  }
+}
+
 TEST(PasswordCipher, ArbitraryCipherBytesSurviveTheTextFieldConversion) {
   std::mt19937 rng(12345);
   for (int i = 0; i < 20000; ++i) {

@@ -9,6 +9,7 @@
 
 #include "databases/password_cipher.h"
 #include "test_support.h"
+#include "text/text.h"
 
 namespace databases {
 namespace {
@@ -238,33 +239,44 @@ TEST_F(ProgramDatabasesTest, CourseBankOpensOnlyWithTheRightPassword) {
 
 TEST_F(ProgramDatabasesTest, CourseWhoseStoredPasswordWasCutShortOpensWithThatPasswordOnly) {
   // Written by an older program: the bank carries the whole password, the
-  // record its cipher text cut at the first zero byte, which no longer
-  // deciphers.
-  std::string cut;
-  for (int i = 0; cut.empty() && i < 100000; ++i)
-    if (const std::string p = "p" + std::to_string(i); !PasswordFitsCipherField(p)) cut = p;
-  ASSERT_FALSE(cut.empty());
+  // record its cipher text cut at the first zero byte or at the field
+  // width, which no longer deciphers.
+  std::string zeroInCipher;
+  for (int i = 0; zeroInCipher.empty() && i < 100000; ++i)
+    if (const std::string p = "p" + std::to_string(i); !PasswordFitsCipherField(p)) zeroInCipher = p;
+  ASSERT_FALSE(zeroInCipher.empty());
+  const std::string tooLong(30, 'q');
+  const std::string cutAtWidth = text::toUtf8(EncipherPasswordBytes(tooLong).substr(0, kCoursePasswordWidth));
+  struct Case {
+    std::string course, password, stored;
+  };
   AddAdministrator();
-  AddCourse("物理", "x");
-  ASSERT_TRUE(OpenCourseBank(ctx(), "物理", true, 0, "x"));
-  ASSERT_TRUE(engine.SetPassword(cut));
-  engine.Close(engine.CurrentPath());
-  ASSERT_TRUE(OpenCourseLibrary(ctx()));
-  ASSERT_TRUE(engine.GoTo(2));
-  ASSERT_TRUE(engine.WriteField(kCoursePasswordField, Value(EncipherPassword(cut))));
-  ASSERT_EQ(DecipherPassword(engine.ReadText(kCoursePasswordField)), "");
+  for (const Case& c : {Case{"物理", zeroInCipher, EncipherPassword(zeroInCipher)},
+                        Case{"化学", tooLong, cutAtWidth}}) {
+    SCOPED_TRACE(c.course);
+    AddCourse(c.course, "x");
+    const int position = static_cast<int>(CourseNames().size()) - 2;
+    ASSERT_TRUE(OpenCourseBank(ctx(), c.course, true, position, "x"));
+    ASSERT_TRUE(engine.SetPassword(c.password));
+    engine.Close(engine.CurrentPath());
+    ASSERT_TRUE(OpenCourseLibrary(ctx()));
+    ASSERT_TRUE(engine.GoTo(position + 2));
+    ASSERT_TRUE(engine.WriteField(kCoursePasswordField, Value(c.stored)));
+    ASSERT_EQ(engine.ReadText(kCoursePasswordField), c.stored);
+    ASSERT_EQ(DecipherPassword(c.stored), "");
 
-  for (const std::string& typed : {std::string(), std::string("x")}) {
-    SCOPED_TRACE("typed \"" + typed + "\"");
+    for (const std::string& typed : {std::string(), std::string("x")}) {
+      SCOPED_TRACE("typed \"" + typed + "\"");
+      prompter.shown.clear();
+      EXPECT_FALSE(OpenCourseBank(ctx(), c.course, true, position, typed));
+      EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"课程密码错误！"});
+      EXPECT_FALSE(engine.IsOpen(File(c.course)));
+    }
     prompter.shown.clear();
-    EXPECT_FALSE(OpenCourseBank(ctx(), "物理", true, 0, typed));
-    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"课程密码错误！"});
-    EXPECT_FALSE(engine.IsOpen(File("物理")));
+    EXPECT_TRUE(OpenCourseBank(ctx(), c.course, true, position, c.password));
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(engine.CurrentName(), c.course);
   }
-  prompter.shown.clear();
-  EXPECT_TRUE(OpenCourseBank(ctx(), "物理", true, 0, cut));
-  EXPECT_TRUE(prompter.shown.empty());
-  EXPECT_EQ(engine.CurrentName(), "物理");
 }
 
 TEST_F(ProgramDatabasesTest, WithoutThePasswordCheckTheCurrentCourseRecordGivesThePassword) {
