@@ -74,6 +74,9 @@ void GroupSortRows(ui::Window& window, ui::GridControl& grid, bool ascending) {
 
 void StyleBankRows(ui::GridControl& grid, int rowHeight) {
   grid.SetRangeWordWrap(0, kColKnowledge, 0, kLastTextColumn, true);
+  grid.SetRangeAlignment(0, kColPicture, 0, kColPicture, 2);
+  grid.SetRangeAlignment(0, kColAnswerPicture, 0, kColAnswerPicture, 2);
+  grid.SetRangeAlignment(0, kColType, 0, kColFixedScore, 2);
   StyleQuestionRows(grid, 1, grid.RowCount() - 1, rowHeight);
 }
 

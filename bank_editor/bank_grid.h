@@ -49,8 +49,8 @@ int CountTopLevel(const ui::GridControl& grid);
 // group by 分组号 ascending (title first), both stable.
 void GroupSortRows(ui::Window& window, ui::GridControl& grid, bool ascending);
 
-// Styles every question row and the heading row: font height 18 and word
-// wrap on the text columns, centred short columns, and `rowHeight` for the
+// Styles every question row and the heading row: font height 18 (question
+// rows) and word wrap on the text columns, centred short columns, and `rowHeight` for the
 // question rows. Sorting resets styles, so it runs after every reorder.
 void StyleBankRows(ui::GridControl& grid, int rowHeight);
 // The same for the question rows first … last only.

@@ -58,7 +58,11 @@ TEST_F(Opening, ShowsEveryQuestionGroupsFirstAndCountsAGroupOnce) {
   EXPECT_EQ(grid().cellStyle(3, kColText1).fontHeight, 18);
   EXPECT_TRUE(grid().cellStyle(0, kColAnswer).wordWrap);
   EXPECT_TRUE(grid().cellStyle(3, kColAnswer).wordWrap);
-  EXPECT_EQ(grid().cellStyle(3, kColType).alignment, ui::Alignment::Centre);
+  for (int c : {kColPicture, kColAnswerPicture, kColType, kColFixedScore}) {
+    SCOPED_TRACE(c);
+    EXPECT_EQ(grid().cellStyle(3, c).alignment, ui::Alignment::Centre);
+    EXPECT_EQ(grid().cellStyle(0, c).alignment, ui::Alignment::Centre);  // the whole column
+  }
   EXPECT_FALSE(editor_->菜单删除.enabled());
   EXPECT_FALSE(editor_->工具条1.buttonEnabled(1));
 
