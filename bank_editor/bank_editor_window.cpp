@@ -426,7 +426,16 @@ void BankEditorWindow::OpenQuestionTextEditor(int row, int column) {
 
 // ---- Closing ------------------------------------------------------------------
 
-bool BankEditorWindow::mayClose() { return LeaveRowCheck() && CheckLabelPairs(); }
+// A click on a check box of another row changes that row while the row
+// being left is the one checked; the current row is checked as well, so a
+// row broken that way cannot be left behind by closing.
+bool BankEditorWindow::mayClose() {
+  if (!LeaveRowCheck()) return false;
+  const int row = state.currentRow;
+  if (row != state.pressedRow && (!ValidateQuestionRow(row) || FindDuplicateQuestion(row)))
+    return false;
+  return CheckLabelPairs();
+}
 
 std::unique_ptr<ui::Window> MakeBankEditor(app::AppContext& ctx, ui::Window* /*owner*/) {
   return std::make_unique<BankEditorWindow>(ctx);

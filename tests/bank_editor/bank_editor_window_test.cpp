@@ -114,6 +114,23 @@ TEST_F(LeavingRows, ABrokenRowSendsTheCursorBackAndChangesNothingOnDisk) {
   EXPECT_TRUE(editor_->isOpen());
 }
 
+// The box is ticked from the row being left, so leaving checks that row; the
+// row it broke is still checked before the window closes.
+TEST_F(LeavingRows, ARowBrokenByTickingItsChoiceBoxFromAnotherRowKeepsTheWindowOpen) {
+  OpenEditor({Question("甲"), Question("乙")});
+  grid().click(1, kColText1);
+  grid().click(2, kColChoice);
+  ASSERT_TRUE(grid().cellChecked(2, kColChoice));
+  EXPECT_TRUE(host_.messages().empty());
+  EXPECT_FALSE(editor_->userClose());
+  EXPECT_TRUE(editor_->isOpen());
+  EXPECT_EQ(host_.messageTexts(),
+            std::vector<std::string>{"选择栏选中表示为选择型题目，题图或题文2应放置题目选项！"});
+  EXPECT_EQ(Cursor(), std::make_pair(2, int{kColText2}));
+  grid().click(2, kColChoice);  // unticked again: complete
+  EXPECT_TRUE(editor_->userClose());
+}
+
 TEST_F(LeavingRows, DuplicatesCompareBothTextsJoined) {
   Q a = Question("甲", "同");
   a.text2 = "乙";
