@@ -387,6 +387,7 @@ void BankEditorWindow::findTextChanged() {
 void BankEditorWindow::showFindHit(const GridCell& hit) {
   GoToCell(hit.row, hit.column);
   state.findPosition = hit;
+  UpdateDeleteCommands();
 }
 
 void BankEditorWindow::FindFromStart() {

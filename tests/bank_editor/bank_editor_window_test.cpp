@@ -428,6 +428,7 @@ TEST_F(Finding, StepsDownEachColumnThenOnToTheNextAndIgnoresCase) {
   EXPECT_FALSE(editor_->按钮下一个.enabled());
   editor_->按钮从头查找.click();
   EXPECT_EQ(Cursor(), std::make_pair(1, int{kColKnowledge}));
+  EXPECT_TRUE(editor_->菜单删除.enabled());  // it follows the current row
   std::vector<std::pair<int, int>> hits;
   for (int i = 0; i < 3; ++i) {
     editor_->按钮下一个.click();
