@@ -384,17 +384,23 @@ void BankEditorWindow::findTextChanged() {
   按钮从当前查找.setEnabled(any);
 }
 
-void BankEditorWindow::showFindHit(const GridCell& hit) {
+// A hit in another row leaves the current one: like a click there, it may
+// only when the current row is complete (else the check sends the cursor
+// back with its message and the hit is not shown).
+bool BankEditorWindow::showFindHit(const GridCell& hit) {
+  const int row = state.currentRow;
+  if (row >= 1 && hit.row != row && (!ValidateQuestionRow(row) || FindDuplicateQuestion(row)))
+    return false;
   GoToCell(hit.row, hit.column);
   state.findPosition = hit;
   UpdateDeleteCommands();
+  return true;
 }
 
 void BankEditorWindow::FindFromStart() {
   const auto hit = FindFromFirstCell(高级表格1, 编辑框1.text());
   if (!hit) return host().message(this, "没有找到指定文本");
-  showFindHit(*hit);
-  按钮下一个.setEnabled(true);
+  if (showFindHit(*hit)) 按钮下一个.setEnabled(true);
 }
 
 void BankEditorWindow::FindFromCurrent() {
@@ -403,8 +409,7 @@ void BankEditorWindow::FindFromCurrent() {
                                        高级表格1.RowCount(), examine);
   const auto hit = FindFrom(高级表格1, 编辑框1.text(), start, examine);
   if (!hit) return host().message(this, "没有找到指定文本");
-  showFindHit(*hit);
-  按钮下一个.setEnabled(true);
+  if (showFindHit(*hit)) 按钮下一个.setEnabled(true);
 }
 
 void BankEditorWindow::FindNext() {

@@ -205,7 +205,7 @@ class BankEditorWindow : public ui::Window {
   void headerClicked();
   void findTextChanged();
   void rowHeightMoved();
-  void showFindHit(const GridCell& hit);
+  bool showFindHit(const GridCell& hit);
   bool mayClose();
   databases::DatabaseContext dbContext();
 

@@ -476,6 +476,27 @@ TEST_F(Finding, AFindFromRightOfTheAnswerPictureStartsOnTheNextRowAndEnds) {
   EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"没有找到指定文本"});
 }
 
+// A hit in another row leaves the current one, as a click there would.
+TEST_F(Finding, AHitInAnotherRowIsNotShownWhileTheCurrentRowIsIncomplete) {
+  Q noType = Question("甲");
+  noType.type.clear();
+  OpenEditor({noType, Question("乙"), Question("甲乙")});
+  grid().click(1, kColText1);
+  Type("乙");
+  for (ui::Button* find : {&editor_->按钮从头查找, &editor_->按钮从当前查找}) {
+    find->click();
+    EXPECT_EQ(Cursor(), std::make_pair(1, int{kColType}));
+  }
+  EXPECT_EQ(host_.messageTexts(), (std::vector<std::string>{"请选择题型！", "请选择题型！"}));
+  EXPECT_FALSE(editor_->按钮下一个.enabled());
+  // A hit in the same row is no leaving.
+  Type("甲");
+  editor_->GoToCell(1, kColKnowledge);
+  editor_->按钮从当前查找.click();
+  EXPECT_EQ(Cursor(), std::make_pair(1, int{kColText1}));
+  EXPECT_EQ(host_.messages().size(), 2u);
+}
+
 TEST_F(Finding, AnEmptyBankAnswersAtOnce) {
   OpenEditor({});
   Type("x");
