@@ -50,8 +50,9 @@ int CountTopLevel(const ui::GridControl& grid);
 void GroupSortRows(ui::Window& window, ui::GridControl& grid, bool ascending);
 
 // Styles every question row and the heading row: font height 18 (question
-// rows) and word wrap on the text columns, centred short columns, and `rowHeight` for the
-// question rows. Sorting resets styles, so it runs after every reorder.
+// rows) and word wrap on the text columns, centred short columns, and
+// `rowHeight` for the question rows. Sorting resets styles, so it runs
+// after every reorder.
 void StyleBankRows(ui::GridControl& grid, int rowHeight);
 // The same for the question rows first … last only.
 void StyleQuestionRows(ui::GridControl& grid, int first, int last, int rowHeight);

@@ -117,8 +117,8 @@ inline constexpr std::size_t kMaxKnowledgeBytes = 512;
 inline constexpr std::size_t kMaxGroupNameBytes = 512;
 
 // 知识点 as stored: every space removed, cut at "|", line breaks at the
-// ends of each piece and empty pieces dropped, joined with "|". nullopt when the text without spaces is longer than 512
-// GBK bytes.
+// ends of each piece and empty pieces dropped, joined with "|". nullopt
+// when the text without spaces is longer than 512 GBK bytes.
 std::optional<std::string> TidyKnowledgePoints(std::string_view content);
 
 // What "确定" in the question text editor does for one column.
