@@ -1,5 +1,7 @@
 #include "bank_editor/bank_editor_window.h"
 
+#include <algorithm>
+
 #include "bank_editor/bank_grid.h"
 #include "bank_editor/help_window.h"
 #include "bank_editor/question_text_editor.h"
@@ -112,7 +114,7 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
   高级表格1.onLeftButtonUp = [this](int, int, int) { return leftButtonUp(); };
   高级表格1.onDoubleClick = [this](int, int, int) { return doubleClicked(); };
   高级表格1.onRightButtonUp = [this](int x, int y, int) { return rightButtonUp(x, y); };
-  高级表格1.onKeyDown = [](int key, int) { return key != ui::kKeyDelete; };
+  高级表格1.onKeyDown = [this](int key, int) { return keyDown(key); };
   高级表格1.EditBegun = [this] { editBegun(); };
   高级表格1.CellEdited = [this] { cellEdited(); };
   高级表格1.HeaderClicked = [this](int, int) { headerClicked(); };
@@ -264,6 +266,12 @@ bool BankEditorWindow::leftButtonUp() {
   state.currentRow = g.CursorRow();
   if (state.pressedRow >= 1 && state.currentRow != state.pressedRow && !LeaveRowCheck())
     return false;  // the cursor went back to the row being left
+  cellEntered();
+  return true;
+}
+
+void BankEditorWindow::cellEntered() {
+  auto& g = 高级表格1;
   state.currentColumn = g.CursorColumn();
   const int row = state.currentRow;
   const int col = state.currentColumn;
@@ -272,7 +280,39 @@ bool BankEditorWindow::leftButtonUp() {
   const bool titleScore = col == kColScore && g.cellText(row, kColGroupNumber) == "0";
   g.SetEditable(startsHere && inPlaceColumn && !titleScore);
   UpdateDeleteCommands();
-  return true;
+}
+
+// The arrow and page keys leave a row just as a click elsewhere does, so the
+// row is checked first; the editor moves the cursor itself to stay in step.
+bool BankEditorWindow::keyDown(int key) {
+  auto& g = 高级表格1;
+  const int row = g.CursorRow();
+  int r = row, c = g.CursorColumn();
+  switch (key) {
+    case ui::kKeyDelete: return false;
+    case ui::kKeyLeft: --c; break;
+    case ui::kKeyRight: ++c; break;
+    case ui::kKeyUp: --r; break;
+    case ui::kKeyDown: ++r; break;
+    case ui::kKeyHome: c = 0; break;
+    case ui::kKeyEnd: c = kColMasked; break;
+    case ui::kKeyPageUp: r -= 10; break;
+    case ui::kKeyPageDown: r += 10; break;
+    default: return true;
+  }
+  if (g.RowCount() < 2) return false;
+  r = std::clamp(r, 1, g.RowCount() - 1);
+  c = std::clamp(c, 0, static_cast<int>(kColMasked));
+  if (r != row && row >= 1) {
+    state.pressedRow = row;
+    if (!LeaveRowCheck()) return false;
+  }
+  g.SetCursorCell(r, c);
+  g.SelectRange(r, c);
+  state.pressedRow = r;
+  state.currentRow = r;
+  cellEntered();
+  return false;
 }
 
 void BankEditorWindow::headerClicked() {

@@ -198,6 +198,10 @@ class BankEditorWindow : public ui::Window {
   void commitSingleValue(int row, int column);
   bool leftButtonDown();
   bool leftButtonUp();
+  // Settles the editor on the grid's current cell: Editable and the delete
+  // commands follow it.
+  void cellEntered();
+  bool keyDown(int key);
   bool doubleClicked();
   bool rightButtonUp(int x, int y);
   void editBegun();

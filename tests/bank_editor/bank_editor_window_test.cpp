@@ -168,6 +168,50 @@ TEST_F(LeavingRows, AWholeRowMovesFreelyAndDeleteFollowsTheCurrentRow) {
   EXPECT_EQ(Cursor(), std::make_pair(1, int{kColType}));
 }
 
+// The arrow and page keys leave a row as a click does: a broken row keeps
+// the cursor, a complete one lets it move and the editor follows it.
+TEST_F(LeavingRows, KeysLeaveARowOnlyWhenItIsComplete) {
+  Q noType = Question("缺题型");
+  noType.type.clear();
+  OpenEditor({Question("甲"), noType, Question("乙")});
+  const std::string before = ReadFileBytes(BankFile());
+  const int broken = RowOf("缺题型");
+  grid().click(broken, kColText1);
+  for (int key : {ui::kKeyUp, ui::kKeyDown, ui::kKeyPageDown}) {
+    SCOPED_TRACE(key);
+    host_.clearRecords();
+    EXPECT_FALSE(grid().pressKey(key));
+    EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"请选择题型！"});
+    EXPECT_EQ(Cursor(), std::make_pair(broken, int{kColType}));
+  }
+  EXPECT_EQ(ReadFileBytes(BankFile()), before);
+
+  // Within the row the keys move freely; the editor takes up the new cell.
+  host_.clearRecords();
+  grid().pressKey(ui::kKeyRight);
+  EXPECT_EQ(Cursor(), std::make_pair(broken, int{kColDifficulty}));
+  EXPECT_EQ(editor_->state.currentColumn, int{kColDifficulty});
+  EXPECT_TRUE(grid().Editable());
+  grid().pressKey(ui::kKeyEnd);
+  EXPECT_EQ(Cursor(), std::make_pair(broken, int{kColMasked}));  // never the hidden id
+  EXPECT_TRUE(host_.messages().empty());
+
+  // Once complete, the row lets the cursor go.
+  grid().click(broken, kColType);
+  grid().editCell(broken, kColType, "填空");
+  grid().pressKey(ui::kKeyLeft);
+  grid().pressKey(ui::kKeyLeft);
+  grid().pressKey(ui::kKeyLeft);
+  grid().pressKey(ui::kKeyLeft);
+  grid().pressKey(ui::kKeyLeft);
+  grid().pressKey(ui::kKeyPageDown);
+  EXPECT_TRUE(host_.messages().empty());
+  EXPECT_EQ(Cursor(), std::make_pair(grid().RowCount() - 1, int{kColText1}));
+  EXPECT_EQ(editor_->state.currentRow, grid().RowCount() - 1);
+  EXPECT_FALSE(grid().Editable());
+  EXPECT_TRUE(editor_->菜单删除.enabled());
+}
+
 // ---- In-place values --------------------------------------------------------------
 
 class InPlace : public EditorFixture {};
