@@ -244,6 +244,16 @@ struct RecordFileEngine::Impl {
     return p >= 1 && p <= static_cast<int>(rf.fields.size()) ? p - 1 : -1;
   }
 
+  // 0 when the current position holds a record; else `beyondCode` past the
+  // end (the count read again first: another process may have appended)
+  // or NoCurrentRecord before the first.
+  static int checkCurrent(RecordFile& rf, int beyondCode) {
+    if (rf.position < 0) return err::NoCurrentRecord;
+    if (rf.position < rf.header.count) return 0;
+    if (int e = rf.readCount()) return e;
+    return rf.position < rf.header.count ? 0 : beyondCode;
+  }
+
   // Makes sure the current record's bytes are at hand.
   int loadCurrent(RecordFile& rf) {
     if (rf.cachedRecord && rf.cachedPosition == rf.position) return 0;
@@ -479,11 +489,8 @@ bool RecordFileEngine::GoTo(std::int64_t n) {
   m.begin();
   RecordFile* rf = m.need();
   if (!rf) return false;
-  // The cached count serves while n lies inside it; past it, another
-  // process may have appended.
-  if (n > rf->header.count) {
-    if (int e = rf->readCount()) return m.fail(e);
-  }
+  // Another process may have appended or packed since the count was read.
+  if (int e = rf->readCount()) return m.fail(e);
   const std::int64_t count = rf->header.count;
   rf->position = n < 1 ? 0 : std::min(n - 1, std::max<std::int64_t>(count - 1, 0));
   rf->forgetRecord();
@@ -495,9 +502,7 @@ bool RecordFileEngine::Skip(std::int64_t n) {
   m.begin();
   RecordFile* rf = m.need();
   if (!rf || n == 0) return rf != nullptr;
-  if (n > 0 && n >= rf->header.count - rf->position) {
-    if (int e = rf->readCount()) return m.fail(e);
-  }
+  if (int e = rf->readCount()) return m.fail(e);
   const std::int64_t count = rf->header.count;
   const std::int64_t at = rf->position;
   if (n > 0) {
@@ -534,8 +539,7 @@ std::int64_t RecordFileEngine::RecordId() {
   m.begin();
   RecordFile* rf = m.need();
   if (!rf) return 0;
-  if (rf->position < 0) return m.fail(err::NoCurrentRecord), 0;
-  if (rf->position >= rf->header.count) return m.fail(err::SeekFailed), 0;
+  if (int e = Impl::checkCurrent(*rf, err::SeekFailed)) return m.fail(e), 0;
   if (int e = m.loadCurrent(*rf)) return m.fail(e), 0;
   return std::abs(std::int64_t{getI32(rf->cachedRecord)});
 }
@@ -545,8 +549,7 @@ bool RecordFileEngine::IsDeleted() {
   m.begin();
   RecordFile* rf = m.need();
   if (!rf) return false;
-  if (rf->position < 0) return m.fail(err::NoCurrentRecord);
-  if (rf->position >= rf->header.count) return m.fail(err::SeekFailed);
+  if (int e = Impl::checkCurrent(*rf, err::SeekFailed)) return m.fail(e);
   if (int e = m.loadCurrent(*rf)) return m.fail(e);
   return getI32(rf->cachedRecord) < 0;
 }
@@ -613,8 +616,7 @@ Value RecordFileEngine::ReadField(const FieldRef& field, const std::string& data
   const int i = Impl::fieldIndex(*rf, field);
   if (i < 0) return m.usageError(err::NoSuchField, kNoFieldMessage), Value{};
   const Field& f = rf->fields[static_cast<std::size_t>(i)];
-  if (rf->position < 0) return m.fail(err::NoCurrentRecord), emptyValue(f.type);
-  if (rf->position >= rf->header.count) return m.fail(err::SeekFailed), emptyValue(f.type);
+  if (int e = Impl::checkCurrent(*rf, err::SeekFailed)) return m.fail(e), emptyValue(f.type);
   if (int e = m.loadCurrent(*rf)) return m.fail(e), emptyValue(f.type);
   int error = 0;
   Value v = m.decode(*rf, f, rf->cachedRecord, error);
@@ -665,7 +667,7 @@ bool RecordFileEngine::WriteField(const FieldRef& field, const Value& value,
   const int i = Impl::fieldIndex(*rf, field);
   if (i < 0) return m.usageError(err::NoSuchField, kNoFieldMessage);
   if (rf->readOnly) return m.fail(err::AccessDenied);
-  if (rf->position < 0 || rf->position >= rf->header.count) return m.fail(err::NoCurrentRecord);
+  if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord)) return m.fail(e);
   const Field& f = rf->fields[static_cast<std::size_t>(i)];
   std::vector<std::uint8_t> record(rf->recordLength, 0);
   Bytes chainData;
@@ -746,7 +748,7 @@ bool RecordFileEngine::Modify(const std::vector<Value>& values) {
   m.begin();
   RecordFile* rf = m.needWritable();
   if (!rf) return false;
-  if (rf->position < 0 || rf->position >= rf->header.count) return m.fail(err::NoCurrentRecord);
+  if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord)) return m.fail(e);
   if (values.size() > rf->fields.size()) return m.fail(err::NoSuchField);
   ScopedLock lock;
   if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(rf->position))) return m.fail(e);
@@ -799,7 +801,7 @@ bool RecordFileEngine::Delete(const Condition& condition) {
   RecordFile* rf = m.needWritable();
   if (!rf) return false;
   if (!condition) {
-    if (rf->position < 0 || rf->position >= rf->header.count) return m.fail(err::NoCurrentRecord);
+    if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord)) return m.fail(e);
     ScopedLock lock;
     if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(rf->position))) return m.fail(e);
     if (int e = m.reloadCurrent(*rf)) return m.fail(e);

@@ -263,6 +263,34 @@ TEST_F(Operations, GoToIdFollowsChangesMadeThroughAnotherOpen) {
   }
 }
 
+TEST_F(Operations, MovementsAndReadsFollowACountChangedThroughAnotherOpen) {
+  fill(3);
+  RecordFileEngine other;  // another open file, as another process would have
+  ASSERT_TRUE(other.Open(path));
+
+  // The other open shrinks the file to one record.
+  ASSERT_TRUE(engine.GoTo(3));
+  ASSERT_TRUE(other.Delete([&] { return other.ReadInt("数量") > 1; }));
+  ASSERT_TRUE(other.Pack());
+  runSteps(engine, {
+      {"GoTo is clamped to the one record left", [](auto& e) { return e.GoTo(3); }, true, 0, 1},
+      {"Skip forward reaches after the last", [](auto& e) { return e.Skip(); }, true, 0, 2},
+      {"and no further", [](auto& e) { return e.Skip(); }, false, err::AfterLast, 2},
+  });
+  ASSERT_TRUE(engine.GoTo(1));
+  EXPECT_EQ(engine.ReadInt("数量"), 1);
+
+  // Then it grows the file while this one stands after the last record.
+  ASSERT_TRUE(engine.Skip());
+  ASSERT_TRUE(other.Append({std::string("r4"), std::int64_t{4}}));
+  EXPECT_EQ(engine.ReadInt("数量"), 4) << "the record now there is read";
+  EXPECT_EQ(engine.LastError(), 0);
+  EXPECT_EQ(engine.RecordId(), 4);
+  EXPECT_TRUE(engine.WriteField("数量", std::int64_t{40}));
+  ASSERT_TRUE(other.GoTo(2));
+  EXPECT_EQ(other.ReadInt("数量"), 40);
+}
+
 TEST_F(Operations, ConditionsThatWriteOrCloseLeaveNothingBroken) {
   fill(3);
   ASSERT_TRUE(engine.Delete([&] {
