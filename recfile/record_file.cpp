@@ -202,20 +202,20 @@ void RecordFile::close() {
   forgetRecord();
 }
 
-int RecordFile::lockCount(ScopedLock& lock) {
+int RecordFile::lockCount(ScopedLock& lock, bool wait) {
   const std::uint64_t start = fs->monotonicMs();
   for (;;) {
     const int e = lock.lockByte(mainLocks, kOffCount);
-    if (!lockedElsewhere(e)) return e;
+    if (!lockedElsewhere(e) || !wait) return e;
     const std::uint64_t now = fs->monotonicMs();
     if (now - start >= 2000) return e;
     fs->sleepMs(static_cast<unsigned>(20 + now % 20));
   }
 }
 
-int RecordFile::readCount() {
+int RecordFile::readCount(bool wait) {
   ScopedLock lock;
-  if (int e = lockCount(lock)) return e;
+  if (int e = lockCount(lock, wait)) return wait || !lockedElsewhere(e) ? e : 0;
   std::uint8_t b[8];
   if (int e = mainIo().readExact(kOffCount, b, 8, err::CountFailed)) return e;
   header.count = getI32(b);
@@ -249,8 +249,9 @@ int RecordFile::writeRecord(std::int64_t r, std::size_t from, const std::uint8_t
   if (int e = lock.lockByte(mainLocks, recordOffset(r))) return e;
   if (int e = mainIo().write(recordOffset(r) + from, data, n))
     return writeFailure(e, err::WriteRecordFailed);
-  if (cachedPosition == r && cachedRecord == recordBuffer.data())
-    std::memcpy(recordBuffer.data() + from, data, n);
+  // The held copy (the current record, or a scan's record under test) must
+  // read back what was just written.
+  if (cachedPosition == r && cachedRecord) std::memmove(cachedRecord + from, data, n);
   return lock.release();
 }
 

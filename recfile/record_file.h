@@ -74,10 +74,10 @@ class RecordFile {
   std::int64_t position = 0;  // -1 before the first, count after the last
   // The bytes of the record at `cachedPosition` (the current record as last
   // read, or the record under test of a bulk scan).
-  const std::uint8_t* cachedRecord = nullptr;
+  std::uint8_t* cachedRecord = nullptr;
   std::int64_t cachedPosition = -1;
   std::vector<std::uint8_t> recordBuffer;
-  void holdRecord(const std::uint8_t* bytes, std::int64_t r) {
+  void holdRecord(std::uint8_t* bytes, std::int64_t r) {
     cachedRecord = bytes;
     cachedPosition = r;
     ++recordSerial;
@@ -100,10 +100,12 @@ class RecordFile {
   std::uint64_t sideWrites = 0;
 
   // ---- header count: locked reads and writes of N and the next id
-  int readCount();  // refreshes header.count and header.nextId
+  // Refreshes header.count and header.nextId. Without `wait`, a count held
+  // by another process (in the middle of an append) leaves the copy as it is.
+  int readCount(bool wait = true);
   int writeCount(std::int32_t count, std::int32_t nextId);
   // Locks the count byte, waiting while another process holds it.
-  int lockCount(ScopedLock& lock);
+  int lockCount(ScopedLock& lock, bool wait = true);
 
   // ---- records
   int readRecord(std::int64_t r, std::uint8_t* buffer);  // under the record's lock

@@ -250,7 +250,7 @@ struct RecordFileEngine::Impl {
   static int checkCurrent(RecordFile& rf, int beyondCode) {
     if (rf.position < 0) return err::NoCurrentRecord;
     if (rf.position < rf.header.count) return 0;
-    if (int e = rf.readCount()) return e;
+    if (int e = rf.readCount(false)) return e;
     return rf.position < rf.header.count ? 0 : beyondCode;
   }
 
@@ -490,7 +490,7 @@ bool RecordFileEngine::GoTo(std::int64_t n) {
   RecordFile* rf = m.need();
   if (!rf) return false;
   // Another process may have appended or packed since the count was read.
-  if (int e = rf->readCount()) return m.fail(e);
+  if (int e = rf->readCount(false)) return m.fail(e);
   const std::int64_t count = rf->header.count;
   rf->position = n < 1 ? 0 : std::min(n - 1, std::max<std::int64_t>(count - 1, 0));
   rf->forgetRecord();
@@ -502,7 +502,7 @@ bool RecordFileEngine::Skip(std::int64_t n) {
   m.begin();
   RecordFile* rf = m.need();
   if (!rf || n == 0) return rf != nullptr;
-  if (int e = rf->readCount()) return m.fail(e);
+  if (int e = rf->readCount(false)) return m.fail(e);
   const std::int64_t count = rf->header.count;
   const std::int64_t at = rf->position;
   if (n > 0) {
@@ -1034,7 +1034,7 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
       const std::int64_t k = std::min(inBlock, sourceCount - first);
       if (int e = src->readRecords(first, k, in.data())) return m.fail(e);
       for (std::int64_t i = 0; i < k; ++i) {
-        const std::uint8_t* record = &in[static_cast<std::size_t>(i) * SL];
+        std::uint8_t* record = &in[static_cast<std::size_t>(i) * SL];
         bool hit = true;
         if (condition) {
           src->position = first + i;

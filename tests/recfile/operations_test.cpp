@@ -302,6 +302,19 @@ TEST_F(Operations, ConditionsThatWriteOrCloseLeaveNothingBroken) {
   EXPECT_TRUE(engine.IsDeleted());
   EXPECT_EQ(engine.ReadInt("数量"), 99) << "the condition's write survives the deletion";
 
+  // Inside a condition the record under test reads back what was written to it.
+  std::vector<std::pair<std::int64_t, std::string>> seen;
+  ASSERT_TRUE(engine.Find([&] {
+    engine.WriteField("数量", std::int64_t{7});
+    const std::int64_t quantity = engine.ReadInt("数量");
+    engine.WriteField("备注", std::string(600, 'm'));
+    seen.emplace_back(quantity, engine.ReadText("备注"));
+    return true;
+  }));
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].first, 7);
+  EXPECT_EQ(seen[0].second, std::string(600, 'm'));
+
   EXPECT_FALSE(engine.Find([&] {
     engine.Close();
     return true;
