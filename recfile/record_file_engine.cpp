@@ -245,11 +245,12 @@ struct RecordFileEngine::Impl {
   }
 
   // 0 when the current position holds a record; else `beyondCode` past the
-  // end (the count read again first: another process may have appended)
-  // or NoCurrentRecord before the first.
-  static int checkCurrent(RecordFile& rf, int beyondCode) {
+  // end or NoCurrentRecord before the first. Another process may have
+  // appended or packed: the count is read again past its copy, and always
+  // before a write (a record written past the end would lengthen the file).
+  static int checkCurrent(RecordFile& rf, int beyondCode, bool forWriting = false) {
     if (rf.position < 0) return err::NoCurrentRecord;
-    if (rf.position < rf.header.count) return 0;
+    if (!forWriting && rf.position < rf.header.count) return 0;
     if (int e = rf.readCount(false)) return e;
     return rf.position < rf.header.count ? 0 : beyondCode;
   }
@@ -257,7 +258,13 @@ struct RecordFileEngine::Impl {
   // Makes sure the current record's bytes are at hand.
   int loadCurrent(RecordFile& rf) {
     if (rf.cachedRecord && rf.cachedPosition == rf.position) return 0;
-    if (int e = rf.readRecord(rf.position, rf.recordBuffer.data())) return e;
+    if (int e = rf.readRecord(rf.position, rf.recordBuffer.data())) {
+      // Cut short by another process's pack: past the end now.
+      if (e == err::ReadRecordFailed && rf.readCount(false) == 0 &&
+          rf.position >= rf.header.count)
+        return err::SeekFailed;
+      return e;
+    }
     rf.holdRecord(rf.recordBuffer.data(), rf.position);
     return 0;
   }
@@ -667,7 +674,7 @@ bool RecordFileEngine::WriteField(const FieldRef& field, const Value& value,
   const int i = Impl::fieldIndex(*rf, field);
   if (i < 0) return m.usageError(err::NoSuchField, kNoFieldMessage);
   if (rf->readOnly) return m.fail(err::AccessDenied);
-  if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord)) return m.fail(e);
+  if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
   const Field& f = rf->fields[static_cast<std::size_t>(i)];
   std::vector<std::uint8_t> record(rf->recordLength, 0);
   Bytes chainData;
@@ -748,7 +755,7 @@ bool RecordFileEngine::Modify(const std::vector<Value>& values) {
   m.begin();
   RecordFile* rf = m.needWritable();
   if (!rf) return false;
-  if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord)) return m.fail(e);
+  if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
   if (values.size() > rf->fields.size()) return m.fail(err::NoSuchField);
   ScopedLock lock;
   if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(rf->position))) return m.fail(e);
@@ -801,7 +808,7 @@ bool RecordFileEngine::Delete(const Condition& condition) {
   RecordFile* rf = m.needWritable();
   if (!rf) return false;
   if (!condition) {
-    if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord)) return m.fail(e);
+    if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
     ScopedLock lock;
     if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(rf->position))) return m.fail(e);
     if (int e = m.reloadCurrent(*rf)) return m.fail(e);

@@ -280,12 +280,30 @@ TEST_F(Operations, MovementsAndReadsFollowACountChangedThroughAnotherOpen) {
   ASSERT_TRUE(engine.GoTo(1));
   EXPECT_EQ(engine.ReadInt("数量"), 1);
 
+  // Writes to a record that is gone add nothing to the file.
+  ASSERT_TRUE(engine.GoTo(1));
+  ASSERT_TRUE(other.Append({std::string("r9"), std::int64_t{9}}));
+  ASSERT_TRUE(engine.GoTo(2));
+  ASSERT_TRUE(other.Delete());
+  ASSERT_TRUE(other.Pack());
+  const auto size = readFile(path).size();
+  runSteps(engine, {
+      {"WriteField", [](auto& e) { return e.WriteField("数量", std::int64_t{5}); }, false,
+       err::NoCurrentRecord, 2},
+      {"Modify", [](auto& e) { return e.Modify({std::string("x")}); }, false, err::NoCurrentRecord, 2},
+      {"Delete", [](auto& e) { return e.Delete(); }, false, err::NoCurrentRecord, 2},
+      {"ReadField", [](auto& e) { e.ReadField("数量"); return e.LastError() == 0; }, false,
+       err::SeekFailed, 2},
+  });
+  EXPECT_EQ(readFile(path).size(), size);
+  ASSERT_TRUE(engine.GoTo(1));
+
   // Then it grows the file while this one stands after the last record.
   ASSERT_TRUE(engine.Skip());
   ASSERT_TRUE(other.Append({std::string("r4"), std::int64_t{4}}));
   EXPECT_EQ(engine.ReadInt("数量"), 4) << "the record now there is read";
   EXPECT_EQ(engine.LastError(), 0);
-  EXPECT_EQ(engine.RecordId(), 4);
+  EXPECT_EQ(engine.RecordId(), 5);
   EXPECT_TRUE(engine.WriteField("数量", std::int64_t{40}));
   ASSERT_TRUE(other.GoTo(2));
   EXPECT_EQ(other.ReadInt("数量"), 40);
