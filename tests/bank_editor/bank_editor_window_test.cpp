@@ -94,15 +94,23 @@ TEST_F(Opening, MainWindowFactoryBuildsTheEditor) {
 
 // ---- Leaving a row --------------------------------------------------------------
 
-class LeavingRows : public EditorFixture {};
+class LeavingRows : public EditorFixture {
+ protected:
+  // Rows 甲, 缺题型 (no 题型: it breaks a rule) and 乙; the cursor on the
+  // broken row. Returns that row.
+  int OpenWithRowMissingItsType() {
+    Q noType = Question("缺题型");
+    noType.type.clear();
+    OpenEditor({Question("甲"), noType, Question("乙")});
+    const int broken = RowOf("缺题型");
+    grid().click(broken, kColText1);
+    return broken;
+  }
+};
 
 TEST_F(LeavingRows, ABrokenRowSendsTheCursorBackAndChangesNothingOnDisk) {
-  Q noType = Question("缺题型");
-  noType.type.clear();
-  OpenEditor({Question("甲"), noType, Question("乙")});
+  const int broken = OpenWithRowMissingItsType();
   const std::string before = ReadFileBytes(BankFile());
-  const int broken = RowOf("缺题型");
-  grid().click(broken, kColText1);
   grid().click(RowOf("乙"), kColChoice);  // a check box in another row
   EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"请选择题型！"});
   EXPECT_EQ(Cursor(), std::make_pair(broken, int{kColType}));
@@ -171,12 +179,8 @@ TEST_F(LeavingRows, AWholeRowMovesFreelyAndDeleteFollowsTheCurrentRow) {
 // The arrow and page keys leave a row as a click does: a broken row keeps
 // the cursor, a complete one lets it move and the editor follows it.
 TEST_F(LeavingRows, KeysLeaveARowOnlyWhenItIsComplete) {
-  Q noType = Question("缺题型");
-  noType.type.clear();
-  OpenEditor({Question("甲"), noType, Question("乙")});
+  const int broken = OpenWithRowMissingItsType();
   const std::string before = ReadFileBytes(BankFile());
-  const int broken = RowOf("缺题型");
-  grid().click(broken, kColText1);
   for (int key : {ui::kKeyUp, ui::kKeyDown, ui::kKeyPageDown}) {
     SCOPED_TRACE(key);
     host_.clearRecords();
