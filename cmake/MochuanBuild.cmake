@@ -3,6 +3,7 @@ function(mc_add_test name)
   cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set(env "MC_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp"
       "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0")

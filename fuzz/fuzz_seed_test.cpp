@@ -14,6 +14,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "recfile/record_file_engine.h"
+#include "tests/support/temp_dir.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -32,16 +33,6 @@ void put32(std::string& s, std::size_t at, std::uint32_t v) {
 
 class FuzzSeeds : public testing::Test {
  protected:
-  void SetUp() override {
-    const char* base = std::getenv("MC_TEST_TMP");
-    fs::path root = base && *base ? base : "/tmp";
-    fs::create_directories(root);
-    std::string tmpl = (root / "fuzz_seeds.XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Main and side bytes of a small bank: a text, a memo spanning three
   // blocks, a byte-set and a number; `password` enciphers it.
   std::pair<std::string, std::string> makeDb(const std::string& name, const std::string& password) {
@@ -68,7 +59,8 @@ class FuzzSeeds : public testing::Test {
     return {readFile(db), readFile(sidePath)};
   }
 
-  fs::path dir_;
+  mc::testing::TempDir tmp_{"fuzz_seeds"};
+  fs::path dir_ = tmp_.path();
 };
 
 TEST_F(FuzzSeeds, TypicalAndDamagedFilesPassThroughTheTarget) {

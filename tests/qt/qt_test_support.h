@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/temp_dir.h"
+
 namespace qt_test {
 
 inline QApplication& app() {
@@ -44,23 +46,11 @@ struct WithApp {
 
 class ScratchDir {
  public:
-  ScratchDir() {
-    const char* base = std::getenv("MC_TEST_TMP");
-    std::filesystem::path root = base && *base ? base : "/tmp";
-    std::filesystem::create_directories(root);
-    std::string pattern = (root / "qt-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    path_ = pattern;
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::filesystem::path& path() const { return path_; }
-  std::string str() const { return path_.string(); }
+  std::filesystem::path path() const { return dir_.path(); }
+  const std::string& str() const { return dir_.path(); }
 
  private:
-  std::filesystem::path path_;
+  mc::testing::TempDir dir_{"qt-test"};
 };
 
 }  // namespace qt_test

@@ -15,6 +15,7 @@
 
 #include "recfile/record_file_engine.h"
 #include "tools/mochuan-edb/commands.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -47,15 +48,6 @@ void put32(std::string& bytes, std::size_t at, std::uint32_t v) {
 
 class EdbTool : public testing::Test {
  protected:
-  void SetUp() override {
-    const char* base = std::getenv("MC_TEST_TMP");
-    fs::path root = base && *base ? base : "/tmp";
-    fs::create_directories(root);
-    std::string tmpl = (root / "edb_tool.XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
 
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
@@ -76,7 +68,8 @@ class EdbTool : public testing::Test {
     return db;
   }
 
-  fs::path dir_;
+  mc::testing::TempDir tmp_{"edb_tool"};
+  fs::path dir_ = tmp_.path();
 };
 
 std::string withoutCreated(const std::string& json) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ui/grid_control.h"
+#include "tests/support/temp_dir.h"
 
 namespace ui {
 namespace {
@@ -15,28 +16,14 @@ namespace fs = std::filesystem;
 
 class GridFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* base = std::getenv("MC_TEST_TMP");
-    fs::path root = base && *base ? base : "/tmp";
-    fs::create_directories(root);
-    std::string pattern = (root / "grid-file-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   std::string Path(const char* name) const { return (dir / name).string(); }
-  static std::string Read(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-  }
+  static std::string Read(const std::string& path) { return mc::testing::ReadFileBytes(path); }
   static void Write(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
+    mc::testing::WriteFileBytes(path, content);
   }
 
-  fs::path dir;
+  mc::testing::TempDir tmp{"grid-file"};
+  fs::path dir = tmp.path();
 };
 
 TEST_F(GridFile, LoadRestoresCountsFixedCellsAndTextsIntoADifferentlySetUpGrid) {
