@@ -1,0 +1,168 @@
+// The domain model over the program's databases: typed questions of a course
+// bank, the course library's records, the question-type and colour
+// libraries. Windows, output and tools work on these values; only this layer
+// moves the record-file engine's cursor.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "recfile/record_file_engine.h"
+
+namespace databases {
+
+// One question of a course bank: the sixteen fields by meaning, pictures
+// apart (they are large; read them by id when needed).
+struct Question {
+  std::int64_t id = 0;            // record id
+  std::string knowledgePoints;    // "知识点", parts joined by "|"
+  std::string groupName;          // "分组名"
+  std::string groupNumber;        // "分组号": "" single, "0" title, "1".."99" member
+  std::string text1;              // "题文1"
+  std::string pictureMark;        // "题图": "√" or ""
+  std::string text2;              // "题文2"
+  std::string answer;             // "答案"
+  std::string answerPictureMark;  // "答图": "√" or ""
+  std::string type;               // "题型"
+  int difficulty = 0;             // "难度"
+  int score = 0;                  // "分值"
+  bool choice = false;            // "选择"
+  bool fixedScore = false;        // "定分"
+  bool masked = false;            // "屏蔽"
+
+  bool isTitle() const { return groupNumber == "0"; }
+  bool isMember() const { return !groupNumber.empty() && groupNumber != "0"; }
+  // A row counts as one question when it is ungrouped or a group's title.
+  bool countsAsOne() const { return groupName.empty() || groupNumber == "0"; }
+  bool hasPicture() const { return !pictureMark.empty(); }
+  bool hasAnswerPicture() const { return !answerPictureMark.empty(); }
+  bool operator==(const Question&) const = default;
+};
+
+enum class PictureKind { Question, Answer };  // "题图数据" / "答图数据"
+
+// Fields to change in one question; unset members stay as they are.
+struct QuestionChanges {
+  std::optional<std::string> knowledgePoints, groupName, groupNumber, text1, pictureMark, text2,
+      answer, answerPictureMark, type;
+  std::optional<int> difficulty, score;
+  std::optional<bool> choice, fixedScore, masked;
+  std::optional<recfile::Bytes> pictureData, answerPictureData;
+};
+
+// The result of an operation that failed: the engine's code and message.
+struct DbError {
+  int code = 0;
+  std::string message;
+};
+
+// A course's question bank, already open in the engine under `name` (the
+// course name). Each call makes the bank current first, so other databases
+// may be used in between.
+class CourseBank {
+ public:
+  CourseBank(recfile::RecordFileEngine& engine, std::string name);
+
+  const std::string& name() const { return name_; }
+
+  // Every question in record order, deleted records left out.
+  bool ReadAll(std::vector<Question>& out);
+  std::optional<Question> Read(std::int64_t id);
+  std::int64_t Count();
+
+  recfile::Bytes ReadPicture(std::int64_t id, PictureKind kind);
+
+  bool Update(std::int64_t id, const QuestionChanges& changes);
+  // All or nothing: on a failure the questions already changed get their
+  // old values back.
+  bool UpdateMany(const std::vector<std::pair<std::int64_t, QuestionChanges>>& changes);
+
+  // Appends a question (id ignored) with its pictures; returns the new id, or
+  // 0 on failure.
+  std::int64_t Append(const Question& q, const recfile::Bytes& picture = {},
+                      const recfile::Bytes& answerPicture = {});
+
+  // First question in record order with this "题文1" whose id differs from
+  // `exceptId`; nullopt when none.
+  std::optional<Question> FindByText1(const std::string& text1, std::int64_t exceptId);
+
+  const DbError& lastError() const { return error_; }
+
+ private:
+  recfile::RecordFileEngine& engine_;
+  std::string name_;
+  DbError error_;
+};
+
+// ---- "课程库" ---------------------------------------------------------------
+struct CourseRecord {
+  std::string name;              // "课程名称"
+  std::string passwordCipher;    // "课程密码": raw cipher bytes, never converted
+  std::string difficultyNote;    // "难度说明"
+  std::string typeOrder;         // "题型排序": names joined by ","
+};
+
+// The course library: record 1 the administrator, record k + 2 the course at
+// list position k.
+class CourseLibrary {
+ public:
+  explicit CourseLibrary(recfile::RecordFileEngine& engine, std::string name = "课程库");
+
+  std::optional<CourseRecord> CourseAt(int position);
+  bool SetDifficultyNote(int position, const std::string& note);
+  bool SetTypeOrder(int position, const std::string& joinedNames);
+
+  const DbError& lastError() const { return error_; }
+
+ private:
+  recfile::RecordFileEngine& engine_;
+  std::string name_;
+  DbError error_;
+};
+
+// ---- "题型库" ---------------------------------------------------------------
+struct QuestionType {
+  std::int64_t id = 0;        // record id
+  std::string name;           // "题型"
+  std::string note;           // "说明"
+  bool answerOnNewLine = false;  // "答案换行"
+};
+
+class TypeLibrary {
+ public:
+  explicit TypeLibrary(recfile::RecordFileEngine& engine, std::string name = "题型库");
+
+  bool ReadAll(std::vector<QuestionType>& out);
+  std::optional<QuestionType> FindByName(const std::string& name);
+  bool SetAnswerOnNewLine(std::int64_t id, bool value);
+
+  const DbError& lastError() const { return error_; }
+
+ private:
+  recfile::RecordFileEngine& engine_;
+  std::string name_;
+  DbError error_;
+};
+
+// ---- "题型排列颜色库": one colour per type-order row position --------------
+class ColourLibrary {
+ public:
+  explicit ColourLibrary(recfile::RecordFileEngine& engine, std::string name = "题型排列颜色库");
+
+  bool ReadAll(std::vector<int>& colours);  // record 1.. in order
+  // Appends white records until there are `count`, then stores the colour of
+  // 1-based row position `position`.
+  bool SetColour(int position, int rgb, int count);
+
+  const DbError& lastError() const { return error_; }
+
+ private:
+  recfile::RecordFileEngine& engine_;
+  std::string name_;
+  DbError error_;
+};
+
+}  // namespace databases
