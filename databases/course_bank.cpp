@@ -1,0 +1,314 @@
+#include "databases/course_bank.h"
+
+#include "databases/program_databases.h"
+
+namespace databases {
+
+namespace {
+
+using recfile::Value;
+
+// Remembers the engine's last error as the operation's result.
+bool Fail(recfile::RecordFileEngine& engine, DbError& error) {
+  error.code = engine.LastError();
+  if (error.code == 0) error.code = recfile::err::Unknown;
+  error.message = recfile::ErrorText(error.code);
+  return false;
+}
+
+bool MakeCurrent(recfile::RecordFileEngine& engine, const std::string& name, DbError& error) {
+  error = {};
+  if (engine.SetCurrent(name)) return true;
+  return Fail(engine, error);
+}
+
+Question ReadCurrentQuestion(recfile::RecordFileEngine& engine) {
+  Question q;
+  q.id = engine.RecordId();
+  q.knowledgePoints = engine.ReadText(kKnowledgePoints);
+  q.groupName = engine.ReadText(kGroupName);
+  q.groupNumber = engine.ReadText(kGroupNumber);
+  q.text1 = engine.ReadText(kQuestionText1);
+  q.pictureMark = engine.ReadText(kQuestionPicture);
+  q.text2 = engine.ReadText(kQuestionText2);
+  q.answer = engine.ReadText(kAnswer);
+  q.answerPictureMark = engine.ReadText(kAnswerPicture);
+  q.type = engine.ReadText(kQuestionType);
+  q.difficulty = static_cast<int>(engine.ReadInt(kDifficulty));
+  q.score = static_cast<int>(engine.ReadInt(kScore));
+  q.choice = engine.ReadBool(kChoice);
+  q.fixedScore = engine.ReadBool(kFixedScore);
+  q.masked = engine.ReadBool(kMasked);
+  return q;
+}
+
+// Calls write(field, value) for every field the changes set, in field order;
+// stops at the first write that fails.
+template <typename Write>
+bool WriteChanges(const QuestionChanges& c, Write write) {
+  auto each = [&](int field, const auto& v) { return !v || write(field, Value(*v)); };
+  return each(kKnowledgePoints, c.knowledgePoints) && each(kGroupName, c.groupName) &&
+         each(kGroupNumber, c.groupNumber) && each(kQuestionText1, c.text1) &&
+         each(kQuestionPicture, c.pictureMark) && each(kQuestionText2, c.text2) &&
+         each(kAnswer, c.answer) && each(kAnswerPicture, c.answerPictureMark) &&
+         each(kQuestionType, c.type) &&
+         (!c.difficulty || write(kDifficulty, Value(static_cast<std::int64_t>(*c.difficulty)))) &&
+         (!c.score || write(kScore, Value(static_cast<std::int64_t>(*c.score)))) &&
+         each(kChoice, c.choice) && each(kFixedScore, c.fixedScore) && each(kMasked, c.masked) &&
+         each(kQuestionPictureData, c.pictureData) &&
+         each(kAnswerPictureData, c.answerPictureData);
+}
+
+// What the current record holds in the fields `changes` would write, so a
+// failed batch can be put back.
+QuestionChanges CurrentValuesOf(recfile::RecordFileEngine& engine, const QuestionChanges& c) {
+  QuestionChanges old;
+  auto text = [&](int field, const std::optional<std::string>& v, std::optional<std::string>& o) {
+    if (v) o = engine.ReadText(field);
+  };
+  text(kKnowledgePoints, c.knowledgePoints, old.knowledgePoints);
+  text(kGroupName, c.groupName, old.groupName);
+  text(kGroupNumber, c.groupNumber, old.groupNumber);
+  text(kQuestionText1, c.text1, old.text1);
+  text(kQuestionPicture, c.pictureMark, old.pictureMark);
+  text(kQuestionText2, c.text2, old.text2);
+  text(kAnswer, c.answer, old.answer);
+  text(kAnswerPicture, c.answerPictureMark, old.answerPictureMark);
+  text(kQuestionType, c.type, old.type);
+  if (c.difficulty) old.difficulty = static_cast<int>(engine.ReadInt(kDifficulty));
+  if (c.score) old.score = static_cast<int>(engine.ReadInt(kScore));
+  if (c.choice) old.choice = engine.ReadBool(kChoice);
+  if (c.fixedScore) old.fixedScore = engine.ReadBool(kFixedScore);
+  if (c.masked) old.masked = engine.ReadBool(kMasked);
+  if (c.pictureData) old.pictureData = engine.ReadBytes(kQuestionPictureData);
+  if (c.answerPictureData) old.answerPictureData = engine.ReadBytes(kAnswerPictureData);
+  return old;
+}
+
+}  // namespace
+
+// ---- CourseBank ------------------------------------------------------------
+
+CourseBank::CourseBank(recfile::RecordFileEngine& engine, std::string name)
+    : engine_(engine), name_(std::move(name)) {}
+
+bool CourseBank::ReadAll(std::vector<Question>& out) {
+  out.clear();
+  if (!MakeCurrent(engine_, name_, error_)) return false;
+  const std::int64_t n = engine_.RecordCount();
+  if (n < 0) return Fail(engine_, error_);
+  out.reserve(static_cast<std::size_t>(n));
+  for (std::int64_t k = 1; k <= n; ++k) {
+    if (!engine_.GoTo(k)) return Fail(engine_, error_);
+    if (engine_.IsDeleted()) continue;
+    out.push_back(ReadCurrentQuestion(engine_));
+    if (engine_.LastError() != 0) return Fail(engine_, error_);
+  }
+  return true;
+}
+
+std::optional<Question> CourseBank::Read(std::int64_t id) {
+  if (!MakeCurrent(engine_, name_, error_)) return std::nullopt;
+  if (!engine_.GoToId(id)) {
+    Fail(engine_, error_);
+    return std::nullopt;
+  }
+  Question q = ReadCurrentQuestion(engine_);
+  if (engine_.LastError() != 0) {
+    Fail(engine_, error_);
+    return std::nullopt;
+  }
+  return q;
+}
+
+std::int64_t CourseBank::Count() {
+  if (!MakeCurrent(engine_, name_, error_)) return 0;
+  const std::int64_t n = engine_.RecordCount();
+  if (n < 0) {
+    Fail(engine_, error_);
+    return 0;
+  }
+  return n;
+}
+
+recfile::Bytes CourseBank::ReadPicture(std::int64_t id, PictureKind kind) {
+  if (!MakeCurrent(engine_, name_, error_)) return {};
+  if (!engine_.GoToId(id)) {
+    Fail(engine_, error_);
+    return {};
+  }
+  recfile::Bytes b =
+      engine_.ReadBytes(kind == PictureKind::Question ? kQuestionPictureData : kAnswerPictureData);
+  if (engine_.LastError() != 0) Fail(engine_, error_);
+  return b;
+}
+
+bool CourseBank::Update(std::int64_t id, const QuestionChanges& changes) {
+  return UpdateMany({{id, changes}});
+}
+
+bool CourseBank::UpdateMany(const std::vector<std::pair<std::int64_t, QuestionChanges>>& changes) {
+  if (!MakeCurrent(engine_, name_, error_)) return false;
+  std::vector<std::pair<std::int64_t, QuestionChanges>> undo;
+  undo.reserve(changes.size());
+  auto rollback = [&] {
+    const DbError failure = error_;
+    for (auto it = undo.rbegin(); it != undo.rend(); ++it) {
+      if (!engine_.GoToId(it->first)) continue;
+      WriteChanges(it->second,
+                   [&](int field, const Value& value) { return engine_.WriteField(field, value); });
+    }
+    error_ = failure;
+    return false;
+  };
+  for (const auto& [id, change] : changes) {
+    if (!engine_.GoToId(id)) {
+      Fail(engine_, error_);
+      return rollback();
+    }
+    undo.emplace_back(id, CurrentValuesOf(engine_, change));
+    if (!WriteChanges(change, [&](int field, const Value& value) {
+          return engine_.WriteField(field, value);
+        })) {
+      Fail(engine_, error_);
+      return rollback();
+    }
+  }
+  return true;
+}
+
+std::int64_t CourseBank::Append(const Question& q, const recfile::Bytes& picture,
+                                const recfile::Bytes& answerPicture) {
+  if (!MakeCurrent(engine_, name_, error_)) return 0;
+  std::vector<Value> values = {
+      q.knowledgePoints, q.groupName, q.groupNumber, q.text1, q.pictureMark, q.text2, q.answer,
+      q.answerPictureMark, q.type, static_cast<std::int64_t>(q.difficulty),
+      static_cast<std::int64_t>(q.score), q.choice, q.fixedScore, q.masked, picture,
+      answerPicture};
+  if (!engine_.Append(values)) {
+    Fail(engine_, error_);
+    return 0;
+  }
+  return engine_.RecordId();
+}
+
+std::optional<Question> CourseBank::FindByText1(const std::string& text1, std::int64_t exceptId) {
+  if (!MakeCurrent(engine_, name_, error_)) return std::nullopt;
+  const std::int64_t n = engine_.RecordCount();
+  for (std::int64_t k = 1; k <= n; ++k) {
+    if (!engine_.GoTo(k)) break;
+    if (engine_.IsDeleted() || engine_.RecordId() == exceptId) continue;
+    if (engine_.ReadText(kQuestionText1) == text1) return ReadCurrentQuestion(engine_);
+  }
+  return std::nullopt;
+}
+
+// ---- CourseLibrary ---------------------------------------------------------
+
+CourseLibrary::CourseLibrary(recfile::RecordFileEngine& engine, std::string name)
+    : engine_(engine), name_(std::move(name)) {}
+
+std::optional<CourseRecord> CourseLibrary::CourseAt(int position) {
+  if (position < 0 || !MakeCurrent(engine_, name_, error_)) return std::nullopt;
+  if (engine_.RecordCount() < position + 2) {
+    error_ = {recfile::err::AfterLast, recfile::ErrorText(recfile::err::AfterLast)};
+    return std::nullopt;
+  }
+  if (!engine_.GoTo(position + 2)) {
+    Fail(engine_, error_);
+    return std::nullopt;
+  }
+  CourseRecord r;
+  r.name = engine_.ReadText(kCourseNameField);
+  r.passwordCipher = engine_.ReadText(kCoursePasswordField);
+  r.difficultyNote = engine_.ReadText(kDifficultyNoteField);
+  r.typeOrder = engine_.ReadText(kTypeOrderField);
+  return r;
+}
+
+namespace {
+bool WriteCourseField(recfile::RecordFileEngine& engine, const std::string& library, int position,
+                      const char* field, const std::string& value, DbError& error) {
+  if (position < 0 || !MakeCurrent(engine, library, error)) return false;
+  if (engine.RecordCount() < position + 2) {
+    error = {recfile::err::AfterLast, recfile::ErrorText(recfile::err::AfterLast)};
+    return false;
+  }
+  if (!engine.GoTo(position + 2) || !engine.WriteField(field, value)) return Fail(engine, error);
+  return true;
+}
+}  // namespace
+
+bool CourseLibrary::SetDifficultyNote(int position, const std::string& note) {
+  return WriteCourseField(engine_, name_, position, kDifficultyNoteField, note, error_);
+}
+
+bool CourseLibrary::SetTypeOrder(int position, const std::string& joinedNames) {
+  return WriteCourseField(engine_, name_, position, kTypeOrderField, joinedNames, error_);
+}
+
+// ---- TypeLibrary -----------------------------------------------------------
+
+TypeLibrary::TypeLibrary(recfile::RecordFileEngine& engine, std::string name)
+    : engine_(engine), name_(std::move(name)) {}
+
+bool TypeLibrary::ReadAll(std::vector<QuestionType>& out) {
+  out.clear();
+  if (!MakeCurrent(engine_, name_, error_)) return false;
+  const std::int64_t n = engine_.RecordCount();
+  for (std::int64_t k = 1; k <= n; ++k) {
+    if (!engine_.GoTo(k)) return Fail(engine_, error_);
+    if (engine_.IsDeleted()) continue;
+    QuestionType t;
+    t.id = engine_.RecordId();
+    t.name = engine_.ReadText(kTypeNameField);
+    t.note = engine_.ReadText(kTypeNoteField);
+    t.answerOnNewLine = engine_.ReadBool(kAnswerOnNewLineField);
+    out.push_back(std::move(t));
+  }
+  return true;
+}
+
+std::optional<QuestionType> TypeLibrary::FindByName(const std::string& name) {
+  std::vector<QuestionType> all;
+  if (!ReadAll(all)) return std::nullopt;
+  for (auto& t : all)
+    if (t.name == name) return t;
+  return std::nullopt;
+}
+
+bool TypeLibrary::SetAnswerOnNewLine(std::int64_t id, bool value) {
+  if (!MakeCurrent(engine_, name_, error_)) return false;
+  if (!engine_.GoToId(id) || !engine_.WriteField(kAnswerOnNewLineField, value))
+    return Fail(engine_, error_);
+  return true;
+}
+
+// ---- ColourLibrary ---------------------------------------------------------
+
+ColourLibrary::ColourLibrary(recfile::RecordFileEngine& engine, std::string name)
+    : engine_(engine), name_(std::move(name)) {}
+
+bool ColourLibrary::ReadAll(std::vector<int>& colours) {
+  colours.clear();
+  if (!MakeCurrent(engine_, name_, error_)) return false;
+  const std::int64_t n = engine_.RecordCount();
+  for (std::int64_t k = 1; k <= n; ++k) {
+    if (!engine_.GoTo(k)) return Fail(engine_, error_);
+    colours.push_back(static_cast<int>(engine_.ReadInt(kColourField)));
+  }
+  return true;
+}
+
+bool ColourLibrary::SetColour(int position, int rgb, int count) {
+  if (position < 1 || !MakeCurrent(engine_, name_, error_)) return false;
+  while (engine_.RecordCount() < count) {
+    if (!engine_.Append({static_cast<std::int64_t>(kWhiteColour)})) return Fail(engine_, error_);
+  }
+  if (!engine_.GoTo(position) ||
+      !engine_.WriteField(kColourField, static_cast<std::int64_t>(rgb)))
+    return Fail(engine_, error_);
+  return true;
+}
+
+}  // namespace databases
