@@ -159,11 +159,7 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
     const std::uint64_t blocks = sideSize / kBlockSize;
     if (blocks < static_cast<std::uint64_t>(sh.blockCount)) {
       if (req.readOnly) return err::SideDamaged;
-      // The free list may lead into the lost blocks: start a new one. The
-      // free blocks it held stay unused.
       sh.blockCount = static_cast<std::int32_t>(std::max<std::uint64_t>(blocks, 1));
-      sh.freeCount = 0;
-      sh.firstFree = 0;
       rewriteSide = true;
     }
   }
@@ -179,6 +175,9 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
       if (int e = rf->mainFile->truncate(exactSize)) return e;
     }
     if (rewriteSide) {
+      // Chains into the lost blocks are cut first: a block handed out
+      // again at the end of the file must not stay in an old chain too.
+      if (int e = rf->cutChainsAt(static_cast<std::uint32_t>(sh.blockCount), sh)) return e;
       std::uint8_t b[kSideHeaderSize];
       encodeSideHeader(sh, b);
       if (int e = CipheredFile{rf->sideFile.get(), rf->cipher.get()}.write(0, b, kSideHeaderSize))
@@ -190,6 +189,69 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
   rf->position = 0;
   rf->recordBuffer.resize(rf->recordLength);
   out = std::move(rf);
+  return 0;
+}
+
+int RecordFile::cutChainsAt(std::uint32_t blocks, SideHeader& sh) {
+  const CipheredFile side{sideFile.get(), cipher.get()};
+  std::vector<bool> seen(blocks, false);
+  // Follows a chain from `first`; a link to a lost block is set to 0 in
+  // the block that holds it. A chain that breaks otherwise is left as it is.
+  auto cut = [&](std::uint32_t first, bool freeList, std::int32_t* kept) -> int {
+    std::uint32_t prev = 0;
+    std::int32_t n = 0;
+    for (std::uint32_t b = first; b != 0;) {
+      if (b >= blocks || seen[b]) break;
+      seen[b] = true;
+      std::uint8_t raw[kBlockHeaderSize];
+      if (side.readExact(std::uint64_t{b} * kBlockSize, raw, kBlockHeaderSize, err::SideReadFailed))
+        return err::SideReadFailed;
+      BlockHeader bh = decodeBlockHeader(raw);
+      if (bh.prev != prev || (bh.used == 0) != freeList) break;
+      ++n;
+      if (bh.next >= blocks) {
+        bh.next = 0;
+        encodeBlockHeader(bh, raw);
+        if (int e = side.write(std::uint64_t{b} * kBlockSize, raw, kBlockHeaderSize)) return e;
+      }
+      prev = b;
+      b = bh.next;
+    }
+    if (kept) *kept = n;
+    return 0;
+  };
+
+  if (sh.firstFree != 0) {
+    if (static_cast<std::uint32_t>(sh.firstFree) >= blocks) {
+      sh.firstFree = 0;
+      sh.freeCount = 0;
+    } else {
+      std::int32_t kept = 0;
+      if (int e = cut(static_cast<std::uint32_t>(sh.firstFree), true, &kept)) return e;
+      if (kept < sh.freeCount) sh.freeCount = kept;
+    }
+  }
+  const std::int64_t block = bulkRecords();
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(block) * recordLength);
+  for (std::int64_t first = 0; first < header.count; first += block) {
+    const std::int64_t k = std::min(block, header.count - first);
+    if (int e = readRecords(first, k, buffer.data())) return e;
+    for (std::int64_t i = 0; i < k; ++i) {
+      std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * recordLength];
+      for (const Field& f : fields) {
+        if (!isChainType(f.type)) continue;
+        const std::uint32_t at = getU32(record + f.offset);
+        if (at == 0) continue;
+        if (at < blocks) {
+          if (int e = cut(at, false, nullptr)) return e;
+          continue;
+        }
+        std::uint8_t none[4] = {};
+        if (int e = mainIo().write(recordOffset(first + i) + static_cast<std::uint64_t>(f.offset), none, 4))
+          return e;
+      }
+    }
+  }
   return 0;
 }
 

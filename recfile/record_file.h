@@ -133,6 +133,11 @@ class RecordFile {
   // ---- locks of whole files (both) for bulk operations
   int lockAll(ScopedLock& mainLock, ScopedLock& sideLock);
 
+  // ---- repair
+  // Cuts every chain (and the free list) where it leads to a block at or
+  // past `blocks`; the free count follows the free blocks still listed.
+  int cutChainsAt(std::uint32_t blocks, format::SideHeader& sh);
+
   // ---- password
   // Re-enciphers both files; on failure puts back what was done and
   // returns the failure.

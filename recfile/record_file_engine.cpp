@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "recfile/file_system.h"
 #include "recfile/format.h"
@@ -871,7 +872,8 @@ bool RecordFileEngine::Pack() {
 
   // First the records to drop and their chains, walked before anything moves.
   std::int64_t firstDropped = -1;
-  std::vector<std::uint32_t> chains;
+  std::vector<std::uint32_t> chains;  // in record order, then field order
+  std::unordered_set<std::uint32_t> listed;
   for (std::int64_t first = 0; first < count; first += block) {
     const std::int64_t k = std::min(block, count - first);
     if (int e = rf->readRecords(first, k, buffer.data())) return m.fail(e);
@@ -884,7 +886,9 @@ bool RecordFileEngine::Pack() {
         // A damaged chain is left alone: its blocks may belong to others.
         const int e = rf->side().checkChain(getU32(record + f.offset));
         if (isLockError(e)) return m.fail(e);
-        if (e == 0) chains.push_back(getU32(record + f.offset));
+        // A first block named twice (damage) is freed only once.
+        if (e == 0 && listed.insert(getU32(record + f.offset)).second)
+          chains.push_back(getU32(record + f.offset));
       }
     }
   }
@@ -915,11 +919,10 @@ bool RecordFileEngine::Pack() {
 
   // Only now give the dropped records' blocks back: a failure here leaves
   // unused blocks behind, never a damaged record.
-  // Many at a time under one side header; a group that fails is freed
-  // chain by chain so that one bad chain keeps only its own blocks.
+  // In record order, each chain onto the head of the free list as if freed
+  // alone; many at a time under one side header. A group that fails is
+  // freed chain by chain so that one bad chain keeps only its own blocks.
   int sideError = 0;
-  std::sort(chains.begin(), chains.end());
-  chains.erase(std::unique(chains.begin(), chains.end()), chains.end());
   constexpr std::size_t kFreeGroup = 256;
   for (std::size_t g = 0; g < chains.size(); g += kFreeGroup) {
     std::vector<ChainWrite> frees;

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "support.h"
+#include "tools/mochuan-edb/check.h"
 
 namespace recfile::testing {
 namespace {
@@ -164,13 +165,77 @@ TEST_F(OpenTest, SideFileMissingBlocksIsRefusedReadOnlyAndCorrectedReadWrite) {
   EXPECT_EQ(fixed.size(), 2u * 512);
   EXPECT_EQ(e.ReadText("M"), "first memo");
   ASSERT_TRUE(e.GoTo(2));
-  EXPECT_EQ(e.ReadField("M"), Value(std::string()));
-  EXPECT_EQ(e.LastError(), err::ReadFieldFailed);
-  EXPECT_FALSE(e.WriteField("M", std::string("new")));
-  EXPECT_EQ(e.LastError(), err::WriteFieldFailed);
-  ASSERT_TRUE(e.Delete());
-  ASSERT_TRUE(e.Pack());
-  EXPECT_EQ(e.RecordCount(), 1);
+  EXPECT_EQ(e.ReadField("M"), Value(std::string())) << "its only block was lost";
+  EXPECT_EQ(e.LastError(), 0);
+  ASSERT_TRUE(e.WriteField("M", std::string("new")));
+  EXPECT_EQ(e.ReadText("M"), "new");
+  ASSERT_TRUE(e.GoTo(1));
+  EXPECT_EQ(e.ReadText("M"), "first memo");
+}
+
+// A side file of 10 blocks: a memo of 4 blocks (1-4), freed blocks 5 and 6,
+// and a record whose answer runs over blocks 7, 8 and 9. The last block is
+// then lost.
+TEST_F(OpenTest, SideFileCutShortKeepsItsFreeListAndNoBlockJoinsTwoChains) {
+  RecordFileEngine e;
+  ASSERT_TRUE(e.Create(dir / "ten.edb", {{"Q", FieldType::Memo, 0}, {"A", FieldType::Memo, 0}}));
+  ASSERT_TRUE(e.Open(dir / "ten.edb"));
+  ASSERT_TRUE(e.Append({std::string(2000, 'q'), std::string()}));           // 1-4
+  ASSERT_TRUE(e.Append({std::string(1000, 'x'), std::string()}));           // 5-6
+  ASSERT_TRUE(e.Append({std::string("kept"), std::string(1400, 'a')}));     // 7, 8-10
+  ASSERT_TRUE(e.GoTo(2));
+  ASSERT_TRUE(e.WriteField("Q", std::string()));                            // frees 5, 6
+  e.CloseAll();
+  const std::string sidePath = dir / "ten.edt";
+  Bytes s = readFile(sidePath);
+  ASSERT_EQ(u32(s, 16), 11u);
+  ASSERT_EQ(u32(s, 20), 2u);
+  s.resize(10 * 512);  // block 10, the answer's last, is gone
+  writeFile(sidePath, s);
+
+  ASSERT_TRUE(e.Open(dir / "ten.edb"));
+  Bytes fixed = readFile(sidePath);
+  EXPECT_EQ(u32(fixed, 16), 10u) << "the block count is corrected";
+  EXPECT_EQ(u32(fixed, 20), 2u) << "the free blocks stay free";
+  EXPECT_EQ(u32(fixed, 24), u32(s, 24));
+  EXPECT_EQ(u32(fixed, 9 * 512 + 4), 0u) << "the answer's chain ends where the file does";
+  ASSERT_TRUE(e.GoTo(3));
+  EXPECT_EQ(e.ReadText("A"), std::string(1000, 'a')) << "reads short";
+
+  // New values take the free blocks, then block 10 afresh: it belongs to
+  // the new chain alone.
+  ASSERT_TRUE(e.Append({std::string(1500, 'n'), std::string()}));
+  EXPECT_EQ(e.ReadText("Q"), std::string(1500, 'n'));
+  ASSERT_TRUE(e.GoTo(3));
+  EXPECT_EQ(e.ReadText("A"), std::string(1000, 'a'));
+  EXPECT_EQ(e.ReadText("Q"), "kept");
+  ASSERT_TRUE(e.GoTo(1));
+  EXPECT_EQ(e.ReadText("Q"), std::string(2000, 'q'));
+  e.CloseAll();
+  const auto outcome = edb::CheckFiles(dir / "ten.edb", sidePath, "");
+  EXPECT_EQ(outcome.fatal, "");
+  EXPECT_EQ(outcome.problems, std::vector<std::string>{});
+}
+
+TEST_F(OpenTest, ARecordWhoseValueStartsInALostBlockReadsEmpty) {
+  RecordFileEngine e;
+  ASSERT_TRUE(e.Create(dir / "lost.edb", {{"Q", FieldType::Memo, 0}}));
+  ASSERT_TRUE(e.Open(dir / "lost.edb"));
+  ASSERT_TRUE(e.Append({std::string("one")}));   // block 1
+  ASSERT_TRUE(e.Append({std::string("two")}));   // block 2
+  e.CloseAll();
+  Bytes s = readFile(dir / "lost.edt");
+  s.resize(2 * 512);
+  writeFile(dir / "lost.edt", s);
+  ASSERT_TRUE(e.Open(dir / "lost.edb"));
+  ASSERT_TRUE(e.Append({std::string("three")}));  // takes block 2 afresh
+  ASSERT_TRUE(e.GoTo(2));
+  EXPECT_EQ(e.ReadText("Q"), "");
+  ASSERT_TRUE(e.GoTo(3));
+  EXPECT_EQ(e.ReadText("Q"), "three");
+  e.CloseAll();
+  EXPECT_EQ(edb::CheckFiles(dir / "lost.edb", dir / "lost.edt", "").problems,
+            std::vector<std::string>{});
 }
 
 TEST_F(OpenTest, TheSameFileUnderAnotherFormOfItsPathIsAlreadyOpen) {

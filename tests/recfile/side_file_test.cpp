@@ -100,6 +100,37 @@ TEST_F(SideFileTest, FreeingTheLastBlockTrimsEveryFreeBlockBeforeIt) {
   EXPECT_EQ(engine.ReadText("Memo"), std::string(10, 'a'));
 }
 
+TEST_F(SideFileTest, PackFreesTheDroppedRecordsChainsInRecordOrder) {
+  ASSERT_TRUE(engine.Append({std::string()}));
+  ASSERT_TRUE(engine.Append({std::string("two")}));     // block 1
+  ASSERT_TRUE(engine.Append({std::string("three")}));   // block 2
+  ASSERT_TRUE(engine.GoTo(1));
+  ASSERT_TRUE(engine.WriteField("Memo", std::string(1000, 'a')));  // blocks 3, 4
+  ASSERT_TRUE(engine.Append({std::string("four")}));    // block 5 keeps the end in use
+  ASSERT_TRUE(engine.GoTo(1));
+  ASSERT_TRUE(engine.Delete());
+  ASSERT_TRUE(engine.GoTo(2));
+  ASSERT_TRUE(engine.Delete());
+  ASSERT_TRUE(engine.Pack());
+
+  // Record 1's blocks went to the free list first, record 2's on top.
+  Bytes s = side();
+  EXPECT_EQ(header(s).freeCount, 3u);
+  EXPECT_EQ(header(s).firstFree, 1u);
+  const std::uint32_t order[] = {1, 3, 4};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(order[i]);
+    EXPECT_EQ(block(s, order[i]).prev, i > 0 ? order[i - 1] : 0u);
+    EXPECT_EQ(block(s, order[i]).next, i < 2 ? order[i + 1] : 0u);
+    EXPECT_EQ(block(s, order[i]).used, 0u);
+  }
+  ASSERT_TRUE(engine.Append({std::string("new")}));
+  s = side();
+  EXPECT_EQ(block(s, 1).used, 3u) << "the new memo takes the head of the free list";
+  EXPECT_EQ(header(s).firstFree, 3u);
+  EXPECT_EQ(engine.ReadText("Memo"), "new");
+}
+
 TEST_F(SideFileTest, MemoEndsAtItsFirstZeroByteButByteSetsKeepZeros) {
   ASSERT_TRUE(engine.Append({std::string("前\0后", 7), Bytes{0, 1, 0}}));
   EXPECT_EQ(engine.ReadText("Memo"), "前");
