@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "compose/type_scores.h"
+
 namespace autocompose {
 
 Drawer::Drawer(const std::vector<ComposeRow>& rows, const std::vector<PlanRow>& plan,
@@ -172,8 +174,7 @@ int TickSheet::Similarity() {
   std::int64_t common = 0;
   for (int r : ticked_[0])
     if (ticks_[static_cast<std::size_t>(r)] & 2) common += scores_[static_cast<std::size_t>(r)];
-  const int larger = std::max(total_[0], total_[1]);
-  return larger > 0 ? static_cast<int>(common * 100 / larger) : 0;
+  return compose::SimilarityPercent(common, total_[0], total_[1]);
 }
 
 std::vector<int> TickSheet::Ticked(Paper p) const {
