@@ -192,6 +192,15 @@ std::int64_t CourseBank::Append(const Question& q, const recfile::Bytes& picture
   return engine_.RecordId();
 }
 
+bool CourseBank::Remove(const std::vector<std::int64_t>& ids) {
+  if (!MakeCurrent(engine_, name_, error_)) return false;
+  for (const std::int64_t id : ids) {
+    if (!engine_.GoToId(id) || !engine_.Delete()) return Fail(engine_, error_);
+  }
+  if (!ids.empty() && !engine_.Pack()) return Fail(engine_, error_);
+  return true;
+}
+
 std::optional<Question> CourseBank::FindByText1(const std::string& text1, std::int64_t exceptId) {
   if (!MakeCurrent(engine_, name_, error_)) return std::nullopt;
   const std::int64_t n = engine_.RecordCount();

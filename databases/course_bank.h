@@ -85,6 +85,10 @@ class CourseBank {
   std::int64_t Append(const Question& q, const recfile::Bytes& picture = {},
                       const recfile::Bytes& answerPicture = {});
 
+  // Marks the questions deleted and packs the bank, freeing their side-file
+  // blocks.
+  bool Remove(const std::vector<std::int64_t>& ids);
+
   // First question in record order with this "题文1" whose id differs from
   // `exceptId`; nullopt when none.
   std::optional<Question> FindByText1(const std::string& text1, std::int64_t exceptId);
