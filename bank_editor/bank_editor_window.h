@@ -173,8 +173,7 @@ class BankEditorWindow : public ui::Window {
   void SortColumn(bool ascending);
   void CopyQuestion();
 
-  // Opens the question-type window (it lives with the main window); the
-  // program sets it. It calls RefreshTypeDropDown after a change.
+  // Replaces the question-type window "题型编辑" the editor opens by default.
   std::function<void(BankEditorWindow&)> openQuestionTypeWindow;
 
   HelpWindow* helpWindow() const { return help_.get(); }

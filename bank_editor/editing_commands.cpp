@@ -6,6 +6,7 @@
 #include "bank_editor/pictures/picture_commands.h"
 #include "bank_editor/pictures/side_windows.h"
 #include "text/text.h"
+#include "types/question_type_window.h"
 #include "ui/host.h"
 #include "ui/shared_helpers.h"
 
@@ -22,7 +23,16 @@ bool isMember(const ui::GridControl& g, int row) {
 }  // namespace
 
 void BankEditorWindow::EditQuestionTypes() {
-  if (openQuestionTypeWindow) openQuestionTypeWindow(*this);
+  if (openQuestionTypeWindow) return openQuestionTypeWindow(*this);
+  types::QuestionTypeWindow window(ctx_);
+  window.onRenamed = [this](const std::string& from, const std::string& to) {
+    auto& g = 高级表格1;
+    for (int r = 1; r < g.RowCount(); ++r)
+      if (g.cellText(r, kColType) == from) g.SetCellData(r, kColType, ui::CellKind::Text, to);
+  };
+  window.onTypesChanged = [this] { RefreshTypeDropDown(); };
+  host().showModal(window, this);
+  MakeBankCurrent();
 }
 
 void BankEditorWindow::EditDifficultyDescription() {

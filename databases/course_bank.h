@@ -143,13 +143,35 @@ class TypeLibrary {
   std::optional<QuestionType> FindByName(const std::string& name);
   bool SetAnswerOnNewLine(std::int64_t id, bool value);
 
+  // ---- Editing the list of types -----------------------------------------
+  // Appends a type (empty "说明", "答案换行" off) and keeps the library in
+  // name order (GBK, stable): records are rewritten so that record i holds
+  // the i-th name with its own description and flag. All or nothing: on a
+  // failure the records written get their old values back.
+  bool Add(const std::string& name);
+  bool SetNote(std::int64_t id, const std::string& note);
+  bool Rename(std::int64_t id, const std::string& name);
+  // Deletes the type's record and packs the library.
+  bool Remove(std::int64_t id);
+
   const DbError& lastError() const { return error_; }
 
  private:
+  bool editFailed();
+
   recfile::RecordFileEngine& engine_;
   std::string name_;
   DbError error_;
 };
+
+// Whether a course's questions use a question type. A bank that cannot be
+// opened is `Unknown`; its reason was shown through the context's prompter.
+struct DatabaseContext;
+enum class TypeUse { Unused, Used, Unknown };
+// Looks through the bank of the course at list position `position` (course
+// record position + 2). A bank opened for the look is closed again; one
+// that was open before stays open.
+TypeUse CourseTypeUse(const DatabaseContext& ctx, int position, const std::string& type);
 
 // ---- "题型排列颜色库": one colour per type-order row position --------------
 class ColourLibrary {
