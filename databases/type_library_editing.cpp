@@ -42,7 +42,8 @@ bool writeTypeRecord(recfile::RecordFileEngine& e, std::int64_t number, const Qu
 }  // namespace
 
 bool TypeLibrary::editFailed() {
-  const int code = engine_.LastError();
+  int code = engine_.LastError();
+  if (code == 0) code = recfile::err::Unknown;
   error_ = {code, recfile::ErrorText(code)};
   return false;
 }
