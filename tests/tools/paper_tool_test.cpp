@@ -109,9 +109,11 @@ TEST_F(PaperTool, CircledLabelsTakeTheTwinOfThePictureQuestion) {
   ASSERT_TRUE(compose::WritePlanFile(dir / "plan.mcplan", course.Plan(true), error)) << error;
   const Result r = Run(Args("A"));
   ASSERT_EQ(r.code, 0) << r.err;
-  const auto lines = text::splitLines(r.out);
+  const std::size_t firstEnd = r.out.find('\n');
+  ASSERT_NE(firstEnd, std::string::npos);
+  const std::string answersPath = r.out.substr(firstEnd + 1, r.out.size() - firstEnd - 2);
   // The answers show ② and the twin's answer picture.
-  const std::string answers = text::toUtf8(ReadFileBytes(lines[1].substr(0, lines[1].find('\n'))));
+  const std::string answers = text::toUtf8(ReadFileBytes(answersPath));
   EXPECT_NE(answers.find(". ②<img src='"), std::string::npos) << answers;
 }
 
