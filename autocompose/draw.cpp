@@ -84,12 +84,13 @@ void Drawer::DrawPaper(app::ProgramRandom& random, PaperDraw& out) {
 namespace {
 
 void draw(Drawer& drawer, app::ProgramRandom& random, RunHooks& hooks, Paper p, PaperDraw& d,
-          std::string& lastStatus) {
+          RunResult& res) {
   drawer.DrawPaper(random, d);
   hooks.Tick(p, d.rows);
+  res.drawFailed = d.failed;
   if (d.failed) {
     hooks.SetStatus(d.status);
-    lastStatus = d.status;
+    res.lastStatus = d.status;
   }
   hooks.Recompute();
 }
@@ -104,11 +105,11 @@ RunResult RunBothPapers(Drawer& drawer, app::ProgramRandom& random, RunHooks& ho
   do {
     hooks.Clear(Paper::A);
     hooks.Clear(Paper::B);
-    draw(drawer, random, hooks, Paper::A, a, res.lastStatus);
+    draw(drawer, random, hooks, Paper::A, a, res);
     if (a.failed) {
       hooks.AttemptCounted(++res.attempts);
     } else {
-      draw(drawer, random, hooks, Paper::B, b, res.lastStatus);
+      draw(drawer, random, hooks, Paper::B, b, res);
       if (!b.failed) {
         hooks.AttemptCounted(++res.attempts);
         if (requirement >= hooks.Similarity()) {
@@ -132,7 +133,7 @@ RunResult RunOnePaper(Drawer& drawer, app::ProgramRandom& random, RunHooks& hook
   PaperDraw d;
   do {
     hooks.Clear(paper);
-    draw(drawer, random, hooks, paper, d, res.lastStatus);
+    draw(drawer, random, hooks, paper, d, res);
     hooks.AttemptCounted(++res.attempts);
     if (!d.failed) {
       res.succeeded = true;

@@ -82,6 +82,8 @@ struct RunResult {
   bool succeeded = false;
   // The after-loop failure message is due ("…不成功！").
   bool failureDue = false;
+  // `DrawFailed` after the last paper draw.
+  bool drawFailed = false;
   std::string lastStatus;
 };
 
