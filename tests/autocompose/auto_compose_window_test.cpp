@@ -273,13 +273,13 @@ TEST_F(AutoComposeRunTest, StopAsksAndTheLoopCleansUp) {
   EXPECT_TRUE(compose.按钮自动组卷.enabled());
 }
 
-TEST_F(AutoComposeRunTest, StoppedAfterAMetRequirementShowsNoFailure) {
+TEST_F(AutoComposeRunTest, AnAttemptThatMeetsTheBoundEndsTheRunAtOnce) {
   for (int i = 0; i < 20; ++i) compose.Add("填空", 5, "点" + std::to_string(i));
   auto& w = Open();
   ASSERT_TRUE(Choose("填空", "5", "2"));
   w.选择框组A卷.toggle();
   w.选择框组B卷.toggle();
-  // The first attempt passes at once with 90; a stop meanwhile changes nothing.
+  // With 20 questions for 2 the first attempt passes the bound of 90.
   host.answerMessage(ui::kButtonOk);
   w.按钮开始.click();
   EXPECT_EQ(Last().text, "自动组A、B卷完毕，请在组卷窗口查看。");
