@@ -45,6 +45,23 @@ void FillQuestionRow(ui::GridControl& grid, int row, recfile::RecordFileEngine& 
   grid.SetCellData(row, kColRecordId, CellKind::Text, engine.RecordId());
 }
 
+void AppendQuestionRow(ui::GridControl& grid, const databases::Question& q) {
+  using ui::CellKind;
+  grid.InsertRow();
+  const int row = grid.RowCount() - 1;
+  const std::string* texts[] = {&q.knowledgePoints, &q.groupName, &q.groupNumber,
+                                &q.text1,           &q.pictureMark, &q.text2,
+                                &q.answer,          &q.answerPictureMark, &q.type};
+  for (int c = kColKnowledge; c <= kColType; ++c)
+    grid.SetCellData(row, c, CellKind::Text, *texts[c - kColKnowledge]);
+  grid.SetCellData(row, kColDifficulty, CellKind::Text, std::to_string(q.difficulty));
+  grid.SetCellData(row, kColScore, CellKind::Text, std::int64_t{q.score});
+  grid.SetCellData(row, kColChoice, CellKind::Check, q.choice);
+  grid.SetCellData(row, kColFixedScore, CellKind::Check, q.fixedScore);
+  grid.SetCellData(row, kColMasked, CellKind::Check, q.masked);
+  grid.SetCellData(row, kColRecordId, CellKind::Text, q.id);
+}
+
 int FillBankGrid(ui::GridControl& grid, recfile::RecordFileEngine& engine) {
   grid.SetRowCount(1);
   const std::int64_t n = engine.RecordCount();

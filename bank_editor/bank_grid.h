@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bank_editor/question_rules.h"
+#include "databases/course_bank.h"
 #include "recfile/record_file_engine.h"
 #include "ui/grid_control.h"
 
@@ -39,6 +40,8 @@ void AppendQuestionRow(ui::GridControl& grid, recfile::RecordFileEngine& engine)
 // Fills an existing row from the current record: fields 1 … 11 as texts,
 // 12 … 14 as check states, the record id in the hidden column.
 void FillQuestionRow(ui::GridControl& grid, int row, recfile::RecordFileEngine& engine);
+// Appends one question row showing `q` (its id in the hidden column).
+void AppendQuestionRow(ui::GridControl& grid, const databases::Question& q);
 
 // A row counts as a question of its own when it has no group name or is
 // the title of its group.

@@ -1,6 +1,10 @@
 #include "bank_editor/import_export.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <unordered_set>
+#include <utility>
+#include <variant>
 #include <filesystem>
 #include <system_error>
 
@@ -41,15 +45,19 @@ std::vector<int> matchFields(const std::vector<recfile::FieldDef>& destination,
 }
 
 // Copies both files under temporary names first, so a failure leaves no
-// half-written pair behind.
+// half-written copy behind; `error` names the file and the system's reason.
 bool copyBankFiles(const std::string& fromBase, const std::string& toBase, std::string& error) {
   std::error_code ec;
+  const auto dropParts = [&] {
+    std::error_code ignored;
+    for (const char* e : {".edb", ".edt"}) fs::remove(toBase + e + ".part", ignored);
+  };
   for (const char* ext : {".edb", ".edt"}) {
     const std::string from = fromBase + ext;
     if (!fs::exists(from, ec)) continue;
     if (!fs::copy_file(from, toBase + ext + ".part", fs::copy_options::overwrite_existing, ec)) {
-      error = toBase + ext;
-      for (const char* e : {".edb", ".edt"}) fs::remove(toBase + e + ".part", ec);
+      error = toBase + ext + "：" + ec.message();
+      dropParts();
       return false;
     }
   }
@@ -57,7 +65,8 @@ bool copyBankFiles(const std::string& fromBase, const std::string& toBase, std::
     if (!fs::exists(toBase + ext + ".part", ec)) continue;
     fs::rename(toBase + ext + ".part", toBase + ext, ec);
     if (ec) {
-      error = toBase + ext;
+      error = toBase + ext + "：" + ec.message();
+      dropParts();
       return false;
     }
   }
@@ -91,6 +100,7 @@ void NewGroupNameWindow::confirm() {
   if (text::gbkLength(name) > 512) return host().message(this, "分组名长度超标！");
   for (int r = 1; r < grid_.RowCount(); ++r)
     if (grid_.cellText(r, kColGroupName) == name) return host().message(this, "该分组名已经存在！");
+  if (nameTaken && nameTaken(name)) return host().message(this, "该分组名已经存在！");
   result_ = name;
   done_ = true;
   close();
@@ -130,7 +140,7 @@ void BankEditorWindow::ExportBank() {
       return finish();
     std::string failed;
     if (!copyBankFiles(ownBase, dir + base, failed)) {
-      host().message(this, "导出失败，不能写入文件：" + failed);
+      host().message(this, "导出失败，不能写入文件 " + failed);
       return finish();
     }
   }
@@ -138,7 +148,120 @@ void BankEditorWindow::ExportBank() {
   finish();
 }
 
+// ---- Duplicates ------------------------------------------------------------------------
+
+std::string QuestionContentSet::key(std::string_view text1, std::string_view text2,
+                                    std::string_view answer) {
+  // The joined texts' length first, so no two different splits between the
+  // texts and the answer give one key.
+  std::string k = std::to_string(text1.size() + text2.size());
+  k += ':';
+  k.append(text1).append(text2).append(answer);
+  return k;
+}
+
+void QuestionContentSet::add(std::string_view text1, std::string_view text2,
+                             std::string_view answer) {
+  keys_.insert(key(text1, text2, answer));
+}
+
+bool QuestionContentSet::contains(std::string_view text1, std::string_view text2,
+                                  std::string_view answer) const {
+  return keys_.contains(key(text1, text2, answer));
+}
+
 // ---- Import ---------------------------------------------------------------------------
+
+namespace {
+
+std::string textOf(const recfile::Value& v) {
+  if (const auto* s = std::get_if<std::string>(&v)) return *s;
+  if (const auto* i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
+  return {};
+}
+std::int64_t numberOf(const recfile::Value& v) {
+  if (const auto* i = std::get_if<std::int64_t>(&v)) return *i;
+  if (const auto* d = std::get_if<double>(&v)) return static_cast<std::int64_t>(*d);
+  if (const auto* b = std::get_if<bool>(&v)) return *b ? 1 : 0;
+  if (const auto* s = std::get_if<std::string>(&v)) return text::toInteger(*s);
+  return 0;
+}
+bool flagOf(const recfile::Value& v) {
+  if (const auto* b = std::get_if<bool>(&v)) return *b;
+  return numberOf(v) != 0;
+}
+
+// A source record as a question of the bank: `values[d]` is the value for
+// bank field d + 1 (empty where the source has no such field).
+databases::Question questionOf(const std::vector<recfile::Value>& values) {
+  using namespace databases;
+  auto at = [&](int field) -> const recfile::Value& { return values[field - 1]; };
+  Question q;
+  q.knowledgePoints = textOf(at(kKnowledgePoints));
+  q.groupName = textOf(at(kGroupName));
+  q.groupNumber = textOf(at(kGroupNumber));
+  q.text1 = textOf(at(kQuestionText1));
+  q.pictureMark = textOf(at(kQuestionPicture));
+  q.text2 = textOf(at(kQuestionText2));
+  q.answer = textOf(at(kAnswer));
+  q.answerPictureMark = textOf(at(kAnswerPicture));
+  q.type = textOf(at(kQuestionType));
+  q.difficulty = static_cast<int>(numberOf(at(kDifficulty)));
+  q.score = static_cast<int>(numberOf(at(kScore)));
+  q.choice = flagOf(at(kChoice));
+  q.fixedScore = flagOf(at(kFixedScore));
+  q.masked = flagOf(at(kMasked));
+  return q;
+}
+
+// A question to import: its source record and the values it gets.
+struct Incoming {
+  std::int64_t source = 0;
+  databases::Question question;
+};
+
+// The bank's files as they were before the import, to put back should the
+// import fail halfway.
+class BankSnapshot {
+ public:
+  BankSnapshot(std::string bankBase, std::string copyBase)
+      : bank_(std::move(bankBase)), copy_(std::move(copyBase)) {}
+  ~BankSnapshot() { discard(); }
+
+  bool take(std::string& error) {
+    std::error_code ec;
+    for (const char* ext : {".edb", ".edt"}) {
+      if (!fs::exists(bank_ + ext, ec)) continue;
+      if (!fs::copy_file(bank_ + ext, copy_ + ext, fs::copy_options::overwrite_existing, ec)) {
+        error = ec.message();
+        discard();
+        return false;
+      }
+      taken_.push_back(ext);
+    }
+    return true;
+  }
+  bool restore(std::string& error) {
+    std::error_code ec;
+    for (const std::string& ext : taken_)
+      if (!fs::copy_file(copy_ + ext, bank_ + ext, fs::copy_options::overwrite_existing, ec)) {
+        error = ec.message();
+        return false;
+      }
+    return true;
+  }
+  void discard() {
+    std::error_code ec;
+    for (const std::string& ext : taken_) fs::remove(copy_ + ext, ec);
+    taken_.clear();
+  }
+
+ private:
+  std::string bank_, copy_;
+  std::vector<std::string> taken_;
+};
+
+}  // namespace
 
 void BankEditorWindow::ImportBank() {
   auto& engine = ctx_.engine;
@@ -172,46 +295,77 @@ void BankEditorWindow::ImportBank() {
   engine.SetCurrent(bankPath);
   const std::vector<recfile::FieldDef> bankFields = engine.Fields();
   const std::vector<int> match = matchFields(bankFields, sourceFields);
+  const auto progress = [&](std::int64_t i) {
+    状态条1.setText("正在导入处理： " + std::to_string(i) + "/" + std::to_string(n));
+    host().processPendingEvents();
+  };
+  const auto finish = [&](const std::string& status) {
+    engine.Close(kImportAlias);
+    MakeBankCurrent();
+    状态条1.setText(status);
+    setEnabled(true);
+  };
 
-  int imported = 0;
+  // What is already there: the grid's questions, their titles and group names.
+  QuestionContentSet present;
+  std::unordered_set<std::string> titles, groupNames;
+  for (int r = 1; r < g.RowCount(); ++r) {
+    present.add(g.cellText(r, kColText1), g.cellText(r, kColText2), g.cellText(r, kColAnswer));
+    groupNames.insert(g.cellText(r, kColGroupName));
+    if (g.cellText(r, kColGroupNumber) == "0") titles.insert(g.cellText(r, kColGroupName));
+  }
+
+  // First every decision, nothing written: duplicates, clashing titles.
+  std::vector<Incoming> incoming;
   int skipped = 0;
   std::string renameFrom, renameTo;  // a clashing group imported under a new name
   bool renaming = false;
   std::string skipGroup;  // a clashing group the user skipped
   bool skipping = false;
+  std::vector<recfile::Value> values(bankFields.size());
   for (std::int64_t i = 1; i <= n; ++i) {
-    状态条1.setText("正在导入处理： " + std::to_string(i) + "/" + std::to_string(n));
+    progress(i);
     engine.SetCurrent(kImportAlias);
-    engine.GoTo(i);
+    if (!engine.GoTo(i)) {
+      const int code = engine.LastError();
+      finish("导入失败。");
+      host().message(this, "导入题库的第 " + std::to_string(i) + " 条记录读不出：" +
+                               recfile::ErrorText(code) + "\r\n题库没有改变。");
+      return;
+    }
     if (engine.IsDeleted()) continue;  // a deleted record is no question
-    const std::string text1 = engine.ReadText(databases::kQuestionText1);
-    const std::string text2 = engine.ReadText(databases::kQuestionText2);
-    const std::string answer = engine.ReadText(databases::kAnswer);
-    const std::string group = engine.ReadText(databases::kGroupName);
-    const std::string number = engine.ReadText(databases::kGroupNumber);
-    std::vector<recfile::Value> values(bankFields.size());
-    for (std::size_t d = 0; d < bankFields.size(); ++d)
-      if (match[d] > 0) values[d] = engine.ReadField(match[d]);
+    for (std::size_t d = 0; d < bankFields.size(); ++d) {
+      values[d] = recfile::Value{};
+      // Pictures are read when the question is written.
+      if (match[d] > 0 && bankFields[d].type != recfile::FieldType::ByteSet)
+        values[d] = engine.ReadField(match[d]);
+      if (engine.LastError() < 0) break;
+    }
+    if (const int code = engine.LastError(); code < 0) {
+      finish("导入失败。");
+      host().message(this, "导入题库的第 " + std::to_string(i) + " 条记录读不出：" +
+                               recfile::ErrorText(code) + "\r\n题库没有改变。");
+      return;
+    }
+    databases::Question q = questionOf(values);
+    const std::string group = q.groupName;
 
     if (skipping && group == skipGroup) continue;
     skipping = false;
     if (renaming && group != renameFrom) renaming = false;
     std::string name = renaming ? renameTo : group;
 
-    bool duplicate = false;
-    for (int r = 1; r < g.RowCount() && !duplicate; ++r)
-      duplicate = SameQuestionContent(g.cellText(r, kColText1), g.cellText(r, kColText2),
-                                      g.cellText(r, kColAnswer), text1, text2, answer);
-    if (duplicate) {
+    if (present.contains(q.text1, q.text2, q.answer)) {
       ++skipped;
       continue;
     }
-    if (number == "0" && TitleRowOf(name) > 0) {
+    if (q.isTitle() && titles.contains(name)) {
       std::string newName;
       if (host().messageBox(this, "分组名重复！按确定更改源分组名并导入，按取消跳过",
                             ui::kMessageCaption, ui::MessageButtons::OkCancel,
                             ui::MessageIcon::Question) == ui::kButtonOk) {
         NewGroupNameWindow ask(host(), g);
+        ask.nameTaken = [&](const std::string& candidate) { return groupNames.contains(candidate); };
         host().showModal(ask, this);
         newName = ask.result();
       }
@@ -225,38 +379,100 @@ void BankEditorWindow::ImportBank() {
       renameFrom = group;
       renameTo = name = newName;
     }
-    if (databases::kGroupName <= static_cast<int>(values.size()) && match[databases::kGroupName - 1] > 0)
-      values[databases::kGroupName - 1] = name;
+    if (match[databases::kGroupName - 1] > 0) q.groupName = name;
+    present.add(q.text1, q.text2, q.answer);
+    groupNames.insert(q.groupName);
+    if (q.isTitle()) titles.insert(q.groupName);
+    incoming.push_back({i, std::move(q)});
+  }
 
-    engine.SetCurrent(bankPath);
-    if (!engine.Append(values)) {
-      host().message(this, recfile::ErrorText(engine.LastError()));
+  // Then the writing, all or nothing: new types first, then the questions;
+  // a failure puts the library and the bank back as they were.
+  std::vector<std::string> newTypes;
+  if (!incoming.empty()) {
+    std::vector<std::string> known = QuestionTypeNames(dbContext());
+    const auto need = [&](const std::string& type) {
+      if (std::find(known.begin(), known.end(), type) != known.end()) return;
+      known.push_back(type);
+      newTypes.push_back(type);
+    };
+    for (int r = 1; r < g.RowCount(); ++r)
+      if (CountsAsQuestion(g, r)) need(g.cellText(r, kColType));
+    for (const Incoming& in : incoming)
+      if (in.question.countsAsOne()) need(in.question.type);
+  }
+  std::string failure;
+  std::vector<std::int64_t> addedTypes;
+  databases::TypeLibrary library(engine);
+  for (const std::string& type : newTypes) {
+    const std::int64_t id = library.Append(type);
+    if (id == 0) {
+      failure = library.lastError().message;
       break;
     }
-    AppendQuestionRow(g, engine);
-    ++imported;
+    addedTypes.push_back(id);
   }
-  engine.Close(kImportAlias);
-  engine.SetCurrent(bankPath);
-  GroupSort(false);
-  RecountQuestions();
-
-  if (imported > 0) {
-    std::vector<std::string> types = QuestionTypeNames(dbContext());
-    for (int r = 1; r < g.RowCount(); ++r) {
-      if (!CountsAsQuestion(g, r)) continue;
-      const std::string& type = g.cellText(r, kColType);
-      if (std::find(types.begin(), types.end(), type) != types.end()) continue;
-      if (!databases::OpenQuestionTypeLibrary(dbContext()) ||
-          !engine.Append({type, std::string(), false})) {
-        host().message(this, recfile::ErrorText(engine.LastError()));
+  BankSnapshot snapshot(bankPath.substr(0, bankPath.size() - 4),
+                        host().temporaryFolder() + "/导入前-" + courseName_);
+  if (failure.empty() && !incoming.empty() && !snapshot.take(failure))
+    failure = "不能保存导入前的题库：" + failure;
+  bool bankChanged = false;
+  int imported = 0;
+  if (failure.empty()) {
+    databases::CourseBank bank(engine, courseName_);
+    for (Incoming& in : incoming) {
+      progress(in.source);
+      recfile::Bytes pictures[2];
+      const int pictureFields[2] = {databases::kQuestionPictureData, databases::kAnswerPictureData};
+      engine.SetCurrent(kImportAlias);
+      engine.GoTo(in.source);
+      for (int k = 0; k < 2 && failure.empty(); ++k) {
+        const int from = match[pictureFields[k] - 1];
+        if (from <= 0) continue;
+        const recfile::Value v = engine.ReadField(from);
+        if (const int code = engine.LastError(); code < 0)
+          failure = "导入题库的第 " + std::to_string(in.source) + " 条记录读不出：" +
+                    recfile::ErrorText(code);
+        else if (const auto* b = std::get_if<recfile::Bytes>(&v))
+          pictures[k] = *b;
+      }
+      if (!failure.empty()) break;
+      bankChanged = true;  // a refused append may have written part of itself
+      in.question.id = bank.Append(in.question, pictures[0], pictures[1]);
+      if (in.question.id == 0) {
+        failure = bank.lastError().message;
         break;
       }
-      g.AddColumnListItem(kColType, type);
-      types.push_back(type);
+      ++imported;
     }
-    engine.SetCurrent(bankPath);
   }
+  if (!failure.empty()) {
+    if (bankChanged) {
+      engine.Close(bankPath);
+      std::string why;
+      if (!snapshot.restore(why)) failure += "\r\n题库恢复失败：" + why;
+      // The bank opens again as the main window opened it: with the
+      // password of its course record (CourseAt leaves that record current).
+      databases::CourseLibrary courses(engine);
+      if (courses.CourseAt(ctx_.selectedCourse.position))
+        databases::OpenCourseBank(dbContext(), courseName_, false);
+    }
+    for (auto it = addedTypes.rbegin(); it != addedTypes.rend(); ++it) library.Remove(*it);
+    finish("导入失败。");
+    host().message(this, "导入失败，题库没有改变：" + failure);
+    return;
+  }
+  snapshot.discard();
+
+  for (const Incoming& in : incoming) AppendQuestionRow(g, in.question);
+  engine.Close(kImportAlias);
+  engine.SetCurrent(bankPath);
+  if (imported > 0) {
+    GroupSort(false);
+    RecountQuestions();
+    for (const std::string& type : newTypes) g.AddColumnListItem(kColType, type);
+  }
+  MakeBankCurrent();
   状态条1.setText("成功导入" + std::to_string(imported) + "条记录。");
   setEnabled(true);
   if (state.topLevelCount >= 1) 菜单导出.setEnabled(true);

@@ -3,7 +3,10 @@
 // already present.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
 #include "ui/units.h"
 #include "ui/window.h"
@@ -25,6 +28,8 @@ class NewGroupNameWindow : public ui::Window {
   ui::Button 按钮取消;
 
   const std::string& result() const { return result_; }
+  // Names taken besides the grid's (questions an import is about to add).
+  std::function<bool(const std::string&)> nameTaken;
 
  private:
   void confirm();
@@ -33,6 +38,18 @@ class NewGroupNameWindow : public ui::Window {
   const ui::GridControl& grid_;
   std::string result_;
   bool done_ = false;
+};
+
+// The duplicate rule as a set: two questions are the same when 题文1
+// followed by 题文2, and 答案, are equal byte for byte.
+class QuestionContentSet {
+ public:
+  void add(std::string_view text1, std::string_view text2, std::string_view answer);
+  bool contains(std::string_view text1, std::string_view text2, std::string_view answer) const;
+
+ private:
+  static std::string key(std::string_view text1, std::string_view text2, std::string_view answer);
+  std::unordered_set<std::string> keys_;
 };
 
 }  // namespace bank_editor

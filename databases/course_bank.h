@@ -149,6 +149,9 @@ class TypeLibrary {
   // the i-th name with its own description and flag. All or nothing: on a
   // failure the records written get their old values back.
   bool Add(const std::string& name);
+  // Appends a type at the end, unsorted (empty "说明", "答案换行" off);
+  // returns its record id, or 0 on failure.
+  std::int64_t Append(const std::string& name);
   bool SetNote(std::int64_t id, const std::string& note);
   bool Rename(std::int64_t id, const std::string& name);
   // Deletes the type's record and packs the library.

@@ -76,6 +76,15 @@ bool TypeLibrary::Add(const std::string& name) {
   return true;
 }
 
+std::int64_t TypeLibrary::Append(const std::string& name) {
+  error_ = {};
+  if (!engine_.SetCurrent(name_) || !engine_.Append({name, std::string(), false})) {
+    editFailed();
+    return 0;
+  }
+  return engine_.RecordId();
+}
+
 bool TypeLibrary::SetNote(std::int64_t id, const std::string& note) {
   error_ = {};
   if (!engine_.SetCurrent(name_) || !engine_.GoToId(id) ||

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "bank_editor/import_export.h"
+#include "databases/course_bank.h"
 #include "editor_fixture.h"
 
 namespace bank_editor::testing {
@@ -131,6 +132,122 @@ TEST_F(ImportExport, ExportCopiesBothFilesAndAsksBeforeReplacing) {
   editor_->菜单导出.choose();
   EXPECT_EQ(host_.messages().size(), 1u);
   EXPECT_EQ(ReadFileBytes(copy + ".edb"), "old");
+  EXPECT_EQ(engine_.CurrentName(), kCourse);
+}
+
+TEST_F(ImportExport, MembersOfASkippedTitleComeInAndTheCountRisesByTheQuestionsAdded) {
+  WriteBankAt(Other("合并"),
+              {Question("单一"), Question("单二"), Grouped("阅读", "0", "材料", 0),
+               Grouped("阅读", "1", "新问一", 4), Grouped("阅读", "2", "新问二", 5),
+               Question("单三"), Grouped("完形", "0", "短文", 0), Grouped("完形", "1", "空一", 2),
+               Grouped("完形", "2", "空二", 3)});
+  OpenEditor({Question("旧"), Grouped("阅读", "0", "材料", 0)});  // the same title stands
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 2 题）");
+  host_.answerOpenFile(Other("合并") + ".edb");
+  editor_->菜单导入.choose();
+  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"1条记录重复，实际导入8条记录。"});
+  EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 6 题）");  // 3 singles, 1 group
+  for (const char* member : {"新问一", "新问二"}) {
+    EXPECT_EQ(cell(RowOf(member), kColGroupName), "阅读");
+    EXPECT_EQ(RowOf(member), RowOf("材料") + (member == std::string("新问一") ? 1 : 2));
+  }
+  EXPECT_EQ(DiskTexts1().size(), 10u);
+  for (int r = 1; r < grid().RowCount(); ++r)
+    EXPECT_EQ(std::get<std::string>(DiskField(IdOf(r), databases::kQuestionText1)),
+              cell(r, kColText1));
+}
+
+TEST_F(ImportExport, TheEditorStaysShutWhileProgressShowsAndTheJoinedTextsDecideDuplicates) {
+  Q split = Question("甲乙");
+  split.text2 = "丙";
+  Q otherSplit = Question("甲");
+  otherSplit.text2 = "乙丙";
+  Q otherAnswer = otherSplit;
+  otherAnswer.answer = "另";
+  WriteBankAt(Other("合并"), {otherSplit, otherAnswer, Question("新")});
+  OpenEditor({split});
+  std::vector<std::string> progress;
+  host_.onPendingEvents([&] {
+    progress.push_back(editor_->状态条1.text());
+    EXPECT_FALSE(editor_->enabled());
+    EXPECT_FALSE(grid().editCell(1, kColKnowledge, "改"));
+  });
+  host_.answerOpenFile(Other("合并") + ".edb");
+  editor_->菜单导入.choose();
+  ASSERT_GE(progress.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(progress.begin(), progress.begin() + 3),
+            (std::vector<std::string>{"正在导入处理： 1/3", "正在导入处理： 2/3", "正在导入处理： 3/3"}));
+  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"1条记录重复，实际导入2条记录。"});
+  EXPECT_EQ(editor_->状态条1.text(), "成功导入2条记录。");
+  EXPECT_TRUE(editor_->enabled());
+  EXPECT_EQ(cell(1, kColKnowledge), "");
+}
+
+TEST_F(ImportExport, AnImportThatFailsHalfwayLeavesBankAndLibraryAsTheyWere) {
+  Q essay = Question("作文");
+  essay.type = "作文";
+  WriteBankAt(Other("合并"), {Question("新一"), Question("新二"), essay, Question("新四")});
+  OpenEditor({Question("一"), Question("二")});
+  {  // the course record, so the bank can be opened again as the main window did
+    SilentPrompter prompter;
+    databases::DatabaseContext db{engine_, prompter, dir_.path()};
+    ASSERT_TRUE(databases::OpenCourseLibrary(db));
+    ASSERT_TRUE(engine_.Append({std::string("王老师"), std::string()}));
+    ASSERT_TRUE(engine_.Append({kCourse, std::string()}));
+  }
+  const std::string edb = ReadFileBytes(BankFile()), edt = ReadFileBytes(SideFile());
+  const int rows = grid().RowCount();
+  // Every write of the import fails once in turn, until one import gets through.
+  for (int failing = 1;; ++failing) {
+    SCOPED_TRACE(failing);
+    ASSERT_LT(failing, 200);
+    host_.clearRecords();
+    fs_->failNthWrite = failing;
+    host_.answerOpenFile(Other("合并") + ".edb");
+    editor_->菜单导入.choose();
+    const bool failed = fs_->failNthWrite == 0;
+    fs_->failNthWrite = 0;
+    ASSERT_EQ(host_.messageTexts().size(), 1u);
+    if (!failed) {
+      EXPECT_EQ(host_.messageTexts()[0], "成功导入4条记录。");
+      EXPECT_GT(failing, 8);  // the type and four questions were written before
+      break;
+    }
+    EXPECT_EQ(host_.messageTexts()[0].rfind("导入失败，题库没有改变：", 0), 0u);
+    EXPECT_TRUE(ReadFileBytes(BankFile()) == edb);
+    EXPECT_TRUE(ReadFileBytes(SideFile()) == edt);
+    EXPECT_EQ(grid().RowCount(), rows);
+    EXPECT_TRUE(editor_->enabled());
+    std::vector<databases::QuestionType> types;
+    databases::TypeLibrary library(engine_);
+    ASSERT_TRUE(library.ReadAll(types));
+    EXPECT_EQ(types.size(), 5u);
+    // The bank is open again and takes edits.
+    grid().click(1, kColScore);
+    ASSERT_TRUE(grid().editCell(1, kColScore, "6"));
+    grid().editCell(1, kColScore, "5");
+    if (::testing::Test::HasFailure()) break;
+  }
+  EXPECT_EQ(DiskTexts1().size(), 6u);
+  EXPECT_EQ(grid().RowCount(), rows + 4);
+}
+
+TEST_F(ImportExport, AnExportThatCannotBeWrittenSaysWhyAndLeavesNoHalfCopy) {
+  OpenEditor({Question("一")});
+  SilentPrompter prompter;
+  databases::DatabaseContext db{engine_, prompter, dir_.path()};
+  ASSERT_TRUE(databases::OpenCourseLibrary(db));
+  ASSERT_TRUE(engine_.Append({std::string("王老师"), std::string()}));
+  const std::string target = dir_.path() + "/备份";
+  const std::string copy = target + "/高等数学备份-王老师";
+  std::filesystem::create_directories(copy + ".edt.part/占位");  // the side file cannot be written
+  host_.answerFolder(target);
+  editor_->菜单导出.choose();
+  ASSERT_EQ(host_.messageTexts().size(), 1u);
+  EXPECT_EQ(host_.messageTexts()[0].rfind("导出失败，不能写入文件 " + copy + ".edt：", 0), 0u);
+  EXPECT_FALSE(std::filesystem::exists(copy + ".edb"));
+  EXPECT_FALSE(std::filesystem::exists(copy + ".edb.part"));
+  EXPECT_FALSE(std::filesystem::exists(copy + ".edt"));
   EXPECT_EQ(engine_.CurrentName(), kCourse);
 }
 
