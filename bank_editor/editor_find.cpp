@@ -52,7 +52,7 @@ GridCell FindStartCell(const GridCell& current, int rowCount, bool& examineStart
   if (current.column <= kLastFindColumn) return current;
   // Right of 答图: go on with the first column of the next row.
   if (current.row < rowCount - 1) return {current.row + 1, 0};
-  return NextFindCell({current.row, 0}, rowCount);
+  return {1, 0};
 }
 
 }  // namespace bank_editor

@@ -38,9 +38,9 @@ std::optional<GridCell> FindFrom(const ui::GridControl& grid, std::string_view n
 std::optional<GridCell> FindFromFirstCell(const ui::GridControl& grid, std::string_view needle);
 
 // Where a search from the current cell begins: the cell itself when it is a
-// searched cell; column 0 of the next row when the cursor stands right of
-// 答图 (the stepping covers only the searched columns); row 1 when it
-// stands on the heading row.
+// searched cell; column 0 of the next row (of row 1 after the last row)
+// when the cursor stands right of 答图, as the stepping covers only the
+// searched columns; row 1 when it stands on the heading row.
 GridCell FindStartCell(const GridCell& current, int rowCount, bool& examineStart);
 
 }  // namespace bank_editor

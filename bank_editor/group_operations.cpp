@@ -2,6 +2,7 @@
 // stem, members numbered 1 … 99 with the title's type and difficulty, the
 // title's score the sum of its unmasked members' scores. Every change keeps
 // that so, in the grid and in the bank together.
+#include <algorithm>
 #include <numeric>
 
 #include "bank_editor/bank_editor_window.h"
@@ -31,11 +32,12 @@ constexpr std::size_t kMaxGroupName = 512;
 V text(std::string s) { return V{std::move(s)}; }
 V number(long long n) { return V{std::int64_t{n}}; }
 
-// 分组号 as typed: the leading digits; -1 when there are none.
+// 分组号 as typed: the leading digits, however many ("0000005" is 5); -1
+// when there are none. Past 999 the value stays 1000, out of range anyway.
 long long leadingDigits(const std::string& s) {
   long long v = 0;
   std::size_t i = 0;
-  for (; i < s.size() && s[i] >= '0' && s[i] <= '9' && i < 6; ++i) v = v * 10 + (s[i] - '0');
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) v = std::min(1000LL, v * 10 + (s[i] - '0'));
   return i == 0 ? -1 : v;
 }
 
@@ -248,7 +250,10 @@ void BankEditorWindow::commitGroupType(int row, bool title) {
   const std::string typed = g.cellText(row, kColType);
   if (typed == state.preEditText) return;
   if (!title) return refuseCell(row, kColType, "不能改变非标题分组试题的题型！");
-  const CellDecision d = DecideQuestionType(typed, state.preEditText, QuestionTypeNames(dbContext()));
+  // A title's type must be one of the library's; emptied is no exception.
+  const CellDecision d = typed.empty()
+                             ? CellDecision{CellDecision::Kind::Restore, {}, "请直接选择题型！"}
+                             : DecideQuestionType(typed, state.preEditText, QuestionTypeNames(dbContext()));
   if (d.kind != CellDecision::Kind::Write || d.value == state.preEditText)
     return refuseCell(row, kColType, d.message);
   if (!confirm("确定要更改该标题分组试题的题型吗？")) return refuseCell(row, kColType, {});

@@ -156,7 +156,8 @@ std::optional<RuleFailure> CheckQuestionRules(const QuestionRow& q) {
 CellDecision DecideQuestionType(std::string_view typed, std::string_view before,
                                 const std::vector<std::string>& libraryTypes) {
   const std::string t = text::trimSpaces(typed);
-  if (t.empty()) {
+  // Only an emptied cell keeps the type; blanks typed are a wrong type.
+  if (typed.empty()) {
     // A question keeps its type; a new one takes the first of the library.
     if (!before.empty() || libraryTypes.empty()) return {CellDecision::Kind::Restore, {}, {}};
     return {CellDecision::Kind::Write, libraryTypes.front(), {}};

@@ -518,6 +518,10 @@ TEST_F(Finding, AFindFromRightOfTheAnswerPictureStartsOnTheNextRowAndEnds) {
   grid().click(2, kColType);
   editor_->按钮从当前查找.click();
   EXPECT_EQ(Cursor(), std::make_pair(1, int{kColText1}));  // from row 3, column 0 on
+  Type("k");
+  grid().click(3, kColMasked);  // last row: row 1, column 0 is next
+  editor_->按钮从当前查找.click();
+  EXPECT_EQ(Cursor(), std::make_pair(1, int{kColKnowledge}));
   Type("nothing");
   grid().click(3, kColMasked);  // last row, right of 答图
   editor_->按钮从当前查找.click();

@@ -49,6 +49,8 @@ TEST_F(Groups, GroupNumbersTypedInPlace) {
       {"问一", "0", "已存在标题分组序号！", "1"},
       {"问一", " 7 ", "", "7"},
       {"问二", "5a", "", "5"},
+      {"问二", "0000005", "", "5"},
+      {"问二", "00000000000000000000123", "只能输入0-99的数字！", "5"},
       {"材料", "3", "不能更改标题分组序号！", "0"},
       {"材料", "", "不能删除带有子分组试题的标题分组序号！", "0"},
       {"单题", "5", "不能单独添加标题分组序号！", ""},
@@ -269,6 +271,21 @@ TEST_F(Groups, RefusalsAndCancelsLeaveTheBankAsItWas) {
   EXPECT_EQ(cell(title, kColType), "填空");
   EXPECT_EQ(cell(title, kColDifficulty), "1");
   EXPECT_EQ(cell(RowOf("问一"), kColGroupNumber), "1");
+  EXPECT_EQ(ReadFileBytes(BankFile()), before);
+}
+
+TEST_F(Groups, ATitleTypeEmptiedOrBlankIsRefusedWithTheTypeMessage) {
+  OpenReading();
+  const std::string before = ReadFileBytes(BankFile());
+  const int title = RowOf("材料");
+  for (const char* typed : {"", "  "}) {
+    SCOPED_TRACE(std::string("typed \"") + typed + "\"");
+    host_.clearRecords();
+    grid().click(title, kColType);
+    grid().editCell(title, kColType, typed);
+    EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"请直接选择题型！"});
+    EXPECT_EQ(cell(title, kColType), "填空");
+  }
   EXPECT_EQ(ReadFileBytes(BankFile()), before);
 }
 

@@ -175,6 +175,8 @@ TEST(QuestionRules, InPlaceValuesOfASingleQuestion) {
   };
   const std::vector<Case> cases = {
       {"type emptied keeps the old type", DecideQuestionType("", "选择", types), K::Restore, "", ""},
+      {"blanks are no type", DecideQuestionType(" 　", "选择", types), K::Restore, "",
+       "请直接选择题型！"},
       {"new question takes the first type", DecideQuestionType("", "", types), K::Write, "判断", ""},
       {"type from the list", DecideQuestionType("填空", "选择", types), K::Write, "填空", ""},
       {"typed type is trimmed", DecideQuestionType(" 填空　", "选择", types), K::Write, "填空", ""},
