@@ -28,6 +28,7 @@ bench:
 
 screenshots: build
 	@cmake --build --preset $(PRESET) --target screenshots
+	@cmake --build --preset $(PRESET) --target paper-screenshots
 
 fuzz:
 	@$(MAKE) --no-print-directory build PRESET=fuzz
