@@ -272,6 +272,82 @@ void BM_AddPngPicture(benchmark::State& state) {
 }
 BENCHMARK(BM_AddPngPicture)->Unit(benchmark::kMillisecond);
 
+// ---- Import -----------------------------------------------------------------
+
+constexpr int kImportQuestions = 5000;
+constexpr int kImportShared = 1000;
+
+// A 5 000-question bank "五千" and a 5 000-question bank to import whose
+// first 1 000 records are copies of the first 1 000 of "五千".
+const std::string& ImportDir() {
+  static const std::string dir = [] {
+    const std::string base = DataDir() + "/导入";
+    std::filesystem::create_directories(base);
+    recfile::RecordFileEngine engine;
+    std::string error;
+    if (!databases::WriteSampleBank(engine, base + "/五千", kImportQuestions, 7, {}, &error) ||
+        !databases::WriteSampleBank(engine, base + "/另一", kImportQuestions - kImportShared, 11, {},
+                                    &error) ||
+        !engine.Create(base + "/来源", databases::QuestionBankFields()) ||
+        !engine.Open(base + "/五千", "五千", true) || !engine.Open(base + "/另一", "另一", true) ||
+        !engine.Open(base + "/来源", "来源"))
+      std::abort();
+    int offered = 0;
+    const auto firstOnes = [&offered] { return ++offered <= kImportShared; };
+    engine.SetCurrent("来源");
+    if (!engine.CopyRecords("五千", firstOnes) || !engine.CopyRecords("另一") ||
+        engine.RecordCount() != kImportQuestions)
+      std::abort();
+    NoPrompter prompter;
+    databases::DatabaseContext db{engine, prompter, base};
+    databases::OpenQuestionTypeLibrary(db);
+    engine.CloseAll();
+    return base;
+  }();
+  return dir;
+}
+
+// "导入(&R)" of the 5 000-question bank into the open 5 000-question bank:
+// the duplicate test of every source record against every row, the copies
+// written, the grid sorted by group. Each round starts from a fresh copy
+// of "五千" and a fresh editor (not timed).
+void BM_ImportBank5kInto5k(benchmark::State& state) {
+  const std::string dir = ImportDir();
+  int imported = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (const char* ext : {".edb", ".edt"})
+      std::filesystem::copy_file(dir + "/五千" + ext, dir + "/课程" + ext,
+                                 std::filesystem::copy_options::overwrite_existing);
+    auto engine = std::make_unique<recfile::RecordFileEngine>();
+    QuietHost host;
+    host.fileToOpen = dir + "/来源.edb";
+    app::AppContext ctx{*engine, host, dir};
+    ctx.selectedCourse = {"课程", 0};
+    NoPrompter prompter;
+    databases::DatabaseContext db{*engine, prompter, dir};
+    databases::OpenQuestionTypeLibrary(db);
+    engine->Open(dir + "/课程", {}, false, recfile::ShareMode::None, std::string());
+    auto editor = std::make_unique<bank_editor::BankEditorWindow>(ctx);
+    editor->open(true, nullptr);
+    const int before = editor->高级表格1.RowCount();
+    state.ResumeTiming();
+
+    editor->ImportBank();
+
+    state.PauseTiming();
+    imported = editor->高级表格1.RowCount() - before;
+    engine->SetCurrent("课程");
+    if (imported <= 0 || engine->RecordCount() != kImportQuestions + imported)
+      state.SkipWithError("the import did not go through");
+    editor.reset();
+    engine.reset();
+    state.ResumeTiming();
+  }
+  state.counters["imported"] = imported;
+}
+BENCHMARK(BM_ImportBank5kInto5k)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

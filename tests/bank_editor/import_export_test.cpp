@@ -251,5 +251,25 @@ TEST_F(ImportExport, AnExportThatCannotBeWrittenSaysWhyAndLeavesNoHalfCopy) {
   EXPECT_EQ(engine_.CurrentName(), kCourse);
 }
 
+TEST(QuestionContentSet, FindsExactlyWhatTheRowByRowRuleCallsTheSame) {
+  struct Content {
+    std::string text1, text2, answer;
+  };
+  const std::vector<Content> contents = {
+      {"甲乙", "丙", "答"}, {"甲", "乙丙", "答"}, {"", "甲乙丙", "答"}, {"甲乙丙", "", "答"},
+      {"甲乙", "丙", "答 "}, {"甲乙", "丙答", ""}, {"甲", "乙", "丙答"},  {"", "", ""},
+      {"a", "", "bc"},      {"ab", "", "c"},     {"1:", "2", "3"},     {"1", ":2", "3"}};
+  for (const Content& a : contents) {
+    QuestionContentSet set;
+    set.add(a.text1, a.text2, a.answer);
+    for (const Content& b : contents) {
+      SCOPED_TRACE(a.text1 + "|" + a.text2 + "|" + a.answer + " vs " + b.text1 + "|" + b.text2 +
+                   "|" + b.answer);
+      EXPECT_EQ(set.contains(b.text1, b.text2, b.answer),
+                SameQuestionContent(a.text1, a.text2, a.answer, b.text1, b.text2, b.answer));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace bank_editor::testing
