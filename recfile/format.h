@@ -44,6 +44,9 @@ inline constexpr int kMaxTextWidth = 1024;
 
 // Bytes 0 .. 2^31 - 2: the range locked for the whole file.
 inline constexpr std::uint64_t kWholeFileLockLength = 0x7FFFFFFF;
+// Held by the one operation that may change the files (and keep a journal)
+// at a time; far past any data and past the share-mode markers at 2^40.
+inline constexpr std::uint64_t kWritersLockOffset = (std::uint64_t{1} << 40) + 8;
 
 inline std::uint64_t headerSize(std::uint64_t fieldCount) {
   return kHeaderSize + 4 + kDescriptorSize * fieldCount;

@@ -26,14 +26,24 @@ std::string withDefaultExtension(const std::string& path) {
   return path;
 }
 
-std::string sideFileName(const std::string& mainPath) {
+namespace {
+std::string withExtension(const std::string& mainPath, const char* lower, const char* upper) {
   const auto dot = extensionDot(mainPath);
   const std::string base = dot == std::string::npos ? mainPath : mainPath.substr(0, dot);
   const std::string ext = dot == std::string::npos ? std::string() : mainPath.substr(dot + 1);
   const bool capitals = !ext.empty() && std::none_of(ext.begin(), ext.end(), [](char c) {
     return c >= 'a' && c <= 'z';
   });
-  return base + (capitals ? ".EDT" : ".edt");
+  return base + (capitals ? upper : lower);
+}
+}  // namespace
+
+std::string sideFileName(const std::string& mainPath) {
+  return withExtension(mainPath, ".edt", ".EDT");
+}
+
+std::string journalFileName(const std::string& mainPath) {
+  return withExtension(mainPath, ".edj", ".EDJ");
 }
 
 std::string stem(const std::string& path) {

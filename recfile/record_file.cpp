@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "recfile/paths.h"
 #include "text/text.h"
 
 namespace recfile {
@@ -27,6 +28,9 @@ int RecordFile::create(FileSystem& fs, const std::string& path, const std::strin
                        const std::vector<Descriptor>& fields, std::uint32_t recordLength) {
   const OpenOptions options{true, true, ShareMode::DenyReadWrite};
   const double now = text::nowDays();
+  // A journal of the file being replaced must never be applied to the new one.
+  const std::string journalPath = paths::journalFileName(path);
+  if (fs.exists(journalPath) && fs.remove(journalPath) != 0) return err::CreateFailed;
   {
     std::unique_ptr<File> file;
     if (fs.open(path, options, file) != 0) return err::CreateFailed;
@@ -70,6 +74,14 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
 
   if (int e = fs.open(req.path, options, rf->mainFile)) return e;
   rf->mainLocks.attach(rf->mainFile.get(), locking);
+  // An operation cut off in another process is undone before anything is
+  // read; one still running is waited for.
+  if (!req.readOnly) {
+    if (locking) {
+      if (int e = Journal::lockWriters(fs, *rf->mainFile)) return e;
+    }
+    if (int e = Journal::recoverAt(fs, req.journalPath, *rf->mainFile, req.sidePath)) return e;
+  }
   ScopedLock whole;
   if (int e = whole.lockWhole(rf->mainLocks)) return e;
 
@@ -186,10 +198,25 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
     }
   }
   if (int e = whole.release()) return e;
+  if (!req.readOnly && locking) Journal::unlockWriters(*rf->mainFile);
   rf->position = 0;
   rf->recordBuffer.resize(rf->recordLength);
+
+  // From now on every change passes through the journal.
+  RecordFile& r = *rf;
+  r.journal.attach(&fs, req.journalPath, r.mainFile.get(), r.sideFile.get(), locking);
+  r.mainFile = std::make_unique<JournaledFile>(std::move(r.mainFile), r.journal, Journal::kMain);
+  if (r.sideFile)
+    r.sideFile = std::make_unique<JournaledFile>(std::move(r.sideFile), r.journal, Journal::kSide);
   out = std::move(rf);
   return 0;
+}
+
+void RecordFile::afterRollback() {
+  forgetRecord();
+  idHint.clear();
+  ++sideWrites;
+  readCount(false);
 }
 
 int RecordFile::cutChainsAt(std::uint32_t blocks, SideHeader& sh) {
@@ -366,6 +393,10 @@ int RecordFile::lockAll(ScopedLock& mainLock, ScopedLock& sideLock) {
 }
 
 int RecordFile::setPassword(const std::string& gbkPassword) {
+  // Every byte rewritten is first kept in the journal: cut off at any
+  // point, the files go back to the old password whole.
+  Transaction txn(*this);
+  if (int e = txn.begin(true)) return lockedElsewhere(e) ? e : err::PasswordChangeFailed;
   ScopedLock mainLock, sideLock;
   if (int e = lockAll(mainLock, sideLock)) return e;
   std::unique_ptr<PageCipher> next =
@@ -373,57 +404,43 @@ int RecordFile::setPassword(const std::string& gbkPassword) {
   PageCipher* const from = cipher.get();
   PageCipher* const to = next.get();
 
-  struct Progress {
-    File* file;
-    std::uint64_t done;  // bytes from offset 4 already under the new password
-  };
-  std::vector<Progress> progress;
   std::vector<std::uint8_t> buffer(kRecipherPortion);
-  auto recipher = [&](File* file, std::uint64_t end, PageCipher* oldC, PageCipher* newC,
-                      std::uint64_t* done) -> int {
+  auto recipher = [&](File* file, std::uint64_t end) -> int {
     for (std::uint64_t offset = kPlainPrefix; offset < end; offset += kRecipherPortion) {
       const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kRecipherPortion, end - offset));
       std::size_t got = 0;
       if (int e = file->read(offset, buffer.data(), n, got)) return e;
       if (got != n) return err::EndOfFile;
-      if (oldC) oldC->apply(offset, buffer.data(), n);
-      if (newC) newC->apply(offset, buffer.data(), n);
+      if (from) from->apply(offset, buffer.data(), n);
+      if (to) to->apply(offset, buffer.data(), n);
       if (int e = file->write(offset, buffer.data(), n)) return e;
-      if (done) *done = offset + n;
     }
     return 0;
   };
 
-  const Header oldHeader = header;
   Header newHeader = header;
   newHeader.ciphered = to != nullptr;
   newHeader.digest.fill(0);
   if (to) std::memcpy(newHeader.digest.data(), to->digest().data(), kDigestChars);
-
-  // Writes the magic and digest area of `h` under `c`.
-  auto writeHeaderArea = [&](const Header& h, PageCipher* c) -> int {
-    std::uint8_t raw[kHeaderSize];
-    encodeHeader(h, raw);
-    if (int e = CipheredFile{mainFile.get(), c}.write(kOffDigest, raw + kOffDigest, kDigestAreaSize))
-      return e;
-    return mainFile->write(0, raw, 4);
-  };
 
   int failure = 0;
   for (File* file : {mainFile.get(), sideFile.get()}) {
     if (!file) continue;
     std::uint64_t size = 0;
     if ((failure = file->size(size)) != 0) break;
-    progress.push_back({file, kPlainPrefix});
-    if ((failure = recipher(file, size, from, to, &progress.back().done)) != 0) break;
+    if ((failure = recipher(file, size)) != 0) break;
   }
-  if (failure == 0) failure = writeHeaderArea(newHeader, to);
-  if (failure != 0) {
-    // Put back what was already enciphered under the new password.
-    for (const Progress& p : progress) recipher(p.file, p.done, to, from, nullptr);
-    writeHeaderArea(oldHeader, from);
-    return err::PasswordChangeFailed;
+  if (failure == 0) {
+    // The magic and the digest area under the new password.
+    std::uint8_t raw[kHeaderSize];
+    encodeHeader(newHeader, raw);
+    failure = CipheredFile{mainFile.get(), to}.write(kOffDigest, raw + kOffDigest, kDigestAreaSize);
+    if (failure == 0) failure = mainFile->write(0, raw, 4);
   }
+  if (failure == 0) failure = sideLock.release();
+  if (failure == 0) failure = mainLock.release();
+  if (failure == 0) failure = txn.commit();
+  if (failure != 0) return err::PasswordChangeFailed;
   cipher = std::move(next);
   header.ciphered = newHeader.ciphered;
   header.digest = newHeader.digest;

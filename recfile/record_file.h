@@ -11,6 +11,7 @@
 
 #include "recfile/file_system.h"
 #include "recfile/format.h"
+#include "recfile/journal.h"
 #include "recfile/locks.h"
 #include "recfile/page_cipher.h"
 #include "recfile/record_file_engine.h"
@@ -29,6 +30,7 @@ struct Field {
 struct OpenRequest {
   std::string path;         // main file, resolved
   std::string sidePath;     // side file, resolved (used when needed)
+  std::string journalPath;  // where an interrupted operation's journal lies
   std::string gbkPassword;  // empty = none
   bool readOnly = false;
   ShareMode share = ShareMode::None;
@@ -143,6 +145,11 @@ class RecordFile {
   // returns the failure.
   int setPassword(const std::string& gbkPassword);
 
+  // ---- the journal every changing operation goes through (Transaction)
+  Journal journal;
+  // Drops what was held in memory after the files were put back.
+  void afterRollback();
+
   FileSystem* fs = nullptr;
   std::unique_ptr<File> mainFile;
   std::unique_ptr<File> sideFile;
@@ -151,6 +158,40 @@ class RecordFile {
   LockTable sideLocks;
 
   CipheredFile mainIo() const { return {mainFile.get(), cipher.get()}; }
+};
+
+// One changing operation on a database: begin, the writes, commit. Left
+// without commit (an early failure return), everything it wrote is put
+// back. `images` = false for operations of a single write in place (and
+// writes past the end), which need no journal but still wait their turn
+// and roll back a journal left by a dead process.
+class Transaction {
+ public:
+  explicit Transaction(RecordFile& rf) : rf_(rf) {}
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+  ~Transaction() {
+    if (open_) abort();
+  }
+  int begin(bool images) {
+    if (int e = rf_.journal.begin(images)) return e;
+    open_ = true;
+    return 0;
+  }
+  int commit() {
+    open_ = false;
+    const int e = rf_.journal.commit();
+    if (e) rf_.afterRollback();
+    return e;
+  }
+  void abort() {
+    open_ = false;
+    if (rf_.journal.rollback() == 0 || !rf_.closed) rf_.afterRollback();
+  }
+
+ private:
+  RecordFile& rf_;
+  bool open_ = false;
 };
 
 // A write failure as the engine reports it: the file's own code, or

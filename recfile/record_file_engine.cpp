@@ -347,14 +347,6 @@ struct RecordFileEngine::Impl {
       default: return emptyValue(f.type);
     }
   }
-
-  // Frees chains written for a record that was not stored after all.
-  void dropChains(RecordFile& rf, const std::vector<std::uint32_t>& firsts) {
-    std::vector<ChainWrite> frees;
-    for (std::uint32_t first : firsts)
-      if (first) frees.push_back({first, nullptr, 0, 0});
-    if (!frees.empty()) rf.side().writeValues(frees);
-  }
 };
 
 RecordFileEngine::RecordFileEngine(std::shared_ptr<FileSystem> fs) : impl_(std::make_unique<Impl>()) {
@@ -412,6 +404,7 @@ bool RecordFileEngine::Open(const std::string& path, const std::string& alias, b
   request.path = m.resolve(path);
   if (m.findOpenFile(request.path)) return m.fail(err::AlreadyOpen);
   request.sidePath = paths::findExtensionVariant(*m.fs, paths::sideFileName(request.path));
+  request.journalPath = paths::journalFileName(request.path);
   request.gbkPassword = text::toGbk(password);
   request.readOnly = readOnly;
   request.share = share;
@@ -675,8 +668,10 @@ bool RecordFileEngine::WriteField(const FieldRef& field, const Value& value,
   const int i = Impl::fieldIndex(*rf, field);
   if (i < 0) return m.usageError(err::NoSuchField, kNoFieldMessage);
   if (rf->readOnly) return m.fail(err::AccessDenied);
-  if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
   const Field& f = rf->fields[static_cast<std::size_t>(i)];
+  Transaction txn(*rf);
+  if (int e = txn.begin(isChainType(f.type))) return m.fail(e);
+  if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
   std::vector<std::uint8_t> record(rf->recordLength, 0);
   Bytes chainData;
   if (int e = encodeField(f, value, record.data(), &chainData)) return m.fail(e);
@@ -695,6 +690,7 @@ bool RecordFileEngine::WriteField(const FieldRef& field, const Value& value,
                               record.data() + f.offset, static_cast<std::size_t>(f.width)))
     return m.fail(e);
   if (int e = lock.release()) return m.fail(e);
+  if (int e = txn.commit()) return m.fail(e);
   return true;
 }
 
@@ -711,6 +707,11 @@ bool RecordFileEngine::Append(const std::vector<Value>& values) {
     if (int e = encodeField(rf->fields[i], values[i], record.data(), &chains[i])) return m.fail(e);
   }
 
+  // A record without memo or byte-set values is one write past the end and
+  // one of the count: it needs no journal.
+  Transaction txn(*rf);
+  const bool chained = std::any_of(chains.begin(), chains.end(), [](const Bytes& c) { return !c.empty(); });
+  if (int e = txn.begin(chained)) return m.fail(e);
   ScopedLock countLock;
   if (int e = rf->lockCount(countLock)) return m.fail(e);
   if (int e = rf->readCount()) return m.fail(e);
@@ -720,7 +721,6 @@ bool RecordFileEngine::Append(const std::vector<Value>& values) {
   ScopedLock recordLock;
   if (int e = recordLock.lockByte(rf->mainLocks, rf->recordOffset(n))) return m.fail(e);
 
-  std::vector<std::uint32_t> written;
   std::vector<ChainWrite> writes;
   std::vector<std::size_t> writeField;
   for (std::size_t i = 0; i < chains.size(); ++i) {
@@ -730,24 +730,19 @@ bool RecordFileEngine::Append(const std::vector<Value>& values) {
   }
   if (!writes.empty()) {
     if (int e = rf->side().writeValues(writes)) return m.fail(sideFailure(e));
-    for (std::size_t w = 0; w < writes.size(); ++w) {
-      written.push_back(writes[w].newFirst);
+    for (std::size_t w = 0; w < writes.size(); ++w)
       putU32(record.data() + rf->fields[writeField[w]].offset, writes[w].newFirst);
-    }
   }
   putI32(record.data(), id);
-  int e = rf->writeRecord(n, 0, record.data(), record.size());
-  if (e == 0) e = rf->writeCount(n + 1, id + 1);
-  if (e != 0) {
-    m.dropChains(*rf, written);
-    return m.fail(e);
-  }
+  if (int e = rf->writeRecord(n, 0, record.data(), record.size())) return m.fail(e);
+  if (int e = rf->writeCount(n + 1, id + 1)) return m.fail(e);
   rf->position = n;
   if (static_cast<std::int64_t>(rf->idHint.size()) == n) rf->idHint.push_back(id);
   std::copy(record.begin(), record.end(), rf->recordBuffer.begin());
   rf->holdRecord(rf->recordBuffer.data(), n);
   if (int r = recordLock.release()) return m.fail(r);
   if (int r = countLock.release()) return m.fail(r);
+  if (int r = txn.commit()) return m.fail(r);
   return true;
 }
 
@@ -756,8 +751,13 @@ bool RecordFileEngine::Modify(const std::vector<Value>& values) {
   m.begin();
   RecordFile* rf = m.needWritable();
   if (!rf) return false;
-  if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
   if (values.size() > rf->fields.size()) return m.fail(err::NoSuchField);
+  bool chained = false;
+  for (std::size_t i = 0; i < values.size(); ++i)
+    chained |= isChainType(rf->fields[i].type) && !std::holds_alternative<std::monostate>(values[i]);
+  Transaction txn(*rf);
+  if (int e = txn.begin(chained)) return m.fail(e);
+  if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
   ScopedLock lock;
   if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(rf->position))) return m.fail(e);
   if (int e = m.reloadCurrent(*rf)) return m.fail(e);
@@ -781,6 +781,7 @@ bool RecordFileEngine::Modify(const std::vector<Value>& values) {
   }
   if (int e = rf->writeRecord(rf->position, 0, record.data(), record.size())) return m.fail(e);
   if (int e = lock.release()) return m.fail(e);
+  if (int e = txn.commit()) return m.fail(e);
   return true;
 }
 
@@ -808,6 +809,10 @@ bool RecordFileEngine::Delete(const Condition& condition) {
   m.begin();
   RecordFile* rf = m.needWritable();
   if (!rf) return false;
+  // One id written alone needs no journal; a scan's many do.
+  auto keep = m.current;  // a Close inside the condition must not free it
+  Transaction txn(*rf);
+  if (int e = txn.begin(condition != nullptr)) return m.fail(e);
   if (!condition) {
     if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
     ScopedLock lock;
@@ -820,10 +825,10 @@ bool RecordFileEngine::Delete(const Condition& condition) {
       if (int e = rf->writeRecord(rf->position, 0, bytes, kRecordIdSize)) return m.fail(e);
     }
     if (int e = lock.release()) return m.fail(e);
+    if (int e = txn.commit()) return m.fail(e);
     return true;
   }
 
-  auto keep = m.current;  // a Close inside the condition must not free it
   ScopedLock mainLock, sideLock;
   if (int e = rf->lockAll(mainLock, sideLock)) return m.fail(e);
   if (int e = rf->readCount()) return m.fail(e);
@@ -853,6 +858,7 @@ bool RecordFileEngine::Delete(const Condition& condition) {
   }
   if (int e = sideLock.release()) return m.fail(e);
   if (int e = mainLock.release()) return m.fail(e);
+  if (int e = txn.commit()) return m.fail(e);
   m.begin();
   return true;
 }
@@ -862,6 +868,8 @@ bool RecordFileEngine::Pack() {
   m.begin();
   RecordFile* rf = m.needWritable();
   if (!rf) return false;
+  Transaction txn(*rf);
+  if (int e = txn.begin(true)) return m.fail(e);
   ScopedLock mainLock, sideLock;
   if (int e = rf->lockAll(mainLock, sideLock)) return m.fail(e);
   if (int e = rf->readCount()) return m.fail(e);
@@ -894,7 +902,10 @@ bool RecordFileEngine::Pack() {
   }
   rf->position = 0;
   rf->forgetRecord();
-  if (firstDropped < 0) return true;
+  if (firstDropped < 0) {
+    if (int e = txn.commit()) return m.fail(e);
+    return true;
+  }
 
   // Move the kept records down over the gaps.
   std::int64_t kept = firstDropped / block * block;
@@ -938,6 +949,7 @@ bool RecordFileEngine::Pack() {
   if (sideError) return m.fail(sideError);
   if (int e = sideLock.release()) return m.fail(e);
   if (int e = mainLock.release()) return m.fail(e);
+  if (int e = txn.commit()) return m.fail(e);
   return true;
 }
 
@@ -992,6 +1004,8 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
     }
   }
 
+  Transaction txn(*dst);
+  if (int e = txn.begin(true)) return m.fail(e);
   ScopedLock dstMain, dstSide, srcMain, srcSide;
   if (int e = dst->lockAll(dstMain, dstSide)) return m.fail(e);
   if (int e = src->lockAll(srcMain, srcSide)) return m.fail(e);
@@ -1095,6 +1109,7 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
   if (int e = dst->writeCount(static_cast<std::int32_t>(start + appended), nextId)) return m.fail(e);
   for (ScopedLock* lock : {&srcSide, &srcMain, &dstSide, &dstMain})
     if (int e = lock->release()) return m.fail(e);
+  if (int e = txn.commit()) return m.fail(e);
   m.begin();
   return true;
 }

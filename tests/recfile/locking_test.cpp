@@ -109,9 +109,9 @@ TEST_F(Locking, ARecordLockedElsewhereFailsAtOnceAndTheCountIsWaitedFor) {
 }
 
 TEST_F(Locking, TheCountIsRetriedEvery20To39MsForTwoSeconds) {
-  auto faults = std::make_shared<Faults>();
+  auto faults = std::make_shared<FaultyFileSystem>();
   faults->fakeClock = true;
-  RecordFileEngine e(std::make_shared<FaultyFileSystem>(faults));
+  RecordFileEngine e(faults);
   ASSERT_TRUE(e.Open(path));
   std::unique_ptr<File> other;  // another open file description holds the byte
   ASSERT_EQ(FileSystem::real()->open(path, {true, false, ShareMode::None}, other), 0);
@@ -150,9 +150,9 @@ TEST_F(Locking, ABulkOperationElsewhereHoldsTheWholeFile) {
   });
   ch.waitForChild();
 
-  auto faults = std::make_shared<Faults>();
+  auto faults = std::make_shared<FaultyFileSystem>();
   faults->fakeClock = true;
-  RecordFileEngine e(std::make_shared<FaultyFileSystem>(faults));
+  RecordFileEngine e(faults);
   EXPECT_FALSE(e.Open(path)) << "opening locks the whole file too";
   EXPECT_EQ(e.LastError(), err::LockViolation);
   ch.tellChild();
@@ -192,8 +192,8 @@ TEST_F(Locking, ShareModesKeepOtherOpensOut) {
 }
 
 TEST_F(Locking, ExclusiveOpensTakeNoRangeLocks) {
-  auto faults = std::make_shared<Faults>();
-  RecordFileEngine e(std::make_shared<FaultyFileSystem>(faults));
+  auto faults = std::make_shared<FaultyFileSystem>();
+  RecordFileEngine e(faults);
   ASSERT_TRUE(e.Open(path, {}, false, ShareMode::DenyReadWrite));
   faults->refuseLocks = true;
   EXPECT_EQ(e.RecordCount(), 2);

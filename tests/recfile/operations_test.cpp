@@ -532,8 +532,8 @@ TEST_F(Operations, PasswordsSetChangeAndRemove) {
 
 TEST(PasswordFailure, AFailedReencipheringPutsTheOldPasswordBack) {
   TempDir dir;
-  auto faults = std::make_shared<Faults>();
-  RecordFileEngine e(std::make_shared<FaultyFileSystem>(faults));
+  auto faults = std::make_shared<FaultyFileSystem>();
+  RecordFileEngine e(faults);
   ASSERT_TRUE(e.Create(dir / "p", {{"M", FieldType::Memo, 0}}));
   ASSERT_TRUE(e.Open(dir / "p"));
   ASSERT_TRUE(e.SetPassword("old"));
@@ -543,11 +543,10 @@ TEST(PasswordFailure, AFailedReencipheringPutsTheOldPasswordBack) {
 
   for (int failAt : {1, 2, 4, 7}) {
     SCOPED_TRACE(failAt);
-    faults->writes = 0;
-    faults->failWriteAt = failAt;
+    faults->failNthWrite = failAt;
     EXPECT_FALSE(e.SetPassword("new"));
     EXPECT_EQ(e.LastError(), err::PasswordChangeFailed);
-    faults->failWriteAt = 0;
+    faults->failNthWrite = 0;
     EXPECT_EQ(readFile(dir / "p.edb"), main);
     EXPECT_EQ(readFile(dir / "p.edt"), side);
     ASSERT_TRUE(e.GoTo(40));
@@ -584,31 +583,29 @@ TEST(ReadOnlyOpen, RefusesEveryWriteAndWritesNothing) {
 
 TEST(FileFailures, ShortReadsAndFailedWritesGiveTheirCodes) {
   TempDir dir;
-  auto faults = std::make_shared<Faults>();
-  RecordFileEngine e(std::make_shared<FaultyFileSystem>(faults));
+  auto faults = std::make_shared<FaultyFileSystem>();
+  RecordFileEngine e(faults);
   ASSERT_TRUE(e.Create(dir / "f", kBankFields));
   ASSERT_TRUE(e.Open(dir / "f"));
   ASSERT_TRUE(e.Append({std::string("a"), std::int64_t{1}, std::string("m")}));
 
-  faults->reads = 0;
-  faults->shortReadAt = 1;
+  faults->shortNthRead = 1;
   EXPECT_EQ(e.RecordCount(), 0);
   EXPECT_EQ(e.LastError(), err::CountFailed);
   ASSERT_TRUE(e.GoTo(1));
-  faults->reads = 0;
+  faults->shortNthRead = 1;
   EXPECT_EQ(e.ReadText(1), "");
   EXPECT_EQ(e.LastError(), err::ReadRecordFailed);
-  faults->shortReadAt = 0;
+  faults->shortNthRead = 0;
   EXPECT_EQ(e.ReadText(1), "a");
 
-  faults->writes = 0;
-  faults->failWriteAt = 1;
+  faults->failNthWrite = 1;
   EXPECT_FALSE(e.WriteField(2, std::int64_t{9}));
   EXPECT_EQ(e.LastError(), err::DiskFull);
-  faults->writes = 0;
+  faults->failNthWrite = 1;
   EXPECT_FALSE(e.Append({std::string("b")}));
   EXPECT_EQ(e.LastError(), err::DiskFull);
-  faults->failWriteAt = 0;
+  faults->failNthWrite = 0;
   EXPECT_EQ(e.RecordCount(), 1);
   EXPECT_EQ(e.ReadInt(2), 1);
 }

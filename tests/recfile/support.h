@@ -1,6 +1,5 @@
 // Shared pieces of the record-file tests: a fresh temporary folder, file
-// bytes, a textbook RC4 to check the engine's cipher against, and a file
-// system that fails on request.
+// bytes, and a textbook RC4 to check the engine's cipher against.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,6 +17,7 @@
 
 #include "recfile/file_system.h"
 #include "recfile/record_file_engine.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/temp_dir.h"
 
 namespace recfile::testing {
@@ -94,77 +94,6 @@ inline void referenceEncipher(Bytes& file, const std::string& passwordBytes,
   }
 }
 
-// A file system over the real one that fails on request.
-struct Faults {
-  int failWriteAt = 0;   // the Nth write from now fails (1 = the next one); 0 = never
-  int writeError = err::DiskFull;
-  int shortReadAt = 0;   // the Nth read from now returns fewer bytes; 0 = never
-  bool refuseLocks = false;  // every lock is held by "another process"
-  int writes = 0;
-  int reads = 0;
-  int lockCalls = 0;
-  std::uint64_t clockMs = 0;  // the fake clock; sleeping advances it
-  bool fakeClock = false;
-  std::vector<unsigned> sleeps;
-};
-
-class FaultyFile final : public File {
- public:
-  FaultyFile(std::unique_ptr<File> inner, std::shared_ptr<Faults> f)
-      : inner_(std::move(inner)), f_(std::move(f)) {}
-  int read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override {
-    ++f_->reads;
-    if (f_->shortReadAt && f_->reads == f_->shortReadAt && n > 0) {
-      const int e = inner_->read(o, b, n - 1, got);
-      return e;
-    }
-    return inner_->read(o, b, n, got);
-  }
-  int write(std::uint64_t o, const void* d, std::size_t n) override {
-    ++f_->writes;
-    if (f_->failWriteAt && f_->writes == f_->failWriteAt) return f_->writeError;
-    return inner_->write(o, d, n);
-  }
-  int size(std::uint64_t& out) override { return inner_->size(out); }
-  int truncate(std::uint64_t l) override { return inner_->truncate(l); }
-  int lock(std::uint64_t o, std::uint64_t l) override {
-    ++f_->lockCalls;
-    if (f_->refuseLocks) return err::LockViolation;
-    return inner_->lock(o, l);
-  }
-  int unlock(std::uint64_t o, std::uint64_t l) override { return inner_->unlock(o, l); }
-  FileIdentity identity() const override { return inner_->identity(); }
-  int close() override { return inner_->close(); }
-
- private:
-  std::unique_ptr<File> inner_;
-  std::shared_ptr<Faults> f_;
-};
-
-class FaultyFileSystem final : public FileSystem {
- public:
-  explicit FaultyFileSystem(std::shared_ptr<Faults> f) : real_(FileSystem::real()), f_(std::move(f)) {}
-  int open(const std::string& p, const OpenOptions& o, std::unique_ptr<File>& out) override {
-    std::unique_ptr<File> inner;
-    if (int e = real_->open(p, o, inner)) return e;
-    out = std::make_unique<FaultyFile>(std::move(inner), f_);
-    return 0;
-  }
-  bool exists(const std::string& p) override { return real_->exists(p); }
-  std::vector<std::string> listDirectory(const std::string& d) override { return real_->listDirectory(d); }
-  int remove(const std::string& p) override { return real_->remove(p); }
-  std::optional<FileIdentity> identity(const std::string& p) override { return real_->identity(p); }
-  std::string absolute(const std::string& p) override { return real_->absolute(p); }
-  std::uint64_t monotonicMs() override { return f_->fakeClock ? f_->clockMs : real_->monotonicMs(); }
-  void sleepMs(unsigned ms) override {
-    f_->sleeps.push_back(ms);
-    if (f_->fakeClock) f_->clockMs += ms;
-    else real_->sleepMs(ms);
-  }
-
- private:
-  std::shared_ptr<FileSystem> real_;
-  std::shared_ptr<Faults> f_;
-};
+using mc::testing::FaultyFileSystem;
 
 }  // namespace recfile::testing

@@ -1,0 +1,104 @@
+// Before-images of what one operation changes, kept in a file beside the
+// database until the operation is complete, so that an operation cut off at
+// any write (a killed process, a full disk) can be undone by the next one.
+//
+// Every changing operation holds the writers' lock of the database (one
+// byte far past the data) from its first write to its end, so only one
+// operation at a time, in any process, can leave a journal behind. A
+// journal found while the writers' lock is free belongs to an operation
+// whose process died: it is rolled back before anything else is written.
+// A completed operation leaves no journal, so its files are exactly those
+// written without one.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "recfile/file_system.h"
+
+namespace recfile {
+
+class Journal {
+ public:
+  enum FileIndex { kMain = 0, kSide = 1 };
+
+  // `main` and `side` are the raw files (side may be null); `locking` is
+  // false when the share mode keeps other processes out anyway.
+  void attach(FileSystem* fs, std::string path, File* main, File* side, bool locking);
+
+  // Starts an operation. With `images`, every change made through the
+  // journaled files until commit is first saved in the journal. Nested
+  // operations (a condition writing inside a scan) join the outer one.
+  int begin(bool images);
+  // Ends the operation: removing the journal is its commit point.
+  int commit();
+  // Undoes the operation's changes and ends it.
+  int rollback();
+  bool active() const { return depth_ > 0; }
+  bool capturing() const { return depth_ > 0 && images_; }
+
+  // Called by JournaledFile before a change reaches the file.
+  int beforeWrite(FileIndex file, std::uint64_t offset, std::uint64_t n);
+  int beforeTruncate(FileIndex file, std::uint64_t length);
+
+  // Rolls back a journal an operation left when its process died. The
+  // caller holds the whole main file; the side file is opened here when
+  // the journal names one.
+  static int recoverAt(FileSystem& fs, const std::string& journalPath, File& main,
+                       const std::string& sidePath);
+  // The writers' lock, waited for up to 2 s while another process holds it.
+  static int lockWriters(FileSystem& fs, File& main);
+  static void unlockWriters(File& main);
+
+ private:
+  int ensureOpen();
+  int save(FileIndex file, std::uint64_t from, std::uint64_t to);
+  int finish();
+
+  FileSystem* fs_ = nullptr;
+  std::string path_;
+  File* files_[2] = {nullptr, nullptr};
+  bool locking_ = false;
+  int depth_ = 0;
+  bool images_ = false;
+  std::uint64_t sizes_[2] = {0, 0};
+  std::map<std::uint64_t, std::uint64_t> saved_[2];  // start -> end of saved ranges
+  std::unique_ptr<File> journal_;
+  std::uint64_t journalEnd_ = 0;
+};
+
+// A database file whose changes pass through its journal first.
+class JournaledFile final : public File {
+ public:
+  JournaledFile(std::unique_ptr<File> inner, Journal& journal, Journal::FileIndex index)
+      : inner_(std::move(inner)), journal_(journal), index_(index) {}
+  File* inner() { return inner_.get(); }
+
+  int read(std::uint64_t offset, void* buffer, std::size_t n, std::size_t& got) override {
+    return inner_->read(offset, buffer, n, got);
+  }
+  int write(std::uint64_t offset, const void* data, std::size_t n) override {
+    if (int e = journal_.beforeWrite(index_, offset, n)) return e;
+    return inner_->write(offset, data, n);
+  }
+  int size(std::uint64_t& out) override { return inner_->size(out); }
+  int truncate(std::uint64_t length) override {
+    if (int e = journal_.beforeTruncate(index_, length)) return e;
+    return inner_->truncate(length);
+  }
+  int lock(std::uint64_t offset, std::uint64_t length) override { return inner_->lock(offset, length); }
+  int unlock(std::uint64_t offset, std::uint64_t length) override {
+    return inner_->unlock(offset, length);
+  }
+  FileIdentity identity() const override { return inner_->identity(); }
+  int close() override { return inner_->close(); }
+
+ private:
+  std::unique_ptr<File> inner_;
+  Journal& journal_;
+  Journal::FileIndex index_;
+};
+
+}  // namespace recfile

@@ -1,0 +1,239 @@
+// A bank survives its process dying at any change it makes. Each workload
+// runs once to count its changes (writes, truncations, creations,
+// removals), then once per stop point n with only its first n changes
+// reaching the disk, as when the process is killed and the page cache
+// written out. A fresh engine then opens the real files: the bank opens,
+// the format check finds nothing, every operation that returned success is
+// there whole, and the one in flight is there whole or not at all.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+#include "support.h"
+#include "tools/mochuan-edb/check.h"
+
+namespace recfile::testing {
+namespace {
+
+const std::vector<FieldDef> kFields = {{"T", FieldType::Text, 20},
+                                       {"N", FieldType::Integer, 0},
+                                       {"M", FieldType::Memo, 0},
+                                       {"B", FieldType::ByteSet, 0},
+                                       {"A", FieldType::Memo, 0}};
+
+std::string memo(int i, std::size_t n) {
+  std::string s = "题" + std::to_string(i) + ":";
+  while (s.size() < n) s += static_cast<char>('a' + (s.size() * 7 + i) % 26);
+  return s;
+}
+Bytes bytes(int i, std::size_t n) {
+  Bytes b(n);
+  for (std::size_t k = 0; k < n; ++k) b[k] = static_cast<std::uint8_t>(i * 31 + k);
+  return b;
+}
+
+// Every record's id, deletion mark and values, as one text.
+std::string stateOf(RecordFileEngine& e) {
+  std::ostringstream out;
+  const std::int64_t count = e.RecordCount();
+  for (std::int64_t r = 1; r <= count; ++r) {
+    e.GoTo(r);
+    out << r << ": " << e.RecordId() << (e.IsDeleted() ? " deleted" : "") << " | "
+        << e.ReadText("T") << " | " << e.ReadInt("N") << " | " << e.ReadText("M") << " | ";
+    for (std::uint8_t b : e.ReadBytes("B")) out << int(b) << ',';
+    out << " | " << e.ReadText("A") << '\n';
+  }
+  if (e.LastError() != 0) out << "error " << e.LastError() << '\n';
+  return out.str();
+}
+
+struct Step {
+  std::string name;
+  std::function<bool(RecordFileEngine&)> run;
+  std::string passwordAfter;
+};
+
+struct Workload {
+  std::string name;
+  std::string password;  // of the bank before the first step
+  std::vector<Step> steps;
+};
+
+// About a hundred and twenty records: memos of one and of three blocks,
+// byte-sets, free blocks in the middle of the side file, records marked
+// deleted.
+void writeBank(const std::string& path, const std::string& password) {
+  RecordFileEngine e;
+  ASSERT_TRUE(e.Create(path, kFields));
+  ASSERT_TRUE(e.Open(path));
+  for (int i = 1; i <= 120; ++i) {
+    ASSERT_TRUE(e.Append({memo(i, 8), std::int64_t{i}, memo(i, i % 5 == 0 ? 1300 : 40 + i),
+                          i % 4 == 0 ? bytes(i, 700) : Bytes{},
+                          i % 3 == 0 ? memo(-i, 30) : std::string()}));
+  }
+  for (int r : {10, 35}) {
+    ASSERT_TRUE(e.GoTo(r));
+    ASSERT_TRUE(e.WriteField("M", std::string()));
+  }
+  for (int r : {2, 15, 16, 40, 119}) {
+    ASSERT_TRUE(e.GoTo(r));
+    ASSERT_TRUE(e.Delete());
+  }
+  if (!password.empty()) {
+    ASSERT_TRUE(e.SetPassword(password));
+  }
+}
+
+bool at(RecordFileEngine& e, std::int64_t r) { return e.GoTo(r); }
+
+std::vector<Workload> workloads() {
+  const std::string kOld = "旧密码", kNew = "新密码";
+  return {
+      {"append", "",
+       {{"memo and byte-set", [](RecordFileEngine& e) {
+           return e.Append({std::string("新一"), std::int64_t{200}, memo(200, 1600), bytes(200, 900),
+                            std::string("答")});
+         }, ""},
+        {"text only", [](RecordFileEngine& e) {
+           return e.Append({std::string("新二"), std::int64_t{201}});
+         }, ""},
+        {"into the free blocks", [](RecordFileEngine& e) {
+           return e.Append({std::string("新三"), std::int64_t{202}, memo(202, 2000)});
+         }, ""}}},
+      {"modify", "",
+       {{"memo grows", [](RecordFileEngine& e) {
+           return at(e, 7) && e.WriteField("M", memo(7, 1700));
+         }, ""},
+        {"memo shrinks", [](RecordFileEngine& e) {
+           return at(e, 20) && e.Modify({std::string("改"), std::int64_t{-20}, memo(20, 10)});
+         }, ""},
+        {"byte-set emptied, answer set", [](RecordFileEngine& e) {
+           return at(e, 24) && e.Modify({{}, {}, {}, Bytes{}, memo(24, 520)});
+         }, ""},
+        {"last memo freed", [](RecordFileEngine& e) {
+           return at(e, 120) && e.WriteField("M", std::string());
+         }, ""}}},
+      {"delete", "",
+       {{"one record", [](RecordFileEngine& e) { return at(e, 3) && e.Delete(); }, ""},
+        {"by condition", [](RecordFileEngine& e) {
+           return e.Delete([&e] { return e.ReadInt("N") % 7 == 0; });
+         }, ""}}},
+      {"pack", "", {{"pack", [](RecordFileEngine& e) { return e.Pack(); }, ""}}},
+      {"pack with password", kOld, {{"pack", [](RecordFileEngine& e) { return e.Pack(); }, kOld}}},
+      {"set password", "",
+       {{"set", [kNew](RecordFileEngine& e) { return e.SetPassword(kNew); }, kNew}}},
+      {"change password", kOld,
+       {{"change", [kNew](RecordFileEngine& e) { return e.SetPassword(kNew); }, kNew}}},
+      {"remove password", kOld,
+       {{"remove", [](RecordFileEngine& e) { return e.SetPassword(""); }, ""}}},
+      {"copy records", "",
+       {{"copy", [](RecordFileEngine& e) {
+           return e.CopyRecords("source", [&e] { return e.ReadInt("N") % 2 == 1; });
+         }, ""}}},
+  };
+}
+
+class CrashTest : public ::testing::Test {
+ protected:
+  struct Files {
+    Bytes main, side, sourceMain, sourceSide;
+  };
+
+  void restore(const Files& f) {
+    writeFile(bank, f.main);
+    writeFile(dir / "bank.edt", f.side);
+    writeFile(source, f.sourceMain);
+    writeFile(dir / "source.edt", f.sourceSide);
+    std::filesystem::remove(dir / "bank.edj");
+    std::filesystem::remove(dir / "source.edj");
+  }
+
+  // Runs the steps until one fails; returns how many succeeded.
+  int run(const Workload& w, FaultyFileSystem& fs, int crashAfter,
+          std::vector<std::string>* states) {
+    RecordFileEngine e(std::shared_ptr<FaultyFileSystem>(&fs, [](FaultyFileSystem*) {}));
+    if (!e.Open(source) || !openWithPassword(e, bank, w.password)) {
+      ADD_FAILURE() << "the bank does not open: " << e.LastError();
+      return 0;
+    }
+    fs.crashAfter = crashAfter ? fs.changes + crashAfter : 0;
+    int done = 0;
+    for (const Step& step : w.steps) {
+      if (!step.run(e)) {
+        if (!fs.crashed) ADD_FAILURE() << step.name << " failed without a crash: " << e.LastError();
+        break;
+      }
+      ++done;
+      if (states) {
+        RecordFileEngine reader;
+        EXPECT_TRUE(reader.Open(bank, {}, true, ShareMode::None, step.passwordAfter));
+        states->push_back(stateOf(reader));
+      }
+    }
+    return done;
+  }
+
+  TempDir dir;
+  std::string bank = dir / "bank.edb";
+  std::string source = dir / "source.edb";
+};
+
+TEST_F(CrashTest, EveryOperationIsWhollyThereOrWhollyAbsentAfterACrashAtAnyChange) {
+  int cases = 0;
+  for (const Workload& w : workloads()) {
+    writeBank(bank, w.password);
+    writeBank(source, "");
+    const Files pristine{readFile(bank), readFile(dir / "bank.edt"), readFile(source),
+                         readFile(dir / "source.edt")};
+    std::vector<std::string> passwords{w.password};
+    for (const Step& s : w.steps) passwords.push_back(s.passwordAfter);
+
+    // The run without a crash: its states after each step and its changes.
+    std::vector<std::string> states;
+    {
+      RecordFileEngine reader;
+      ASSERT_TRUE(reader.Open(bank, {}, true, ShareMode::None, w.password));
+      states.push_back(stateOf(reader));
+    }
+    auto fs = std::make_shared<FaultyFileSystem>();
+    int total = 0;
+    {
+      const int before = fs->changes;
+      ASSERT_EQ(run(w, *fs, 0, &states), static_cast<int>(w.steps.size())) << w.name;
+      total = fs->changes - before;
+    }
+    ASSERT_GT(total, 0);
+
+    for (int n = 1; n <= total; ++n) {
+      SCOPED_TRACE(w.name + ", stopped after change " + std::to_string(n) + " of " +
+                   std::to_string(total));
+      ++cases;
+      restore(pristine);
+      auto crashing = std::make_shared<FaultyFileSystem>();
+      const int done = run(w, *crashing, n, nullptr);
+      ASSERT_TRUE(crashing->crashed);
+
+      RecordFileEngine e;
+      std::size_t k = static_cast<std::size_t>(done);
+      bool opened = openWithPassword(e, bank, passwords[k]);
+      if (!opened && k + 1 < passwords.size()) opened = openWithPassword(e, bank, passwords[++k]);
+      ASSERT_TRUE(opened) << "the bank does not open: " << e.LastError();
+      const std::string state = stateOf(e);
+      const bool before = state == states[static_cast<std::size_t>(done)];
+      const bool after = static_cast<std::size_t>(done) + 1 < states.size() &&
+                         state == states[static_cast<std::size_t>(done) + 1];
+      EXPECT_TRUE(before || after) << done << " steps had succeeded; the bank now holds\n" << state;
+      e.CloseAll();
+      EXPECT_FALSE(std::filesystem::exists(dir / "bank.edj"));
+      const auto outcome = edb::CheckFiles(bank, dir / "bank.edt", passwords[k]);
+      EXPECT_EQ(outcome.fatal, "");
+      EXPECT_EQ(outcome.problems, std::vector<std::string>{});
+      if (::testing::Test::HasFailure()) return;  // one broken case tells enough
+    }
+  }
+  RecordProperty("cases", cases);
+}
+
+}  // namespace
+}  // namespace recfile::testing

@@ -1,0 +1,125 @@
+// The record-file engine's file layer over the real files, failing on
+// request: the n-th write, every write (a full disk), a short read, locks
+// held by "another process", a fake clock for lock waits, and a crash that
+// lets only the first n changes reach the disk.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "recfile/file_system.h"
+#include "recfile/record_file_engine.h"
+
+namespace mc::testing {
+
+struct Faults {
+  int failNthWrite = 0;     // counts down at every write; the write that takes it to 0 fails
+  bool failWrites = false;  // every write and truncation fails
+  int writeError = recfile::err::DiskFull;
+  int shortNthRead = 0;      // counts down at every read; that read returns a byte less
+  bool refuseLocks = false;  // every lock is held by "another process"
+  // After `crashAfter` changes (writes, truncations, creations, removals)
+  // the process is as good as dead: nothing more reaches the files, every
+  // call fails. 0 = never.
+  int crashAfter = 0;
+  bool crashed = false;
+  int changes = 0;
+  int writes = 0;
+  int reads = 0;
+  int lockCalls = 0;
+  bool fakeClock = false;
+  std::uint64_t clockMs = 0;  // sleeping advances it
+  std::vector<unsigned> sleeps;
+
+  // Counts a change about to be made; false when the process is dead.
+  bool change() {
+    if (crashed) return false;
+    ++changes;
+    if (crashAfter != 0 && changes >= crashAfter) crashed = true;
+    return true;
+  }
+};
+
+class FaultyFileSystem final : public recfile::FileSystem, public Faults {
+ public:
+  explicit FaultyFileSystem(std::shared_ptr<recfile::FileSystem> inner = recfile::FileSystem::real())
+      : inner_(std::move(inner)) {}
+
+  int open(const std::string& p, const recfile::OpenOptions& o,
+           std::unique_ptr<recfile::File>& out) override {
+    if (crashed || (o.create && !change())) return recfile::err::HardwareFault;
+    std::unique_ptr<recfile::File> file;
+    if (int e = inner_->open(p, o, file)) return e;
+    out = std::make_unique<FaultyFile>(std::move(file), *this);
+    return 0;
+  }
+  bool exists(const std::string& p) override { return !crashed && inner_->exists(p); }
+  std::vector<std::string> listDirectory(const std::string& d) override {
+    return inner_->listDirectory(d);
+  }
+  int remove(const std::string& p) override {
+    if (!change()) return recfile::err::HardwareFault;
+    return inner_->remove(p);
+  }
+  std::optional<recfile::FileIdentity> identity(const std::string& p) override {
+    return inner_->identity(p);
+  }
+  std::string absolute(const std::string& p) override { return inner_->absolute(p); }
+  std::uint64_t monotonicMs() override { return fakeClock ? clockMs : inner_->monotonicMs(); }
+  void sleepMs(unsigned ms) override {
+    sleeps.push_back(ms);
+    if (fakeClock) clockMs += ms;
+    else inner_->sleepMs(ms);
+  }
+
+ private:
+  class FaultyFile final : public recfile::File {
+   public:
+    FaultyFile(std::unique_ptr<recfile::File> inner, FaultyFileSystem& fs)
+        : inner_(std::move(inner)), fs_(fs) {}
+    int read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override {
+      ++fs_.reads;
+      if (fs_.crashed) return recfile::err::HardwareFault;
+      if (fs_.shortNthRead > 0 && --fs_.shortNthRead == 0 && n > 0)
+        return inner_->read(o, b, n - 1, got);
+      return inner_->read(o, b, n, got);
+    }
+    int write(std::uint64_t o, const void* d, std::size_t n) override {
+      ++fs_.writes;
+      if (fs_.failWrites || (fs_.failNthWrite > 0 && --fs_.failNthWrite == 0)) return fs_.writeError;
+      if (!fs_.change()) return recfile::err::HardwareFault;
+      return inner_->write(o, d, n);
+    }
+    int size(std::uint64_t& out) override {
+      return fs_.crashed ? recfile::err::HardwareFault : inner_->size(out);
+    }
+    int truncate(std::uint64_t l) override {
+      if (fs_.failWrites) return fs_.writeError;
+      if (!fs_.change()) return recfile::err::HardwareFault;
+      return inner_->truncate(l);
+    }
+    int lock(std::uint64_t o, std::uint64_t l) override {
+      ++fs_.lockCalls;
+      if (fs_.crashed) return recfile::err::LockFailed;
+      if (fs_.refuseLocks) return recfile::err::LockViolation;
+      return inner_->lock(o, l);
+    }
+    // A dead process's locks go with its files.
+    int unlock(std::uint64_t o, std::uint64_t l) override {
+      return fs_.crashed ? 0 : inner_->unlock(o, l);
+    }
+    recfile::FileIdentity identity() const override { return inner_->identity(); }
+    int close() override { return inner_->close(); }
+
+   private:
+    std::unique_ptr<recfile::File> inner_;
+    FaultyFileSystem& fs_;
+  };
+
+  std::shared_ptr<recfile::FileSystem> inner_;
+};
+
+}  // namespace mc::testing
