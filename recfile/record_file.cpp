@@ -344,6 +344,53 @@ int RecordFile::writeRecord(std::int64_t r, std::size_t from, const std::uint8_t
   return lock.release();
 }
 
+int RecordFile::fillWindow(std::int64_t r, std::int64_t count) {
+  // A run that follows the last one grows; any other starts small again.
+  const bool onward = window.count > 0 && r == window.first + window.count &&
+                      window.writeSerial == writeSerial;
+  const std::int64_t size = onward ? std::min(window.count * 2, kLargestWindow) : 1;
+  window.count = 0;
+  const std::int64_t k = std::min(size, count - r);
+  if (k <= 0) return err::SeekFailed;
+  window.records.resize(static_cast<std::size_t>(k) * recordLength);
+  if (int e = readRecordsLocked(r, k, window.records.data())) return e;
+  window.first = r;
+  window.count = k;
+  window.fileCount = count;
+  window.writeSerial = writeSerial;
+  window.readAtMs = fs->monotonicMs();
+
+  // Their memo and byte-set values, read together; when that fails (a lock
+  // of another process, a damaged chain) each is read alone when asked for.
+  window.chainFields.clear();
+  for (std::size_t f = 0; f < fields.size(); ++f)
+    if (isChainType(fields[f].type)) window.chainFields.push_back(static_cast<int>(f));
+  window.values.assign(static_cast<std::size_t>(k) * window.chainFields.size(), {});
+  if (window.chainFields.empty() || k == 1) return 0;
+  std::vector<ChainRead> chains;
+  std::vector<std::size_t> slot;
+  for (std::int64_t i = 0; i < k; ++i) {
+    const std::uint8_t* record = &window.records[static_cast<std::size_t>(i) * recordLength];
+    for (std::size_t j = 0; j < window.chainFields.size(); ++j) {
+      const std::uint32_t first = getU32(record + fields[static_cast<std::size_t>(window.chainFields[j])].offset);
+      const std::size_t at = static_cast<std::size_t>(i) * window.chainFields.size() + j;
+      window.values[at].first = first;
+      if (first == 0) {
+        window.values[at].read = true;
+        continue;
+      }
+      chains.emplace_back().first = first;
+      slot.push_back(at);
+    }
+  }
+  if (chains.empty() || side().readChains(chains) != 0) return 0;
+  for (std::size_t c = 0; c < chains.size(); ++c) {
+    window.values[slot[c]].data = std::move(chains[c].data);
+    window.values[slot[c]].read = true;
+  }
+  return 0;
+}
+
 int RecordFile::readRecordsLocked(std::int64_t first, std::int64_t count, std::uint8_t* buffer) {
   const auto n = static_cast<std::uint64_t>(count);
   if (int e = mainLocks.lockSpan(recordOffset(first), n, recordLength)) return e;

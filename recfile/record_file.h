@@ -101,6 +101,40 @@ class RecordFile {
   std::uint64_t recordSerial = 0;
   std::uint64_t sideWrites = 0;
 
+  // Records read ahead by a run of forward reads: one locked read of the
+  // records and one of their memo and byte-set chains serve the records
+  // that follow, so a scan costs a few file calls per run rather than
+  // several per record. A run grows while the reads go forward and serves
+  // only briefly (what another process writes shows at most that much
+  // later) and never after a write of this process.
+  struct RecordWindow {
+    std::int64_t first = 0;
+    std::int64_t count = 0;  // 0 = empty
+    std::int64_t fileCount = 0;  // the record count read with the run
+    std::uint64_t readAtMs = 0;
+    std::uint64_t writeSerial = 0;
+    std::vector<std::uint8_t> records;
+    // Values of the chain fields, record by record in field order; `first`
+    // tells whether a record still names the chain read for it.
+    struct Value {
+      std::uint32_t first = 0;
+      bool read = false;
+      std::vector<std::uint8_t> data;
+    };
+    std::vector<Value> values;
+    std::vector<int> chainFields;  // field indexes
+  };
+  RecordWindow window;
+  std::uint64_t writeSerial = 0;  // raised by every changing operation of this process
+  static constexpr std::uint64_t kWindowMs = 50;
+  static constexpr std::int64_t kLargestWindow = 256;
+  bool windowHolds(std::int64_t r) const {
+    return window.count > 0 && r >= window.first && r < window.first + window.count &&
+           window.writeSerial == writeSerial && fs->monotonicMs() - window.readAtMs <= kWindowMs;
+  }
+  // Reads the run that starts at record r (within `count` records).
+  int fillWindow(std::int64_t r, std::int64_t count);
+
   // ---- header count: locked reads and writes of N and the next id
   // Refreshes header.count and header.nextId. Without `wait`, a count held
   // by another process (in the middle of an append) leaves the copy as it is.
@@ -174,12 +208,14 @@ class Transaction {
     if (open_) abort();
   }
   int begin(bool images) {
+    ++rf_.writeSerial;
     if (int e = rf_.journal.begin(images)) return e;
     open_ = true;
     return 0;
   }
   int commit() {
     open_ = false;
+    ++rf_.writeSerial;
     const int e = rf_.journal.commit();
     if (e) rf_.afterRollback();
     return e;

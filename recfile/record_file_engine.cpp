@@ -259,14 +259,20 @@ struct RecordFileEngine::Impl {
   // Makes sure the current record's bytes are at hand.
   int loadCurrent(RecordFile& rf) {
     if (rf.cachedRecord && rf.cachedPosition == rf.position) return 0;
-    if (int e = rf.readRecord(rf.position, rf.recordBuffer.data())) {
-      // Cut short by another process's pack: past the end now.
-      if (e == err::ReadRecordFailed && rf.readCount(false) == 0 &&
-          rf.position >= rf.header.count)
-        return err::SeekFailed;
-      return e;
+    if (!rf.windowHolds(rf.position)) {
+      const std::int64_t count = rf.header.count;
+      int e = rf.fillWindow(rf.position, count);
+      if (e == err::ReadRecordFailed && rf.readCount(false) == 0 && rf.header.count < count) {
+        // Cut short by another process's pack: past the end now, or a
+        // shorter run.
+        if (rf.position >= rf.header.count) return err::SeekFailed;
+        e = rf.fillWindow(rf.position, rf.header.count);
+      }
+      if (e) return e;
     }
-    rf.holdRecord(rf.recordBuffer.data(), rf.position);
+    RecordFile::RecordWindow& w = rf.window;
+    rf.holdRecord(&w.records[static_cast<std::size_t>(rf.position - w.first) * rf.recordLength],
+                  rf.position);
     return 0;
   }
 
@@ -283,6 +289,20 @@ struct RecordFileEngine::Impl {
     const std::uint32_t first = getU32(record + f.offset);
     if (first == 0) return 0;
     const auto index = static_cast<int>(&f - rf.fields.data());
+    // Read with the run of records the held one came in.
+    if (rf.windowHolds(rf.cachedPosition) &&
+        record == &rf.window.records[static_cast<std::size_t>(rf.cachedPosition - rf.window.first) *
+                                     rf.recordLength]) {
+      const auto& fieldsOf = rf.window.chainFields;
+      const auto j = static_cast<std::size_t>(std::find(fieldsOf.begin(), fieldsOf.end(), index) - fieldsOf.begin());
+      auto& value = rf.window.values[static_cast<std::size_t>(rf.cachedPosition - rf.window.first) *
+                                         fieldsOf.size() + j];
+      if (value.read && value.first == first) {
+        out = std::move(value.data);
+        value.read = false;  // handed out; asked again, it is read again
+        return 0;
+      }
+    }
     auto& ahead = rf.readAhead;
     std::erase_if(ahead, [&](const RecordFile::ReadAhead& a) {
       return a.recordSerial != rf.recordSerial || a.sideWrites != rf.sideWrites;
@@ -503,8 +523,14 @@ bool RecordFileEngine::Skip(std::int64_t n) {
   m.begin();
   RecordFile* rf = m.need();
   if (!rf || n == 0) return rf != nullptr;
-  if (int e = rf->readCount(false)) return m.fail(e);
-  const std::int64_t count = rf->header.count;
+  // Within a run just read the count read with it holds.
+  std::int64_t count = 0;
+  if (rf->windowHolds(rf->position) && rf->windowHolds(rf->position + n)) {
+    count = rf->window.fileCount;
+  } else {
+    if (int e = rf->readCount(false)) return m.fail(e);
+    count = rf->header.count;
+  }
   const std::int64_t at = rf->position;
   if (n > 0) {
     if (count == 0 || at >= count) return m.fail(err::AfterLast);

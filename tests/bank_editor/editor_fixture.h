@@ -19,6 +19,7 @@
 #include "recfile/file_system.h"
 #include "recfile/record_file_engine.h"
 #include "ui/testing/scripted_host.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/temp_dir.h"
 
 namespace bank_editor::testing {
@@ -50,64 +51,9 @@ inline std::vector<recfile::Value> RecordValues(const Q& q) {
           recfile::Bytes{}};
 }
 
-// A file system that can be told to fail every write from now on, as a
-// full disk does, or only the n-th write from now on.
-class FailingFileSystem : public recfile::FileSystem {
- public:
-  explicit FailingFileSystem(std::shared_ptr<recfile::FileSystem> real) : real_(std::move(real)) {}
-  bool failWrites = false;
-  int failNthWrite = 0;  // counts down; the write that takes it to 0 fails
-
-  bool writeFails() {
-    if (failWrites) return true;
-    return failNthWrite > 0 && --failNthWrite == 0;
-  }
-
-  int open(const std::string& path, const recfile::OpenOptions& o,
-           std::unique_ptr<recfile::File>& out) override {
-    std::unique_ptr<recfile::File> inner;
-    const int rc = real_->open(path, o, inner);
-    if (rc == 0) out = std::make_unique<FailingFile>(std::move(inner), *this);
-    return rc;
-  }
-  bool exists(const std::string& p) override { return real_->exists(p); }
-  std::vector<std::string> listDirectory(const std::string& d) override {
-    return real_->listDirectory(d);
-  }
-  int remove(const std::string& p) override { return real_->remove(p); }
-  std::optional<recfile::FileIdentity> identity(const std::string& p) override {
-    return real_->identity(p);
-  }
-  std::string absolute(const std::string& p) override { return real_->absolute(p); }
-  std::uint64_t monotonicMs() override { return real_->monotonicMs(); }
-  void sleepMs(unsigned ms) override { real_->sleepMs(ms); }
-
- private:
-  class FailingFile : public recfile::File {
-   public:
-    FailingFile(std::unique_ptr<recfile::File> inner, FailingFileSystem& fs)
-        : inner_(std::move(inner)), fs_(fs) {}
-    int read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override {
-      return inner_->read(o, b, n, got);
-    }
-    int write(std::uint64_t o, const void* d, std::size_t n) override {
-      return fs_.writeFails() ? recfile::err::DiskFull : inner_->write(o, d, n);
-    }
-    int size(std::uint64_t& out) override { return inner_->size(out); }
-    int truncate(std::uint64_t l) override {
-      return fs_.failWrites ? recfile::err::DiskFull : inner_->truncate(l);
-    }
-    int lock(std::uint64_t o, std::uint64_t l) override { return inner_->lock(o, l); }
-    int unlock(std::uint64_t o, std::uint64_t l) override { return inner_->unlock(o, l); }
-    recfile::FileIdentity identity() const override { return inner_->identity(); }
-    int close() override { return inner_->close(); }
-
-   private:
-    std::unique_ptr<recfile::File> inner_;
-    FailingFileSystem& fs_;
-  };
-  std::shared_ptr<recfile::FileSystem> real_;
-};
+// Fails every write from now on (`failWrites`, as a full disk does) or
+// only the n-th write from now on (`failNthWrite`).
+using FailingFileSystem = mc::testing::FaultyFileSystem;
 
 // Records the database messages of the fixture's own set-up.
 class SilentPrompter : public databases::Prompter {
