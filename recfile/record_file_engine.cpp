@@ -696,7 +696,8 @@ bool RecordFileEngine::WriteField(const FieldRef& field, const Value& value,
   if (rf->readOnly) return m.fail(err::AccessDenied);
   const Field& f = rf->fields[static_cast<std::size_t>(i)];
   Transaction txn(*rf);
-  if (int e = txn.begin(isChainType(f.type))) return m.fail(e);
+  if (int e = txn.begin(isChainType(f.type)))
+    return m.fail(isLockError(e) || !isChainType(f.type) ? e : err::WriteFieldFailed);
   if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
   std::vector<std::uint8_t> record(rf->recordLength, 0);
   Bytes chainData;
