@@ -14,6 +14,7 @@
 #include "bank_editor/pictures/picture_windows.h"
 #include "bank_editor/pictures/side_windows.h"
 #include "bank_editor/question_text_editor.h"
+#include "types/question_type_window.h"
 #endif
 
 namespace program {
@@ -141,6 +142,10 @@ const std::vector<Shot>& Shots() {
                s.host, "下图是某地一周的最高气温变化，请根据图表回答下列问题。", picture,
                "（1）星期二的最高气温是多少？\r\n（2）哪一天最高气温最低？");
            s.shoot(preview, editor);
+         }
+         {
+           types::QuestionTypeWindow window(s.ctx);
+           s.shoot(window, editor);
          }
          editor->destroy();
        }},
