@@ -232,6 +232,30 @@ TEST_F(ImportExport, AnImportThatFailsHalfwayLeavesBankAndLibraryAsTheyWere) {
   EXPECT_EQ(grid().RowCount(), rows + 4);
 }
 
+TEST_F(ImportExport, ASourceRecordThatCannotBeReadStopsTheImportBeforeAnythingIsWritten) {
+  std::string longText(3000, 'x');  // a chain of several side-file blocks
+  WriteBankAt(Other("坏"), {Question("新一"), Question(longText), Question("新三")});
+  {  // the long text's length in its first block says more than the file holds
+    std::string side = ReadFileBytes(Other("坏") + ".edt");
+    const std::size_t at = side.find(std::string(16, 'x'));
+    ASSERT_NE(at, std::string::npos);
+    side.replace(at - 4, 4, "\xFF\xFF\xFF\x0F");
+    std::ofstream(Other("坏") + ".edt", std::ios::binary | std::ios::trunc) << side;
+  }
+  OpenEditor({Question("一")});
+  const std::string edb = ReadFileBytes(BankFile()), edt = ReadFileBytes(SideFile());
+  host_.answerOpenFile(Other("坏") + ".edb");
+  editor_->菜单导入.choose();
+  ASSERT_EQ(host_.messageTexts().size(), 1u);
+  EXPECT_EQ(host_.messageTexts()[0].rfind("导入题库的第 2 条记录读不出：", 0), 0u)
+      << host_.messageTexts()[0];
+  EXPECT_TRUE(ReadFileBytes(BankFile()) == edb);
+  EXPECT_TRUE(ReadFileBytes(SideFile()) == edt);
+  EXPECT_EQ(grid().RowCount(), 2);
+  EXPECT_TRUE(editor_->enabled());
+  EXPECT_EQ(editor_->状态条1.text(), "导入失败。");
+}
+
 TEST_F(ImportExport, AnExportThatCannotBeWrittenSaysWhyAndLeavesNoHalfCopy) {
   OpenEditor({Question("一")});
   SilentPrompter prompter;
