@@ -16,6 +16,9 @@
 #ifdef MC_WITH_BANK_EDITOR
 #include "bank_editor/bank_editor_window.h"
 #endif
+#ifdef MC_WITH_COMPOSE
+#include "compose/compose_window.h"
+#endif
 
 namespace {
 
@@ -144,6 +147,9 @@ int main(int argc, char** argv) {
   app::AppContext ctx(engine, host, dir.path);
 #ifdef MC_WITH_BANK_EDITOR
   ctx.makeBankEditor = bank_editor::MakeBankEditor;
+#endif
+#ifdef MC_WITH_COMPOSE
+  ctx.makeComposeWindow = compose::MakeComposeWindow;
 #endif
   app::MainWindow main(ctx, {app::ProgramFileName(args.front()), {}});
   main.closed().connect([] { QCoreApplication::quit(); });

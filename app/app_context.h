@@ -70,6 +70,8 @@ struct AppContext {
 
   WindowFactory makeBankEditor;
   WindowFactory makeComposeWindow;
+  // The automatic-composition window; its owner is the compose window.
+  WindowFactory makeAutoComposeWindow;
 
   // The main window once it exists: owner of the program's dialogs.
   ui::Window* mainWindow = nullptr;

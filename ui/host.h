@@ -72,6 +72,15 @@ class Host {
   // Returns the chosen path, nullopt when cancelled.
   virtual std::optional<std::string> openFileDialog(const Window* owner, std::string_view filter,
                                                     std::string_view title = {}) = 0;
+  // File-save dialog: `filter` as for openFileDialog, `suggested` the name
+  // offered. Returns the chosen path, nullopt when cancelled. A host without
+  // such a dialog lets the person type the path.
+  virtual std::optional<std::string> saveFileDialog(const Window* owner, std::string_view filter,
+                                                    std::string_view title = {},
+                                                    std::string_view suggested = {}) {
+    (void)filter;
+    return inputBox(owner, "请输入文件名：", title.empty() ? "保存" : title, suggested);
+  }
   // Folder picker with a prompt; nullopt when cancelled.
   virtual std::optional<std::string> chooseFolder(const Window* owner,
                                                   std::string_view prompt) = 0;

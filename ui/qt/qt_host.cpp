@@ -292,6 +292,18 @@ std::optional<std::string> QtHost::openFileDialog(const Window* owner, std::stri
   return toStd(path);
 }
 
+std::optional<std::string> QtHost::saveFileDialog(const Window* owner, std::string_view filter,
+                                                  std::string_view title,
+                                                  std::string_view suggested) {
+  log("save-file " + std::string(filter));
+  if (automation_.cancelDialogs) return std::nullopt;
+  const QString path = QFileDialog::getSaveFileName(
+      parentFor(owner), title.empty() ? QStringLiteral("保存") : toQ(title), toQ(suggested),
+      toQtFilter(filter));
+  if (path.isEmpty()) return std::nullopt;
+  return toStd(path);
+}
+
 std::optional<std::string> QtHost::chooseFolder(const Window* owner, std::string_view prompt) {
   log("folder " + std::string(prompt));
   if (automation_.cancelDialogs) return std::nullopt;

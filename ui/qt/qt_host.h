@@ -74,6 +74,9 @@ class QtHost : public Host {
   std::optional<std::string> inputBox(const Window* owner, std::string_view prompt,
                                       std::string_view caption, std::string_view initial,
                                       bool masked) override;
+  std::optional<std::string> saveFileDialog(const Window* owner, std::string_view filter,
+                                            std::string_view title = {},
+                                            std::string_view suggested = {}) override;
   std::optional<std::string> openFileDialog(const Window* owner, std::string_view filter,
                                             std::string_view title) override;
   std::optional<std::string> chooseFolder(const Window* owner, std::string_view prompt) override;

@@ -112,6 +112,9 @@ void ScriptedHost::answerInput(std::optional<std::string> text) {
 void ScriptedHost::answerOpenFile(std::optional<std::string> path) {
   fileAnswers_.push_back(std::move(path));
 }
+void ScriptedHost::answerSaveFile(std::optional<std::string> path) {
+  saveAnswers_.push_back(std::move(path));
+}
 void ScriptedHost::answerFolder(std::optional<std::string> path) {
   folderAnswers_.push_back(std::move(path));
 }
@@ -161,7 +164,7 @@ void ScriptedHost::clearRecords() {
 
 bool ScriptedHost::scriptUsedUp() const {
   return messageAnswers_.empty() && inputAnswers_.empty() && fileAnswers_.empty() &&
-         folderAnswers_.empty() && colourAnswers_.empty() && popupAnswers_.empty();
+         saveAnswers_.empty() && folderAnswers_.empty() && colourAnswers_.empty() && popupAnswers_.empty();
 }
 
 int ScriptedHost::messageBox(const Window* owner, std::string_view text, std::string_view caption,
@@ -201,6 +204,13 @@ std::optional<std::string> ScriptedHost::openFileDialog(const Window*, std::stri
                                                         std::string_view title) {
   fileDialogs_.push_back({std::string(filter), std::string(title)});
   return takeAnswer(fileAnswers_, "file dialog", filter);
+}
+
+std::optional<std::string> ScriptedHost::saveFileDialog(const Window*, std::string_view filter,
+                                                        std::string_view title,
+                                                        std::string_view) {
+  fileDialogs_.push_back({std::string(filter), std::string(title)});
+  return takeAnswer(saveAnswers_, "save dialog", filter);
 }
 
 std::optional<std::string> ScriptedHost::chooseFolder(const Window*, std::string_view prompt) {

@@ -67,6 +67,8 @@ class ScriptedHost : public Host {
   // Next input box answer; nullopt = Cancel.
   void answerInput(std::optional<std::string> text);
   void answerOpenFile(std::optional<std::string> path);
+  // Next file-save dialog answer; nullopt = Cancel.
+  void answerSaveFile(std::optional<std::string> path);
   void answerFolder(std::optional<std::string> path);
   void answerColour(std::optional<Rgb> colour);
   // The entry (caption with or without "&") chosen at the next pop-up
@@ -145,6 +147,9 @@ class ScriptedHost : public Host {
                                       std::string_view caption = "请输入：",
                                       std::string_view initial = {},
                                       bool masked = false) override;
+  std::optional<std::string> saveFileDialog(const Window* owner, std::string_view filter,
+                                            std::string_view title = {},
+                                            std::string_view suggested = {}) override;
   std::optional<std::string> openFileDialog(const Window* owner, std::string_view filter,
                                             std::string_view title = {}) override;
   std::optional<std::string> chooseFolder(const Window* owner, std::string_view prompt) override;
@@ -186,6 +191,7 @@ class ScriptedHost : public Host {
   std::deque<MessageAnswer> messageAnswers_;
   std::deque<std::optional<std::string>> inputAnswers_;
   std::deque<std::optional<std::string>> fileAnswers_;
+  std::deque<std::optional<std::string>> saveAnswers_;
   std::deque<std::optional<std::string>> folderAnswers_;
   std::deque<std::optional<Rgb>> colourAnswers_;
   std::deque<std::string> popupAnswers_;
