@@ -190,6 +190,7 @@ void ComposeWindow::buildLayout() {
       row({
               unit(高级表格1, 4),
               column({unit(标签行高), unit(纵向滚动条1, 1)}),
+              spacing(6),
               column({
                          group(分组框题型排序, column({unit(高级表格题型排序分值, 1)}), 2),
                          row({group(分组框A卷题型分值,

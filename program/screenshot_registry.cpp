@@ -3,6 +3,11 @@
 #include "app/info_windows.h"
 #include "databases/program_databases.h"
 #include "program/screenshots.h"
+#ifdef MC_WITH_COMPOSE
+#include "compose/compose_window.h"
+#include "types/numbering_table.h"
+#include "types/numbering_window.h"
+#endif
 #ifdef MC_WITH_BANK_EDITOR
 #include <QBuffer>
 #include <QImage>
@@ -148,6 +153,44 @@ const std::vector<Shot>& Shots() {
            s.shoot(window, editor);
          }
          editor->destroy();
+       }},
+#endif
+#ifdef MC_WITH_COMPOSE
+      {"compose window and the numbering window", [](ShotContext& s) {
+         selectDemoCourse(s);
+         {
+           // Closing it stores the table the compose window reads.
+           types::NumberingWindow numbering(s.host, types::NumberingFilePath(s.ctx.dataDir));
+           s.shoot(numbering, &s.main);
+         }
+         if (!databases::OpenCourseBank(s.ctx.db(), s.main.组合框1.text(), true, 0, "")) return;
+         std::unique_ptr<ui::Window> window = compose::MakeComposeWindow(s.ctx, &s.main);
+         auto* c = dynamic_cast<compose::ComposeWindow*>(window.get());
+         if (!c) return;
+         s.host.openView(*c, &s.main, true);
+         // A few questions in each paper, some in both.
+         auto& g = c->高级表格1;
+         int a = 0, b = 0;
+         for (int r = 1; r < g.RowCount() && (a < 12 || b < 10); ++r) {
+           const std::string& number = g.cellText(r, compose::kColGroupNumber);
+           if (number == "0" || number.empty()) {
+             if (a < 12 && r % 2 == 1) {
+               g.click(r, compose::kColA);
+               ++a;
+             }
+             if (b < 10 && r % 3 != 0) {
+               g.click(r, compose::kColB);
+               ++b;
+             }
+           }
+         }
+         g.SetCursorCell(1, compose::kColKnowledge);
+         s.capture(*c);
+         {
+           compose::ComposeHelpWindow help(s.host);
+           s.shoot(help, c);
+         }
+         c->destroy();
        }},
 #endif
   };

@@ -3,7 +3,6 @@
 #include "text/text.h"
 #include "types/numbering_table.h"
 #include "ui/host.h"
-#include "ui/layout.h"
 
 namespace types {
 
@@ -30,7 +29,7 @@ NumberingWindow::NumberingWindow(ui::Host& host, std::string path)
       菜单当前列(菜单删除, "当前列"),
       path_(std::move(path)),
       watch_(std::make_unique<CursorWatch>(*this)) {
-  setLayout(ui::layout::column({ui::layout::unit(高级表格1, 1)}));
+  // No layout: the window is fitted to the grid, which sits at its geometry.
   高级表格1.addObserver(watch_.get());
   菜单添加行.onChoose = [this] { AddRow(); };
   菜单添加列.onChoose = [this] { AddColumn(); };

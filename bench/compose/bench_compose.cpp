@@ -1,0 +1,167 @@
+// The compose window on a 10 000-question sample bank: opening it (the grid,
+// the group order, the type order and the first sums), and recomputing the
+// per-type scores once 100 questions are ticked.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/app_context.h"
+#include "compose/compose_window.h"
+#include "databases/program_databases.h"
+#include "databases/sample_bank.h"
+#include "recfile/record_file_engine.h"
+#include "types/numbering_table.h"
+#include "ui/grid_control.h"
+#include "ui/host.h"
+
+namespace {
+
+constexpr int kQuestions = 10000;
+const std::string kCourse = "样例课程";
+
+// A host that answers every dialog as cancelled and counts messages.
+class QuietHost : public ui::Host {
+ public:
+  int messages = 0;
+  int messageBox(const ui::Window*, std::string_view, std::string_view, ui::MessageButtons,
+                 ui::MessageIcon) override {
+    ++messages;
+    return ui::kButtonOk;
+  }
+  std::optional<std::string> inputBox(const ui::Window*, std::string_view, std::string_view,
+                                      std::string_view, bool) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> openFileDialog(const ui::Window*, std::string_view,
+                                            std::string_view) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> chooseFolder(const ui::Window*, std::string_view) override {
+    return std::nullopt;
+  }
+  std::optional<ui::Rgb> chooseColour(const ui::Window*, ui::Rgb) override { return std::nullopt; }
+  std::optional<std::string> clipboardText() override { return std::nullopt; }
+  void setClipboardText(std::string_view) override {}
+  std::optional<ui::Image> clipboardImage() override { return std::nullopt; }
+  void setClipboardImage(const ui::Image&) override {}
+  std::optional<ui::Image> decodeImage(const ui::Bytes&) override { return std::nullopt; }
+  bool openDocument(const std::string&) override { return false; }
+  void showModal(ui::Window& w, ui::Window* owner) override {
+    w.open(true, owner);
+    w.destroy();
+  }
+  void showModeless(ui::Window& w, ui::Window* owner) override { w.open(false, owner); }
+  void popupMenu(ui::Window&, ui::MenuItem&, int, int) override {}
+  void processPendingEvents() override {}
+  void setColourScheme(int) override {}
+  void startTimer(ui::Timer&) override {}
+  void stopTimer(ui::Timer&) override {}
+  int countTextLines(int, std::string_view, const ui::Font&) override { return 1; }
+  double now() override { return 45000.0; }
+  std::int64_t tickCountMs() override { return 0; }
+  std::string temporaryFolder() override { return "/tmp"; }
+  bool wordProcessorAvailable() override { return false; }
+  [[noreturn]] void exitProgram(int code) override { std::exit(code); }
+};
+
+class NoPrompter : public databases::Prompter {
+ public:
+  int MessageBox(const std::string&, const std::string&, databases::Buttons,
+                 databases::Icon) override {
+    return databases::kOk;
+  }
+  void EndProgram(int code) override { std::exit(code); }
+};
+
+// The sample bank, its course record, the libraries and the numbering table
+// in a folder of their own, written once for the whole run.
+const std::string& DataDir() {
+  static const std::string dir = [] {
+    const char* base = std::getenv("MC_TEST_TMP");
+    std::filesystem::path root = base && *base ? base : "/tmp";
+    std::filesystem::create_directories(root);
+    std::string pattern = (root / "mc-bench-compose-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) std::abort();
+    recfile::RecordFileEngine engine;
+    std::string error;
+    if (!databases::WriteSampleBank(engine, pattern + "/" + kCourse, kQuestions, 7, {}, &error))
+      std::abort();
+    NoPrompter prompter;
+    databases::DatabaseContext db{engine, prompter, pattern};
+    if (!databases::OpenCourseLibrary(db) || !engine.Append({recfile::Value(std::string("管理员"))}) ||
+        !engine.Append({recfile::Value(kCourse)}))
+      std::abort();
+    databases::OpenQuestionTypeLibrary(db);
+    databases::OpenTypeOrderColourLibrary(db);
+    engine.CloseAll();
+    ui::GridControl numbering;
+    types::FillDefaultNumberingGrid(numbering);
+    if (!numbering.SaveToFile(types::NumberingFilePath(pattern))) std::abort();
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(DataDir(), ec);
+    });
+    return pattern;
+  }();
+  return dir;
+}
+
+// The program's state as the main window leaves it when "组卷" opens.
+struct Session {
+  recfile::RecordFileEngine engine;
+  QuietHost host;
+  app::AppContext ctx{engine, host, DataDir()};
+  NoPrompter prompter;
+
+  Session() {
+    ctx.selectedCourse = {kCourse, 0};
+    databases::DatabaseContext db{engine, prompter, DataDir()};
+    databases::OpenCourseBank(db, kCourse, true, 0, "");
+  }
+};
+
+void BM_OpenCompose10k(benchmark::State& state) {
+  Session s;
+  for (auto _ : state) {
+    compose::ComposeWindow window(s.ctx);
+    window.open(true, nullptr);
+    benchmark::DoNotOptimize(window.高级表格1.RowCount());
+    if (window.高级表格1.RowCount() != kQuestions + 1) state.SkipWithError("rows missing");
+    window.destroy();
+  }
+  if (s.host.messages != 0) state.SkipWithError("opening showed a message");
+}
+BENCHMARK(BM_OpenCompose10k)->Unit(benchmark::kMillisecond);
+
+void BM_RecomputeTypeScores10k(benchmark::State& state) {
+  Session s;
+  compose::ComposeWindow window(s.ctx);
+  window.open(true, nullptr);
+  auto& grid = window.高级表格1;
+  // 100 questions that count on their own, spread over the grid, in both
+  // papers for some.
+  int ticked = 0;
+  for (int r = grid.RowCount() - 1; r >= 1 && ticked < 100; r -= 37) {
+    if (!grid.cellText(r, compose::kColGroupNumber).empty() ||
+        grid.cellChecked(r, compose::kColMasked))
+      continue;
+    grid.SetCellData(r, compose::kColA, ui::CellKind::Check, true);
+    if (ticked % 3 == 0) grid.SetCellData(r, compose::kColB, ui::CellKind::Check, true);
+    ++ticked;
+  }
+  if (ticked < 100) state.SkipWithError("not enough questions to tick");
+  for (auto _ : state) {
+    window.RecomputeTypeScores();
+    benchmark::DoNotOptimize(window.paperScores().totalA);
+  }
+  if (window.paperScores().totalA <= 0) state.SkipWithError("nothing counted");
+  window.destroy();
+}
+BENCHMARK(BM_RecomputeTypeScores10k)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
