@@ -2,6 +2,7 @@
 
 #include "output/html_output.h"
 #include "output/paper_generation.h"
+#include "output/word_output.h"
 #include "ui/host.h"
 
 namespace output {
@@ -23,19 +24,22 @@ const char* OutputFormatName(OutputFormat format) {
 }
 
 WrittenPaper WritePaperDocuments(const PaperLayout& layout, PaperSource& source,
-                                 const std::string& folder, OutputFormat format) {
+                                 const std::string& folder, OutputFormat format, PdfRenderer* pdf) {
+  const auto write = [&](bool answers) {
+    if (format == OutputFormat::Html)
+      return answers ? WriteHtmlAnswers(layout, source, folder) : WriteHtmlPaper(layout, source, folder);
+    const WordFormat word = format == OutputFormat::Pdf ? WordFormat::Pdf : WordFormat::Docx;
+    return answers ? WriteWordAnswers(layout, source, folder, word, pdf)
+                   : WriteWordPaper(layout, source, folder, word, pdf);
+  };
   WrittenPaper out;
-  if (format != OutputFormat::Html) {
-    out.error = std::string("尚不能输出 ") + OutputFormatName(format) + " 格式的试卷";
-    return out;
-  }
-  const WrittenDocument paper = WriteHtmlPaper(layout, source, folder);
+  const WrittenDocument paper = write(false);
   out.paperPath = paper.path;
   if (!paper.ok) {
     out.error = paper.error;
     return out;
   }
-  const WrittenDocument answers = WriteHtmlAnswers(layout, source, folder);
+  const WrittenDocument answers = write(true);
   out.answersPath = answers.path;
   if (!answers.ok) {
     out.error = answers.error;
@@ -46,10 +50,11 @@ WrittenPaper WritePaperDocuments(const PaperLayout& layout, PaperSource& source,
 }
 
 bool ProducePaper(ui::Host& host, const ui::Window* owner, const PaperRequest& request,
-                  PaperSource& source, app::ProgramRandom& random, OutputFormat format) {
+                  PaperSource& source, app::ProgramRandom& random, OutputFormat format,
+                  PdfRenderer* pdf) {
   const PaperLayout layout = GeneratePaper(request, source, random);
   if (!layout.stopMessage.empty()) host.messageBox(owner, layout.stopMessage);
-  const WrittenPaper written = WritePaperDocuments(layout, source, host.temporaryFolder(), format);
+  const WrittenPaper written = WritePaperDocuments(layout, source, host.temporaryFolder(), format, pdf);
   if (!written.ok) {
     host.messageBox(owner, written.error, ui::kMessageCaption, ui::MessageButtons::Ok,
                     ui::MessageIcon::Error);

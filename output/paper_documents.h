@@ -17,6 +17,8 @@ class Window;
 
 namespace output {
 
+class PdfRenderer;
+
 enum class OutputFormat { Html, Docx, Pdf };
 
 // "html", "docx", "pdf".
@@ -31,8 +33,10 @@ struct WrittenPaper {
 };
 
 // Writes the paper, then its answers, into `folder`.
+// PDF is drawn by `pdf`; without one a PDF is refused with a message.
 WrittenPaper WritePaperDocuments(const PaperLayout& layout, PaperSource& source,
-                                 const std::string& folder, OutputFormat format);
+                                 const std::string& folder, OutputFormat format,
+                                 PdfRenderer* pdf = nullptr);
 
 // The window's "生成A卷"/"生成B卷" after the request is gathered: generation,
 // the stop message if building stopped early, the documents in the host's
@@ -40,6 +44,7 @@ WrittenPaper WritePaperDocuments(const PaperLayout& layout, PaperSource& source,
 // or open failure is shown with its reason. True when both documents were
 // written.
 bool ProducePaper(ui::Host& host, const ui::Window* owner, const PaperRequest& request,
-                  PaperSource& source, app::ProgramRandom& random, OutputFormat format);
+                  PaperSource& source, app::ProgramRandom& random, OutputFormat format,
+                  PdfRenderer* pdf = nullptr);
 
 }  // namespace output

@@ -1,15 +1,20 @@
 #include "tools/mochuan-paper/paper_mode.h"
 
 #include <cstdio>
+#include <memory>
 #include <set>
 #include <string_view>
 
 #include "compose/type_scores.h"
 #include "output/paper_documents.h"
 #include "output/paper_generation.h"
+#include "output/pdf_renderer.h"
 #include "text/text.h"
 #include "tools/mochuan-paper/command_line.h"
 #include "types/numbering_table.h"
+#ifdef MC_WITH_PDF
+#include "ui/qt/paper_pdf.h"
+#endif
 
 namespace paper_tool {
 
@@ -152,8 +157,12 @@ int RunPaperMode(const std::vector<std::string>& args) {
 
   output::CourseBankSource source(session.bank());
   const output::PaperLayout layout = output::GeneratePaper(request, source, random);
+  std::unique_ptr<output::PdfRenderer> pdf;
+#ifdef MC_WITH_PDF
+  if (*format == output::OutputFormat::Pdf) pdf = ui::qt::MakePdfRenderer();
+#endif
   const output::WrittenPaper written =
-      output::WritePaperDocuments(layout, source, cl.value("--out").value_or(""), *format);
+      output::WritePaperDocuments(layout, source, cl.value("--out").value_or(""), *format, pdf.get());
   if (!written.ok) return Fail(written.error);
   std::printf("%s\n%s\n", written.paperPath.c_str(), written.answersPath.c_str());
   std::fflush(stdout);
