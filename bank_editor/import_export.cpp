@@ -419,7 +419,7 @@ void BankEditorWindow::ImportBank() {
   bool bankChanged = false;
   int imported = 0;
   if (failure.empty()) {
-    databases::CourseBank bank(engine, courseName_);
+    databases::CourseBank bank(engine, bankPath);  // by path: the source may carry its name
     for (Incoming& in : incoming) {
       progress(in.source);
       recfile::Bytes pictures[2];

@@ -136,14 +136,15 @@ TEST_F(ImportExport, ExportCopiesBothFilesAndAsksBeforeReplacing) {
 }
 
 TEST_F(ImportExport, MembersOfASkippedTitleComeInAndTheCountRisesByTheQuestionsAdded) {
-  WriteBankAt(Other("合并"),
+  WriteBankAt(Other(kCourse),
               {Question("单一"), Question("单二"), Grouped("阅读", "0", "材料", 0),
                Grouped("阅读", "1", "新问一", 4), Grouped("阅读", "2", "新问二", 5),
                Question("单三"), Grouped("完形", "0", "短文", 0), Grouped("完形", "1", "空一", 2),
                Grouped("完形", "2", "空二", 3)});
+  // The source carries the course's name in another folder.
   OpenEditor({Question("旧"), Grouped("阅读", "0", "材料", 0)});  // the same title stands
   EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 2 题）");
-  host_.answerOpenFile(Other("合并") + ".edb");
+  host_.answerOpenFile(Other(kCourse) + ".edb");
   editor_->菜单导入.choose();
   EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"1条记录重复，实际导入8条记录。"});
   EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 6 题）");  // 3 singles, 1 group
