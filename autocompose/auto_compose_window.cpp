@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "compose/compose_window.h"
 #include "text/text.h"
 #include "ui/host.h"
 #include "ui/layout.h"
@@ -556,8 +557,13 @@ void AutoComposeWindow::showHelp() {
   host().showModeless(*help_, this);
 }
 
-std::unique_ptr<ui::Window> MakeAutoComposeWindow(app::AppContext& ctx, ComposeSide compose) {
-  return std::make_unique<AutoComposeWindow>(ctx, compose);
+std::unique_ptr<ui::Window> MakeAutoComposeWindow(app::AppContext& ctx, ui::Window* owner) {
+  auto* c = dynamic_cast<compose::ComposeWindow*>(owner);
+  if (!c) return nullptr;
+  return std::make_unique<AutoComposeWindow>(
+      ctx, ComposeSide{*c, c->高级表格1, c->高级表格题型排序分值, c->组合框最低难度, c->组合框最高难度,
+                       c->A卷总分, c->B卷总分, c->标签相似度, c->按钮自动组卷,
+                       [c] { c->RecomputeTypeScores(); }});
 }
 
 }  // namespace autocompose

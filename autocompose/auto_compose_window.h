@@ -126,7 +126,7 @@ class AutoComposeWindow : public ui::Window {
 };
 
 // The factory the compose window opens this window through; `owner` is the
-// compose window.
-std::unique_ptr<ui::Window> MakeAutoComposeWindow(app::AppContext& ctx, ComposeSide compose);
+// compose window (nullptr for any other owner).
+std::unique_ptr<ui::Window> MakeAutoComposeWindow(app::AppContext& ctx, ui::Window* owner);
 
 }  // namespace autocompose
