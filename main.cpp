@@ -19,6 +19,9 @@
 #ifdef MC_WITH_COMPOSE
 #include "compose/compose_window.h"
 #endif
+#ifdef MC_WITH_AUTOCOMPOSE
+#include "autocompose/auto_compose_window.h"
+#endif
 
 namespace {
 
@@ -150,6 +153,9 @@ int main(int argc, char** argv) {
 #endif
 #ifdef MC_WITH_COMPOSE
   ctx.makeComposeWindow = compose::MakeComposeWindow;
+#endif
+#ifdef MC_WITH_AUTOCOMPOSE
+  ctx.makeAutoComposeWindow = autocompose::MakeAutoComposeWindow;
 #endif
   app::MainWindow main(ctx, {app::ProgramFileName(args.front()), {}});
   main.closed().connect([] { QCoreApplication::quit(); });
