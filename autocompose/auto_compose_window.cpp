@@ -98,7 +98,7 @@ class AutoComposeWindow::WindowHooks : public RunHooks {
 };
 
 AutoComposeWindow::AutoComposeWindow(app::AppContext& ctx, ComposeSide compose)
-    : ui::Window(ctx.host, "自动组卷", 579, 429),
+    : ui::Window(ctx.host, "自动组卷", 600, 429),
       高级表格1(*this, "高级表格1", ui::grid_presets::kAutoComposeStatistics),
       高级表格2(*this, "高级表格2", ui::grid_presets::kAutoComposeTotals),
       高级表格3(*this, "高级表格3", ui::grid_presets::kAutoComposePlan),
@@ -128,26 +128,28 @@ AutoComposeWindow::AutoComposeWindow(app::AppContext& ctx, ComposeSide compose)
       自动组卷帮助(菜单帮助, "自动组卷帮助(&H)"),
       ctx_(ctx),
       compose_(compose) {
+  // The design positions, with widths that hold the captions in the
+  // screen's font.
   高级表格1.setGeometry({0, 0, 384, 360});
   高级表格2.setGeometry({408, 0, 144, 144});
-  标签1.setGeometry({433, 153, 63, 14});
-  标签8.setGeometry({496, 153, 60, 14});
-  选择框组A卷.setGeometry({416, 184, 64, 18});
-  选择框组B卷.setGeometry({488, 184, 64, 18});
-  标签3.setGeometry({392, 209, 125, 14});
-  组合框1.setGeometry({517, 205, 40, 20});
-  标签4.setGeometry({559, 209, 16, 14});
-  标签2.setGeometry({392, 234, 129, 14});
-  标签7.setGeometry({521, 234, 30, 14});
-  标签5.setGeometry({553, 234, 16, 14});
-  标签9.setGeometry({392, 259, 57, 14});
-  标签10.setGeometry({449, 259, 27, 14});
-  标签12.setGeometry({476, 259, 57, 14});
-  标签11.setGeometry({533, 259, 40, 14});
-  按钮开始.setGeometry({416, 280, 128, 24});
-  进度条1.setGeometry({416, 311, 128, 16});
-  标签6.setGeometry({417, 333, 150, 14});
-  状态条1.setGeometry({0, 405, 579, 24});
+  标签1.setGeometry({416, 153, 76, 18});
+  标签8.setGeometry({494, 153, 60, 18});
+  选择框组A卷.setGeometry({416, 184, 70, 20});
+  选择框组B卷.setGeometry({488, 184, 70, 20});
+  标签3.setGeometry({392, 209, 146, 18});
+  组合框1.setGeometry({540, 206, 52, 22});
+  标签4.setGeometry({592, 209, 8, 18});
+  标签2.setGeometry({392, 234, 166, 18});
+  标签7.setGeometry({560, 234, 30, 18});
+  标签5.setGeometry({590, 234, 8, 18});
+  标签9.setGeometry({392, 259, 72, 18});
+  标签10.setGeometry({464, 259, 32, 18});
+  标签12.setGeometry({496, 259, 72, 18});
+  标签11.setGeometry({568, 259, 32, 18});
+  按钮开始.setGeometry({416, 284, 128, 24});
+  进度条1.setGeometry({416, 315, 128, 16});
+  标签6.setGeometry({417, 337, 170, 18});
+  状态条1.setGeometry({0, 405, 600, 24});
   for (const char* s : {"90", "80", "70", "60", "50", "40", "30", "20", "10"}) 组合框1.addItem(s);
   组合框1.setSelectedIndex(0);
 
@@ -220,7 +222,8 @@ void AutoComposeWindow::opened() {
   选择框组A卷.setEnabled(false);
   选择框组B卷.setEnabled(false);
   按钮开始.setEnabled(false);
-  move(left(), 300);
+  const ui::Window& c = compose_.window;
+  move(std::max(0, c.left() + (c.width() - width()) / 2), 300);
 }
 
 std::vector<ComposeRow> AutoComposeWindow::composeRows() const {
@@ -529,6 +532,8 @@ void AutoComposeWindow::StartOrStop() {
     const RunResult r = both ? RunBothPapers(drawer, ctx_.random, hooks, requirement)
                              : RunOnePaper(drawer, ctx_.random, hooks, a ? Paper::A : Paper::B);
     drawFailed_ = r.drawFailed;
+    // The run is over: its time stands still while the result is read.
+    时钟1.setInterval(0);
     if (r.succeeded) {
       const char* done = both ? "自动组A、B卷完毕，请在组卷窗口查看。"
                          : a  ? "自动A组卷完毕，请在组卷窗口查看。"
