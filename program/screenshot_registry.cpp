@@ -8,6 +8,11 @@
 #include "types/numbering_table.h"
 #include "types/numbering_window.h"
 #endif
+#ifdef MC_WITH_AUTOCOMPOSE
+#include <algorithm>
+
+#include "autocompose/auto_compose_window.h"
+#endif
 #ifdef MC_WITH_BANK_EDITOR
 #include <QBuffer>
 #include <QImage>
@@ -190,6 +195,38 @@ const std::vector<Shot>& Shots() {
            compose::ComposeHelpWindow help(s.host);
            s.shoot(help, c);
          }
+         c->destroy();
+       }},
+#endif
+#ifdef MC_WITH_AUTOCOMPOSE
+      {"automatic composition with a plan drawn", [](ShotContext& s) {
+         selectDemoCourse(s);
+         if (!databases::OpenCourseBank(s.ctx.db(), s.main.组合框1.text(), true, 0, "")) return;
+         s.ctx.makeAutoComposeWindow = autocompose::MakeAutoComposeWindow;
+         std::unique_ptr<ui::Window> window = compose::MakeComposeWindow(s.ctx, &s.main);
+         auto* c = dynamic_cast<compose::ComposeWindow*>(window.get());
+         if (!c) return;
+         s.host.openView(*c, &s.main, true);
+         c->按钮自动组卷.click();
+         auto* w = dynamic_cast<autocompose::AutoComposeWindow*>(c->autoComposeWindow());
+         if (w) {
+           // The rows with most selectable questions get what they offer,
+           // up to 3 each; both papers drawn with the bound at 60.
+           auto& g = w->高级表格1;
+           for (int r = g.RowCount() - 1, rows = 0; r >= 1 && rows < 4; --r, ++rows) {
+             g.click(r, 5);
+             const int offered = static_cast<int>(g.columnListItems(5).size()) - 1;
+             if (g.Editable() && offered > 0) g.chooseListItem(r, 5, std::min(offered, 3));
+           }
+           w->选择框组A卷.toggle();
+           w->选择框组B卷.toggle();
+           w->组合框1.chooseText("60");
+           w->按钮开始.click();  // the pictures' host answers OK
+           g.SetCursorCell(g.RowCount() - 1, 5);  // the chosen counts in sight
+           s.capture(*w);
+           w->close();
+         }
+         s.capture(*c, c->caption() + " 自动组卷后");
          c->destroy();
        }},
 #endif
