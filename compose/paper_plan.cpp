@@ -91,9 +91,23 @@ std::string PlanToJson(const PaperPlan& plan) {
   j[kScoreNote] = plan.sectionScoreNote;
   j[kOwnLines] = plan.optionsOnOwnLines;
   j[kContinuous] = plan.continuousNumbering;
-  // Texts read from other programs' files may hold bytes that are not
-  // UTF-8; they are replaced rather than failing the save.
-  return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+  // One key a line, arrays of ids on one line. Texts read from other
+  // programs' files may hold bytes that are not UTF-8; they are replaced
+  // rather than failing the save.
+  auto dump = [](const Json& v) {
+    if (!v.is_array()) return v.dump(-1, ' ', false, Json::error_handler_t::replace);
+    std::string out = "[";
+    for (std::size_t i = 0; i < v.size(); ++i) out += (i ? ", " : "") + v[i].dump();
+    return out + "]";
+  };
+  std::string text = "{";
+  bool first = true;
+  for (const auto& [key, value] : j.items()) {
+    text += first ? "\n  " : ",\n  ";
+    text += Json(key).dump() + ": " + dump(value);
+    first = false;
+  }
+  return text + "\n}\n";
 }
 
 bool PlanFromJson(std::string_view text, const std::string& course, PaperPlan& out,

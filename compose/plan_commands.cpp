@@ -8,7 +8,7 @@
 namespace compose {
 
 namespace {
-constexpr const char* kPlanFilter = "组卷方案 (*.mcplan)|*.mcplan|所有文件 (*.*)|*.*";
+constexpr const char* kPlanFilter = "组卷方案|*.mcplan|所有文件|*.*";
 
 // Chooses the item with this text; false (choice unchanged) when absent.
 bool chooseText(ui::ComboBox& list, const std::string& text) {

@@ -18,7 +18,7 @@ class NumberingWindow::CursorWatch : public ui::GridObserver {
 };
 
 NumberingWindow::NumberingWindow(ui::Host& host, std::string path)
-    : ui::Window(host, "大题编号类型设置", 3 * kColumnWidth + 15, 10 * kRowHeight + 15 + 44),
+    : ui::Window(host, "大题编号类型设置", 3 * kColumnWidth + 15, 10 * kRowHeight + 15),
       高级表格1(*this, "高级表格1", ui::grid_presets::kSectionNumbering),
       菜单编辑(*this, "编辑"),
       菜单添加(菜单编辑, "添加"),
@@ -68,12 +68,14 @@ void NumberingWindow::UpdateMenusAndSize() {
   菜单当前列.setVisible(addedColumn);
   g.SetEditable(row >= kFixedNumberingRows || col >= kFixedNumberingColumns);
 
+  // The window's size here is its client area: title bar and menu bar lie
+  // outside it, so it takes the grid's size.
   int width = 0;
   for (int c = 0; c < g.ColumnCount(); ++c) width += g.GetColumnWidth(c);
   const int gridWidth = width + 15;
   const int gridHeight = kRowHeight * rows + 15;
   g.setGeometry({0, 0, gridWidth, gridHeight});
-  resize(gridWidth, gridHeight + 44);
+  resize(gridWidth, gridHeight);
 }
 
 void NumberingWindow::AddRow() {

@@ -37,7 +37,8 @@ TEST(PaperPlan, FileRoundTripKeepsEveryChoice) {
 TEST(PaperPlan, WrittenTextHasTheDocumentedKeysInOrder) {
   const std::string json = PlanToJson(SamplePlan());
   const char* keys[] = {"\"kind\": \"mochuan-paper-plan\"", "\"version\": 1",
-                        "\"course\": \"示例课程\"", "\"selection_stamp\"", "\"A\"", "\"B\"",
+                        "\"course\": \"示例课程\"", "\"selection_stamp\"", "\"A\": [17, 18, 19, 42]",
+                        "\"B\": [17, 55]",
                         "\"output\": \"word\"", "\"section_numbering\": \"罗马\"",
                         "\"section_suffix\"", "\"option_labels\": \"①\"", "\"option_suffix\"",
                         "\"section_score_note\": false", "\"options_on_own_lines\": false",
