@@ -340,6 +340,9 @@ void ComposeWindow::SortColumn(bool ascending) {
       ui::SortWithinGroups(*this, g, kColGroupName, kColGroupNumber, true);
     } else if (col == kColScore) {
       ui::SortGridRows(*this, g, col, 1, last, ui::kSortNumeric, true, ascending);
+    } else if (col >= kColFixedScore) {
+      // Check cells hold no text; their state is what a person sorts by.
+      ui::SortGridRows(*this, g, col, 1, last, ui::kSortCheckState, true, ascending);
     } else {
       ui::SortGridRows(*this, g, col, 1, last, ui::kSortText, true, ascending);
     }

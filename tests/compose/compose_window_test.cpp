@@ -348,6 +348,12 @@ TEST_F(ComposeCommands, MenuSortsAndTheGroupOrderFlag) {
   EXPECT_TRUE(ctx_->groupOrderFlag);
   EXPECT_EQ(cell(4, kColText1), "阅读0");  // ungrouped first, then the group, title first
   EXPECT_EQ(cell(7, kColText1), "阅读3");
+
+  Tick("单2", kColA);
+  host_.answerPopup("降序(&S)");
+  grid().rightClickCell(1, kColA);
+  EXPECT_EQ(cell(1, kColText1), "单2");  // ticked rows first
+  EXPECT_FALSE(ctx_->groupOrderFlag);
 }
 
 TEST_F(ComposeCommands, DoubleClickPreviewsTheQuestion) {
