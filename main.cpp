@@ -22,6 +22,9 @@
 #ifdef MC_WITH_AUTOCOMPOSE
 #include "autocompose/auto_compose_window.h"
 #endif
+#ifdef MC_WITH_PDF
+#include "ui/qt/paper_pdf.h"
+#endif
 
 namespace {
 
@@ -156,6 +159,10 @@ int main(int argc, char** argv) {
 #endif
 #ifdef MC_WITH_AUTOCOMPOSE
   ctx.makeAutoComposeWindow = autocompose::MakeAutoComposeWindow;
+#endif
+#ifdef MC_WITH_PDF
+  const auto pdfRenderer = ui::qt::MakePdfRenderer();
+  ctx.pdfRenderer = pdfRenderer.get();
 #endif
   app::MainWindow main(ctx, {app::ProgramFileName(args.front()), {}});
   main.closed().connect([] { QCoreApplication::quit(); });

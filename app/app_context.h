@@ -16,6 +16,10 @@ class Host;
 class Window;
 }  // namespace ui
 
+namespace output {
+class PdfRenderer;
+}  // namespace output
+
 namespace app {
 
 // One generator for the whole process, never reseeded: papers drawn in one
@@ -70,6 +74,9 @@ struct AppContext {
 
   WindowFactory makeBankEditor;
   WindowFactory makeComposeWindow;
+  // Draws generated papers as PDF; main() hands in the Qt layer's. Without
+  // one a PDF is refused with a message.
+  output::PdfRenderer* pdfRenderer = nullptr;
   // The automatic-composition window; its owner is the compose window.
   WindowFactory makeAutoComposeWindow;
 
