@@ -155,6 +155,7 @@ WrittenDocument save(const PaperLayout& layout, PaperSource& source, const std::
     out.error = "无法输出 PDF：本程序没有 PDF 输出部件";
     return out;
   }
+  if (!folder.empty() && !MakeFolder(folder, out.error)) return out;
   DocumentWriter writer;
   const bool typed = answers ? TypeWordAnswers(layout, source, folder, writer, out.error)
                              : TypeWordPaper(layout, source, folder, writer, out.error);

@@ -306,8 +306,16 @@ TEST_F(WordOutput, APictureThatIsNoPictureIsLeftOutAndAnUnreadableOneIsReported)
   EXPECT_EQ(written.error, "读取记录失败");
 }
 
-TEST_F(WordOutput, ADocumentThatCannotBeWrittenIsReportedWithItsPathAndReason) {
-  const auto layout = Layout({Section(1, "一", "选择", true, {Row(1, 1, "甲")})});
+TEST_F(WordOutput, AMissingFolderIsMadeAndADocumentThatCannotBeWrittenIsReported) {
+  source.SetPicture(1, databases::PictureKind::Question,
+                    bank_editor::pictures::EncodeJpeg(pictures_test::Pattern(3, 3)));
+  auto row = Row(1, 1, "甲");
+  row.picture = output::PictureRef{1, databases::PictureKind::Question};
+  const auto layout = Layout({Section(1, "一", "选择", true, {row})});
+  const auto made = output::WriteWordPaper(layout, source, dir / "new/folder");
+  EXPECT_TRUE(made.ok) << made.error;
+  EXPECT_EQ(docx_test::Docx(made.path).paragraphs().back().text(), "[P]");
+
   std::filesystem::create_directory(dir / (layout.paperTitle + ".docx"));
   const auto written = output::WriteWordPaper(layout, source, dir.path());
   EXPECT_FALSE(written.ok);
