@@ -15,6 +15,7 @@ namespace recfile {
 int fileErrorCode(int e) {
   switch (e) {
     case ENOENT: return err::FileNotFound;
+    case EEXIST: return err::AccessDenied;
     case ENOTDIR:
     case ENAMETOOLONG:
     case ELOOP:
@@ -169,6 +170,7 @@ class PosixFileSystem final : public FileSystem {
            std::unique_ptr<File>& out) override {
     int flags = (options.write ? O_RDWR : O_RDONLY) | O_CLOEXEC;
     if (options.create) flags |= O_CREAT;
+    if (options.create && options.fresh) flags |= O_EXCL;
     const int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) return fileErrorCode(errno);
     struct stat st {};
@@ -178,7 +180,7 @@ class PosixFileSystem final : public FileSystem {
     }
     auto file = std::make_unique<PosixFile>(fd, options.write);
     if (int e = applyShareMode(fd, options.write, options.share)) return e;
-    if (options.create) {
+    if (options.create && !options.fresh) {
       if (int e = file->truncate(0)) return e;
     }
     out = std::move(file);

@@ -23,6 +23,9 @@ struct OpenOptions {
   bool write = false;   // read and write access; read only otherwise
   bool create = false;  // create when missing and empty the file (after the share check)
   ShareMode share = ShareMode::None;
+  // With create: the file must not exist yet, so there is nothing to empty.
+  // (Emptying a file makes some file systems write it out on close.)
+  bool fresh = false;
 };
 
 // Every function returns 0 or a negative error code of the engine's table.

@@ -171,7 +171,9 @@ int Journal::begin(bool images) {
 
 int Journal::ensureOpen() {
   if (journal_) return 0;
-  if (int e = fs_->open(path_, OpenOptions{true, true, ShareMode::None}, journal_)) return e;
+  OpenOptions options{true, true, ShareMode::None};
+  options.fresh = true;
+  if (int e = fs_->open(path_, options, journal_)) return e;
   std::uint8_t head[kJournalHeader] = {};
   std::memcpy(head, kMagic, 4);
   putU32(head + 4, kJournalVersion);

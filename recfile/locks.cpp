@@ -63,6 +63,24 @@ int LockTable::unlockSpan(std::uint64_t start, std::uint64_t count, std::uint64_
   return result;
 }
 
+int LockTable::lockBriefly(std::uint64_t offset, std::uint64_t length) {
+  if (!enabled_ || whole_ > 0 || length == 0) return 0;
+  return file_->lock(offset, length);
+}
+
+int LockTable::unlockBriefly(std::uint64_t offset, std::uint64_t length) {
+  if (!enabled_ || whole_ > 0 || length == 0) return 0;
+  int result = 0;
+  std::uint64_t from = offset;
+  const std::uint64_t end = offset + length;
+  for (auto it = bytes_.lower_bound(offset); it != bytes_.end() && it->first < end; ++it) {
+    if (it->first > from && file_->unlock(from, it->first - from) != 0) result = err::UnlockFailed;
+    from = it->first + 1;
+  }
+  if (from < end && file_->unlock(from, end - from) != 0) result = err::UnlockFailed;
+  return result;
+}
+
 int LockTable::lockWhole() {
   if (!enabled_) return 0;
   if (whole_ == 0) {

@@ -31,6 +31,11 @@ class LockTable {
   // same holders as the single bytes would.
   int lockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride);
   int unlockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride);
+  // A range held only while one read is made (nothing else is locked or
+  // released meanwhile), so it needs no per-byte bookkeeping; bytes this
+  // table holds inside it stay held when it is released.
+  int lockBriefly(std::uint64_t offset, std::uint64_t length);
+  int unlockBriefly(std::uint64_t offset, std::uint64_t length);
 
  private:
   File* file_ = nullptr;

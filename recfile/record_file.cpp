@@ -258,11 +258,8 @@ int RecordFile::cutChainsAt(std::uint32_t blocks, SideHeader& sh) {
       if (kept < sh.freeCount) sh.freeCount = kept;
     }
   }
-  const std::int64_t block = bulkRecords();
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(block) * recordLength);
-  for (std::int64_t first = 0; first < header.count; first += block) {
-    const std::int64_t k = std::min(block, header.count - first);
-    if (int e = readRecords(first, k, buffer.data())) return e;
+  std::vector<std::uint8_t> buffer;
+  return scanBlocks(0, header.count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
     for (std::int64_t i = 0; i < k; ++i) {
       std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * recordLength];
       for (const Field& f : fields) {
@@ -278,8 +275,8 @@ int RecordFile::cutChainsAt(std::uint32_t blocks, SideHeader& sh) {
           return e;
       }
     }
-  }
-  return 0;
+    return 0;
+  });
 }
 
 RecordFile::~RecordFile() { close(); }
@@ -350,10 +347,24 @@ int RecordFile::fillWindow(std::int64_t r, std::int64_t count) {
                       window.writeSerial == writeSerial;
   const std::int64_t size = onward ? std::min(window.count * 2, kLargestWindow) : 1;
   window.count = 0;
-  const std::int64_t k = std::min(size, count - r);
+  std::int64_t k = std::min(size, count - r);
   if (k <= 0) return err::SeekFailed;
   window.records.resize(static_cast<std::size_t>(k) * recordLength);
-  if (int e = readRecordsLocked(r, k, window.records.data())) return e;
+  for (;;) {
+    const std::uint64_t span = static_cast<std::uint64_t>(k - 1) * recordLength + 1;
+    if (int e = mainLocks.lockBriefly(recordOffset(r), span)) {
+      // Another process holds one of the others: this record alone.
+      if (k > 1 && (e == err::LockViolation || e == err::SharingViolation)) {
+        k = 1;
+        continue;
+      }
+      return e;
+    }
+    const int e = readRecords(r, k, window.records.data());
+    const int u = mainLocks.unlockBriefly(recordOffset(r), span);
+    if (e || u) return e ? e : u;
+    break;
+  }
   window.first = r;
   window.count = k;
   window.fileCount = count;
@@ -367,8 +378,12 @@ int RecordFile::fillWindow(std::int64_t r, std::int64_t count) {
     if (isChainType(fields[f].type)) window.chainFields.push_back(static_cast<int>(f));
   window.values.assign(static_cast<std::size_t>(k) * window.chainFields.size(), {});
   if (window.chainFields.empty() || k == 1) return 0;
-  std::vector<ChainRead> chains;
-  std::vector<std::size_t> slot;
+  struct Cursor {
+    std::size_t slot;
+    std::uint32_t at, prev;
+  };
+  std::vector<Cursor> cursors;
+  std::uint32_t lo = UINT32_MAX, hi = 0;
   for (std::int64_t i = 0; i < k; ++i) {
     const std::uint8_t* record = &window.records[static_cast<std::size_t>(i) * recordLength];
     for (std::size_t j = 0; j < window.chainFields.size(); ++j) {
@@ -379,15 +394,62 @@ int RecordFile::fillWindow(std::int64_t r, std::int64_t count) {
         window.values[at].read = true;
         continue;
       }
-      chains.emplace_back().first = first;
-      slot.push_back(at);
+      cursors.push_back({at, first, 0});
+      lo = std::min(lo, first);
+      hi = std::max(hi, first);
     }
   }
-  if (chains.empty() || side().readChains(chains) != 0) return 0;
-  for (std::size_t c = 0; c < chains.size(); ++c) {
-    window.values[slot[c]].data = std::move(chains[c].data);
-    window.values[slot[c]].read = true;
+  if (cursors.empty()) return 0;
+
+  // The blocks from the lowest first block on, read (and locked) as runs
+  // that grow while chains lead on past them; a chain that turns back
+  // before them, or runs on too far, is left to be read alone.
+  constexpr std::uint64_t kMostBlocks = 4096;
+  const std::uint64_t base = std::uint64_t{lo} * kBlockSize;
+  std::vector<std::uint8_t>& blocks = sideRun;
+  blocks.clear();
+  std::uint64_t have = 0;  // blocks read from lo on
+  std::uint64_t want = std::uint64_t{hi} - lo + 1 + 64;
+  while (!cursors.empty() && have < kMostBlocks) {
+    const std::uint64_t n = std::min(kMostBlocks, std::max(want, have + 64)) - have;
+    blocks.resize(static_cast<std::size_t>((have + n) * kBlockSize));
+    const std::uint64_t offset = base + have * kBlockSize;
+    const std::uint64_t span = (n - 1) * kBlockSize + 1;  // the first bytes of the n blocks
+    if (sideLocks.lockBriefly(offset, span) != 0) return 0;
+    std::size_t got = 0;
+    const int e = CipheredFile{sideFile.get(), cipher.get()}.read(offset, &blocks[have * kBlockSize],
+                                                                 static_cast<std::size_t>(n * kBlockSize), got);
+    const int u = sideLocks.unlockBriefly(offset, span);
+    if (e || u) return 0;
+    const std::uint64_t read = got / kBlockSize;
+    have += read;
+    blocks.resize(static_cast<std::size_t>(have * kBlockSize));
+    want = have;
+    std::size_t kept = 0;
+    for (Cursor c : cursors) {
+      auto& value = window.values[c.slot];
+      bool pending = false;
+      while (c.at != 0) {
+        if (c.at < lo) break;
+        if (c.at - lo >= have) {
+          pending = read == n;  // not past the end of the file
+          if (pending) want = std::max(want, std::uint64_t{c.at} - lo + 1);
+          break;
+        }
+        const std::uint8_t* p = &blocks[static_cast<std::size_t>(c.at - lo) * kBlockSize];
+        const BlockHeader h = decodeBlockHeader(p);
+        if (h.used == 0 || h.used > kBlockData || h.prev != c.prev) break;
+        value.data.insert(value.data.end(), p + kBlockHeaderSize, p + kBlockHeaderSize + h.used);
+        c.prev = c.at;
+        c.at = h.next;
+      }
+      if (c.at == 0) value.read = true;
+      else if (pending) cursors[kept++] = c;
+      else value.data.clear();
+    }
+    cursors.resize(kept);
   }
+  for (const Cursor& c : cursors) window.values[c.slot].data.clear();
   return 0;
 }
 
@@ -415,17 +477,15 @@ int RecordFile::truncateRecords(std::int64_t count) {
 }
 
 int RecordFile::extendIdHint(std::int64_t count) {
-  const std::int64_t block = bulkRecords();
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(block) * recordLength);
-  for (auto first = static_cast<std::int64_t>(idHint.size()); first < count; first += block) {
-    const std::int64_t k = std::min(block, count - first);
-    if (int e = readRecords(first, k, buffer.data())) return e;
-    for (std::int64_t i = 0; i < k; ++i) {
-      const std::int32_t id = getI32(&buffer[static_cast<std::size_t>(i) * recordLength]);
-      idHint.push_back(id == INT32_MIN ? INT32_MAX : std::abs(id));
-    }
-  }
-  return 0;
+  std::vector<std::uint8_t> buffer;
+  return scanBlocks(static_cast<std::int64_t>(idHint.size()), count, buffer, false,
+                    [&](std::int64_t, std::int64_t k) {
+                      for (std::int64_t i = 0; i < k; ++i) {
+                        const std::int32_t id = getI32(&buffer[static_cast<std::size_t>(i) * recordLength]);
+                        idHint.push_back(id == INT32_MIN ? INT32_MAX : std::abs(id));
+                      }
+                      return 0;
+                    });
 }
 
 int RecordFile::lockAll(ScopedLock& mainLock, ScopedLock& sideLock) {

@@ -125,6 +125,7 @@ class RecordFile {
     std::vector<int> chainFields;  // field indexes
   };
   RecordWindow window;
+  std::vector<std::uint8_t> sideRun;  // the blocks read for the window
   std::uint64_t writeSerial = 0;  // raised by every changing operation of this process
   static constexpr std::uint64_t kWindowMs = 50;
   static constexpr std::int64_t kLargestWindow = 256;
@@ -152,6 +153,23 @@ class RecordFile {
   int readRecords(std::int64_t first, std::int64_t count, std::uint8_t* buffer);
   int writeRecords(std::int64_t first, std::int64_t count, const std::uint8_t* buffer);
   int truncateRecords(std::int64_t count);
+  // Reads records from .. count - 1 a bulk block at a time into `buffer`
+  // (each block under its records' locks when `locked`) and hands each
+  // block to visit(first, k). A nonzero result of visit ends the scan and
+  // is returned.
+  template <class Visit>
+  int scanBlocks(std::int64_t from, std::int64_t count, std::vector<std::uint8_t>& buffer,
+                 bool locked, Visit&& visit) {
+    const std::int64_t block = bulkRecords();
+    buffer.resize(static_cast<std::size_t>(block) * recordLength);
+    for (std::int64_t first = from; first < count; first += block) {
+      const std::int64_t k = std::min(block, count - first);
+      if (int e = locked ? readRecordsLocked(first, k, buffer.data()) : readRecords(first, k, buffer.data()))
+        return e;
+      if (int r = visit(first, k)) return r;
+    }
+    return 0;
+  }
 
   // ---- ids
   // Absolute ids of the records in file order: a hint that GoToId checks

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -32,8 +33,8 @@ namespace {
 // The last error is kept per thread and per engine; engines are told apart
 // by a serial number so a new engine never sees an old one's state.
 struct ThreadState {
-  int lastError = 0;
-  std::string usage;
+  Status status;
+  bool usage = false;  // the status is a usage error of ReadField/WriteField
 };
 std::atomic<std::uint64_t> nextEngineSerial{1};
 
@@ -163,15 +164,34 @@ struct RecordFileEngine::Impl {
   std::vector<std::shared_ptr<RecordFile>> table;  // in the order of opening
   std::shared_ptr<RecordFile> current;
 
-  ThreadState& state() { return threadState(serial); }
-  void begin() { state().lastError = 0; }
+  // The calling thread's state, found once per thread (map elements keep
+  // their place).
+  ThreadState* stateOfThread = nullptr;
+  std::thread::id stateThread;
+  ThreadState& state() {
+    const std::thread::id self = std::this_thread::get_id();
+    if (!stateOfThread || stateThread != self) {
+      stateOfThread = &threadState(serial);
+      stateThread = self;
+    }
+    return *stateOfThread;
+  }
+  void begin() {
+    ThreadState& s = state();
+    if (!s.status.ok()) s.status = Status();
+    s.usage = false;
+  }
   bool fail(int code) {
-    state().lastError = code;
+    ThreadState& s = state();
+    s.status = Status(code);
+    s.usage = false;
     return false;
   }
   bool usageError(int code, const char* message) {
-    state().usage = message;
-    return fail(code);
+    ThreadState& s = state();
+    s.status = Status(code, message);
+    s.usage = true;
+    return false;
   }
 
   std::string resolve(const std::string& path) {
@@ -637,7 +657,6 @@ bool RecordFileEngine::GoToId(std::int64_t id) {
 Value RecordFileEngine::ReadField(const FieldRef& field, const std::string& database) {
   Impl& m = *impl_;
   m.begin();
-  m.state().usage.clear();
   RecordFile* rf = m.target(database);
   if (!rf) return {};
   const int i = Impl::fieldIndex(*rf, field);
@@ -688,7 +707,6 @@ bool RecordFileEngine::WriteField(const FieldRef& field, const Value& value,
                                   const std::string& database) {
   Impl& m = *impl_;
   m.begin();
-  m.state().usage.clear();
   RecordFile* rf = m.target(database);
   if (!rf) return false;
   const int i = Impl::fieldIndex(*rf, field);
@@ -859,29 +877,27 @@ bool RecordFileEngine::Delete(const Condition& condition) {
   ScopedLock mainLock, sideLock;
   if (int e = rf->lockAll(mainLock, sideLock)) return m.fail(e);
   if (int e = rf->readCount()) return m.fail(e);
-  const std::int64_t count = rf->header.count;
-  const std::int64_t block = rf->bulkRecords();
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(block) * rf->recordLength);
+  std::vector<std::uint8_t> buffer;
   {
     PositionKeeper position(*rf);
-    for (std::int64_t first = 0; first < count; first += block) {
-      const std::int64_t k = std::min(block, count - first);
-      if (int e = rf->readRecords(first, k, buffer.data())) return m.fail(e);
+    const int e = rf->scanBlocks(0, rf->header.count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
       for (std::int64_t i = 0; i < k; ++i) {
         std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * rf->recordLength];
         rf->position = first + i;
         rf->holdRecord(record, first + i);
         const bool hit = condition();
-        if (rf->closed) return m.fail(err::NotOpened);
+        if (rf->closed) return err::NotOpened;
         const std::int32_t id = getI32(record);
         if (hit && id > 0) {
           // Only the id is written: the condition may have written fields.
           std::uint8_t bytes[kRecordIdSize];
           putI32(bytes, -id);
-          if (int e = rf->writeRecord(first + i, 0, bytes, kRecordIdSize)) return m.fail(e);
+          if (int e = rf->writeRecord(first + i, 0, bytes, kRecordIdSize)) return e;
         }
       }
-    }
+      return 0;
+    });
+    if (e) return m.fail(e);
   }
   if (int e = sideLock.release()) return m.fail(e);
   if (int e = mainLock.release()) return m.fail(e);
@@ -903,30 +919,30 @@ bool RecordFileEngine::Pack() {
   const std::int64_t count = rf->header.count;
   const std::int64_t block = rf->bulkRecords();
   const std::size_t L = rf->recordLength;
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(block) * L);
+  std::vector<std::uint8_t> buffer;
 
   // First the records to drop and their chains, walked before anything moves.
   std::int64_t firstDropped = -1;
   std::vector<std::uint32_t> chains;  // in record order, then field order
   std::unordered_set<std::uint32_t> listed;
-  for (std::int64_t first = 0; first < count; first += block) {
-    const std::int64_t k = std::min(block, count - first);
-    if (int e = rf->readRecords(first, k, buffer.data())) return m.fail(e);
-    for (std::int64_t i = 0; i < k; ++i) {
-      const std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * L];
-      if (getI32(record) >= 0) continue;
-      if (firstDropped < 0) firstDropped = first + i;
-      for (const Field& f : rf->fields) {
-        if (!isChainType(f.type) || getU32(record + f.offset) == 0) continue;
-        // A damaged chain is left alone: its blocks may belong to others.
-        const int e = rf->side().checkChain(getU32(record + f.offset));
-        if (isLockError(e)) return m.fail(e);
-        // A first block named twice (damage) is freed only once.
-        if (e == 0 && listed.insert(getU32(record + f.offset)).second)
-          chains.push_back(getU32(record + f.offset));
-      }
-    }
-  }
+  if (int e = rf->scanBlocks(0, count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
+        for (std::int64_t i = 0; i < k; ++i) {
+          const std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * L];
+          if (getI32(record) >= 0) continue;
+          if (firstDropped < 0) firstDropped = first + i;
+          for (const Field& f : rf->fields) {
+            if (!isChainType(f.type) || getU32(record + f.offset) == 0) continue;
+            // A damaged chain is left alone: its blocks may belong to others.
+            const int e = rf->side().checkChain(getU32(record + f.offset));
+            if (isLockError(e)) return e;
+            // A first block named twice (damage) is freed only once.
+            if (e == 0 && listed.insert(getU32(record + f.offset)).second)
+              chains.push_back(getU32(record + f.offset));
+          }
+        }
+        return 0;
+      }))
+    return m.fail(e);
   rf->position = 0;
   rf->forgetRecord();
   if (firstDropped < 0) {
@@ -936,21 +952,21 @@ bool RecordFileEngine::Pack() {
 
   // Move the kept records down over the gaps.
   std::int64_t kept = firstDropped / block * block;
-  for (std::int64_t first = kept; first < count; first += block) {
-    const std::int64_t k = std::min(block, count - first);
-    if (int e = rf->readRecords(first, k, buffer.data())) return m.fail(e);
-    std::int64_t out = 0;
-    for (std::int64_t i = 0; i < k; ++i) {
-      const std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * L];
-      if (getI32(record) < 0) continue;
-      if (out != i) std::memmove(&buffer[static_cast<std::size_t>(out) * L], record, L);
-      ++out;
-    }
-    if (out > 0 && (kept != first || out != k)) {
-      if (int e = rf->writeRecords(kept, out, buffer.data())) return m.fail(e);
-    }
-    kept += out;
-  }
+  if (int e = rf->scanBlocks(kept, count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
+        std::int64_t out = 0;
+        for (std::int64_t i = 0; i < k; ++i) {
+          const std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * L];
+          if (getI32(record) < 0) continue;
+          if (out != i) std::memmove(&buffer[static_cast<std::size_t>(out) * L], record, L);
+          ++out;
+        }
+        if (out > 0 && (kept != first || out != k)) {
+          if (int e = rf->writeRecords(kept, out, buffer.data())) return e;
+        }
+        kept += out;
+        return 0;
+      }))
+    return m.fail(e);
   rf->idHint.clear();
   if (int e = rf->writeCount(static_cast<std::int32_t>(kept), rf->header.nextId)) return m.fail(e);
   if (int e = rf->truncateRecords(kept)) return m.fail(e);
@@ -987,27 +1003,26 @@ bool RecordFileEngine::Find(const Condition& condition) {
   if (!rf) return false;
   auto keep = m.current;
   if (int e = rf->readCount()) return m.fail(e);
-  const std::int64_t count = rf->header.count;
-  const std::int64_t block = rf->bulkRecords();
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(block) * rf->recordLength);
+  constexpr int kFound = 1;
+  std::vector<std::uint8_t> buffer;
   PositionKeeper position(*rf);
-  for (std::int64_t first = std::max<std::int64_t>(rf->position, 0); first < count; first += block) {
-    const std::int64_t k = std::min(block, count - first);
-    if (int e = rf->readRecordsLocked(first, k, buffer.data())) return m.fail(e);
-    for (std::int64_t i = 0; i < k; ++i) {
-      rf->position = first + i;
-      rf->holdRecord(&buffer[static_cast<std::size_t>(i) * rf->recordLength], first + i);
-      const bool hit = !condition || condition();
-      if (rf->closed) return m.fail(err::NotOpened);
-      if (hit) {
-        position.keep(first + i);
-        m.begin();
-        return true;
-      }
-    }
-  }
+  const int e = rf->scanBlocks(std::max<std::int64_t>(rf->position, 0), rf->header.count, buffer, true,
+                               [&](std::int64_t first, std::int64_t k) -> int {
+                                 for (std::int64_t i = 0; i < k; ++i) {
+                                   rf->position = first + i;
+                                   rf->holdRecord(&buffer[static_cast<std::size_t>(i) * rf->recordLength], first + i);
+                                   const bool hit = !condition || condition();
+                                   if (rf->closed) return err::NotOpened;
+                                   if (hit) {
+                                     position.keep(first + i);
+                                     return kFound;
+                                   }
+                                 }
+                                 return 0;
+                               });
+  if (e < 0) return m.fail(e);
   m.begin();
-  return false;
+  return e == kFound;
 }
 
 bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& condition) {
@@ -1044,9 +1059,8 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
   std::int64_t appended = 0;
 
   const std::size_t SL = src->recordLength, DL = dst->recordLength;
-  const std::int64_t inBlock = src->bulkRecords();
   const std::int64_t outBlock = dst->bulkRecords();
-  std::vector<std::uint8_t> in(static_cast<std::size_t>(inBlock) * SL);
+  std::vector<std::uint8_t> in;
   std::vector<std::uint8_t> out;
   out.reserve(static_cast<std::size_t>(outBlock) * DL);
   std::vector<ChainRead> reads;
@@ -1081,9 +1095,7 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
 
   {
     PositionKeeper sourcePosition(*src);
-    for (std::int64_t first = 0; first < sourceCount; first += inBlock) {
-      const std::int64_t k = std::min(inBlock, sourceCount - first);
-      if (int e = src->readRecords(first, k, in.data())) return m.fail(e);
+    const int e = src->scanBlocks(0, sourceCount, in, false, [&](std::int64_t first, std::int64_t k) -> int {
       for (std::int64_t i = 0; i < k; ++i) {
         std::uint8_t* record = &in[static_cast<std::size_t>(i) * SL];
         bool hit = true;
@@ -1093,11 +1105,11 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
           m.current = keepSrc;
           hit = condition();
           m.current = dst->closed ? nullptr : keepDst;
-          if (src->closed || dst->closed) return m.fail(err::NotOpened);
+          if (src->closed || dst->closed) return err::NotOpened;
         }
         if (!hit) continue;
         if (nextId == INT32_MAX || start + appended + std::int64_t(out.size() / DL) >= INT32_MAX)
-          return m.fail(err::WriteRecordFailed);
+          return err::WriteRecordFailed;
         const std::size_t at = out.size();
         out.resize(at + DL, 0);
         std::uint8_t* copy = &out[at];
@@ -1121,16 +1133,18 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
           }
         }
         if (!reads.empty()) {
-          if (int e = src->side().readChains(reads)) return m.fail(sideFailure(e));
+          if (int e = src->side().readChains(reads)) return sideFailure(e);
           for (std::size_t c = 0; c < reads.size(); ++c)
             pending.push_back({at + static_cast<std::size_t>(chainFields[c]->offset),
                                std::move(reads[c].data)});
         }
         if (static_cast<std::int64_t>(out.size() / DL) >= outBlock) {
-          if (int e = flush()) return m.fail(e);
+          if (int e = flush()) return e;
         }
       }
-    }
+      return 0;
+    });
+    if (e) return m.fail(e);
   }
   if (int e = flush()) return m.fail(e);
   if (int e = dst->writeCount(static_cast<std::int32_t>(start + appended), nextId)) return m.fail(e);
@@ -1164,9 +1178,15 @@ bool RecordFileEngine::SetPassword(const std::string& newPassword) {
   return true;
 }
 
-int RecordFileEngine::LastError() const { return impl_->state().lastError; }
+const Status& RecordFileEngine::LastStatus() const { return impl_->state().status; }
 
-const std::string& RecordFileEngine::LastUsageError() const { return impl_->state().usage; }
+int RecordFileEngine::LastError() const { return impl_->state().status.code(); }
+
+const std::string& RecordFileEngine::LastUsageError() const {
+  static const std::string none;
+  const ThreadState& s = impl_->state();
+  return s.usage ? s.status.message() : none;
+}
 
 std::string RecordFileEngine::CurrentName() {
   return impl_->current ? impl_->current->name : std::string();

@@ -94,10 +94,40 @@ inline constexpr int Unknown = -1, CreateFailed = -2, FileNotFound = -3, BadPath
                      TypeMismatch = -72, WrongPassword = -78, PasswordChangeFailed = -79,
                      BadPasswordText = -80;
 inline constexpr int BadAlias = -24;
+// The rest of the table: codes of the index files and of features this
+// system does not use, named so that no caller writes a bare number.
+inline constexpr int RemoveCurrentDirectory = -8, TooManyDirectories = -9, IndexOpenFailed = -30,
+                     NotAnIndex = -31, IndexVersionMismatch = -32, IndexAlreadyOpen = -33,
+                     TooManyIndexes = -34, TooManyIndexFields = -39, IndexCreateFailed = -41,
+                     IndexFieldIsChain = -42, IndexFieldNotFound = -43, NoSuchRecord = -44,
+                     AllocationFailed = -45, BadIndexFileSize = -49, IndexAddFailed = -51,
+                     IndexAccessFailed = -52, IndexFieldSizeMismatch = -53,
+                     IndexFieldTypeMismatch = -54, OutOfMemory = -55, IndexFieldTooWide = -56,
+                     LastIndexEntry = -57, NoIndexEntry = -58, IndexChangeFailed = -64,
+                     NoSuchIndex = -68, NoCurrentIndex = -69, BadFieldKind = -70,
+                     NoFieldOrBadKind = -71, KeyCountMismatch = -73, NotExclusive = -74,
+                     ExpressionFailed = -75, ExpressionTypeError = -76;
 }  // namespace err
 
 // The message of an error code; "未知错误" for codes not in the table.
 std::string ErrorText(int code);
+
+// The outcome of an operation: 0, or a negative code of the error table
+// with its message (the table's, or the text of a usage error).
+class Status {
+ public:
+  Status() = default;
+  explicit Status(int code) : code_(code), message_(code != 0 ? ErrorText(code) : std::string()) {}
+  Status(int code, std::string message) : code_(code), message_(std::move(message)) {}
+  bool ok() const { return code_ == 0; }
+  int code() const { return code_; }
+  const std::string& message() const { return message_; }
+  bool operator==(const Status&) const = default;
+
+ private:
+  int code_ = 0;
+  std::string message_;
+};
 
 // The usage-error messages of ReadField/WriteField.
 inline constexpr const char* kNoDatabaseMessage = "未指定当前数据库或者指定数据库未打开";
@@ -155,8 +185,10 @@ class RecordFileEngine {
   bool IsPasswordProtected(const std::string& path);
   bool SetPassword(const std::string& newPassword);
 
-  // The calling thread's last error with this engine (kept per thread; the
-  // engine itself is meant for one thread at a time).
+  // The calling thread's last outcome with this engine (kept per thread;
+  // the engine itself is meant for one thread at a time).
+  const Status& LastStatus() const;
+  // Its code: 0 or the failure's negative code.
   int LastError() const;
   // The usage-error message of the last ReadField/WriteField misuse, if any.
   const std::string& LastUsageError() const;

@@ -166,6 +166,12 @@ TEST_F(Operations, UsageErrorsOfReadFieldAndWriteField) {
   EXPECT_EQ(engine.ReadField(1, "别的库"), Value());
   EXPECT_EQ(engine.LastError(), err::DatabaseNotOpen);
   EXPECT_EQ(engine.LastUsageError(), "未指定当前数据库或者指定数据库未打开");
+  EXPECT_EQ(engine.LastStatus(), Status(err::DatabaseNotOpen, "未指定当前数据库或者指定数据库未打开"));
+  EXPECT_FALSE(engine.GoToId(1) && engine.Skip(-5) && engine.Skip(-1));
+  EXPECT_EQ(engine.LastStatus(), Status(err::BeforeFirst, "已经越过数据库的首记录"));
+  EXPECT_EQ(engine.LastUsageError(), "") << "not a usage error";
+  ASSERT_TRUE(engine.GoTo(1));
+  EXPECT_TRUE(engine.LastStatus().ok());
   EXPECT_FALSE(engine.WriteField(1, std::string("x"), "别的库"));
   EXPECT_EQ(engine.LastError(), err::DatabaseNotOpen);
   EXPECT_EQ(engine.ReadText(1), "r1");

@@ -13,25 +13,11 @@
 namespace edb {
 namespace {
 
-using recfile::format::kBlockData;
-using recfile::format::kDescriptorSize;
-using recfile::format::kHeaderSize;
-using recfile::format::kSideHeaderSize;
-using recfile::format::kVersion;
-constexpr std::size_t kSideBlockSize = recfile::format::kBlockSize;
+using namespace recfile::format;
+using recfile::FieldType;
+constexpr std::size_t kSideBlockSize = kBlockSize;
 
 using Bytes = std::vector<std::uint8_t>;
-
-std::uint32_t u32(const Bytes& b, std::size_t at) {
-  return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-         static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-std::int32_t i32(const Bytes& b, std::size_t at) { return static_cast<std::int32_t>(u32(b, at)); }
-double f64(const Bytes& b, std::size_t at) {
-  double d;
-  std::memcpy(&d, b.data() + at, 8);
-  return d;
-}
 
 bool allZero(const Bytes& b, std::size_t from, std::size_t to) {
   for (std::size_t i = from; i < to && i < b.size(); ++i)
@@ -41,28 +27,18 @@ bool allZero(const Bytes& b, std::size_t from, std::size_t to) {
 
 std::string str(std::int64_t v) { return std::to_string(v); }
 
-int fieldWidth(int type, int textWidth) {
-  switch (type) {
-    case 1: case 7: return 1;
-    case 2: return 2;
-    case 3: case 5: case 9: case 11: case 12: return 4;
-    case 4: case 6: case 8: return 8;
-    case 10: return textWidth;
-    default: return 0;
-  }
+bool validType(std::int32_t code) {
+  return code >= static_cast<int>(FieldType::Byte) && code <= static_cast<int>(FieldType::Memo);
 }
-
-std::string lowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
+bool isChain(std::int32_t code) {
+  return code == static_cast<int>(FieldType::ByteSet) || code == static_cast<int>(FieldType::Memo);
 }
 
 struct Field {
   std::string name;  // UTF-8
-  int type = 0;
-  int offset = 0;
-  int width = 0;
+  std::int32_t type = 0;
+  std::int32_t offset = 0;
+  std::int32_t width = 0;
 };
 
 struct ChainRef {
@@ -96,13 +72,13 @@ class Checker {
               " bytes, shorter than the 112-byte header");
       return;
     }
-    const std::string magic(main_.begin(), main_.begin() + 4);
-    const bool ciphered = magic == "WCDB";
-    ciphered_ = ciphered;
-    if (magic != "WEDB" && !ciphered) {
+    Header header;
+    if (!decodeHeader(main_.data(), header)) {
       problem("main: magic is not \"WEDB\" or \"WCDB\"");
       return;
     }
+    const bool ciphered = header.ciphered;
+    ciphered_ = ciphered;
     if (!ciphered && !password_.empty()) {
       out_.fatal = mainPath_ + " has no access password, but --password was given: " +
                    str(recfile::err::WrongPassword) + " " +
@@ -115,79 +91,82 @@ class Checker {
         return;
       }
       DecipherFileBytes(password_, main_);
-      const std::string stored(main_.begin() + 28, main_.begin() + 60);
-      if (lowerAscii(stored) != lowerAscii(recfile::PasswordDigest(password_))) {
+      decodeHeader(main_.data(), header);
+      const std::string_view stored(reinterpret_cast<const char*>(header.digest.data()), kDigestChars);
+      if (!text::equalsIgnoreCase(stored, recfile::PasswordDigest(password_))) {
         out_.fatal = mainPath_ + ": " + str(recfile::err::WrongPassword) + " " +
                      recfile::ErrorText(recfile::err::WrongPassword);
         return;
       }
-      if (main_[60] != 0 || !allZero(main_, 61, 64))
+      if (!allZero(main_, kOffDigest + kDigestChars, kOffDigest + kDigestAreaSize))
         problem("main: the password digest is not followed by zero bytes");
-    } else if (!allZero(main_, 28, 64)) {
+    } else if (!allZero(main_, kOffDigest, kOffDigest + kDigestAreaSize)) {
       problem("main: the password digest area of a file without password is not zero");
     }
 
-    const std::uint32_t version = u32(main_, 4);
+    const std::uint32_t version = header.version;
     version_ = version;
     if (version != kVersion) problem("main: format version is " + str(version) + ", not 65536");
-    const double created = f64(main_, 8);
+    const double created = header.created;
     if (!std::isfinite(created) || created < text::kMinDays || created > text::kMaxDays)
       problem("main: creation date-time is not a valid day number");
-    const std::int32_t count = i32(main_, 16);
-    const std::int32_t nextId = i32(main_, 20);
-    const std::int32_t recLen = i32(main_, 24);
+    const std::int32_t count = header.count;
+    const std::int32_t nextId = header.nextId;
+    const std::int32_t recLen = header.recordLength;
     if (count < 0) problem("main: record count " + str(count) + " is negative");
     if (nextId <= 0) problem("main: next record id " + str(nextId) + " is not positive");
     if (recLen <= 0) problem("main: record length " + str(recLen) + " is not positive");
-    if (!allZero(main_, 64, kHeaderSize)) problem("main: reserved header bytes 64..111 are not zero");
+    if (!allZero(main_, kOffDigest + kDigestAreaSize, kHeaderSize))
+      problem("main: reserved header bytes 64..111 are not zero");
 
-    if (size < kHeaderSize + 4) {
+    if (size < kOffFieldCount + 4) {
       problem("main: file ends before the field count");
       return;
     }
-    const std::int32_t fieldCount = i32(main_, kHeaderSize);
+    const std::int32_t fieldCount = getI32(&main_[kOffFieldCount]);
     if (fieldCount < 1) {
       problem("main: field count " + str(fieldCount) + " is less than 1");
       return;
     }
-    const std::uint64_t headerSize =
-        kHeaderSize + 4 + static_cast<std::uint64_t>(kDescriptorSize) * static_cast<std::uint32_t>(fieldCount);
+    const std::uint64_t headerSize = recfile::format::headerSize(static_cast<std::uint32_t>(fieldCount));
     if (headerSize > size) {
       problem("main: field table of " + str(fieldCount) + " fields runs past the end of the file");
       return;
     }
 
     bool layoutOk = recLen > 0;
-    std::int64_t expectOffset = 4;
+    std::int64_t expectOffset = kRecordIdSize;
     std::vector<std::string> seen;
     for (std::int32_t f = 0; f < fieldCount; ++f) {
-      const std::size_t at = kHeaderSize + 4 + static_cast<std::size_t>(f) * kDescriptorSize;
+      const std::size_t at = kOffFieldCount + 4 + static_cast<std::size_t>(f) * kDescriptorSize;
       const std::string label = "field " + str(f + 1);
       Field fd;
-      std::size_t nameLen = 0;
-      while (nameLen < 17 && main_[at + nameLen] != 0) ++nameLen;
-      if (nameLen == 17) {
+      Descriptor d;
+      if (!decodeDescriptor(&main_[at], d)) {
         problem(label + ": name has no terminating zero within 17 bytes");
-        nameLen = 16;
+        d.gbkName.assign(reinterpret_cast<const char*>(&main_[at + kDescName]), kMaxNameBytes);
+        d.type = getI32(&main_[at + kDescType]);
+        d.offset = getI32(&main_[at + kDescOffset]);
+        d.width = getI32(&main_[at + kDescWidth]);
       }
-      fd.name = text::toUtf8(std::string(main_.begin() + static_cast<std::ptrdiff_t>(at),
-                                         main_.begin() + static_cast<std::ptrdiff_t>(at + nameLen)));
+      const std::size_t nameLen = d.gbkName.size();
+      fd.name = text::toUtf8(d.gbkName);
       const std::string named = label + " (" + fd.name + ")";
       if (nameLen == 0) problem(label + ": name is empty");
       else if (!recfile::format::isValidName(fd.name)) problem(named + ": name has characters a field name may not have");
-      const std::string folded = lowerAscii(fd.name);
       for (const auto& s : seen)
-        if (s == folded) problem(named + ": name repeats an earlier field's name");
-      seen.push_back(folded);
-      if (!allZero(main_, at + 17, at + 20)) problem(named + ": bytes 17..19 are not zero");
-      fd.type = i32(main_, at + 20);
-      fd.offset = i32(main_, at + 24);
-      fd.width = i32(main_, at + 28);
-      if (fd.type < 1 || fd.type > 12) {
+        if (text::equalsIgnoreCase(s, fd.name)) problem(named + ": name repeats an earlier field's name");
+      seen.push_back(fd.name);
+      if (!allZero(main_, at + kDescNameArea, at + kDescType)) problem(named + ": bytes 17..19 are not zero");
+      fd.type = d.type;
+      fd.offset = d.offset;
+      fd.width = d.width;
+      const bool isText = fd.type == static_cast<int>(FieldType::Text);
+      if (!validType(fd.type)) {
         problem(named + ": type " + str(fd.type) + " is not 1..12");
         layoutOk = false;
-      } else if (fd.type == 10) {
-        if (fd.width < 1 || fd.width > 1024) {
+      } else if (isText) {
+        if (fd.width < 1 || fd.width > kMaxTextWidth) {
           problem(named + ": text width " + str(fd.width) + " is not 1..1024");
           if (fd.width < 1) layoutOk = false;
         }
@@ -198,9 +177,10 @@ class Checker {
         problem(named + ": offset " + str(fd.offset) + ", expected " + str(expectOffset));
         layoutOk = false;
       }
-      if (!allZero(main_, at + 32, at + kDescriptorSize)) problem(named + ": reserved bytes are not zero");
-      if (fd.type == 11 || fd.type == 12) needsSide_ = true;
-      expectOffset += fieldWidth(fd.type, fd.type == 10 ? fd.width : 0);
+      if (!allZero(main_, at + kDescWidth + 4, at + kDescriptorSize))
+        problem(named + ": reserved bytes are not zero");
+      if (isChain(fd.type)) needsSide_ = true;
+      if (validType(fd.type)) expectOffset += storedWidth(static_cast<FieldType>(fd.type), isText ? fd.width : 0);
       fields_.push_back(fd);
     }
     if (recLen != expectOffset) {
@@ -224,7 +204,7 @@ class Checker {
     std::int64_t lastId = 0;
     for (std::uint64_t r = 0; r < records; ++r) {
       const std::size_t at = headerSize + r * static_cast<std::uint32_t>(recLen);
-      const std::int64_t id = i32(main_, at);
+      const std::int64_t id = getI32(&main_[at]);
       const std::int64_t absId = id < 0 ? -id : id;
       const std::string label = "record " + str(static_cast<std::int64_t>(r + 1));
       if (id == 0) problem(label + ": id is 0");
@@ -234,15 +214,15 @@ class Checker {
       for (const Field& fd : fields_) {
         const std::size_t fa = at + static_cast<std::size_t>(fd.offset);
         const std::string where = label + " field " + fd.name;
-        if (fd.type == 7 && main_[fa] > 1) problem(where + ": logical byte " + str(main_[fa]) + " is not 0 or 1");
-        if (fd.type == 10) {
+        if (fd.type == static_cast<int>(FieldType::Logical) && main_[fa] > 1)
+          problem(where + ": logical byte " + str(main_[fa]) + " is not 0 or 1");
+        if (fd.type == static_cast<int>(FieldType::Text)) {
           std::size_t z = 0;
           while (z < static_cast<std::size_t>(fd.width) && main_[fa + z] != 0) ++z;
           if (!allZero(main_, fa + z, fa + static_cast<std::size_t>(fd.width)))
             problem(where + ": text is not zero-filled after its end");
         }
-        if ((fd.type == 11 || fd.type == 12) && u32(main_, fa) != 0)
-          chains_.push_back({where, u32(main_, fa)});
+        if (isChain(fd.type) && getU32(&main_[fa]) != 0) chains_.push_back({where, getU32(&main_[fa])});
       }
     }
   }
@@ -261,26 +241,29 @@ class Checker {
       problem("side: file is " + str(static_cast<std::int64_t>(size)) + " bytes, shorter than its 32-byte header");
       return;
     }
-    const std::string magic(side_.begin(), side_.begin() + 4);
-    if (magic != "WEDT") {
+    SideHeader sh;
+    if (!decodeSideHeader(side_.data(), sh)) {
       problem("side: magic is not \"WEDT\"");
       return;
     }
-    if (ciphered_) DecipherFileBytes(password_, side_);
-    const std::uint32_t version = u32(side_, 4);
+    if (ciphered_) {
+      DecipherFileBytes(password_, side_);
+      decodeSideHeader(side_.data(), sh);
+    }
+    const std::uint32_t version = sh.version;
     if (version != version_) problem("side: format version " + str(version) + " differs from the main file's " + str(version_));
-    const double created = f64(side_, 8);
+    const double created = sh.created;
     if (!std::isfinite(created) || created < text::kMinDays || created > text::kMaxDays)
       problem("side: creation date-time is not a valid day number");
-    const std::int64_t blocks = i32(side_, 16);
-    const std::int64_t freeCount = i32(side_, 20);
-    const std::int64_t firstFree = i32(side_, 24);
+    const std::int64_t blocks = sh.blockCount;
+    const std::int64_t freeCount = sh.freeCount;
+    const std::int64_t firstFree = sh.firstFree;
     if (blocks <= 0) problem("side: block count " + str(blocks) + " is not positive");
     if (freeCount < 0 || freeCount >= std::max<std::int64_t>(blocks, 1))
       problem("side: free block count " + str(freeCount) + " is not 0.." + str(blocks - 1));
     if (firstFree < 0 || firstFree >= std::max<std::int64_t>(blocks, 1))
       problem("side: first free block " + str(firstFree) + " is not 0.." + str(blocks - 1));
-    if (!allZero(side_, 28, kSideBlockSize)) problem("side: reserved bytes of block 0 are not zero");
+    if (!allZero(side_, kSideOffFirstFree + 4, kSideBlockSize)) problem("side: reserved bytes of block 0 are not zero");
     if (size % kSideBlockSize != 0 || static_cast<std::int64_t>(size / kSideBlockSize) != blocks)
       problem("side: file is " + str(static_cast<std::int64_t>(size)) + " bytes, the header's " + str(blocks) +
               " blocks make " + str(blocks * static_cast<std::int64_t>(kSideBlockSize)));
@@ -331,16 +314,17 @@ class Checker {
       owner = chain;
       ++n;
       const std::size_t at = static_cast<std::size_t>(b) * kSideBlockSize;
-      const std::int64_t back = u32(side_, at);
-      const std::int64_t next = u32(side_, at + 4);
-      const std::int64_t used = i32(side_, at + 8);
+      const BlockHeader bh = decodeBlockHeader(&side_[at]);
+      const std::int64_t back = bh.prev;
+      const std::int64_t next = bh.next;
+      const std::int64_t used = static_cast<std::int32_t>(bh.used);
       const std::string where = label + ": block " + str(b);
       if (back != prev) problem(where + " has previous " + str(back) + ", expected " + str(prev));
       if (freeList) {
         if (used != 0) problem(where + " is free but says " + str(used) + " bytes are used");
       } else if (used < 1 || used > static_cast<std::int64_t>(kBlockData)) {
         problem(where + " has " + str(used) + " used bytes, not 1..500");
-      } else if (!allZero(side_, at + 12 + static_cast<std::size_t>(used), at + kSideBlockSize)) {
+      } else if (!allZero(side_, at + kBlockHeaderSize + static_cast<std::size_t>(used), at + kSideBlockSize)) {
         problem(where + " is not zero-filled after its " + str(used) + " used bytes");
       }
       prev = b;
