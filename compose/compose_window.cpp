@@ -516,11 +516,6 @@ void ComposeWindow::OpenAutoCompose() {
   host().showModeless(*autoCompose_, this);
 }
 
-void ComposeWindow::GeneratePaper(char paper) {
-  (void)paper;
-  host().message(this, "试卷生成功能尚未完成，本版本还不能输出试卷。");
-}
-
 bool ComposeWindow::mayClose() {
   if (ui::Window* w = autoComposeWindow()) {
     if (!w->close()) return false;

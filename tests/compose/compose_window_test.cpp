@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "bank_editor/pictures/side_windows.h"
 #include "compose_fixture.h"
 
@@ -393,14 +395,16 @@ TEST_F(ComposeCommands, AutomaticCompositionOpensThroughItsFactoryAndGuardsTheBa
   EXPECT_FALSE(opened->isOpen());
 }
 
-TEST_F(ComposeCommands, GeneratingSaysOutputIsNotBuiltYet) {
+TEST_F(ComposeCommands, GeneratingWritesPaperAndAnswersAndOpensThem) {
   MakeData(SmallBank());
   Open();
   Tick("单2", kColB);
   ASSERT_TRUE(window_->按钮B卷.enabled());
   window_->按钮B卷.click();
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_NE(Messages()[0].find("尚未完成"), std::string::npos);
+  EXPECT_TRUE(Messages().empty()) << ::testing::PrintToString(Messages());
+  ASSERT_EQ(host_.openedDocuments().size(), 2u);
+  EXPECT_NE(host_.openedDocuments()[0].find("B卷"), std::string::npos);
+  for (const auto& path : host_.openedDocuments()) EXPECT_TRUE(std::filesystem::is_regular_file(path));
 }
 
 TEST_F(ComposeCommands, DifficultyDescriptionIsEditedInItsWindow) {
