@@ -218,6 +218,7 @@ databases::Question questionOf(const std::vector<recfile::Value>& values) {
 struct Incoming {
   std::int64_t source = 0;
   databases::Question question;
+  bool renamed = false;  // comes in under a new group name
 };
 
 // The bank's files as they were before the import, to put back should the
@@ -379,11 +380,12 @@ void BankEditorWindow::ImportBank() {
       renameFrom = group;
       renameTo = name = newName;
     }
-    if (match[databases::kGroupName - 1] > 0) q.groupName = name;
+    const bool renamed = match[databases::kGroupName - 1] > 0 && q.groupName != name;
+    if (renamed) q.groupName = name;
     present.add(q.text1, q.text2, q.answer);
     groupNames.insert(q.groupName);
     if (q.isTitle()) titles.insert(q.groupName);
-    incoming.push_back({i, std::move(q)});
+    incoming.push_back({i, std::move(q), renamed});
   }
 
   // Then the writing, all or nothing: new types first, then the questions;
@@ -418,33 +420,38 @@ void BankEditorWindow::ImportBank() {
     failure = "不能保存导入前的题库：" + failure;
   bool bankChanged = false;
   int imported = 0;
-  if (failure.empty()) {
+  if (failure.empty() && !incoming.empty()) {
+    // One pass of the engine copies the chosen source records, fields
+    // matched by name and type; the copies follow the bank's last record in
+    // source order, as `incoming` is.
+    progress(n);
     databases::CourseBank bank(engine, bankPath);  // by path: the source may carry its name
-    for (Incoming& in : incoming) {
-      progress(in.source);
-      recfile::Bytes pictures[2];
-      const int pictureFields[2] = {databases::kQuestionPictureData, databases::kAnswerPictureData};
-      engine.SetCurrent(kImportAlias);
-      engine.GoTo(in.source);
-      for (int k = 0; k < 2 && failure.empty(); ++k) {
-        const int from = match[pictureFields[k] - 1];
-        if (from <= 0) continue;
-        const recfile::Value v = engine.ReadField(from);
-        if (const int code = engine.LastError(); code < 0)
-          failure = "导入题库的第 " + std::to_string(in.source) + " 条记录读不出：" +
-                    recfile::ErrorText(code);
-        else if (const auto* b = std::get_if<recfile::Bytes>(&v))
-          pictures[k] = *b;
-      }
-      if (!failure.empty()) break;
-      bankChanged = true;  // a refused append may have written part of itself
-      in.question.id = bank.Append(in.question, pictures[0], pictures[1]);
-      if (in.question.id == 0) {
-        failure = bank.lastError().message;
+    std::vector<char> wanted(static_cast<std::size_t>(n) + 1, 0);
+    for (const Incoming& in : incoming) wanted[static_cast<std::size_t>(in.source)] = 1;
+    engine.SetCurrent(bankPath);
+    const std::int64_t last = engine.RecordCount();
+    bankChanged = true;  // a refused copy may have written part of itself
+    const bool copied = last >= 0 && engine.CopyRecords(kImportAlias, [&] {
+      const std::int64_t r = engine.RecordNumber();  // of the source record under test
+      return r >= 1 && r <= n && wanted[static_cast<std::size_t>(r)];
+    });
+    if (!copied) failure = recfile::ErrorText(engine.LastError());
+    std::vector<std::pair<std::int64_t, databases::QuestionChanges>> renames;
+    for (std::size_t k = 0; k < incoming.size() && failure.empty(); ++k) {
+      if (!engine.GoTo(last + 1 + static_cast<std::int64_t>(k))) {
+        failure = recfile::ErrorText(engine.LastError());
         break;
       }
-      ++imported;
+      Incoming& in = incoming[k];
+      in.question.id = engine.RecordId();
+      if (!in.renamed) continue;
+      databases::QuestionChanges change;
+      change.groupName = in.question.groupName;
+      renames.emplace_back(in.question.id, std::move(change));
     }
+    if (failure.empty() && !renames.empty() && !bank.UpdateMany(renames))
+      failure = bank.lastError().message;
+    if (failure.empty()) imported = static_cast<int>(incoming.size());
   }
   if (!failure.empty()) {
     if (bankChanged) {
