@@ -358,6 +358,19 @@ TEST_F(ComposeCommands, MenuSortsAndTheGroupOrderFlag) {
   EXPECT_FALSE(ctx_->groupOrderFlag);
 }
 
+TEST_F(ComposeCommands, TheRowHeightBarSizesEveryRowAndReturnsToTheClickedRow) {
+  MakeData(SmallBank());
+  Open();
+  window_->纵向滚动条1.moveTo(10);  // nothing clicked yet: the cursor stays
+  EXPECT_EQ(grid().CursorRow(), 0);
+  grid().click(5, kColScore);
+  grid().SetCursorCell(2, kColText1);
+  window_->纵向滚动条1.moveTo(16);
+  for (int r = 1; r < grid().RowCount(); ++r) EXPECT_EQ(grid().rowHeight(r), 40) << r;
+  EXPECT_EQ(grid().CursorRow(), 5);
+  EXPECT_EQ(grid().CursorColumn(), kColPicture);
+}
+
 TEST_F(ComposeCommands, DoubleClickPreviewsTheQuestion) {
   MakeData(SmallBank());
   Open();
