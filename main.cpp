@@ -25,6 +25,9 @@
 #ifdef MC_WITH_PDF
 #include "ui/qt/paper_pdf.h"
 #endif
+#ifdef MC_WITH_EXCHANGE
+#include "exchange/document_import_window.h"
+#endif
 
 namespace {
 
@@ -152,7 +155,14 @@ int main(int argc, char** argv) {
 
   app::AppContext ctx(engine, host, dir.path);
 #ifdef MC_WITH_BANK_EDITOR
-  ctx.makeBankEditor = bank_editor::MakeBankEditor;
+  ctx.makeBankEditor = [](app::AppContext& c, ui::Window* owner) {
+    auto window = bank_editor::MakeBankEditor(c, owner);
+#ifdef MC_WITH_EXCHANGE
+    if (auto* editor = dynamic_cast<bank_editor::BankEditorWindow*>(window.get()))
+      exchange::AttachDocumentImport(*editor);
+#endif
+    return window;
+  };
 #endif
 #ifdef MC_WITH_COMPOSE
   ctx.makeComposeWindow = compose::MakeComposeWindow;

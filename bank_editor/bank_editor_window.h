@@ -73,6 +73,7 @@ class BankEditorWindow : public ui::Window {
   ui::MenuItem 菜单试题分隔;
   ui::MenuItem 菜单导入;
   ui::MenuItem 菜单导出;
+  ui::MenuItem 菜单从文档导入;
   ui::MenuItem 菜单难度;
   ui::MenuItem 菜单难度说明;
   ui::MenuItem 菜单帮助;
@@ -163,6 +164,7 @@ class BankEditorWindow : public ui::Window {
   void DeleteQuestions();
   void ImportBank();
   void ExportBank();
+  void ImportFromDocument();
   void EditDifficultyDescription();
   void EditQuestionTypes();
   void PreviewPicture();
@@ -175,6 +177,9 @@ class BankEditorWindow : public ui::Window {
 
   // Replaces the question-type window "题型编辑" the editor opens by default.
   std::function<void(BankEditorWindow&)> openQuestionTypeWindow;
+  // Brings in questions from a Word document or text file; returns how many
+  // were written. The program sets it.
+  std::function<int(BankEditorWindow&)> importQuestionsFromDocument;
 
   HelpWindow* helpWindow() const { return help_.get(); }
 

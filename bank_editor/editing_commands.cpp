@@ -35,6 +35,15 @@ void BankEditorWindow::EditQuestionTypes() {
   MakeBankCurrent();
 }
 
+void BankEditorWindow::ImportFromDocument() {
+  if (!importQuestionsFromDocument) return;
+  // The grid is the bank's mirror: read it again with the new questions.
+  if (importQuestionsFromDocument(*this) > 0) {
+    LoadBankGrid();
+    restyleRows();
+  }
+}
+
 void BankEditorWindow::EditDifficultyDescription() {
   pic::DifficultyDescriptionWindow window(ctx_);
   host().showModal(window, this);

@@ -390,18 +390,66 @@ ImportPreview PrepareImport(const ParsedDocument& doc, const std::vector<Questio
   return Preparer(bank, libraryTypes).Run(doc);
 }
 
-bool WriteImport(databases::CourseBank& bank, const ImportPreview& preview, std::string& error) {
-  std::vector<std::int64_t> written;
+namespace {
+
+// Appends the importable rows; on a failure takes back what it wrote.
+bool AppendRows(databases::CourseBank& bank, const ImportPreview& preview,
+                std::vector<std::int64_t>& written, std::string& error) {
   for (const ImportRow& row : preview.rows) {
     if (row.status != Status::Importable) continue;
     const std::int64_t id = bank.Append(row.question, row.picture, row.answerPicture);
     if (id <= 0) {
       error = bank.lastError().message;
-      if (!bank.Remove(written) && !bank.lastError().message.empty())
-        error += "；" + bank.lastError().message;
+      if (!bank.Remove(written)) error += "；" + bank.lastError().message;
       return false;
     }
     written.push_back(id);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteImport(databases::CourseBank& bank, const ImportPreview& preview, std::string& error) {
+  std::vector<std::int64_t> written;
+  return AppendRows(bank, preview, written, error);
+}
+
+}  // namespace exchange
+
+namespace exchange {
+
+bool PrepareDocumentImport(const std::string& path, databases::CourseBank& bank,
+                           databases::TypeLibrary& types, ImportPreview& preview,
+                           std::string& error) {
+  SourceDocument doc;
+  if (!ReadSourceFile(path, doc, error)) return false;
+  std::vector<Question> questions;
+  if (!bank.ReadAll(questions)) {
+    error = "读 " + bank.name() + " 题库错误！" + bank.lastError().message;
+    return false;
+  }
+  std::vector<databases::QuestionType> library;
+  if (!types.ReadAll(library)) {
+    error = "读题型库错误！" + types.lastError().message;
+    return false;
+  }
+  std::vector<std::string> names;
+  for (const auto& t : library) names.push_back(t.name);
+  preview = PrepareImport(ParseQuestionMarkup(doc), questions, names);
+  return true;
+}
+
+bool WriteDocumentImport(databases::CourseBank& bank, databases::TypeLibrary& types,
+                         const ImportPreview& preview, std::string& error) {
+  std::vector<std::int64_t> written;
+  if (!AppendRows(bank, preview, written, error)) return false;
+  for (const std::string& name : preview.newTypes) {
+    if (types.Add(name)) continue;
+    // Questions of a type the library lacks would be half an import.
+    error = "题型 " + name + " 不能加入题型库：" + types.lastError().message;
+    bank.Remove(written);
+    return false;
   }
   return true;
 }

@@ -46,3 +46,19 @@ bool WriteImport(databases::CourseBank& bank, const ImportPreview& preview, std:
 std::string StorePicture(const Bytes& bytes, Bytes& stored);
 
 }  // namespace exchange
+
+namespace exchange {
+
+// Reads a question file and prepares it against the bank as it stands and
+// the type library. False with a reason when the file cannot be read or the
+// bank or library cannot.
+bool PrepareDocumentImport(const std::string& path, databases::CourseBank& bank,
+                           databases::TypeLibrary& types, ImportPreview& preview,
+                           std::string& error);
+
+// Writes the importable rows and adds their new types to the library; all
+// or nothing.
+bool WriteDocumentImport(databases::CourseBank& bank, databases::TypeLibrary& types,
+                         const ImportPreview& preview, std::string& error);
+
+}  // namespace exchange

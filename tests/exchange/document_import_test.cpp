@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "databases/command_line_course.h"
+#include "databases/course_bank.h"
+#include "databases/password_cipher.h"
+#include "databases/program_databases.h"
+#include "exchange/document_import_window.h"
+#include "recfile/file_system.h"
+#include "tests/support/temp_dir.h"
+#include "tools/mochuan-import/import_command.h"
+#include "ui/testing/scripted_host.h"
+
+namespace exchange {
+namespace {
+
+using databases::Question;
+using mc::testing::TempDir;
+
+class SilentPrompter : public databases::Prompter {
+ public:
+  int MessageBox(const std::string&, const std::string&, databases::Buttons, databases::Icon) override {
+    return databases::kOk;
+  }
+  void EndProgram(int) override {}
+};
+
+// A file system that fails the n-th write from now on, as a full disk does.
+class FailingFileSystem : public recfile::FileSystem {
+ public:
+  int failNthWrite = 0;
+  int open(const std::string& path, const recfile::OpenOptions& o,
+           std::unique_ptr<recfile::File>& out) override {
+    std::unique_ptr<recfile::File> inner;
+    const int rc = real_->open(path, o, inner);
+    if (rc == 0) out = std::make_unique<File>(std::move(inner), *this);
+    return rc;
+  }
+  bool exists(const std::string& p) override { return real_->exists(p); }
+  std::vector<std::string> listDirectory(const std::string& d) override { return real_->listDirectory(d); }
+  int remove(const std::string& p) override { return real_->remove(p); }
+  std::optional<recfile::FileIdentity> identity(const std::string& p) override { return real_->identity(p); }
+  std::string absolute(const std::string& p) override { return real_->absolute(p); }
+  std::uint64_t monotonicMs() override { return real_->monotonicMs(); }
+  void sleepMs(unsigned ms) override { real_->sleepMs(ms); }
+
+ private:
+  class File : public recfile::File {
+   public:
+    File(std::unique_ptr<recfile::File> inner, FailingFileSystem& fs) : inner_(std::move(inner)), fs_(fs) {}
+    int read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override { return inner_->read(o, b, n, got); }
+    int write(std::uint64_t o, const void* d, std::size_t n) override {
+      if (fs_.failNthWrite > 0 && --fs_.failNthWrite == 0) return recfile::err::DiskFull;
+      return inner_->write(o, d, n);
+    }
+    int size(std::uint64_t& out) override { return inner_->size(out); }
+    int truncate(std::uint64_t l) override { return inner_->truncate(l); }
+    int lock(std::uint64_t o, std::uint64_t l) override { return inner_->lock(o, l); }
+    int unlock(std::uint64_t o, std::uint64_t l) override { return inner_->unlock(o, l); }
+    recfile::FileIdentity identity() const override { return inner_->identity(); }
+    int close() override { return inner_->close(); }
+
+   private:
+    std::unique_ptr<recfile::File> inner_;
+    FailingFileSystem& fs_;
+  };
+  std::shared_ptr<recfile::FileSystem> real_ = recfile::FileSystem::real();
+};
+
+class DocumentImportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    databases::DatabaseContext ctx{engine, prompter, dir.path()};
+    ASSERT_TRUE(databases::OpenCourseLibrary(ctx));
+    ASSERT_TRUE(engine.Append({recfile::Value(std::string("王老师")),
+                               recfile::Value(databases::EncipherPassword("admin"))}));
+    ASSERT_TRUE(databases::CreateCourseBank(ctx, "物理", ""));
+    ASSERT_EQ(databases::OpenCourseForCommand(engine, dir.path(), "物理", ""), "");
+    Question q;
+    q.text1 = "已有的题";
+    q.answer = "已有答案";
+    q.type = "问答";
+    q.difficulty = 4;
+    q.score = 6;
+    ASSERT_GT(bank.Append(q), 0);
+  }
+  std::string WriteDocument(const std::string& name, const std::string& content) {
+    const std::string path = dir / name;
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+  }
+  std::vector<Question> BankQuestions() {
+    std::vector<Question> all;
+    EXPECT_TRUE(bank.ReadAll(all));
+    return all;
+  }
+
+  static constexpr const char* kDocument =
+      "一、判断题\n1. 地球绕太阳转。\n答案：正确\n"
+      "二、计算题（每题10分）\n1. 计算能量守恒。\n答案：能量不会凭空产生。\n"
+      "2. 已有的题\n答案：已有答案\n"
+      "3. 没有答案\n";
+
+  TempDir dir;
+  std::shared_ptr<FailingFileSystem> fs = std::make_shared<FailingFileSystem>();
+  recfile::RecordFileEngine engine{fs};
+  SilentPrompter prompter;
+  databases::CourseBank bank{engine, "物理"};
+  databases::TypeLibrary types{engine};
+  ui::testing::ScriptedHost host;
+};
+
+TEST_F(DocumentImportTest, ThePreviewListsEveryQuestionAndImportWritesTheImportableOnes) {
+  host.answerOpenFile(WriteDocument("题.txt", kDocument));
+  host.onShow<DocumentImportWindow>([](DocumentImportWindow& w) {
+    EXPECT_EQ(w.标签统计.text(), "读入 4 题，可导入 2 题，重复 1 题，不能导入 1 题，略去解析 0 处。");
+    EXPECT_EQ(w.高级表格1.RowCount(), 5);
+    EXPECT_EQ(w.高级表格1.cellText(4, 10), "不能导入：找不到答案");
+    EXPECT_EQ(w.高级表格1.cellText(3, 10), "重复：试题重复！");
+    EXPECT_NE(w.编辑框问题.text().find("第9行：找不到答案"), std::string::npos);
+    w.按钮导入.click();
+  });
+  EXPECT_EQ(ImportQuestionsFromDocument(host, nullptr, bank, types), 2);
+  EXPECT_EQ(host.messageTexts().back(), "成功导入2题。");
+  const auto all = BankQuestions();
+  ASSERT_EQ(all.size(), 3u);
+  EXPECT_EQ(all[1].type, "判断");
+  EXPECT_EQ(all[2].type, "计算");
+  EXPECT_EQ(all[2].score, 10);
+  EXPECT_EQ(all[1].score, 6);  // the bank's usual score
+  EXPECT_EQ(all[1].difficulty, 4);
+  EXPECT_TRUE(types.FindByName("计算"));
+}
+
+TEST_F(DocumentImportTest, CancelAndAFailedWriteLeaveTheBankAsItWas) {
+  host.answerOpenFile(WriteDocument("题.txt", kDocument));
+  host.onShow<DocumentImportWindow>([](DocumentImportWindow& w) { w.按钮取消.click(); });
+  EXPECT_EQ(ImportQuestionsFromDocument(host, nullptr, bank, types), 0);
+  EXPECT_EQ(BankQuestions().size(), 1u);
+
+  host.answerOpenFile(WriteDocument("题.txt", kDocument));
+  host.onShow<DocumentImportWindow>([this](DocumentImportWindow& w) {
+    fs->failNthWrite = 6;  // inside the second question
+    w.按钮导入.click();
+  });
+  EXPECT_EQ(ImportQuestionsFromDocument(host, nullptr, bank, types), 0);
+  EXPECT_NE(host.messageTexts().back().find("导入失败，题库未改变"), std::string::npos);
+  const auto all = BankQuestions();
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_EQ(all[0].text1, "已有的题");
+  EXPECT_FALSE(types.FindByName("计算"));
+}
+
+TEST_F(DocumentImportTest, TheCommandPrintsADryRunAndImportsWithExitCodes) {
+  const std::string file = WriteDocument("题.txt", kDocument);
+  engine.CloseAll();
+  std::ostringstream out, err;
+  EXPECT_EQ(import_tool::ImportCommand({"--data-dir", dir.path(), "--course", "物理", file, "--dry-run"},
+                                       out, err),
+            import_tool::kExitRefused);
+  EXPECT_NE(out.str().find("\"题文1\": \"地球绕太阳转。\""), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("\"题图数据\": 0"), std::string::npos);
+  EXPECT_NE(out.str().find("第9行：找不到答案"), std::string::npos);
+
+  recfile::RecordFileEngine fresh;
+  ASSERT_EQ(databases::OpenCourseForCommand(fresh, dir.path(), "物理", ""), "");
+  databases::CourseBank again(fresh, "物理");
+  EXPECT_EQ(again.Count(), 1);  // a dry run writes nothing
+  fresh.CloseAll();
+
+  std::ostringstream out2, err2;
+  EXPECT_EQ(import_tool::ImportCommand({"--data-dir", dir.path(), "--course", "物理", file}, out2, err2),
+            import_tool::kExitRefused);
+  EXPECT_NE(out2.str().find("导入 2 题"), std::string::npos) << out2.str();
+
+  const std::pair<std::vector<std::string>, std::string> failures[] = {
+      {{"--data-dir", dir.path(), "--course", "化学", file}, "没有课程：化学"},
+      {{"--data-dir", dir.path(), "--course", "物理", dir / "无.txt"}, "无法打开文件"},
+      {{"--course", "物理", file}, "用法"},
+  };
+  for (const auto& [args, message] : failures) {
+    std::ostringstream o, e;
+    EXPECT_EQ(import_tool::ImportCommand(args, o, e), import_tool::kExitFailure);
+    EXPECT_NE(e.str().find(message), std::string::npos) << e.str();
+  }
+}
+
+}  // namespace
+}  // namespace exchange
