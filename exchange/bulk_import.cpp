@@ -1,6 +1,8 @@
 #include "exchange/bulk_import.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <unordered_set>
@@ -8,6 +10,7 @@
 #include "bank_editor/pictures/picture_codec.h"
 #include "bank_editor/question_rules.h"
 #include "databases/program_databases.h"
+#include "exchange/moodle_xml.h"
 #include "text/text.h"
 
 namespace exchange {
@@ -182,7 +185,7 @@ class Preparer {
     q.knowledgePoints = p.knowledge;
     std::string refusal;
 
-    const bool textOptions = p.options.size() >= 2;
+    const bool textOptions = p.options.size() >= 2 && p.choice.value_or(true);
     if (p.options.size() == 1) {
       // One lettered line is text, not a choice.
       q.text1 += (q.text1.empty() ? "" : "\r\n") + std::string("A. ") + p.options.front();
@@ -208,12 +211,16 @@ class Preparer {
       q.answer = JoinLines(right);
     } else {
       q.answer = p.answer;
+      q.text2 = p.text2;
     }
     q.type = TypeOf(p, textOptions);
     if (p.statedType.empty() && p.sectionType.empty() && !inheritedType.empty())
       q.type = inheritedType;
-    if (!textOptions && q.type == "选择" && !p.picture.empty() && !AnswerLetters(p.answer).empty()) {
+    if (!textOptions && p.choice.value_or(false)) {
       q.choice = true;  // options drawn in the picture, labels in the answer
+    } else if (!textOptions && !p.choice && q.type == "选择" && !p.picture.empty() &&
+               !AnswerLetters(p.answer).empty()) {
+      q.choice = true;
       q.answer = AnswerLetters(p.answer);
     }
     q.difficulty = p.difficulty.value_or(usual_.Difficulty());
@@ -222,7 +229,7 @@ class Preparer {
     for (auto [from, to, mark] : {std::tuple{&p.picture, &row.picture, &q.pictureMark},
                                   std::tuple{&p.answerPicture, &row.answerPicture, &q.answerPictureMark}}) {
       if (from->empty()) continue;
-      const std::string problem = StorePicture(*from, *to);
+      const std::string problem = StorePicture(*from, *to, p.bankPictures);
       if (problem.empty()) *mark = databases::kPictureMark;
       else row.notes.push_back("第" + std::to_string(p.line) + "行：" + problem);
     }
@@ -281,10 +288,13 @@ class Preparer {
     preview_.rows.push_back(std::move(row));
   }
 
-  std::string GroupName(const std::string& stem) {
+  // A group's name: the one the source gives, else the stem's first words;
+  // made unique in the bank.
+  std::string GroupName(const std::string& stem, bool given) {
     std::string base;
+    if (given) base = text::cutToGbkBytes(stem, bank_editor::kMaxGroupNameBytes);
     std::size_t chars = 0;
-    for (std::size_t i = 0; i < stem.size() && chars < kGroupNameWords;) {
+    for (std::size_t i = 0; !given && i < stem.size() && chars < kGroupNameWords;) {
       const auto c = static_cast<unsigned char>(stem[i]);
       const std::size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
       const std::string ch = stem.substr(i, len);
@@ -320,7 +330,8 @@ class Preparer {
       members.push_back(std::move(row));
     }
     title.question.score = sum;
-    const std::string name = GroupName(material.stem);
+    const std::string name = GroupName(material.groupName.empty() ? material.stem : material.groupName,
+                                       !material.groupName.empty());
     title.question.groupName = name;
     for (auto& m : members) m.question.groupName = name;
 
@@ -372,14 +383,19 @@ class Preparer {
 
 }  // namespace
 
-std::string StorePicture(const Bytes& bytes, Bytes& stored) {
+std::string StorePicture(const Bytes& bytes, Bytes& stored, bool keepBmp) {
   namespace pic = bank_editor::pictures;
   if (IsJpeg(bytes) && pic::DecodeJpeg(bytes)) {
     stored = bytes;
     return {};
   }
+  std::optional<ui::Image> bmp = pic::DecodeBmp(bytes);
+  if (bmp && keepBmp) {
+    stored = bytes;
+    return {};
+  }
   std::optional<ui::Image> image = pic::DecodePng(bytes);
-  if (!image) image = pic::DecodeBmp(bytes);
+  if (!image) image = std::move(bmp);
   if (!image) return "图片格式无法识别，未导入该图片";
   stored = pic::EncodeJpeg(*image);
   return stored.empty() ? "图片无法转换为JPEG，未导入该图片" : std::string();
@@ -422,13 +438,6 @@ namespace exchange {
 bool PrepareDocumentImport(const std::string& path, databases::CourseBank& bank,
                            databases::TypeLibrary& types, ImportPreview& preview,
                            std::string& error) {
-  SourceDocument doc;
-  if (!ReadSourceFile(path, doc, error)) return false;
-  std::vector<Question> questions;
-  if (!bank.ReadAll(questions)) {
-    error = "读 " + bank.name() + " 题库错误！" + bank.lastError().message;
-    return false;
-  }
   std::vector<databases::QuestionType> library;
   if (!types.ReadAll(library)) {
     error = "读题型库错误！" + types.lastError().message;
@@ -436,7 +445,28 @@ bool PrepareDocumentImport(const std::string& path, databases::CourseBank& bank,
   }
   std::vector<std::string> names;
   for (const auto& t : library) names.push_back(t.name);
-  preview = PrepareImport(ParseQuestionMarkup(doc), questions, names);
+
+  ParsedDocument parsed;
+  std::ifstream in(path, std::ios::binary);
+  std::string head(512, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(in.gcount()));
+  if (in.is_open() && LooksLikeMoodleXml(head)) {
+    in.seekg(0);
+    in.clear();
+    const std::string xml{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!ReadMoodleXml(xml, names, parsed, error)) return false;
+  } else {
+    SourceDocument doc;
+    if (!ReadSourceFile(path, doc, error)) return false;
+    parsed = ParseQuestionMarkup(doc);
+  }
+  std::vector<Question> questions;
+  if (!bank.ReadAll(questions)) {
+    error = "读 " + bank.name() + " 题库错误！" + bank.lastError().message;
+    return false;
+  }
+  preview = PrepareImport(parsed, questions, names);
   return true;
 }
 

@@ -42,8 +42,9 @@ ImportPreview PrepareImport(const ParsedDocument& doc, const std::vector<databas
 bool WriteImport(databases::CourseBank& bank, const ImportPreview& preview, std::string& error);
 
 // The text of a picture problem, or empty when `bytes` are stored as they
-// are or could be turned into JPEG (in `stored`).
-std::string StorePicture(const Bytes& bytes, Bytes& stored);
+// are or could be turned into JPEG (in `stored`). A BMP is kept as it is
+// with `keepBmp` (a bank's own clipboard pictures), converted otherwise.
+std::string StorePicture(const Bytes& bytes, Bytes& stored, bool keepBmp = false);
 
 }  // namespace exchange
 

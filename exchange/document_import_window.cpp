@@ -8,7 +8,8 @@ namespace exchange {
 
 namespace {
 
-constexpr const char* kFileFilter = "Word文档或文本文件|*.docx;*.txt|所有文件|*.*";
+constexpr const char* kFileFilter =
+    "Word文档、文本文件或Moodle XML|*.docx;*.txt;*.xml|所有文件|*.*";
 
 enum Column : int {
   kColLine, kColNumber, kColType, kColText, kColOptions, kColAnswer, kColKnowledge,

@@ -29,6 +29,12 @@ struct ParsedQuestion {
   bool explanation = false;          // a 解析 was read and left out
   std::vector<std::string> problems;  // "第12行：…"
   std::vector<ParsedQuestion> members;  // the numbered sub-questions of a material
+  // Set by formats that say these outright instead of leaving them to be
+  // inferred.
+  std::optional<bool> choice;  // a choice question, text or picture options
+  std::string groupName;       // a material's group name
+  std::string text2;           // text after the picture of a question without options
+  bool bankPictures = false;   // pictures are a bank's own (JPEG or BMP), kept as they are
 };
 
 struct ParsedDocument {

@@ -1,0 +1,48 @@
+// Moodle XML, the question interchange format learning platforms import:
+// a course's bank (or a paper) written out with its pictures embedded, and
+// such files read back as questions for the bulk import.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "databases/course_bank.h"
+#include "exchange/question_markup.h"
+
+namespace exchange {
+
+// One question to write, with its stored pictures.
+struct MoodleQuestion {
+  databases::Question question;
+  Bytes picture, answerPicture;
+};
+
+struct MoodleExport {
+  std::string xml;
+  int written = 0;  // questions written (groups count each row)
+  int masked = 0;   // masked questions left out
+};
+
+// The bank's questions in record order, grouped by 题型 in the order the
+// types first occur, each type under its category "$course$/<course>/<type>";
+// masked questions left out, a group's rows kept together (title first, then
+// its members in group-number order).
+MoodleExport WriteMoodleBank(const std::string& course, const std::vector<MoodleQuestion>& questions);
+
+// A paper in paper order as one category "$course$/<course>/<title>", each
+// question with its score in the paper.
+MoodleExport WriteMoodlePaper(const std::string& course, const std::string& title,
+                              const std::vector<MoodleQuestion>& questions);
+
+// Reads a Moodle XML file into questions for the bulk import: multichoice,
+// truefalse, shortanswer, numerical, essay, and description (the head of a
+// group when the questions after it say so). `libraryTypes` are the type
+// library's names; a category's last part that names one of them becomes the
+// type. False with a reason when the file is no Moodle XML.
+bool ReadMoodleXml(const std::string& xml, const std::vector<std::string>& libraryTypes,
+                   ParsedDocument& out, std::string& error);
+
+// Whether the bytes look like a Moodle XML file.
+bool LooksLikeMoodleXml(std::string_view bytes);
+
+}  // namespace exchange
