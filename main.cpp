@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     auto window = bank_editor::MakeBankEditor(c, owner);
 #ifdef MC_WITH_EXCHANGE
     if (auto* editor = dynamic_cast<bank_editor::BankEditorWindow*>(window.get()))
-      exchange::AttachDocumentImport(*editor);
+      exchange::AttachExchangeCommands(*editor);
 #endif
     return window;
   };

@@ -43,6 +43,7 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
       菜单导入(菜单试题, "导入(&R)"),
       菜单导出(菜单试题, "导出(&C)"),
       菜单从文档导入(菜单试题, "从文档导入(&W)…"),
+      菜单导出Moodle(菜单试题, "导出为Moodle XML(&M)…"),
       菜单难度(*this, "难度(&N)"),
       菜单难度说明(菜单难度, "说明(&E)"),
       菜单帮助(*this, "帮助(&H)"),
@@ -94,6 +95,7 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
   菜单导入.onChoose = [this] { ImportBank(); };
   菜单导出.onChoose = [this] { ExportBank(); };
   菜单从文档导入.onChoose = [this] { ImportFromDocument(); };
+  菜单导出Moodle.onChoose = [this] { ExportToMoodle(); };
   菜单难度说明.onChoose = [this] { EditDifficultyDescription(); };
   菜单题库编辑帮助.onChoose = [this] { ShowHelp(); };
   菜单预览图片.onChoose = [this] { PreviewPicture(); };

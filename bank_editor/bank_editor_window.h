@@ -74,6 +74,7 @@ class BankEditorWindow : public ui::Window {
   ui::MenuItem 菜单导入;
   ui::MenuItem 菜单导出;
   ui::MenuItem 菜单从文档导入;
+  ui::MenuItem 菜单导出Moodle;
   ui::MenuItem 菜单难度;
   ui::MenuItem 菜单难度说明;
   ui::MenuItem 菜单帮助;
@@ -165,6 +166,7 @@ class BankEditorWindow : public ui::Window {
   void ImportBank();
   void ExportBank();
   void ImportFromDocument();
+  void ExportToMoodle();
   void EditDifficultyDescription();
   void EditQuestionTypes();
   void PreviewPicture();
@@ -180,6 +182,8 @@ class BankEditorWindow : public ui::Window {
   // Brings in questions from a Word document or text file; returns how many
   // were written. The program sets it.
   std::function<int(BankEditorWindow&)> importQuestionsFromDocument;
+  // Writes the bank as Moodle XML. The program sets it.
+  std::function<void(BankEditorWindow&)> exportToMoodle;
 
   HelpWindow* helpWindow() const { return help_.get(); }
 

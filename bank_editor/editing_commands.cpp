@@ -44,6 +44,10 @@ void BankEditorWindow::ImportFromDocument() {
   }
 }
 
+void BankEditorWindow::ExportToMoodle() {
+  if (exportToMoodle) exportToMoodle(*this);
+}
+
 void BankEditorWindow::EditDifficultyDescription() {
   pic::DifficultyDescriptionWindow window(ctx_);
   host().showModal(window, this);

@@ -1,6 +1,7 @@
 #include "exchange/document_import_window.h"
 
 #include "bank_editor/bank_editor_window.h"
+#include "exchange/moodle_xml.h"
 #include "ui/host.h"
 #include "ui/layout.h"
 
@@ -132,7 +133,25 @@ int ImportQuestionsFromDocument(ui::Host& host, ui::Window* owner, databases::Co
   return window.imported();
 }
 
-void AttachDocumentImport(bank_editor::BankEditorWindow& editor) {
+void ExportBankToMoodle(ui::Host& host, ui::Window* owner, databases::CourseBank& bank,
+                        const std::string& course) {
+  const auto path = host.saveFileDialog(owner, "Moodle XML文件|*.xml", "导出为Moodle XML", course + ".xml");
+  if (!path) return;
+  MoodleExport result;
+  std::string error;
+  if (!ExportBankToMoodleFile(bank, course, *path, result, error)) {
+    host.message(owner, "导出Moodle XML不成功：" + error);
+    return;
+  }
+  host.message(owner, "导出Moodle XML完毕：写出" + std::to_string(result.written) + "题" +
+                          (result.masked ? "，略去屏蔽的" + std::to_string(result.masked) + "题。" : "。"));
+}
+
+void AttachExchangeCommands(bank_editor::BankEditorWindow& editor) {
+  editor.exportToMoodle = [](bank_editor::BankEditorWindow& e) {
+    databases::CourseBank bank(e.context().engine, e.courseName());
+    ExportBankToMoodle(e.host(), &e, bank, e.courseName());
+  };
   editor.importQuestionsFromDocument = [](bank_editor::BankEditorWindow& e) {
     databases::CourseBank bank(e.context().engine, e.courseName());
     databases::TypeLibrary types(e.context().engine);

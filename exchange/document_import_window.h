@@ -48,7 +48,12 @@ class DocumentImportWindow : public ui::Window {
 int ImportQuestionsFromDocument(ui::Host& host, ui::Window* owner, databases::CourseBank& bank,
                                 databases::TypeLibrary& types);
 
-// Gives the bank editor its "从文档导入" command.
-void AttachDocumentImport(bank_editor::BankEditorWindow& editor);
+// The editor's "导出为Moodle XML": asks where, writes the bank there and
+// says what was written or why not.
+void ExportBankToMoodle(ui::Host& host, ui::Window* owner, databases::CourseBank& bank,
+                        const std::string& course);
+
+// Gives the bank editor its "从文档导入" and "导出为Moodle XML" commands.
+void AttachExchangeCommands(bank_editor::BankEditorWindow& editor);
 
 }  // namespace exchange

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "bank_editor/question_rules.h"
+#include "output/file_writing.h"
 #include "text/text.h"
 
 namespace exchange {
@@ -686,6 +687,30 @@ MoodleExport WriteMoodlePaper(const std::string& course, const std::string& titl
   }
   result.xml = w.Finish();
   return result;
+}
+
+bool ExportBankToMoodleFile(databases::CourseBank& bank, const std::string& course,
+                            const std::string& path, MoodleExport& result, std::string& error) {
+  std::vector<Question> all;
+  if (!bank.ReadAll(all)) {
+    error = "读 " + course + " 题库错误！" + bank.lastError().message;
+    return false;
+  }
+  std::vector<MoodleQuestion> questions;
+  questions.reserve(all.size());
+  for (Question& q : all) {
+    MoodleQuestion m;
+    if (q.hasPicture()) m.picture = bank.ReadPicture(q.id, databases::PictureKind::Question);
+    if (q.hasAnswerPicture()) m.answerPicture = bank.ReadPicture(q.id, databases::PictureKind::Answer);
+    if (bank.lastError().code != 0) {
+      error = "读 " + course + " 题库的图片错误！" + bank.lastError().message;
+      return false;
+    }
+    m.question = std::move(q);
+    questions.push_back(std::move(m));
+  }
+  result = WriteMoodleBank(course, questions);
+  return output::WriteWholeFile(path, result.xml, error);
 }
 
 bool LooksLikeMoodleXml(std::string_view bytes) {

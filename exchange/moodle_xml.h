@@ -34,6 +34,12 @@ MoodleExport WriteMoodleBank(const std::string& course, const std::vector<Moodle
 MoodleExport WriteMoodlePaper(const std::string& course, const std::string& title,
                               const std::vector<MoodleQuestion>& questions);
 
+// Reads the bank's questions with their pictures and writes them to `path`
+// as Moodle XML, replacing any file of that name. False with the reason when
+// the bank cannot be read or the file written.
+bool ExportBankToMoodleFile(databases::CourseBank& bank, const std::string& course,
+                            const std::string& path, MoodleExport& result, std::string& error);
+
 // Reads a Moodle XML file into questions for the bulk import: multichoice,
 // truefalse, shortanswer, numerical, essay, and description (the head of a
 // group when the questions after it say so). `libraryTypes` are the type

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <sstream>
 
 #include "databases/command_line_course.h"
 #include "databases/course_bank.h"
 #include "databases/password_cipher.h"
 #include "databases/program_databases.h"
+#include "databases/sample_bank.h"
+#include "exchange/moodle_xml.h"
+#include "tools/mochuan-export/export_command.h"
 #include "exchange/document_import_window.h"
 #include "recfile/file_system.h"
 #include "tests/support/temp_dir.h"
@@ -183,6 +188,80 @@ TEST_F(DocumentImportTest, TheCommandPrintsADryRunAndImportsWithExitCodes) {
   for (const auto& [args, message] : failures) {
     std::ostringstream o, e;
     EXPECT_EQ(import_tool::ImportCommand(args, o, e), import_tool::kExitFailure);
+    EXPECT_NE(e.str().find(message), std::string::npos) << e.str();
+  }
+}
+
+TEST_F(DocumentImportTest, ABankExportedAsMoodleXmlComesBackTheSameInAnotherCourse) {
+  std::string error;
+  ASSERT_TRUE(databases::WriteSampleBank(engine, dir / "样本", 120, 7, "", &error)) << error;
+  ASSERT_TRUE(engine.Open(dir / "样本"));
+  databases::CourseBank sample(engine, "样本");
+  const std::string xml = dir / "样本.xml";
+  MoodleExport result;
+  ASSERT_TRUE(ExportBankToMoodleFile(sample, "样本", xml, result, error)) << error;
+
+  ImportPreview preview;
+  ASSERT_TRUE(PrepareDocumentImport(xml, bank, types, preview, error)) << error;
+  for (const auto& r : preview.rows) EXPECT_EQ(r.status, ImportRow::Status::Importable) << r.line << r.reason;
+  ASSERT_TRUE(WriteDocumentImport(bank, types, preview, error)) << error;
+
+  std::vector<Question> before, after;
+  ASSERT_TRUE(sample.ReadAll(before));
+  ASSERT_TRUE(bank.ReadAll(after));
+  std::map<std::string, const Question*> imported;
+  for (const auto& q : after) imported[q.text1 + "\x01" + q.text2 + "\x01" + q.answer] = &q;
+  int compared = 0;
+  for (const auto& q : before) {
+    if (q.masked) continue;
+    SCOPED_TRACE(q.text1);
+    const auto it = imported.find(q.text1 + "\x01" + q.text2 + "\x01" + q.answer);
+    if (q.isMember()) {
+      // Members of a masked title leave with their group.
+      bool titleMasked = false;
+      for (const auto& t : before) titleMasked |= t.isTitle() && t.groupName == q.groupName && t.masked;
+      if (titleMasked) continue;
+    }
+    ASSERT_NE(it, imported.end());
+    const Question& got = *it->second;
+    EXPECT_EQ(got.type, q.type);
+    EXPECT_EQ(got.score, q.score);
+    EXPECT_EQ(got.difficulty, q.difficulty);
+    EXPECT_EQ(got.knowledgePoints, q.knowledgePoints);
+    EXPECT_EQ(got.choice, q.choice);
+    EXPECT_EQ(got.groupName, q.groupName);
+    EXPECT_EQ(got.groupNumber, q.groupNumber);
+    EXPECT_EQ(bank.ReadPicture(got.id, databases::PictureKind::Question),
+              sample.ReadPicture(q.id, databases::PictureKind::Question));
+    EXPECT_EQ(bank.ReadPicture(got.id, databases::PictureKind::Answer),
+              sample.ReadPicture(q.id, databases::PictureKind::Answer));
+    ++compared;
+  }
+  EXPECT_EQ(compared + result.masked, static_cast<int>(before.size()));
+  EXPECT_GT(compared, 60);
+}
+
+TEST_F(DocumentImportTest, TheExportCommandWritesTheBankOrSaysWhyNot) {
+  engine.CloseAll();
+  std::ostringstream out, err;
+  const std::string xml = dir / "物理.xml";
+  EXPECT_EQ(export_tool::ExportCommand({"--data-dir", dir.path(), "--course", "物理", "--format",
+                                        "moodle-xml", "--out", xml},
+                                       out, err),
+            0) << err.str();
+  EXPECT_EQ(out.str(), "写出 1 题，略去屏蔽的 0 题：" + xml + "\n");
+  std::ifstream in(xml);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_NE(text.find("<text><![CDATA[已有的题]]></text>"), std::string::npos);
+  const std::pair<std::vector<std::string>, std::string> failures[] = {
+      {{"--data-dir", dir.path(), "--course", "物理", "--format", "docx", "--out", xml}, "不支持的格式"},
+      {{"--data-dir", dir.path(), "--course", "物理", "--format", "moodle-xml", "--out", dir / "无/a.xml"},
+       "无法写入文件"},
+      {{"--data-dir", dir.path(), "--format", "moodle-xml", "--out", xml}, "用法"},
+  };
+  for (const auto& [args, message] : failures) {
+    std::ostringstream o, e;
+    EXPECT_EQ(export_tool::ExportCommand(args, o, e), export_tool::kExitFailure);
     EXPECT_NE(e.str().find(message), std::string::npos) << e.str();
   }
 }
