@@ -100,7 +100,10 @@ class Typist {
     w_.SetParagraphFormat("CharacterUnitLeftIndent", i.left);
     w_.SetParagraphFormat("CharacterUnitFirstLineIndent", i.firstLine);
   }
-  void leftIndent(double chars) { w_.SetParagraphFormat("CharacterUnitLeftIndent", chars); }
+  // A later heading is typed on a paragraph that inherits the indents of
+  // the question before it; a hanging number's first-line indent would put
+  // the heading into the left margin, so it is cleared.
+  void headingIndent(double left) { indent({left, 0}); }
   void font(double size, int bold) {
     w_.SetFontSize(size);
     w_.SetBold(bold);
@@ -182,7 +185,7 @@ bool TypeWordPaper(const PaperLayout& layout, PaperSource& source, const std::st
     t.paragraph();
     if (section.index > 1) {
       t.paragraph();
-      t.leftIndent(kPaperSectionGap);
+      t.headingIndent(kPaperSectionGap);
     }
     t.heading(section);
     if (!section.description.empty()) {
@@ -230,7 +233,7 @@ bool TypeWordAnswers(const PaperLayout& layout, PaperSource& source, const std::
     t.paragraph();
     if (section.index > 1) {
       t.paragraph();
-      t.leftIndent(kAnswersSectionGap);
+      t.headingIndent(kAnswersSectionGap);
     }
     t.heading(section);
     t.paragraph();

@@ -130,9 +130,10 @@ TEST_F(WordOutput, PaperWithTwoSectionsTypesHeadingsHangingNumbersAndContinuatio
       {"2. 乙", 1.5, -1.5},
       // The first break ends the numbered paragraph; the second is typed as it is.
       {"第二行\n第三行", 3.2, 0.01},
-      // The section gap: an empty paragraph, then the heading indented 0.01.
+      // The section gap: an empty paragraph, then the heading indented 0.01
+      // (and no first-line indent inherited from the question before).
       {"", 3.2, 0.01},
-      {"二. 判断", 0.01, 0.01, "both", 28, true},
+      {"二. 判断", 0.01, 0, "both", 28, true},
       {"1. 丙", 1.5, -1.5},
   });
   // The second heading is one bold 14-point run; the question under it 10-point.
@@ -172,9 +173,10 @@ TEST_F(WordOutput, OptionsOnOwnLinesAddAnEmptyParagraphAfterTheOptions) {
   });
 }
 
-TEST_F(WordOutput, TitleQuestionsStandUnnumberedAndUnindentedInThePaper) {
+TEST_F(WordOutput, TitleQuestionsStandUnnumberedAndUnindentedAndHeadingsNeverHang) {
   const auto layout = Layout({Section(1, "一", "阅读", true,
-                                      {Row(1, 1, "甲"), Row(2, 0, "阅读下文"), Row(3, 2, "问一")})});
+                                      {Row(1, 1, "甲"), Row(2, 0, "阅读下文"), Row(3, 2, "问一")}),
+                              Section(2, "二", "判断", true, {Row(4, 1, "乙")})});
   ExpectParagraphs(paper(layout), {
       {layout.paperTitle, 0, 0, "center", kTitleHalf},
       {"", 0, 0, "left"},
@@ -182,6 +184,10 @@ TEST_F(WordOutput, TitleQuestionsStandUnnumberedAndUnindentedInThePaper) {
       {"1. 甲", 1.5, -1.5},
       {"阅读下文"},
       {"2. 问一", 1.5, -1.5},
+      {"", 1.5, -1.5},
+      // The question before hangs its number; the heading does not.
+      {"二. 判断", 0.01, 0, "both", 28, true},
+      {"1. 乙", 1.5, -1.5},
   });
 }
 
@@ -204,14 +210,15 @@ TEST_F(WordOutput, RunOnAnswersShareAParagraphAndLoseTheirLastSpacesOnlyAtTheNex
       // Not run-on: an extra paragraph, then the gap, then the heading at -0.1.
       {"", 1, 0.01},
       {"", 1, 0.01},
-      {"二. 阅读", -0.1, 0.01, "both", 28, true},
+      {"二. 阅读", -0.1, 0, "both", 28, true},
       // The title question leaves an empty paragraph and takes no number.
-      {"", -0.1, 0.01},
+      {"", -0.1, 0},
       {"1. 甲", 1.5, -1.5},
       {"乙\n丙", 3.2, 0.01},
       {"2. 丁", 1.5, -1.5},
       {"", 1.5, -1.5},
-      {"三. 判断", -0.1, -1.5, "both", 28, true},
+      // After a hanging answer the heading does not hang into the margin.
+      {"三. 判断", -0.1, 0, "both", 28, true},
       // The spaces after the very last answer stay.
       {"1. 对" + gap + "2. 错" + gap, 1, 0.01},
   });
