@@ -66,12 +66,13 @@ TEST(TypeLibraryEditing, AWriteFailingAnywhereInAnAddLosesAndDoublesNoType) {
     EXPECT_EQ(after.size(), rows.size());
     after.erase(Row{"A类", "", false});
     EXPECT_EQ(after, before);
-    for (const auto& t : [&] {
-           std::vector<QuestionType> all;
-           library.ReadAll(all);
-           return all;
-         }())
-      if (t.name == "A类") ASSERT_TRUE(library.Remove(t.id));
+    std::vector<QuestionType> all;
+    ASSERT_TRUE(library.ReadAll(all));
+    for (const auto& t : all) {
+      if (t.name == "A类") {
+        ASSERT_TRUE(library.Remove(t.id));
+      }
+    }
   }
 }
 
