@@ -881,6 +881,7 @@ bool RecordFileEngine::Delete(const Condition& condition) {
   {
     PositionKeeper position(*rf);
     const int e = rf->scanBlocks(0, rf->header.count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
+      bool saved = false;
       for (std::int64_t i = 0; i < k; ++i) {
         std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * rf->recordLength];
         rf->position = first + i;
@@ -889,6 +890,13 @@ bool RecordFileEngine::Delete(const Condition& condition) {
         if (rf->closed) return err::NotOpened;
         const std::int32_t id = getI32(record);
         if (hit && id > 0) {
+          // The block's old bytes go to the journal at once, not id by id.
+          if (!saved) {
+            if (int e = rf->journal.beforeWrite(Journal::kMain, rf->recordOffset(first),
+                                                static_cast<std::uint64_t>(k) * rf->recordLength))
+              return e;
+            saved = true;
+          }
           // Only the id is written: the condition may have written fields.
           std::uint8_t bytes[kRecordIdSize];
           putI32(bytes, -id);
