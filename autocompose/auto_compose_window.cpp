@@ -1,7 +1,6 @@
 #include "autocompose/auto_compose_window.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "compose/compose_window.h"
 #include "text/text.h"
