@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <numeric>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -50,6 +52,42 @@ class WideCounter {
   int empty_ = 0;
   std::unordered_set<std::string> seen_;
 };
+
+// The most takes the rows can hold together, each row at most its need and
+// each take once: augmenting paths from a row to a free take. A row that
+// failed once in a search fails again, so each search scans every row's
+// list at most once.
+int MostWithoutRepeats(const std::vector<std::vector<int>>& takes, const std::vector<int>& need,
+                       int takeCount) {
+  std::vector<int> holder(static_cast<std::size_t>(takeCount), -1);
+  std::vector<int> takeSeen(static_cast<std::size_t>(takeCount), 0);
+  std::vector<int> rowSeen(takes.size(), 0);
+  int stamp = 0;
+  std::function<bool(int)> augment = [&](int row) {
+    if (rowSeen[static_cast<std::size_t>(row)] == stamp) return false;
+    rowSeen[static_cast<std::size_t>(row)] = stamp;
+    for (int t : takes[static_cast<std::size_t>(row)]) {
+      auto& seen = takeSeen[static_cast<std::size_t>(t)];
+      if (seen == stamp) continue;
+      seen = stamp;
+      auto& h = holder[static_cast<std::size_t>(t)];
+      if (h < 0 || augment(h)) {
+        h = row;
+        return true;
+      }
+    }
+    return false;
+  };
+  int held = 0;
+  for (std::size_t row = 0; row < takes.size(); ++row) {
+    for (int k = 0; k < need[row]; ++k) {
+      ++stamp;
+      if (!augment(static_cast<int>(row))) break;
+      ++held;
+    }
+  }
+  return held;
+}
 
 }  // namespace
 
@@ -165,6 +203,12 @@ PlanProblems CheckPlan(const std::vector<ComposeRow>& rows, const std::vector<Pl
                        DifficultyRange range, bool twoPapers, int similarityBound) {
   PlanProblems out;
   std::int64_t total = 0, common = 0;
+  // What one paper can take: a knowledge-point text once across all rows,
+  // each question without one once. Per plan row, the takes it may use.
+  std::unordered_map<std::string, int> takeOf;
+  int nextTake = 0;
+  std::vector<std::vector<int>> takes;
+  std::vector<int> need;
   for (const PlanRow& p : plan) {
     if (p.drawCount < 1) continue;
     const int score = toInt(p.score);
@@ -173,12 +217,18 @@ PlanProblems CheckPlan(const std::vector<ComposeRow>& rows, const std::vector<Pl
     // of its own.
     std::unordered_map<std::string, int> groupSize;
     int singles = 0;
+    std::vector<int>& mine = takes.emplace_back();
+    need.push_back(p.drawCount);
     for (const ComposeRow& r : rows) {
       if (r.type != p.type || ScoreOf(r) != score || !IsUsable(r, range)) continue;
-      if (r.knowledgePoints.empty())
+      if (r.knowledgePoints.empty()) {
         ++singles;
-      else
-        ++groupSize[r.knowledgePoints];
+        mine.push_back(nextTake++);
+      } else if (++groupSize[r.knowledgePoints] == 1) {
+        const auto [at, added] = takeOf.try_emplace(r.knowledgePoints, nextTake);
+        if (added) ++nextTake;
+        mine.push_back(at->second);
+      }
     }
     int shared = 0;  // groups two papers can both draw from without meeting
     for (const auto& [kp, n] : groupSize) (n >= 2 ? shared : singles)++;
@@ -196,6 +246,18 @@ PlanProblems CheckPlan(const std::vector<ComposeRow>& rows, const std::vector<Pl
     common += static_cast<std::int64_t>(score) * std::min(forced, p.drawCount);
   }
   out.leastSimilarity = total > 0 ? static_cast<int>(common * 100 / total) : 0;
+  if (out.rows.empty()) {
+    // Rows that each could be met may still compete for the same
+    // knowledge points: the most one paper can hold is a matching of rows
+    // to takes.
+    const int wanted = std::accumulate(need.begin(), need.end(), 0);
+    const int most = MostWithoutRepeats(takes, need, nextTake);
+    if (most < wanted) {
+      out.rows.push_back("各题型组卷题数合计" + std::to_string(wanted) +
+                         "，各题型试题的知识点相互重复，不重复知识点最多只能选" + std::to_string(most) +
+                         "题。");
+    }
+  }
   if (twoPapers && out.rows.empty() && out.leastSimilarity > similarityBound) {
     out.similarity = "按现在的组卷题数，A、B卷相似度最低为" + std::to_string(out.leastSimilarity) +
                      "，高于要求的" + std::to_string(similarityBound) + "。";

@@ -135,6 +135,23 @@ TEST(CheckPlan, NamesRowsThatCannotBeMetWithoutRepeatingAKnowledgePoint) {
   EXPECT_FALSE(CheckPlan(rows, {{"填空", "5", 3, 2, 2}}, {}, false, 90).any());
 }
 
+TEST(CheckPlan, RowsCompetingForTheSameKnowledgePoints) {
+  // Each row alone can be met; together they need four texts of two.
+  const std::vector<ComposeRow> rows = {Q("填空", "5", "甲"), Q("填空", "5", "乙"),
+                                        Q("选择", "2", "甲"), Q("选择", "2", "乙"),
+                                        Q("选择", "2", "乙")};
+  const auto p = CheckPlan(rows, {{"填空", "5", 2, 2, 2}, {"选择", "2", 3, 2, 2}}, {}, false, 90);
+  ASSERT_EQ(p.rows.size(), 1u);
+  EXPECT_EQ(p.rows[0], "各题型组卷题数合计4，各题型试题的知识点相互重复，不重复知识点最多只能选2题。");
+  // One more text for 选择 and a question without one: met, by re-routing
+  // 填空's first choice if need be.
+  auto more = rows;
+  more.push_back(Q("选择", "2", "丙"));
+  more.push_back(Q("选择", "2", ""));
+  EXPECT_FALSE(CheckPlan(more, {{"填空", "5", 2, 2, 2}, {"选择", "2", 5, 4, 2}}, {}, false, 90).any());
+  EXPECT_TRUE(CheckPlan(more, {{"填空", "5", 2, 2, 2}, {"选择", "2", 5, 4, 3}}, {}, false, 90).any());
+}
+
 TEST(CheckPlan, LeastSimilarityForTwoPapers) {
   struct Case {
     const char* name;
