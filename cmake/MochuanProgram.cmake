@@ -7,7 +7,7 @@ find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
 # Pieces both programs share: the demonstration data folder.
 add_library(mc_program STATIC ${PROJECT_SOURCE_DIR}/program/demo_data.cpp)
-target_include_directories(mc_program PUBLIC ${PROJECT_SOURCE_DIR})
+mc_export_headers(mc_program FOLDER program)
 target_link_libraries(mc_program PUBLIC mc_databases mc_recfile mc_text)
 
 # The windows above the application shell, when this build has them.

@@ -1,0 +1,77 @@
+# Fails when a source file includes a header of a layer above its own, or
+# when code below the Qt layer includes Qt. Run with -DROOT=<source tree>.
+#
+# Each folder names the folders it may include besides its own. The picture
+# codec sits in the bank editor's folder but is a layer of its own, so paper
+# output can use it.
+cmake_minimum_required(VERSION 3.25)
+set(layers
+  text recfile databases ui ui/testing picture_codec ui/qt app types bank_editor
+  output compose autocompose exchange)
+set(below_text "")
+set(below_recfile text)
+set(below_databases recfile text)
+set(below_ui text)
+set(below_ui/testing ui text)
+set(below_picture_codec ui text)
+set(below_ui/qt output picture_codec ui text)
+set(below_app databases ui recfile text)
+set(below_types app databases ui recfile text)
+set(below_bank_editor app types picture_codec databases ui recfile text)
+set(below_output picture_codec databases ui recfile text)
+set(below_compose output app types picture_codec databases ui recfile text)
+set(below_autocompose compose output app types picture_codec databases ui recfile text)
+set(below_exchange output picture_codec databases ui recfile text)
+
+# The layer a path (a source file or an include) belongs to, or "" outside
+# the layers (tools, tests, the program).
+function(layer_of path out)
+  if(path MATCHES "^bank_editor/pictures/picture_codec\\.(h|cpp)$")
+    set(${out} picture_codec PARENT_SCOPE)
+    return()
+  endif()
+  set(best "")
+  foreach(layer IN LISTS layers)
+    string(LENGTH "${layer}" n)
+    string(SUBSTRING "${path}" 0 ${n} head)
+    string(LENGTH "${best}" bn)
+    if(head STREQUAL layer AND path MATCHES "^${layer}/" AND n GREATER bn)
+      set(best ${layer})
+    endif()
+  endforeach()
+  set(${out} "${best}" PARENT_SCOPE)
+endfunction()
+
+set(faults "")
+foreach(layer IN LISTS layers)
+  if(layer STREQUAL "picture_codec")
+    continue()
+  endif()
+  file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/${layer}/*.h ${ROOT}/${layer}/*.cpp)
+  foreach(file IN LISTS files)
+    layer_of("${file}" own)
+    if(NOT own STREQUAL layer)
+      continue()  # a nested layer's file, checked under its own name
+    endif()
+    file(STRINGS ${ROOT}/${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
+    foreach(line IN LISTS lines)
+      if(line MATCHES "include[ \t]*\"([^\"]+)\"")
+        set(target "${CMAKE_MATCH_1}")
+        layer_of("${target}" theirs)
+        if(theirs STREQUAL "" OR theirs STREQUAL own OR theirs IN_LIST below_${own})
+          continue()
+        endif()
+        list(APPEND faults "${file}: \"${target}\" is in ${theirs}/, above ${own}/")
+      elseif(line MATCHES "include[ \t]*<(Q[A-Za-z]+(/[A-Za-z]+)?)>" AND NOT own STREQUAL "ui/qt")
+        list(APPEND faults "${file}: <${CMAKE_MATCH_1}> is Qt, which only ui/qt/ includes")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(faults)
+  list(JOIN faults "\n  " text)
+  message(FATAL_ERROR "Includes that point up the layers:\n  ${text}")
+endif()
+list(LENGTH layers n)
+message(STATUS "Includes point down in all ${n} layers")
