@@ -8,7 +8,7 @@ find_package(Qt6 REQUIRED COMPONENTS Widgets)
 # Pieces both programs share: the demonstration data folder.
 add_library(mc_program STATIC ${PROJECT_SOURCE_DIR}/program/demo_data.cpp)
 mc_export_headers(mc_program FOLDER program)
-target_link_libraries(mc_program PUBLIC mc_databases mc_recfile mc_text)
+target_link_libraries(mc_program PUBLIC mc_sample_bank mc_databases mc_recfile mc_text)
 
 # The windows above the application shell, when this build has them.
 set(MC_WINDOW_LIBS)

@@ -6,7 +6,7 @@
 
 #include "databases/password_cipher.h"
 #include "databases/program_databases.h"
-#include "databases/sample_bank.h"
+#include "tools/sample_bank/sample_bank.h"
 
 namespace program {
 
@@ -35,7 +35,7 @@ std::string MakeDemoDataDirectory(recfile::RecordFileEngine& engine, databases::
   // The course dialog left an empty bank; the sample questions replace it.
   engine.CloseAll();
   std::string why;
-  if (!databases::WriteSampleBank(engine, db.PathOf(kDemoCourse), kDemoQuestions, 20240901u, "",
+  if (!samples::WriteSampleBank(engine, db.PathOf(kDemoCourse), kDemoQuestions, 20240901u, "",
                                   &why))
     return fail("无法写入示例题库：" + why);
   engine.CloseAll();

@@ -159,6 +159,7 @@ std::optional<RgbPixels> decodeJpegRgb(const Bytes& bytes) {
 
 struct EncodeJob {
   const RgbPixels* input = nullptr;
+  int quality = 0;  // 0: libjpeg's default
   jpeg_compress_struct cinfo{};
   JpegErrorManager error{};
   unsigned char* output = nullptr;
@@ -180,6 +181,7 @@ bool runJpegEncode(EncodeJob& job) {
   job.cinfo.input_components = 3;
   job.cinfo.in_color_space = JCS_RGB;
   jpeg_set_defaults(&job.cinfo);
+  if (job.quality > 0) jpeg_set_quality(&job.cinfo, job.quality, TRUE);
   jpeg_start_compress(&job.cinfo, TRUE);
   const std::size_t stride = static_cast<std::size_t>(job.input->width) * 3;
   while (job.cinfo.next_scanline < job.cinfo.image_height) {
@@ -191,10 +193,11 @@ bool runJpegEncode(EncodeJob& job) {
   return true;
 }
 
-Bytes encodeJpegRgb(const RgbPixels& rgb) {
+Bytes encodeJpegRgb(const RgbPixels& rgb, int quality = 0) {
   if (rgb.width <= 0 || rgb.height <= 0) return {};
   EncodeJob job;
   job.input = &rgb;
+  job.quality = quality;
   Bytes out;
   if (runJpegEncode(job) && job.output) out.assign(job.output, job.output + job.outputSize);
   std::free(job.output);
@@ -265,9 +268,9 @@ bool HasJpegExtension(std::string_view path) {
   return ext == "jpg" || ext == "jpeg" || ext == "jpe" || ext == "jfif";
 }
 
-Bytes EncodeJpeg(const ui::Image& image) {
+Bytes EncodeJpeg(const ui::Image& image, int quality) {
   if (image.empty()) return {};
-  return encodeJpegRgb(toRgb(image));
+  return encodeJpegRgb(toRgb(image), quality);
 }
 
 Bytes EncodeClipboardBmp(const ui::Image& image) {

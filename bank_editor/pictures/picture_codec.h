@@ -45,9 +45,10 @@ StoredPicture PictureForStorage(ui::Host& host, std::string_view path, const Byt
 // Reads the file and prepares it as above; an unreadable file is refused.
 StoredPicture PictureFileForStorage(ui::Host& host, const std::string& path);
 
-// JPEG file bytes of the image, libjpeg's default settings (quality 75).
-// Transparent pixels are laid over white, as on paper.
-Bytes EncodeJpeg(const ui::Image& image);
+// JPEG file bytes of the image, libjpeg's default settings (quality 75)
+// unless a quality (1..100) is given. Transparent pixels are laid over
+// white, as on paper.
+Bytes EncodeJpeg(const ui::Image& image, int quality = 0);
 
 // The BMP file a clipboard bitmap is stored as: 14-byte file header, a
 // 40-byte information header whose size field reads 44 and compression 0,

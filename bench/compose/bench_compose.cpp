@@ -12,7 +12,7 @@
 #include "app/app_context.h"
 #include "compose/compose_window.h"
 #include "databases/program_databases.h"
-#include "databases/sample_bank.h"
+#include "tools/sample_bank/sample_bank.h"
 #include "recfile/record_file_engine.h"
 #include "types/numbering_table.h"
 #include "ui/grid_control.h"
@@ -88,7 +88,7 @@ const std::string& DataDir() {
     if (!::mkdtemp(pattern.data())) std::abort();
     recfile::RecordFileEngine engine;
     std::string error;
-    if (!databases::WriteSampleBank(engine, pattern + "/" + kCourse, kQuestions, 7, {}, &error))
+    if (!samples::WriteSampleBank(engine, pattern + "/" + kCourse, kQuestions, 7, {}, &error))
       std::abort();
     NoPrompter prompter;
     databases::DatabaseContext db{engine, prompter, pattern};

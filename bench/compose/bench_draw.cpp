@@ -13,7 +13,7 @@
 #include "autocompose/bank_rows.h"
 #include "autocompose/draw.h"
 #include "databases/course_bank.h"
-#include "databases/sample_bank.h"
+#include "tools/sample_bank/sample_bank.h"
 #include "recfile/record_file_engine.h"
 
 namespace {
@@ -28,7 +28,7 @@ struct DrawSetup {
     recfile::RecordFileEngine engine;
     std::string error;
     const std::string course = "样例课程";
-    if (!databases::WriteSampleBank(engine, dir + "/" + course, 10000, 7, {}, &error)) std::abort();
+    if (!samples::WriteSampleBank(engine, dir + "/" + course, 10000, 7, {}, &error)) std::abort();
     engine.Open(dir + "/" + course, {}, false, recfile::ShareMode::None, std::string());
     std::vector<databases::Question> bank;
     databases::CourseBank(engine, course).ReadAll(bank);

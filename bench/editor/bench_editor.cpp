@@ -17,7 +17,7 @@
 #include "bank_editor/bank_editor_window.h"
 #include "bank_editor/bank_grid.h"
 #include "databases/program_databases.h"
-#include "databases/sample_bank.h"
+#include "tools/sample_bank/sample_bank.h"
 #include "recfile/record_file_engine.h"
 #include "ui/host.h"
 
@@ -92,7 +92,7 @@ const std::string& DataDir() {
     if (!::mkdtemp(pattern.data())) std::abort();
     recfile::RecordFileEngine engine;
     std::string error;
-    if (!databases::WriteSampleBank(engine, pattern + "/" + kCourse, kQuestions, 7, {}, &error))
+    if (!samples::WriteSampleBank(engine, pattern + "/" + kCourse, kQuestions, 7, {}, &error))
       std::abort();
     NoPrompter prompter;
     databases::DatabaseContext db{engine, prompter, pattern};
@@ -285,8 +285,8 @@ const std::string& ImportDir() {
     std::filesystem::create_directories(base);
     recfile::RecordFileEngine engine;
     std::string error;
-    if (!databases::WriteSampleBank(engine, base + "/五千", kImportQuestions, 7, {}, &error) ||
-        !databases::WriteSampleBank(engine, base + "/另一", kImportQuestions - kImportShared, 11, {},
+    if (!samples::WriteSampleBank(engine, base + "/五千", kImportQuestions, 7, {}, &error) ||
+        !samples::WriteSampleBank(engine, base + "/另一", kImportQuestions - kImportShared, 11, {},
                                     &error) ||
         !engine.Create(base + "/来源", databases::QuestionBankFields()) ||
         !engine.Open(base + "/五千", "五千", true) || !engine.Open(base + "/另一", "另一", true) ||

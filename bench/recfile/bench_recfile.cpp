@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "databases/program_databases.h"
-#include "databases/sample_bank.h"
+#include "tools/sample_bank/sample_bank.h"
 #include "recfile/record_file_engine.h"
 
 namespace {
@@ -414,7 +414,7 @@ void BM_WriteSampleBank(benchmark::State& state) {
   for (auto _ : state) {
     RecordFileEngine engine;
     std::string error;
-    if (!databases::WriteSampleBank(engine, path, questions, 1, "", &error)) {
+    if (!samples::WriteSampleBank(engine, path, questions, 1, "", &error)) {
       state.SkipWithError(error.c_str());
       return;
     }

@@ -9,7 +9,7 @@
 #include "databases/course_bank.h"
 #include "databases/password_cipher.h"
 #include "databases/program_databases.h"
-#include "databases/sample_bank.h"
+#include "tools/sample_bank/sample_bank.h"
 #include "exchange/moodle_xml.h"
 #include "tools/mochuan-export/export_command.h"
 #include "exchange/document_import_window.h"
@@ -194,7 +194,7 @@ TEST_F(DocumentImportTest, TheCommandPrintsADryRunAndImportsWithExitCodes) {
 
 TEST_F(DocumentImportTest, ABankExportedAsMoodleXmlComesBackTheSameInAnotherCourse) {
   std::string error;
-  ASSERT_TRUE(databases::WriteSampleBank(engine, dir / "样本", 120, 7, "", &error)) << error;
+  ASSERT_TRUE(samples::WriteSampleBank(engine, dir / "样本", 120, 7, "", &error)) << error;
   ASSERT_TRUE(engine.Open(dir / "样本"));
   databases::CourseBank sample(engine, "样本");
   const std::string xml = dir / "样本.xml";

@@ -11,7 +11,7 @@
 #include <set>
 #include <sstream>
 
-#include "databases/sample_bank.h"
+#include "tools/sample_bank/sample_bank.h"
 #include "recfile/format.h"
 #include "recfile/record_file_engine.h"
 #include "text/text.h"
@@ -395,7 +395,7 @@ int cmdSampleBank(const Args& a, std::ostream& out) {
   const unsigned seed = a.has("--seed") ? static_cast<unsigned>(numberOption(a, "--seed", 0, 4294967295LL)) : 1u;
   recfile::RecordFileEngine engine;
   std::string error;
-  if (!databases::WriteSampleBank(engine, a.positional[0], questions, seed, a.option("--password"), &error))
+  if (!samples::WriteSampleBank(engine, a.positional[0], questions, seed, a.option("--password"), &error))
     throw Failure{"cannot write the sample bank: " + error};
   out << engine.ResolvePath(a.positional[0]) << "\n";
   return kExitOk;

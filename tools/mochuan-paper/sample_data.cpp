@@ -14,7 +14,7 @@
 #include "databases/course_bank.h"
 #include "databases/password_cipher.h"
 #include "databases/program_databases.h"
-#include "databases/sample_bank.h"
+#include "tools/sample_bank/sample_bank.h"
 #include "output/paper_generation.h"
 #include "tools/mochuan-paper/course_session.h"
 
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     return Fail(messages.last);
   engine.CloseAll();
   std::string error;
-  if (!databases::WriteSampleBank(engine, db.PathOf(kCourse), 120, 20240901u, "", &error))
+  if (!samples::WriteSampleBank(engine, db.PathOf(kCourse), 120, 20240901u, "", &error))
     return Fail(error);
   engine.CloseAll();
 

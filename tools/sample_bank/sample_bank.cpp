@@ -1,21 +1,20 @@
-#include "databases/sample_bank.h"
+#include "tools/sample_bank/sample_bank.h"
 
 #include <algorithm>
 #include <cmath>
-#include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
+#include "bank_editor/pictures/picture_codec.h"
 #include "databases/program_databases.h"
 
-// libjpeg needs FILE declared first.
-#include <jpeglib.h>
 
-namespace databases {
+namespace samples {
+
+using namespace databases;
 
 namespace {
 
@@ -23,6 +22,7 @@ using recfile::Bytes;
 using recfile::Value;
 
 const std::string kCrLf = "\r\n";
+constexpr int kSampleJpegQuality = 85;
 const char* const kLetters[] = {"A", "B", "C", "D", "E", "F", "G", "H", "I"};
 const char* const kCircled[] = {"①", "②", "③", "④", "⑤", "⑥", "⑦", "⑧", "⑨"};
 
@@ -79,52 +79,16 @@ class Canvas {
   std::vector<std::uint8_t> px_;
 };
 
-struct JpegError {
-  jpeg_error_mgr mgr;
-  std::jmp_buf jump;
-};
-
-void OnJpegError(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
-}
-
-// Encodes into a buffer libjpeg allocates; no C++ object lives in this frame
-// across the jump.
-bool EncodeJpegRaw(const std::uint8_t* rgb, int w, int h, unsigned char** out, unsigned long* size) {
-  jpeg_compress_struct cinfo;
-  JpegError err;
-  cinfo.err = jpeg_std_error(&err.mgr);
-  err.mgr.error_exit = OnJpegError;
-  if (setjmp(err.jump)) {
-    jpeg_destroy_compress(&cinfo);
-    return false;
-  }
-  jpeg_create_compress(&cinfo);
-  jpeg_mem_dest(&cinfo, out, size);
-  cinfo.image_width = static_cast<JDIMENSION>(w);
-  cinfo.image_height = static_cast<JDIMENSION>(h);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 85, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(rgb + static_cast<std::size_t>(cinfo.next_scanline) * w * 3);
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  return true;
-}
-
 Bytes EncodeJpeg(const Canvas& canvas) {
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  const bool ok = EncodeJpegRaw(canvas.pixels().data(), canvas.width(), canvas.height(), &out, &size);
-  Bytes bytes;
-  if (ok && out) bytes.assign(out, out + size);
-  std::free(out);
-  return bytes;
+  ui::Image image;
+  image.width = canvas.width();
+  image.height = canvas.height();
+  image.pixels.reserve(canvas.pixels().size() / 3);
+  for (std::size_t i = 0; i + 2 < canvas.pixels().size(); i += 3) {
+    const auto* p = &canvas.pixels()[i];
+    image.pixels.push_back(0xFF000000u | std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2]);
+  }
+  return bank_editor::pictures::EncodeJpeg(image, kSampleJpegQuality);
 }
 
 // ---- Random choices -----------------------------------------------------------
@@ -853,4 +817,4 @@ bool WriteSampleBank(recfile::RecordFileEngine& engine, const std::string& path,
   return true;
 }
 
-}  // namespace databases
+}  // namespace samples

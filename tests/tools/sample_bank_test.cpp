@@ -1,4 +1,4 @@
-#include "databases/sample_bank.h"
+#include "tools/sample_bank/sample_bank.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "databases/program_databases.h"
-#include "test_support.h"
+#include "tests/databases/test_support.h"
 #include "text/text.h"
 
 #include <jpeglib.h>
@@ -19,6 +19,7 @@
 namespace databases {
 namespace {
 
+using samples::WriteSampleBank;
 using recfile::Bytes;
 
 struct Row {

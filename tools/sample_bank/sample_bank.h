@@ -7,7 +7,7 @@
 
 #include "recfile/record_file_engine.h"
 
-namespace databases {
+namespace samples {
 
 // Writes a new bank of `questions` records (group titles included) at `path`
 // (extension optional), replacing any bank there, and closes it. A non-empty
@@ -16,4 +16,4 @@ namespace databases {
 bool WriteSampleBank(recfile::RecordFileEngine& engine, const std::string& path, int questions,
                      unsigned seed, const std::string& password, std::string* error);
 
-}  // namespace databases
+}  // namespace samples
