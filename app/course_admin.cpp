@@ -1,6 +1,7 @@
 #include "app/course_admin.h"
 
 #include "app/main_window.h"
+#include "databases/course_bank.h"
 #include "databases/password_cipher.h"
 #include "databases/program_databases.h"
 #include "text/text.h"
@@ -11,9 +12,6 @@ namespace app {
 
 namespace {
 
-using recfile::Value;
-namespace fields = databases;
-
 constexpr const char* kAdministratorNameTooLong =
     "管理员姓名太长，最多 20 个字节（一个汉字算 2 个字节）！";
 constexpr const char* kNameCharacters = "/\\:*?\"<>|";
@@ -22,13 +20,6 @@ constexpr const char* kNameCharactersMessage = "课程名称不能含有下列�
 }  // namespace
 
 // ---------------------------------------------------------------------------
-
-bool PasswordMatchesStored(const std::string& stored, const std::string& typed) {
-  if (stored.empty()) return typed.empty();
-  if (typed.empty()) return false;
-  // Deciphering fails on a cut text, which still tells the password apart.
-  return databases::StoredTextIsOf(stored, typed) || databases::DecipherPassword(stored) == typed;
-}
 
 std::string NewCourseNameProblem(const std::string& name) {
   if (name.empty()) return "课程名称不能为空 ！";
@@ -55,8 +46,7 @@ void AddCourseCommand(MainWindow& main) {
   const auto typed = AskAdministratorPassword(ctx.host, &main);
   if (!typed) return;
   if (!databases::OpenCourseLibrary(db)) return;
-  ctx.engine.GoTo(1);
-  if (PasswordMatchesStored(ctx.engine.ReadText(fields::kCoursePasswordField), *typed)) {
+  if (databases::CourseLibrary(ctx.engine).AdministratorPasswordIs(*typed)) {
     ShowAdminDialog(main, kModeAddCourse);
   } else {
     ctx.host.message(&main, "管理员密码错误！");
@@ -75,10 +65,9 @@ void DeleteCourseCommand(MainWindow& main) {
   }
   // The bank is opened with the password of the course's own record.
   if (!databases::OpenCourseLibrary(db)) return;
-  if (position >= 0) engine.GoTo(position + 2);
   const std::string full = db.FullPathOf(name);
   const bool wasOpen = engine.IsOpen(full);
-  const bool opened = databases::OpenCourseBank(db, name, false);
+  const bool opened = databases::OpenCourseBank(db, name, false, position);
   if (opened && engine.RecordCount() > 0) {
     ctx.host.message(&main, name + " 题库不为空，不能删除！");
     engine.Close(full);
@@ -103,7 +92,6 @@ void DeleteCourseCommand(MainWindow& main) {
 void ResetCoursePasswordCommand(MainWindow& main) {
   AppContext& ctx = main.context();
   auto db = ctx.db();
-  auto& engine = ctx.engine;
   const int position = main.组合框1.selectedIndex();
   if (position < 0) {
     ctx.host.message(&main, "请选择课程！");
@@ -112,14 +100,15 @@ void ResetCoursePasswordCommand(MainWindow& main) {
   const auto typed = AskAdministratorPassword(ctx.host, &main);
   if (!typed) return;
   if (!databases::OpenCourseLibrary(db)) return;
-  engine.GoTo(1);
-  if (PasswordMatchesStored(engine.ReadText(fields::kCoursePasswordField), *typed)) {
+  databases::CourseLibrary library(ctx.engine);
+  if (library.AdministratorPasswordIs(*typed)) {
     ShowAdminDialog(main, kModeResetCoursePassword);
   } else {
     ctx.host.message(&main, "管理员密码错误！");
   }
+  // The selected course's record stays current, as selecting it left it.
   if (!databases::OpenCourseLibrary(db)) return;
-  engine.GoTo(position + 2);
+  library.CourseAt(position);
 }
 
 // ---------------------------------------------------------------------------
@@ -187,7 +176,7 @@ void AdminDialog::Created() {
     标签1.setText("原姓名：");
     标签2.setText("原密码：");
     标签3.setText("新姓名：");
-    if (GoToAdministrator()) 新课程.setText(ctx_.engine.ReadText(fields::kCourseNameField));
+    if (const auto admin = Administrator()) 新课程.setText(admin->name);
     新课程.setReadOnly(true);
     课程密码1.setPasswordInput(false);
   } else if (mode_ == kModeChangeAdministratorPassword) {
@@ -212,8 +201,9 @@ bool AdminDialog::AskOkCancel(const std::string& text) {
          ui::kButtonOk;
 }
 
-bool AdminDialog::GoToAdministrator() {
-  return databases::OpenCourseLibrary(ctx_.db()) && ctx_.engine.GoTo(1);
+std::optional<databases::CourseRecord> AdminDialog::Administrator() {
+  if (!databases::OpenCourseLibrary(ctx_.db())) return std::nullopt;
+  return databases::CourseLibrary(ctx_.engine).Administrator();
 }
 
 void AdminDialog::Confirm() {
@@ -239,10 +229,9 @@ void AdminDialog::ConfirmSetAdministrator() {
   if (password != 课程密码1.text()) return Say("管理员密码复核错误！");
   if (std::string why; !databases::PasswordFitsCipherField(password, &why)) return Say(why);
 
-  auto& engine = ctx_.engine;
   if (!databases::OpenCourseLibrary(ctx_.db())) return;
-  if (!engine.Append({Value(name), Value(databases::EncipherPassword(password))}))
-    return Say("保存管理员失败！" + recfile::ErrorText(engine.LastError()));
+  databases::CourseLibrary library(ctx_.engine);
+  if (!library.AddAdministrator(name, password)) return Say("保存管理员失败！" + library.lastError().message);
   close();
 }
 
@@ -251,16 +240,12 @@ void AdminDialog::ConfirmAddCourse() {
   const std::string& password = 课程密码.text();
   if (const auto problem = NewCourseNameProblem(name); !problem.empty()) return Say(problem);
 
-  auto& engine = ctx_.engine;
   auto db = ctx_.db();
   if (!databases::OpenCourseLibrary(db)) return;
-  if (engine.RecordCount() > 1) {
-    engine.GoTo(2);
-    if (engine.Find([&] { return engine.ReadText(fields::kCourseNameField) == name; }))
-      return Say("已经存在课程 " + name + " ！");
-  }
+  if (databases::CourseLibrary(ctx_.engine).FindCourse(name)) return Say("已经存在课程 " + name + " ！");
   if (password != 课程密码1.text()) return Say("课程密码复核错误！");
-  if (std::string why; !databases::PasswordFitsCipherField(password, &why)) return Say(why);
+  // A password that does not fit is refused by CreateCourseBank, before
+  // anything is written.
   if (password.empty() && !AskOkCancel("您确定要将密码设置为空吗？")) return;
 
   if (!databases::CreateCourseBank(db, name, password)) return;
@@ -277,65 +262,47 @@ void AdminDialog::ConfirmResetCoursePassword() {
   auto& engine = ctx_.engine;
   auto db = ctx_.db();
   const int position = ctx_.selectedCourse.position;
-  if (position >= 0 && databases::OpenCourseLibrary(db)) {
-    const std::int64_t record = position + 2;
-    engine.GoTo(record);
-    const std::string name = engine.ReadText(fields::kCourseNameField);
-    const std::string oldStored = engine.ReadText(fields::kCoursePasswordField);
-    if (databases::OpenCourseBank(db, name, false)) {
-      const std::string bank = db.FullPathOf(name);
-      if (!engine.SetPassword(password)) {
-        const int code = engine.LastError();
-        engine.Close(bank);
-        Say("重置课程 " + name + " 的密码失败！" + recfile::ErrorText(code));
-      } else {
-        const std::string library = db.FullPathOf(fields::kCourseLibrary);
-        const std::string stored = password.empty() ? std::string() : databases::EncipherPassword(password);
-        if (!engine.SetCurrent(library) || !engine.GoTo(record) ||
-            !engine.WriteField(fields::kCoursePasswordField, Value(stored))) {
-          // The record keeps the old password: so must the bank, or the
-          // course would no longer open.
-          const int code = engine.LastError();
-          if (engine.SetCurrent(bank))
-            engine.SetPassword(oldStored.empty() ? std::string() : databases::DecipherPassword(oldStored));
-          engine.Close(bank);
-          Say("重置课程 " + name + " 的密码失败！" + recfile::ErrorText(code));
-        } else {
-          engine.Close(bank);
-          main_.课程密码.setEnabled(!password.empty());
-          main_.课程密码.setText({});
-          engine.SetCurrent(library);
-        }
-      }
+  databases::CourseLibrary library(engine);
+  const auto course = databases::OpenCourseLibrary(db) ? library.CourseAt(position) : std::nullopt;
+  if (course && databases::OpenCourseBank(db, course->name, false, position)) {
+    const std::string bank = db.FullPathOf(course->name);
+    const std::string oldPassword = databases::DecipherPasswordBytes(course->passwordCipher);
+    if (library.SetCoursePassword(position, bank, password, text::toUtf8(oldPassword))) {
+      engine.Close(bank);
+      main_.课程密码.setEnabled(!password.empty());
+      main_.课程密码.setText({});
+      engine.SetCurrent(db.FullPathOf(databases::kCourseLibrary));
+    } else {
+      engine.Close(bank);
+      Say("重置课程 " + course->name + " 的密码失败！" + library.lastError().message);
     }
   }
   close();
 }
 
 void AdminDialog::ConfirmChangeAdministratorName() {
-  auto& engine = ctx_.engine;
-  if (!GoToAdministrator()) return;
-  if (!PasswordMatchesStored(engine.ReadText(fields::kCoursePasswordField), 课程密码.text()))
-    return Say("管理员密码错误！");
+  const auto admin = Administrator();
+  if (!admin) return;
+  if (!databases::PasswordMatchesCipher(admin->passwordCipher, 课程密码.text())) return Say("管理员密码错误！");
   const std::string name = 课程密码1.text();
   if (name.empty()) return Say("管理员姓名不能为空！");
   if (text::gbkLength(name) > kMaxNameBytes) return Say(kAdministratorNameTooLong);
-  if (!engine.Modify({Value(name)}))
-    return Say("修改管理员姓名失败！" + recfile::ErrorText(engine.LastError()));
+  databases::CourseLibrary library(ctx_.engine);
+  if (!library.RenameAdministrator(name)) return Say("修改管理员姓名失败！" + library.lastError().message);
   close();
 }
 
 void AdminDialog::ConfirmChangeAdministratorPassword() {
-  auto& engine = ctx_.engine;
-  if (!GoToAdministrator()) return;
-  if (!PasswordMatchesStored(engine.ReadText(fields::kCoursePasswordField), 新课程.text()))
-    return Say("旧密码错误！");
+  const auto admin = Administrator();
+  if (!admin) return;
+  if (!databases::PasswordMatchesCipher(admin->passwordCipher, 新课程.text())) return Say("旧密码错误！");
   const std::string& password = 课程密码.text();
   if (password != 课程密码1.text()) return Say("新密码复核错误！");
   if (password.empty()) return Say("新密码不能为空！");
   if (std::string why; !databases::PasswordFitsCipherField(password, &why)) return Say(why);
-  if (!engine.Modify({Value(), Value(databases::EncipherPassword(password))}))
-    return Say("修改管理员密码失败！" + recfile::ErrorText(engine.LastError()));
+  databases::CourseLibrary library(ctx_.engine);
+  if (!library.SetAdministratorPassword(password))
+    return Say("修改管理员密码失败！" + library.lastError().message);
   close();
 }
 

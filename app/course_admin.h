@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/app_context.h"
+#include "databases/course_bank.h"
 #include "ui/units.h"
 #include "ui/window.h"
 
@@ -51,8 +52,8 @@ class AdminDialog : public ui::Window {
 
   void Say(const std::string& text);
   bool AskOkCancel(const std::string& text);
-  // The administrator record (record 1 of "课程库") made current.
-  bool GoToAdministrator();
+  // The administrator's record, "课程库" made current first.
+  std::optional<databases::CourseRecord> Administrator();
 
   AppContext& ctx_;
   MainWindow& main_;
@@ -69,13 +70,6 @@ void ResetCoursePasswordCommand(MainWindow& main);
 
 // The administrator password prompt; nullopt when cancelled.
 std::optional<std::string> AskAdministratorPassword(ui::Host& host, const ui::Window* owner);
-
-// Whether `typed` is the password stored in "课程密码" as `stored` (empty:
-// no password). A stored text an older program cut short (at a zero byte or
-// at the field width) no longer deciphers; it still matches the password
-// that produced it, and
-// a stored text never matches an empty one.
-bool PasswordMatchesStored(const std::string& stored, const std::string& typed);
 
 // Why a trimmed name cannot be a new course's name, or empty when it can.
 std::string NewCourseNameProblem(const std::string& name);

@@ -4,6 +4,7 @@
 
 #include "app/course_admin.h"
 #include "app/info_windows.h"
+#include "databases/course_bank.h"
 #include "databases/program_databases.h"
 #include "ui/host.h"
 #include "ui/layout.h"
@@ -153,11 +154,9 @@ void MainWindow::LoadCourseList() {
   课程密码.setText({});
   SyncSelectedCourse();
 
-  const std::int64_t count = engine.RecordCount();
-  for (std::int64_t i = 2; i <= count; ++i) {
-    if (!engine.GoTo(i)) continue;
-    组合框1.addItem(engine.ReadText(databases::kCourseNameField));
-  }
+  std::vector<std::string> names;
+  databases::CourseLibrary(engine).CourseNames(names);
+  for (const auto& name : names) 组合框1.addItem(name);
   SyncSelectedCourse();
 }
 
@@ -178,14 +177,16 @@ void MainWindow::CourseSelectionChanged() {
     if (engine.IsOpen(full)) engine.Close(full);
   }
   if (!databases::OpenCourseLibrary(db)) return;
-  engine.GoTo(position + 2);
+  // Reading the record leaves it current, for opening the bank with its
+  // password later.
+  const auto course = databases::CourseLibrary(engine).CourseAt(position);
   课程密码.setText({});
   菜单删除.setEnabled(true);
   菜单重置密码.setEnabled(true);
   按钮组卷.setEnabled(true);
   按钮题库编辑.setEnabled(true);
   ctx_.openedCourseName = name;
-  课程密码.setEnabled(!engine.ReadText(databases::kCoursePasswordField).empty());
+  课程密码.setEnabled(course && !course->passwordCipher.empty());
 }
 
 void MainWindow::OpenCourseWindow(const WindowFactory& factory, const char* caption) {

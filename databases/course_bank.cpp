@@ -1,6 +1,7 @@
 #include "databases/course_bank.h"
 
 #include "databases/program_databases.h"
+#include "text/text.h"
 
 namespace databases {
 
@@ -229,7 +230,7 @@ std::optional<CourseRecord> CourseLibrary::CourseAt(int position) {
   }
   CourseRecord r;
   r.name = engine_.ReadText(kCourseNameField);
-  r.passwordCipher = engine_.ReadText(kCoursePasswordField);
+  r.passwordCipher = text::toGbk(engine_.ReadText(kCoursePasswordField));
   r.difficultyNote = engine_.ReadText(kDifficultyNoteField);
   r.typeOrder = engine_.ReadText(kTypeOrderField);
   return r;

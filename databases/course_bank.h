@@ -104,7 +104,7 @@ class CourseBank {
 // ---- "课程库" ---------------------------------------------------------------
 struct CourseRecord {
   std::string name;              // "课程名称"
-  std::string passwordCipher;    // "课程密码": raw cipher bytes, never converted
+  std::string passwordCipher;    // "课程密码": the cipher's raw bytes
   std::string difficultyNote;    // "难度说明"
   std::string typeOrder;         // "题型排序": names joined by ","
 };
@@ -119,9 +119,40 @@ class CourseLibrary {
   bool SetDifficultyNote(int position, const std::string& note);
   bool SetTypeOrder(int position, const std::string& joinedNames);
 
+  // Record 1: the administrator's name and password cipher.
+  bool HasAdministrator();
+  std::optional<CourseRecord> Administrator();
+  // Whether `typed` is the administrator's password (also when an older
+  // program stored its cipher cut short).
+  bool AdministratorPasswordIs(const std::string& typed);
+  bool AddAdministrator(const std::string& name, const std::string& password);
+  bool RenameAdministrator(const std::string& name);
+  bool SetAdministratorPassword(const std::string& password);
+
+  // The course names in list order.
+  bool CourseNames(std::vector<std::string>& out);
+  // List position of the first course with this exact name.
+  std::optional<int> FindCourse(const std::string& name);
+  // Appends a course record without password; its list position (-1 while
+  // the library has no administrator), nullopt on failure.
+  std::optional<int> AddCourse(const std::string& name);
+  // Removes the record at `position` when it still names `name`, then packs.
+  bool RemoveCourse(int position, const std::string& name);
+  bool RenameCourse(int position, const std::string& name);
+  // Gives the open bank `bankPath` the access password `password` and stores
+  // its cipher in the course record at `position` (empty for none). When the
+  // record cannot be written the bank gets `oldPassword` back, so bank and
+  // record never disagree. The library is current afterwards when it could
+  // be written.
+  bool SetCoursePassword(int position, const std::string& bankPath, const std::string& password,
+                         const std::string& oldPassword);
+
   const DbError& lastError() const { return error_; }
 
  private:
+  // Makes the library current and, unless `record` is 0, that record.
+  bool Enter(std::int64_t record);
+
   recfile::RecordFileEngine& engine_;
   std::string name_;
   DbError error_;

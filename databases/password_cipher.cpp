@@ -75,8 +75,17 @@ std::string DecipherPassword(const std::string& storedField) {
 }
 
 bool StoredTextIsOf(const std::string& storedField, const std::string& password) {
-  const std::string stored = text::toGbk(storedField);
-  const std::string gbk = text::toGbk(password);
+  return CipherIsOf(text::toGbk(storedField), text::toGbk(password));
+}
+
+bool PasswordMatchesCipher(std::string_view cipher, const std::string& typed) {
+  if (cipher.empty()) return typed.empty();
+  const std::string gbk = text::toGbk(typed);
+  // Deciphering fails on a cut text, which still tells the password apart.
+  return CipherIsOf(cipher, gbk) || (!gbk.empty() && DecipherPasswordBytes(cipher) == gbk);
+}
+
+bool CipherIsOf(std::string_view stored, std::string_view gbk) {
   if (stored.empty() || gbk.empty()) return false;
   const std::string cipher = EncipherPasswordBytes(gbk);
   if (stored == cipher) return true;

@@ -44,6 +44,15 @@ std::string DecipherPassword(const std::string& storedField);
 // password or stored text never matches.
 bool StoredTextIsOf(const std::string& storedField, const std::string& password);
 
+// The same on raw bytes: `stored` as "课程密码" holds it, `passwordGbk` the
+// password's GBK bytes.
+bool CipherIsOf(std::string_view stored, std::string_view passwordGbk);
+
+// Whether the typed (UTF-8) password is the one whose cipher bytes are
+// `cipher`, also when an older program stored them cut short. An empty
+// cipher stands for "no password", which only the empty text matches.
+bool PasswordMatchesCipher(std::string_view cipher, const std::string& typed);
+
 // Whether the password's cipher text can be stored whole, so that it can be
 // deciphered again. Longer passwords are cut by the field, and cipher text
 // with a zero byte is cut at that byte; either leaves a stored text that no

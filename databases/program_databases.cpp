@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <initializer_list>
 
+#include "databases/course_bank.h"
 #include "databases/password_cipher.h"
 #include "text/text.h"
 
@@ -62,15 +63,6 @@ std::string DatabaseContext::FullPathOf(const std::string& name) const {
 
 namespace {
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 // Files of the data folder named `name` + `ext`, the extension in any case
 // (banks copied from elsewhere may carry ".EDB").
 std::vector<fs::path> FilesOf(const DatabaseContext& ctx, const std::string& name, std::string_view ext) {
@@ -82,7 +74,7 @@ std::vector<fs::path> FilesOf(const DatabaseContext& ctx, const std::string& nam
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string file = it->path().filename().string();
     if (file.size() != name.size() + ext.size() || file.compare(0, name.size(), name) != 0) continue;
-    if (!EqualsIgnoringAsciiCase(std::string_view(file).substr(name.size()), ext)) continue;
+    if (!text::equalsIgnoreCase(std::string_view(file).substr(name.size()), ext)) continue;
     if (it->path() == exact || !it->is_regular_file(ec)) continue;
     found.push_back(it->path());
   }
@@ -172,22 +164,24 @@ bool OpenCourseBank(const DatabaseContext& ctx, const std::string& courseName, b
   if (engine.IsOpen(full)) return engine.SetCurrent(full);
 
   if (!OpenCourseLibrary(ctx)) return false;
-  if (checkPassword) {
-    // Position -1 would land on the administrator's record.
-    if (selectedPosition < 0) {
-      ctx.prompter.Inform("请选择课程！");
-      return false;
-    }
-    engine.GoTo(selectedPosition + 2);
+  // Position -1 would land on the administrator's record.
+  if (checkPassword && selectedPosition < 0) {
+    ctx.prompter.Inform("请选择课程！");
+    return false;
   }
-  const std::string stored = engine.ReadText(kCoursePasswordField);
+  std::string cipher;
+  if (selectedPosition >= 0) {
+    if (const auto course = CourseLibrary(engine).CourseAt(selectedPosition)) cipher = course->passwordCipher;
+  } else {
+    cipher = text::toGbk(engine.ReadText(kCoursePasswordField));
+  }
   std::string password;
-  if (!stored.empty()) {
-    password = DecipherPassword(stored);
+  if (!cipher.empty()) {
+    password = text::toUtf8(DecipherPasswordBytes(cipher));
     // A stored text an older program cut short no longer deciphers, yet it
     // still tells whether the typed password is the bank's. A stored
     // password is never empty.
-    if (checkPassword && password.empty() && StoredTextIsOf(stored, typedPassword))
+    if (checkPassword && password.empty() && CipherIsOf(cipher, text::toGbk(typedPassword)))
       password = typedPassword;
     if (checkPassword && (typedPassword.empty() || password != typedPassword)) {
       ctx.prompter.Inform("课程密码错误！");
@@ -244,34 +238,24 @@ bool CreateCourseBank(const DatabaseContext& ctx, const std::string& courseName,
   }
 
   if (!OpenCourseLibrary(ctx)) return false;
-  if (!engine.Append({Value(courseName), Value(std::string())})) {
+  CourseLibrary library(engine);
+  const std::optional<int> position = library.AddCourse(courseName);
+  if (!position) {
     // Without its record the new bank would be an orphan nobody lists.
-    const int code = engine.LastError();
     DeleteBankFiles(ctx, courseName, {".edb", ".edt"});
-    prompter.Inform("添加课程 " + courseName + " 错误！" + recfile::ErrorText(code));
+    prompter.Inform("添加课程 " + courseName + " 错误！" + library.lastError().message);
     return false;
   }
-  const std::int64_t record = engine.RecordNumber();
 
   if (!password.empty()) {
-    int failure = 0;
+    std::string failure;
     if (!engine.Open(ctx.PathOf(courseName), {}, false, recfile::ShareMode::None, std::string())) {
-      failure = engine.LastError();
-    } else if (!engine.SetPassword(password)) {
-      failure = engine.LastError();
-    } else {
-      const std::string libraryPath = ctx.FullPathOf(kCourseLibrary);
-      if (!engine.SetCurrent(libraryPath) || !engine.GoTo(record) ||
-          !engine.WriteField(kCoursePasswordField, Value(EncipherPassword(password)))) {
-        failure = engine.LastError();
-        // The record says "no password": take it off the bank as well, or the
-        // bank would no longer open.
-        if (engine.SetCurrent(full)) engine.SetPassword(std::string());
-      }
+      failure = recfile::ErrorText(engine.LastError());
+    } else if (!library.SetCoursePassword(*position, full, password, std::string())) {
+      failure = library.lastError().message;
     }
     if (engine.IsOpen(full)) engine.Close(full);
-    if (failure != 0)
-      prompter.Inform("课程 " + courseName + " 已添加，但设置课程密码失败！" + recfile::ErrorText(failure));
+    if (!failure.empty()) prompter.Inform("课程 " + courseName + " 已添加，但设置课程密码失败！" + failure);
   }
   engine.SetCurrent(ctx.FullPathOf(kCourseLibrary));
   return true;
@@ -284,14 +268,7 @@ bool RemoveCourse(const DatabaseContext& ctx, const std::string& courseName, int
   DeleteBankFiles(ctx, courseName, {".edb", ".edt", ".enx"});
 
   if (!OpenCourseLibrary(ctx)) return false;
-  // Only the course's own record goes: never record 1, and not the last
-  // record that GoTo would clamp a stale position to.
-  if (selectedPosition < 0) return false;
-  const std::int64_t record = selectedPosition + 2;
-  if (!engine.GoTo(record) || engine.RecordNumber() != record ||
-      engine.ReadText(kCourseNameField) != courseName)
-    return false;
-  return engine.Delete() && engine.Pack();
+  return CourseLibrary(engine).RemoveCourse(selectedPosition, courseName);
 }
 
 bool PruneCourseLibrary(const DatabaseContext& ctx) {

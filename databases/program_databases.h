@@ -99,10 +99,11 @@ bool OpenCourseLibrary(const DatabaseContext& ctx);
 bool OpenQuestionTypeLibrary(const DatabaseContext& ctx);
 bool OpenTypeOrderColourLibrary(const DatabaseContext& ctx);
 
-// Opens (or makes current) the bank of a course. With checkPassword the
-// course record is record selectedPosition + 2 and its password must equal
-// typedPassword; without, the course-library record current at the call is
-// used. Failures show their message and return false.
+// Opens (or makes current) the bank of a course with the password stored
+// in the course's record: the one at list position selectedPosition, or,
+// without a position, the course-library record current at the call. With
+// checkPassword a position is needed and typedPassword must be the stored
+// password. Failures show their message and return false.
 bool OpenCourseBank(const DatabaseContext& ctx, const std::string& courseName, bool checkPassword,
                     int selectedPosition = -1, const std::string& typedPassword = {});
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "databases/password_cipher.h"
+#include "databases/course_bank.h"
 #include "databases/program_databases.h"
 #include "tools/sample_bank/sample_bank.h"
 
@@ -27,8 +27,7 @@ std::string MakeDemoDataDirectory(recfile::RecordFileEngine& engine, databases::
 
   const databases::DatabaseContext db{engine, prompter, dir};
   if (!databases::OpenCourseLibrary(db)) return fail("无法建立课程库。");
-  if (!engine.Append({recfile::Value(std::string(kDemoAdministrator)),
-                      recfile::Value(databases::EncipherPassword(kDemoAdministratorPassword))}))
+  if (!databases::CourseLibrary(engine).AddAdministrator(kDemoAdministrator, kDemoAdministratorPassword))
     return fail("无法保存管理员。");
   if (!databases::OpenQuestionTypeLibrary(db)) return fail("无法建立题型库。");
   if (!databases::CreateCourseBank(db, kDemoCourse, "")) return fail("无法添加演示课程。");

@@ -1,6 +1,7 @@
 #include "bank_editor/pictures/side_windows.h"
 
 #include "app/app_context.h"
+#include "databases/course_bank.h"
 #include "databases/program_databases.h"
 #include "text/text.h"
 #include "ui/host.h"
@@ -19,18 +20,13 @@ DifficultyDescriptionWindow::DifficultyDescriptionWindow(app::AppContext& ctx)
   onDestroyed = [this] { save(); };
 }
 
-bool DifficultyDescriptionWindow::reachCourseRecord() {
-  const int position = ctx_.selectedCourse.position;
-  return position >= 0 && ctx_.engine.SetCurrent(databases::kCourseLibrary) &&
-         ctx_.engine.GoTo(position + 2);
-}
-
 void DifficultyDescriptionWindow::load() {
-  loaded_ = reachCourseRecord();
-  description_ = loaded_ ? ctx_.engine.ReadText(databases::kDifficultyNoteField) : std::string();
+  databases::CourseLibrary library(ctx_.engine);
+  const auto course = library.CourseAt(ctx_.selectedCourse.position);
+  loaded_ = course.has_value();
+  description_ = loaded_ ? course->difficultyNote : std::string();
   编辑框2.setText(description_);
-  if (!loaded_ && ctx_.selectedCourse.position >= 0)
-    host().message(this, recfile::ErrorText(ctx_.engine.LastError()));
+  if (!loaded_ && ctx_.selectedCourse.position >= 0) host().message(this, library.lastError().message);
 }
 
 bool DifficultyDescriptionWindow::mayClose() {
@@ -44,10 +40,12 @@ bool DifficultyDescriptionWindow::mayClose() {
 void DifficultyDescriptionWindow::save() {
   // Without the record read at opening there is nothing to write back to.
   if (!loaded_) return;
-  if (reachCourseRecord() && ctx_.engine.WriteField(databases::kDifficultyNoteField, 编辑框2.text())) {
-    description_ = ctx_.engine.ReadText(databases::kDifficultyNoteField);
+  databases::CourseLibrary library(ctx_.engine);
+  const int position = ctx_.selectedCourse.position;
+  if (library.SetDifficultyNote(position, 编辑框2.text())) {
+    if (const auto course = library.CourseAt(position)) description_ = course->difficultyNote;
   } else {
-    host().message(this, recfile::ErrorText(ctx_.engine.LastError()));
+    host().message(this, library.lastError().message);
   }
   if (!ctx_.selectedCourse.name.empty()) ctx_.engine.SetCurrent(ctx_.selectedCourse.name);
 }

@@ -33,7 +33,6 @@ class DifficultyDescriptionWindow : public ui::Window {
   ui::EditBox 编辑框2;
 
  private:
-  bool reachCourseRecord();
   void load();
   bool mayClose();
   void save();
