@@ -1,21 +1,13 @@
 #include "bank_editor/editor_find.h"
 
+#include "text/text.h"
 #include "ui/grid_control.h"
 
 namespace bank_editor {
 
-namespace {
-std::string lowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-}  // namespace
-
 bool CellContains(std::string_view cell, std::string_view needle) {
   if (needle.size() > cell.size()) return false;
-  return lowerAscii(cell).find(lowerAscii(needle)) != std::string::npos;
+  return text::lowerAscii(cell).find(text::lowerAscii(needle)) != std::string::npos;
 }
 
 GridCell NextFindCell(const GridCell& from, int rowCount) {
@@ -28,14 +20,14 @@ std::optional<GridCell> FindFrom(const ui::GridControl& grid, std::string_view n
                                  GridCell cell, bool examineStart) {
   const int rows = grid.RowCount();
   if (rows <= 1) return std::nullopt;
-  const std::string lowered = lowerAscii(needle);
+  const std::string lowered = text::lowerAscii(needle);
   const GridCell last{rows - 1, kLastFindColumn};
   if (!examineStart) {
     cell = NextFindCell(cell, rows);
   }
   for (;;) {
-    const std::string& text = grid.cellText(cell.row, cell.column);
-    if (text.size() >= lowered.size() && lowerAscii(text).find(lowered) != std::string::npos)
+    const std::string& shown = grid.cellText(cell.row, cell.column);
+    if (shown.size() >= lowered.size() && text::lowerAscii(shown).find(lowered) != std::string::npos)
       return cell;
     if (cell == last) return std::nullopt;
     cell = NextFindCell(cell, rows);

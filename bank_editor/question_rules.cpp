@@ -75,15 +75,9 @@ const std::vector<std::string>& CircledLabels() {
 }
 
 std::vector<std::string> QuestionLines(std::string_view text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t at = text.find("\r\n", start);
-    if (at == std::string_view::npos) break;
-    lines.emplace_back(text.substr(start, at - start));
-    start = at + 2;
-  }
-  if (start < text.size()) lines.emplace_back(text.substr(start));
+  // What follows the last CR LF is a line only when it is not empty.
+  std::vector<std::string> lines = text::splitLines(text);
+  if (lines.back().empty()) lines.pop_back();
   return lines;
 }
 

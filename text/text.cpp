@@ -175,12 +175,6 @@ bool isSpaceAt(std::string_view s, std::size_t i, std::size_t* len) {
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
-std::string lowerAsciiCopy(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = lowerAscii(c);
-  return r;
-}
-
 int compareBytes(std::string_view a, std::string_view b) {
   const int r = a.compare(b);  // char_traits<char>::compare is unsigned-bytewise
   return r < 0 ? -1 : (r > 0 ? 1 : 0);
@@ -343,8 +337,8 @@ std::string cutGbkBytes(std::string_view gbk, std::size_t maxBytes) {
 
 int compareGbk(std::string_view a, std::string_view b, bool caseSensitive) {
   if (!caseSensitive) {
-    const std::string la = lowerAsciiCopy(a);
-    const std::string lb = lowerAsciiCopy(b);
+    const std::string la = lowerAscii(a);
+    const std::string lb = lowerAscii(b);
     return compareGbk(la, lb, true);
   }
   // Skip the common prefix, backed off to a character start; ASCII orders
@@ -360,6 +354,12 @@ int compareGbk(std::string_view a, std::string_view b, bool caseSensitive) {
   const std::string_view rb = b.substr(p);
   if (isAscii(ra) && isAscii(rb)) return compareBytes(ra, rb);
   return compareBytes(toGbk(ra), toGbk(rb));
+}
+
+std::string lowerAscii(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) c = lowerAscii(c);
+  return r;
 }
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {

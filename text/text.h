@@ -39,6 +39,8 @@ int compareGbk(std::string_view a, std::string_view b, bool caseSensitive = true
 
 // ASCII-case-insensitive equality of two UTF-8 texts.
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
+// A copy with the ASCII capitals A-Z made small; every other byte as it is.
+std::string lowerAscii(std::string_view s);
 
 // ---- Spaces and lines -----------------------------------------------------
 // Removes ASCII spaces and full-width spaces (U+3000) at both ends.

@@ -31,12 +31,6 @@ std::string keyText(const GridControl& grid, int row, int column) {
   }
 }
 
-std::string lowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
-
 // Row offsets 0..n-1 ordered by numeric keys; equal within the tolerance
 // keeps the previous order.
 std::vector<int> orderByNumber(const std::vector<double>& keys, bool ascending) {
@@ -83,7 +77,7 @@ void SortGridRows(Window& window, GridControl& grid, int keyColumn, int firstRow
     std::vector<std::string> keys(n);
     for (std::size_t k = 0; k < n; ++k) {
       std::string t = keyText(grid, firstRow + static_cast<int>(k), keyColumn);
-      keys[k] = text::toGbk(caseSensitive ? t : lowerAscii(std::move(t)));
+      keys[k] = text::toGbk(caseSensitive ? t : text::lowerAscii(t));
     }
     order.resize(n);
     std::iota(order.begin(), order.end(), 0);
