@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/data_dir.h"
 #include "app/host_prompter.h"
 #include "app/startup.h"
 #include "program/demo_data.h"
@@ -41,32 +42,6 @@ const char kUsage[] =
     "                   一门含示例试题的课程）并在其上启动\n"
     "  --help           显示本说明\n"
     "  --version        显示版本\n";
-
-struct Options {
-  bool demo = false;
-  bool dataDirGiven = false;
-  std::string error;
-};
-
-Options ReadOptions(const std::vector<std::string>& args) {
-  Options o;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--demo") {
-      o.demo = true;
-    } else if (a == "--data-dir") {
-      o.dataDirGiven = true;
-      ++i;  // its folder; a missing one is reported by the data folder rules
-    } else if (a.rfind("--data-dir=", 0) == 0) {
-      o.dataDirGiven = true;
-    } else {
-      o.error = "未知的参数：" + a;
-      return o;
-    }
-  }
-  if (o.demo && o.dataDirGiven) o.error = "--demo 与 --data-dir 不能同时使用";
-  return o;
-}
 
 // Test and demonstration hooks, off unless the environment asks:
 // MC_AUTO_CLOSE=1 closes every modal window as soon as it shows and
@@ -118,9 +93,9 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(ui::qt::programIcon());
   // Qt has taken its own options out of argv.
   std::vector<std::string> args(argv, argv + argc);
-  const Options options = ReadOptions(args);
-  if (!options.error.empty()) {
-    std::fprintf(stderr, "mochuan：%s\n%s", options.error.c_str(), kUsage);
+  app::ProgramOptions options = app::ReadProgramOptions(args);
+  if (!options.usageError.empty()) {
+    std::fprintf(stderr, "mochuan：%s\n%s", options.usageError.c_str(), kUsage);
     return kUsageExitCode;
   }
 
@@ -141,11 +116,10 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr, "mochuan：演示数据目录 %s（管理员 %s，密码 %s）\n", dir.c_str(),
                  program::kDemoAdministrator, program::kDemoAdministratorPassword);
-    args.push_back("--data-dir");
-    args.push_back(dir);
+    options.dataDir.dir = dir;
   }
 
-  const app::DataDirectory dir = app::SetUpDataDirectory(args, app::ExecutablePath());
+  const app::DataDirectory dir = app::SetUpRequestedDataDirectory(options.dataDir, app::ExecutablePath());
   if (!dir.ok()) {
     std::fprintf(stderr, "mochuan：%s\n", dir.error.c_str());
     host.messageBox(nullptr, dir.error, ui::kMessageCaption, ui::MessageButtons::Ok,

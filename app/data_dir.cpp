@@ -74,6 +74,29 @@ DataDirArgument ParseDataDirArgument(const std::vector<std::string>& args) {
   return result;
 }
 
+ProgramOptions ReadProgramOptions(const std::vector<std::string>& args) {
+  ProgramOptions o;
+  o.dataDir = ParseDataDirArgument(args);
+  const std::string prefix = std::string(kOption) + "=";
+  bool dataDirGiven = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--demo") {
+      o.demo = true;
+    } else if (a == kOption) {
+      dataDirGiven = true;
+      ++i;  // its folder
+    } else if (a.rfind(prefix, 0) == 0) {
+      dataDirGiven = true;
+    } else {
+      o.usageError = "未知的参数：" + a;
+      return o;
+    }
+  }
+  if (o.demo && dataDirGiven) o.usageError = "--demo 与 --data-dir 不能同时使用";
+  return o;
+}
+
 std::optional<std::string> ProcessEnvironment(const std::string& name) {
   const char* v = std::getenv(name.c_str());
   if (!v) return std::nullopt;
@@ -111,7 +134,10 @@ bool EnterDataDirectory(const std::string& dir, std::string* error) {
 
 DataDirectory SetUpDataDirectory(const std::vector<std::string>& args,
                                  const std::string& executablePath) {
-  const DataDirArgument arg = ParseDataDirArgument(args);
+  return SetUpRequestedDataDirectory(ParseDataDirArgument(args), executablePath);
+}
+
+DataDirectory SetUpRequestedDataDirectory(const DataDirArgument& arg, const std::string& executablePath) {
   if (!arg.error.empty()) return {{}, arg.error};
   std::string exeDir;
   if (!executablePath.empty()) exeDir = fs::path(executablePath).parent_path().string();

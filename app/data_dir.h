@@ -29,6 +29,17 @@ struct DataDirArgument {
 // the program, is skipped). Other arguments are left to others.
 DataDirArgument ParseDataDirArgument(const std::vector<std::string>& args);
 
+// The program's own options, read once (after Qt has taken its own out):
+// "--demo", "--data-dir DIR" / "--data-dir=DIR". An unknown argument or both
+// options together are a usage error; a "--data-dir" without its folder is
+// the data folder's error, reported when the folder is set up.
+struct ProgramOptions {
+  bool demo = false;
+  DataDirArgument dataDir;
+  std::string usageError;
+};
+ProgramOptions ReadProgramOptions(const std::vector<std::string>& args);
+
 // Environment lookup; replaceable in tests. Returns nullopt for unset.
 using EnvLookup = std::function<std::optional<std::string>(const std::string& name)>;
 std::optional<std::string> ProcessEnvironment(const std::string& name);
@@ -47,6 +58,9 @@ bool EnterDataDirectory(const std::string& dir, std::string* error = nullptr);
 // the message to show; the program then ends with kDataDirectoryExitCode.
 DataDirectory SetUpDataDirectory(const std::vector<std::string>& args,
                                  const std::string& executablePath);
+// The same with the arguments already read.
+DataDirectory SetUpRequestedDataDirectory(const DataDirArgument& requested,
+                                          const std::string& executablePath);
 
 // The running executable's path (/proc/self/exe), empty when unknown.
 std::string ExecutablePath();

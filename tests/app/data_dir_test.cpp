@@ -48,6 +48,36 @@ TEST(DataDirArgumentTest, ReadsTheFolderInEitherForm) {
   }
 }
 
+TEST(ProgramOptionsTest, ReadsDemoAndDataDirOnceAndRefusesTheRest) {
+  struct Case {
+    Args args;
+    bool demo;
+    std::optional<std::string> dir;
+    std::string usageError;
+    bool dataDirError;
+  };
+  const std::vector<Case> cases = {
+      {{"mochuan"}, false, std::nullopt, "", false},
+      {{"mochuan", "--demo"}, true, std::nullopt, "", false},
+      {{"mochuan", "--data-dir", "d"}, false, "d", "", false},
+      {{"mochuan", "--data-dir=d"}, false, "d", "", false},
+      // The folder's absence is the data folder's error, not a usage one.
+      {{"mochuan", "--data-dir"}, false, std::nullopt, "", true},
+      {{"mochuan", "--data-dir", "--demo"}, false, "--demo", "", false},
+      {{"mochuan", "--demo", "--data-dir", "d"}, true, "d", "--demo 与 --data-dir 不能同时使用", false},
+      {{"mochuan", "--demo", "--data-dir"}, true, std::nullopt, "--demo 与 --data-dir 不能同时使用", true},
+      {{"mochuan", "-x", "--demo"}, false, std::nullopt, "未知的参数：-x", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const auto got = ReadProgramOptions(c.args);
+    EXPECT_EQ(got.demo, c.demo);
+    EXPECT_EQ(got.dataDir.dir, c.dir);
+    EXPECT_EQ(got.usageError, c.usageError);
+    EXPECT_EQ(!got.dataDir.error.empty(), c.dataDirError);
+  }
+}
+
 class DataDirTest : public ::testing::Test {
  protected:
   TempDir tmp;
