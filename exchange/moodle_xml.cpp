@@ -689,6 +689,60 @@ MoodleExport WriteMoodlePaper(const std::string& course, const std::string& titl
   return result;
 }
 
+namespace {
+
+std::optional<MoodleQuestion> ReadWithPictures(databases::CourseBank& bank, std::int64_t id,
+                                               std::string& error) {
+  auto q = bank.Read(id);
+  if (!q) {
+    error = "读 " + bank.name() + " 题库错误！" + bank.lastError().message;
+    return std::nullopt;
+  }
+  MoodleQuestion m;
+  if (q->hasPicture()) m.picture = bank.ReadPicture(id, databases::PictureKind::Question);
+  if (q->hasAnswerPicture()) m.answerPicture = bank.ReadPicture(id, databases::PictureKind::Answer);
+  if (bank.lastError().code != 0) {
+    error = "读 " + bank.name() + " 题库的图片错误！" + bank.lastError().message;
+    return std::nullopt;
+  }
+  m.question = std::move(*q);
+  return m;
+}
+
+}  // namespace
+
+bool ExportPaperToMoodleFile(databases::CourseBank& bank, const std::string& course,
+                             const std::string& title,
+                             const std::vector<std::pair<std::int64_t, int>>& paper,
+                             const std::string& path, MoodleExport& result, std::string& error) {
+  std::vector<MoodleQuestion> questions;
+  for (const auto& [id, score] : paper) {
+    auto m = ReadWithPictures(bank, id, error);
+    if (!m) return false;
+    m->question.score = score;
+    questions.push_back(std::move(*m));
+  }
+  result = WriteMoodlePaper(course, title, questions);
+  return output::WriteWholeFile(path, result.xml, error);
+}
+
+std::string MoodlePaperTitle(const output::PaperLayout& layout) {
+  std::string title = layout.paperTitle;
+  const std::string word = "  试题";
+  if (title.size() > word.size() && title.compare(title.size() - word.size(), word.size(), word) == 0)
+    title.resize(title.size() - word.size());
+  return title;
+}
+
+bool ExportLayoutToMoodleFile(databases::CourseBank& bank, const std::string& course,
+                              const output::PaperLayout& layout, const std::string& path,
+                              MoodleExport& result, std::string& error) {
+  std::vector<std::pair<std::int64_t, int>> paper;
+  for (const auto& section : layout.sections)
+    for (const auto& row : section.rows) paper.emplace_back(row.recordId, row.score);
+  return ExportPaperToMoodleFile(bank, course, MoodlePaperTitle(layout), paper, path, result, error);
+}
+
 bool ExportBankToMoodleFile(databases::CourseBank& bank, const std::string& course,
                             const std::string& path, MoodleExport& result, std::string& error) {
   std::vector<Question> all;

@@ -8,6 +8,7 @@
 
 #include "databases/course_bank.h"
 #include "exchange/question_markup.h"
+#include "output/paper_layout.h"
 
 namespace exchange {
 
@@ -39,6 +40,24 @@ MoodleExport WriteMoodlePaper(const std::string& course, const std::string& titl
 // the bank cannot be read or the file written.
 bool ExportBankToMoodleFile(databases::CourseBank& bank, const std::string& course,
                             const std::string& path, MoodleExport& result, std::string& error);
+
+// A paper's questions (record ids in paper order, each with its score in
+// the paper) read from the bank with their pictures and written to `path` as
+// one category named `title`.
+bool ExportPaperToMoodleFile(databases::CourseBank& bank, const std::string& course,
+                             const std::string& title,
+                             const std::vector<std::pair<std::int64_t, int>>& paper,
+                             const std::string& path, MoodleExport& result, std::string& error);
+
+// A generated paper's title as its category: the paper title without its
+// last word ("  试题"). The file is usually named after it plus ".xml".
+std::string MoodlePaperTitle(const output::PaperLayout& layout);
+
+// A generated paper as Moodle XML at `path`: its questions in paper order
+// with their scores, as the bank holds them (the platform shuffles options).
+bool ExportLayoutToMoodleFile(databases::CourseBank& bank, const std::string& course,
+                              const output::PaperLayout& layout, const std::string& path,
+                              MoodleExport& result, std::string& error);
 
 // Reads a Moodle XML file into questions for the bulk import: multichoice,
 // truefalse, shortanswer, numerical, essay, and description (the head of a
