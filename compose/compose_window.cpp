@@ -72,6 +72,9 @@ ComposeWindow::ComposeWindow(app::AppContext& ctx)
       菜单方案(*this, "方案(&P)"),
       菜单保存方案(菜单方案, "保存方案(&S)…"),
       菜单打开方案(菜单方案, "打开方案(&O)…"),
+      菜单方案分隔(菜单方案, ui::kSeparator),
+      菜单A卷导出Moodle(菜单方案, "A卷导出为Moodle XML(&A)…"),
+      菜单B卷导出Moodle(菜单方案, "B卷导出为Moodle XML(&B)…"),
       菜单难度(*this, "难度(&N)"),
       菜单难度说明(菜单难度, "说明(&E)"),
       菜单帮助(*this, "帮助(&H)"),
@@ -119,6 +122,8 @@ ComposeWindow::ComposeWindow(app::AppContext& ctx)
 
   菜单保存方案.onChoose = [this] { SavePlan(); };
   菜单打开方案.onChoose = [this] { OpenPlan(); };
+  菜单A卷导出Moodle.onChoose = [this] { ExportPaperToMoodle('A'); };
+  菜单B卷导出Moodle.onChoose = [this] { ExportPaperToMoodle('B'); };
   菜单难度说明.onChoose = [this] { EditDifficultyDescription(); };
   菜单组卷帮助.onChoose = [this] { ShowHelp(); };
   菜单编号设置.onChoose = [this] { OpenNumberingWindow(); };

@@ -126,6 +126,9 @@ class ComposeWindow : public ui::Window {
   ui::MenuItem 菜单方案;
   ui::MenuItem 菜单保存方案;
   ui::MenuItem 菜单打开方案;
+  ui::MenuItem 菜单方案分隔;
+  ui::MenuItem 菜单A卷导出Moodle;
+  ui::MenuItem 菜单B卷导出Moodle;
   ui::MenuItem 菜单难度;
   ui::MenuItem 菜单难度说明;
   ui::MenuItem 菜单帮助;
@@ -161,6 +164,9 @@ class ComposeWindow : public ui::Window {
   PaperPlan CurrentPlan() const;
   // Produces paper 'A' or 'B' from the current selection and choices.
   void GeneratePaper(char paper);
+  // Paper A or B generated as for "生成A卷", saved as Moodle XML where the
+  // person chooses.
+  void ExportPaperToMoodle(char paper);
 
   // The automatic-composition window while it is open, else nullptr.
   ui::Window* autoComposeWindow() const;

@@ -5,7 +5,9 @@
 
 #include "compose/compose_window.h"
 #include "databases/course_bank.h"
+#include "exchange/moodle_xml.h"
 #include "output/paper_documents.h"
+#include "output/paper_generation.h"
 #include "output/paper_request.h"
 #include "text/text.h"
 #include "ui/host.h"
@@ -100,6 +102,35 @@ void ComposeWindow::GeneratePaper(char which) {
   const output::OutputFormat format =
       单选框word.checked() ? output::OutputFormat::Docx : output::OutputFormat::Html;
   output::ProducePaper(host(), this, request, source, ctx_.random, format);
+}
+
+void ComposeWindow::ExportPaperToMoodle(char which) {
+  const output::Paper paper = which == 'B' ? output::Paper::B : output::Paper::A;
+  if ((paper == output::Paper::A ? A卷总分 : B卷总分).text() == "0") {
+    host().message(this, std::string(which == 'B' ? "B" : "A") + "卷还没有选题！");
+    return;
+  }
+  if (!ctx_.groupOrderFlag) SortByGroup();
+  const std::string stamp = text::FormatTimestamp(host().now());
+  output::PaperRequest request;
+  std::string error;
+  if (!GatherRequest(*this, paper, stamp, request, error)) {
+    host().message(this, error);
+    return;
+  }
+  databases::CourseBank bank(ctx_.engine, courseName_);
+  output::CourseBankSource source(bank);
+  const output::PaperLayout layout = output::GeneratePaper(request, source, ctx_.random);
+  if (!layout.stopMessage.empty()) host().message(this, layout.stopMessage);
+  const auto path = host().saveFileDialog(this, "Moodle XML文件|*.xml", "导出为Moodle XML",
+                                          exchange::MoodlePaperTitle(layout) + ".xml");
+  if (!path) return;
+  exchange::MoodleExport result;
+  if (!exchange::ExportLayoutToMoodleFile(bank, courseName_, layout, *path, result, error)) {
+    host().message(this, "导出Moodle XML不成功：" + error);
+    return;
+  }
+  host().message(this, "导出Moodle XML完毕：写出" + std::to_string(result.written) + "题。");
 }
 
 }  // namespace compose

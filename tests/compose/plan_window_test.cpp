@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 
 #include "compose_fixture.h"
 
@@ -105,6 +106,27 @@ TEST_F(Plans, APlanOfAnotherCourseOrBrokenJsonChangesNothing) {
   EXPECT_NE(Messages()[0].find("物理"), std::string::npos);
   EXPECT_NE(Messages()[1].find("JSON"), std::string::npos);
   EXPECT_EQ(Ticks(kColA), std::vector<std::string>{"s1"});
+}
+
+TEST_F(Plans, APaperExportedAsMoodleXmlHoldsItsQuestionsInPaperOrderWithTheirScores) {
+  MakeData(PlanBank());
+  Open();
+  window_->菜单B卷导出Moodle.choose();
+  EXPECT_EQ(Messages().back(), "B卷还没有选题！");
+  Tick("G1", kColA);
+  Tick("s1", kColA);
+  host_.answerSaveFile(dir_ / "A卷.xml");
+  window_->菜单A卷导出Moodle.choose();
+  EXPECT_EQ(Messages().back(), "导出Moodle XML完毕：写出4题。");
+  std::ifstream in(dir_ / "A卷.xml");
+  const std::string xml{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_NE(xml.find("<text>$course$/" + kCourse + "/" + kCourse + "  "), std::string::npos) << xml;
+  EXPECT_NE(xml.find("A卷  "), std::string::npos);
+  for (const char* text : {"G0", "G1", "G2", "s1"})
+    EXPECT_NE(xml.find(std::string("<![CDATA[") + text), std::string::npos) << text;
+  EXPECT_LT(xml.find("<![CDATA[G0"), xml.find("<![CDATA[G1"));
+  EXPECT_LT(xml.find("<![CDATA[G1"), xml.find("<![CDATA[G2"));
+  EXPECT_NE(xml.find("<defaultgrade>4</defaultgrade>"), std::string::npos);
 }
 
 }  // namespace
