@@ -153,6 +153,28 @@ TEST_F(PaperTool, WritesWordDocumentsAndPdfUnderTheSameNames) {
   }
 }
 
+TEST_F(PaperTool, WritesMoodleXmlInPaperOrder) {
+  const auto layout = InProcess(output::Paper::A, 1);
+  auto args = Args("A");
+  args.insert(args.end(), {"--format", "moodle-xml"});
+  const Result r = Run(args);
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string title = layout.paperTitle.substr(0, layout.paperTitle.size() - std::string("  试题").size());
+  const std::string path = dir / ("out/" + title + ".xml");
+  EXPECT_EQ(r.out, path + "\n");
+  const std::string xml = ReadFileBytes(path);
+  EXPECT_NE(xml.find("<text>$course$/物理/" + title + "</text>"), std::string::npos) << xml;
+  std::size_t at = 0;
+  for (const auto& section : layout.sections) {
+    for (const auto& row : section.rows) {
+      const auto found = xml.find("<defaultgrade>" + std::to_string(row.score) + "</defaultgrade>", at);
+      if (row.groupNumber == "0") continue;  // a title is a description, without a grade
+      ASSERT_NE(found, std::string::npos);
+      at = found + 1;
+    }
+  }
+}
+
 TEST_F(PaperTool, EveryFailureIsOneLineWithExitCodeTwo) {
   WriteFileBytes(dir / "broken.mcplan", "{\"kind\": ");
   compose::PaperPlan other = course.Plan();

@@ -17,7 +17,7 @@ namespace {
 const char kUsage[] =
     "用法：\n"
     "  mochuan-paper --data-dir 目录 --course 课程 [--password 密码] --plan 方案.mcplan\n"
-    "                --paper A|B [--format html|docx|pdf] [--out 目录] [--seed N]\n"
+    "                --paper A|B [--format html|docx|pdf|moodle-xml] [--out 目录] [--seed N]\n"
     "                [--stamp YYYYMMDDhhmmss]\n"
     "      按组卷方案生成 A 卷或 B 卷及其答案，输出两个文档的路径（每行一个）。\n"
     "      随机数从 1（或 --seed N）开始，与程序刚启动时生成的试卷相同；\n"

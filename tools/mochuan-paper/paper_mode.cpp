@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "compose/type_scores.h"
+#include "exchange/moodle_xml.h"
+#include "output/file_writing.h"
 #include "output/paper_documents.h"
 #include "output/paper_generation.h"
 #include "output/pdf_renderer.h"
@@ -130,8 +132,9 @@ int RunPaperMode(const std::vector<std::string>& args) {
   else return Fail("--paper 只能是 A 或 B：" + paperName);
 
   const std::string formatName = cl.value("--format").value_or("html");
-  const auto format = output::ParseOutputFormat(formatName);
-  if (!format) return Fail("未知的输出格式：" + formatName + "（可用 html、docx、pdf）");
+  const bool moodle = formatName == "moodle-xml";
+  const auto format = moodle ? std::optional(output::OutputFormat::Html) : output::ParseOutputFormat(formatName);
+  if (!format) return Fail("未知的输出格式：" + formatName + "（可用 html、docx、pdf、moodle-xml）");
 
   app::ProgramRandom random;
   if (const auto seed = cl.value("--seed")) {
@@ -157,6 +160,19 @@ int RunPaperMode(const std::vector<std::string>& args) {
 
   output::CourseBankSource source(session.bank());
   const output::PaperLayout layout = output::GeneratePaper(request, source, random);
+  if (moodle) {
+    // One file: the questions in paper order, the platform labels and
+    // shuffles the options itself.
+    const std::string path =
+        output::JoinPath(cl.value("--out").value_or(""), exchange::MoodlePaperTitle(layout) + ".xml");
+    exchange::MoodleExport result;
+    if (!exchange::ExportLayoutToMoodleFile(session.bank(), course, layout, path, result, error))
+      return Fail(error);
+    std::printf("%s\n", path.c_str());
+    std::fflush(stdout);
+    if (!layout.stopMessage.empty()) return Fail(layout.stopMessage);
+    return kExitOk;
+  }
   std::unique_ptr<output::PdfRenderer> pdf;
 #ifdef MC_WITH_PDF
   if (*format == output::OutputFormat::Pdf) pdf = ui::qt::MakePdfRenderer();
