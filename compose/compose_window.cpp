@@ -45,6 +45,7 @@ ComposeWindow::ComposeWindow(app::AppContext& ctx)
       分组框输出(*this, "分组框输出", "输出"),
       单选框word(*this, "单选框word", "word", false, 1),
       单选框html(*this, "单选框html", "html", true, 1),
+      单选框pdf(*this, "单选框pdf", "pdf", false, 1),
       分组框编号(*this, "分组框编号", "编号"),
       标签大题编号类型(*this, "标签大题编号类型", "大题编号："),
       组合框大题编号类型(*this, "组合框大题编号类型"),
@@ -91,8 +92,8 @@ ComposeWindow::ComposeWindow(app::AppContext& ctx)
       ctx_(ctx) {
   菜单大题.setVisible(false);
   菜单排序.setVisible(false);
+  // HTML and PDF need no other program; Word documents need one to open them.
   单选框word.setEnabled(false);
-  单选框html.setEnabled(false);
   组合框大题编号后缀.setItems({". ", " "});
   组合框选项编号类型.setItems({"A", "①"});
   组合框选项编号后缀.setItems({". ", " ", "）"});
@@ -214,7 +215,7 @@ void ComposeWindow::buildLayout() {
           },
           1),
       row({
-          group(分组框输出, column({unit(单选框word), unit(单选框html)})),
+          group(分组框输出, column({unit(单选框word), unit(单选框html), unit(单选框pdf)})),
           group(分组框编号,
                 grid({at(unit(标签大题编号类型), 0, 0), at(unit(组合框大题编号类型), 0, 1),
                       at(unit(标签大题编号后缀), 0, 2), at(unit(组合框大题编号后缀), 0, 3),

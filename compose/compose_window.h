@@ -96,6 +96,7 @@ class ComposeWindow : public ui::Window {
   ui::GroupBox 分组框输出;
   ui::RadioButton 单选框word;
   ui::RadioButton 单选框html;
+  ui::RadioButton 单选框pdf;
   ui::GroupBox 分组框编号;
   ui::Label 标签大题编号类型;
   ui::ComboBox 组合框大题编号类型;

@@ -99,9 +99,10 @@ void ComposeWindow::GeneratePaper(char which) {
   }
   databases::CourseBank bank(ctx_.engine, courseName_);
   output::CourseBankSource source(bank);
-  const output::OutputFormat format =
-      单选框word.checked() ? output::OutputFormat::Docx : output::OutputFormat::Html;
-  output::ProducePaper(host(), this, request, source, ctx_.random, format);
+  const output::OutputFormat format = 单选框word.checked()  ? output::OutputFormat::Docx
+                                      : 单选框pdf.checked() ? output::OutputFormat::Pdf
+                                                            : output::OutputFormat::Html;
+  output::ProducePaper(host(), this, request, source, ctx_.random, format, ctx_.pdfRenderer);
 }
 
 void ComposeWindow::ExportPaperToMoodle(char which) {

@@ -27,7 +27,7 @@ struct PaperPlan {
   std::string selectionStamp;    // `SelectionStamp` when saved
   std::vector<std::int64_t> a;   // record ids ticked in "A卷"
   std::vector<std::int64_t> b;   // record ids ticked in "B卷"
-  std::string output = "html";   // "word" or "html"
+  std::string output = "html";   // "word", "html" or "pdf"
   std::string sectionNumbering = "大写";  // a type (column) of the numbering table
   std::string sectionSuffix = ". ";
   std::string optionLabels = "A";         // "A" or "①"

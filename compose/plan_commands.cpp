@@ -28,7 +28,7 @@ PaperPlan ComposeWindow::CurrentPlan() const {
     if (g.cellChecked(r, kColA)) plan.a.push_back(RecordIdOf(r));
     if (g.cellChecked(r, kColB)) plan.b.push_back(RecordIdOf(r));
   }
-  plan.output = 单选框word.checked() ? "word" : "html";
+  plan.output = 单选框word.checked() ? "word" : 单选框pdf.checked() ? "pdf" : "html";
   plan.sectionNumbering = 组合框大题编号类型.text();
   plan.sectionSuffix = 组合框大题编号后缀.text();
   plan.optionLabels = 组合框选项编号类型.text();
@@ -81,6 +81,8 @@ bool ComposeWindow::ApplyPlan(const PaperPlan& plan) {
 
   if (plan.output == "word" && 单选框word.enabled())
     单选框word.setChecked(true);
+  else if (plan.output == "pdf")
+    单选框pdf.setChecked(true);
   else
     单选框html.setChecked(true);
   const bool numberingFound = chooseText(组合框大题编号类型, plan.sectionNumbering);

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "bank_editor/pictures/side_windows.h"
 #include "compose_fixture.h"
+#include "output/document_writer.h"
+#include "output/pdf_renderer.h"
 
 namespace compose::testing {
 namespace {
@@ -418,6 +421,60 @@ TEST_F(ComposeCommands, GeneratingWritesPaperAndAnswersAndOpensThem) {
   ASSERT_EQ(host_.openedDocuments().size(), 2u);
   EXPECT_NE(host_.openedDocuments()[0].find("B卷"), std::string::npos);
   for (const auto& path : host_.openedDocuments()) EXPECT_TRUE(std::filesystem::is_regular_file(path));
+}
+
+// Records what it is asked to draw and leaves a stand-in file.
+class RecordingPdf : public output::PdfRenderer {
+ public:
+  bool SavePdf(const output::Document& document, const std::string& path, std::string*) override {
+    firstLines.push_back(document.paragraphs.front().text());
+    std::ofstream(path) << "%PDF-1.4";
+    return true;
+  }
+  std::vector<std::string> firstLines;
+};
+
+TEST_F(ComposeCommands, WordAndPdfAreWrittenAsTheirOwnDocuments) {
+  MakeData(SmallBank());
+  host_.setWordProcessorAvailable(true);
+  Open();
+  RecordingPdf pdf;
+  ctx_->pdfRenderer = &pdf;
+  Tick("单2", kColA);
+  ASSERT_TRUE(window_->单选框word.checked());
+  window_->按钮A卷.click();
+  ASSERT_EQ(host_.openedDocuments().size(), 2u);
+  for (const auto& path : host_.openedDocuments()) {
+    EXPECT_EQ(std::filesystem::path(path).extension(), ".docx");
+    EXPECT_TRUE(std::filesystem::is_regular_file(path));
+  }
+
+  ASSERT_TRUE(window_->单选框pdf.enabled());
+  window_->单选框pdf.choose();
+  window_->按钮A卷.click();
+  EXPECT_TRUE(Messages().empty()) << ::testing::PrintToString(Messages());
+  ASSERT_EQ(host_.openedDocuments().size(), 4u);
+  EXPECT_EQ(std::filesystem::path(host_.openedDocuments()[2]).extension(), ".pdf");
+  ASSERT_EQ(pdf.firstLines.size(), 2u);
+  EXPECT_EQ(pdf.firstLines[0] + ".pdf", std::filesystem::path(host_.openedDocuments()[2]).filename().string());
+  EXPECT_TRUE(pdf.firstLines[1].ends_with("  答案"));
+
+  // Without a PDF writer the teacher is told, and nothing is opened.
+  ctx_->pdfRenderer = nullptr;
+  window_->按钮A卷.click();
+  EXPECT_EQ(host_.openedDocuments().size(), 4u);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_NE(Messages()[0].find("PDF"), std::string::npos) << Messages()[0];
+}
+
+TEST_F(Opening, PdfCanBeChosenWithoutAWordProcessor) {
+  MakeData(SmallBank());
+  Open();
+  EXPECT_FALSE(window_->单选框word.enabled());
+  EXPECT_TRUE(window_->单选框pdf.enabled());
+  window_->单选框pdf.choose();
+  EXPECT_TRUE(window_->单选框pdf.checked());
+  EXPECT_FALSE(window_->单选框html.checked());
 }
 
 TEST_F(ComposeCommands, DifficultyDescriptionIsEditedInItsWindow) {

@@ -36,6 +36,7 @@ TEST_F(Plans, ASavedPlanBringsBackTheTicksTotalsAndChoices) {
   window_->组合框大题编号类型.chooseText("罗马");
   window_->组合框选项编号后缀.chooseText("）");
   window_->选择框小题连续编号.toggle();
+  window_->单选框pdf.choose();
   const std::string totals = Totals();
   const auto ticksA = Ticks(kColA);
   const auto ticksB = Ticks(kColB);
@@ -46,6 +47,7 @@ TEST_F(Plans, ASavedPlanBringsBackTheTicksTotalsAndChoices) {
   ASSERT_TRUE(ReadPlanFile(path() + ".mcplan", kCourse, saved, error)) << error;
   EXPECT_EQ(saved.a.size(), 4u);
   EXPECT_EQ(saved.selectionStamp, window_->SelectionStamp());
+  EXPECT_EQ(saved.output, "pdf");
 
   Reopen();
   EXPECT_EQ(Totals(), "0/0/0");
@@ -57,6 +59,7 @@ TEST_F(Plans, ASavedPlanBringsBackTheTicksTotalsAndChoices) {
   EXPECT_EQ(window_->组合框大题编号类型.text(), "罗马");
   EXPECT_EQ(window_->组合框选项编号后缀.text(), "）");
   EXPECT_TRUE(window_->选择框小题连续编号.checked());
+  EXPECT_TRUE(window_->单选框pdf.checked());
   EXPECT_TRUE(Messages().empty());
 }
 
