@@ -33,7 +33,8 @@ set(below_bank_editor/pictures app_core picture_codec ${core})
 set(below_bank_editor app app_core types numbering bank_editor/pictures question_rules picture_codec
     ${core})
 set(below_output app_core numbering question_rules picture_codec ${core})
-set(below_compose output app app_core types numbering bank_editor/pictures question_rules
+# Papers go out through output/ and, as Moodle XML, through exchange/.
+set(below_compose output exchange app app_core types numbering bank_editor/pictures question_rules
     picture_codec ${core})
 set(below_autocompose compose ${below_compose})
 # The document import's preview window shows its result in the bank editor.
