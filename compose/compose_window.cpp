@@ -215,7 +215,8 @@ void ComposeWindow::buildLayout() {
           },
           1),
       row({
-          group(分组框输出, column({unit(单选框word), unit(单选框html), unit(单选框pdf)})),
+          group(分组框输出, grid({at(unit(单选框word), 0, 0), at(unit(单选框pdf), 0, 1),
+                                at(unit(单选框html), 1, 0)})),
           group(分组框编号,
                 grid({at(unit(标签大题编号类型), 0, 0), at(unit(组合框大题编号类型), 0, 1),
                       at(unit(标签大题编号后缀), 0, 2), at(unit(组合框大题编号后缀), 0, 3),
