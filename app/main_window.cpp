@@ -45,6 +45,8 @@ MainWindow::MainWindow(AppContext& ctx, MainWindowOptions options)
       options_(std::move(options)) {
   ctx_.mainWindow = this;
   ctx_.prompter.setOwner(this);
+  // Escape must not end the program.
+  setClosesOnEscape(false);
 
   标签1.setGeometry({16, 14, 120, 18});
   组合框1.setGeometry({16, 34, 230, 24});

@@ -123,6 +123,10 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
   高级表格1.CellEdited = [this] { cellEdited(); };
   高级表格1.HeaderClicked = [this](int, int) { headerClicked(); };
   高级表格1.ColumnResized = [this](int) { GoToCell(state.currentRow, state.currentColumn); };
+  // A view lays the grid out after the window's size handler ran.
+  高级表格1.CellAreaResized = [this] {
+    if (isOpen()) fitColumns();
+  };
 
   onCreated = [this] { opening(); };
   onMayClose = [this] { return mayClose(); };
@@ -215,7 +219,11 @@ void BankEditorWindow::LayoutBankEditor() {
   状态条1.setGeometry({0, height() - kStatusHeight, c, kStatusHeight});
   高级表格1.setHeight(std::max(0, 状态条1.top() - 高级表格1.top()));
   高级表格1.setWidth(c);
-  const std::vector<int> widths = BankColumnWidths(高级表格1.width());
+  fitColumns();
+}
+
+void BankEditorWindow::fitColumns() {
+  const std::vector<int> widths = BankColumnWidths(高级表格1.cellAreaWidth());
   for (int col = 0; col < kBankColumnCount; ++col) 高级表格1.SetColumnWidth(col, widths[col]);
 }
 

@@ -189,6 +189,8 @@ class BankEditorWindow : public ui::Window {
 
  private:
   void buildLayout();
+  // Column widths for the grid's cell area.
+  void fitColumns();
   void opening();
   void restyleRows();
   void refuseCell(int row, int column, const std::string& message);

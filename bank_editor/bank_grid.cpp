@@ -14,10 +14,12 @@ constexpr int kTextFontHeight = 18;
 constexpr int kLastTextColumn = kColAnswerPicture;
 }  // namespace
 
-int LongTextColumnWidth(int gridWidth) { return std::max(0, (gridWidth - kFixedColumnsWidth) / 3); }
+int LongTextColumnWidth(int cellAreaWidth) {
+  return std::max(0, (cellAreaWidth - kFixedColumnsWidth) / 3);
+}
 
-std::vector<int> BankColumnWidths(int gridWidth) {
-  const int w = LongTextColumnWidth(gridWidth);
+std::vector<int> BankColumnWidths(int cellAreaWidth) {
+  const int w = LongTextColumnWidth(cellAreaWidth);
   return {45, 45, 55, w, 40, w, w, 40, 55, 35, 35, 35, 35, 35, 0};
 }
 

@@ -19,12 +19,14 @@ class Window;
 
 namespace bank_editor {
 
-// Fixed column widths; the three long text columns share what is left.
-inline constexpr int kFixedColumnsWidth = 473;
-// W for a grid of that width (never negative).
-int LongTextColumnWidth(int gridWidth);
-// Width of every column for a grid of that width.
-std::vector<int> BankColumnWidths(int gridWidth);
+// The fixed column widths together; the three long text columns share
+// what is left of the cell area (the grid less its frame and vertical
+// scroll bar), so every column shows without a horizontal scroll bar.
+inline constexpr int kFixedColumnsWidth = 455;
+// W for a cell area of that width (never negative).
+int LongTextColumnWidth(int cellAreaWidth);
+// Width of every column for a cell area of that width.
+std::vector<int> BankColumnWidths(int cellAreaWidth);
 
 // Column types of a fresh bank grid: 分值 and the record id numeric,
 // 选择 … 屏蔽 check boxes. Zero scores show as empty cells.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "text/text.h"
 #include "ui/window.h"
@@ -777,7 +778,47 @@ bool GridControl::rightButtonUp(int row, int column, int modifiers) {
   return rightButtonUp(row, column, x, y, modifiers);
 }
 
+int GridControl::cellAreaWidth() const {
+  return cellAreaWidth_ >= 0 ? cellAreaWidth_ : std::max(0, width() - kDesignDecoration);
+}
+
+void GridControl::setCellAreaWidth(int width) {
+  width = std::max(0, width);
+  if (width == cellAreaWidth_) return;
+  cellAreaWidth_ = width;
+  if (CellAreaResized) CellAreaResized();
+}
+
+bool GridControl::rightButtonDown(int row, int column, int modifiers) {
+  int x = 0, y = 0;
+  centreOf(cellRect(row, column), x, y);
+  return rightButtonDown(row, column, x, y, modifiers);
+}
+
+bool GridControl::rightButtonDown(int row, int column, int x, int y, int modifiers) {
+  rightPressRefused_ = false;
+  if (!actsNow() || !inGrid(row, column)) return false;
+  const bool inSelection = row >= SelectionFirstRow() && row <= SelectionLastRow() &&
+                           column >= SelectionFirstColumn() && column <= SelectionLastColumn();
+  if (isFixedCell(row, column) || inSelection) return true;
+  if (editing()) cancelEdit();
+  afterDoubleClick_ = false;
+  pressRow_ = pressColumn_ = -1;
+  if (onLeftButtonDown && !onLeftButtonDown(x, y, modifiers)) {
+    rightPressRefused_ = true;
+    return false;
+  }
+  SetCursorCell(row, column);
+  if (cellSelection_) SelectRange(row, column);
+  if (onLeftButtonUp && !onLeftButtonUp(x, y, modifiers)) {
+    rightPressRefused_ = true;
+    return false;
+  }
+  return true;
+}
+
 bool GridControl::rightButtonUp(int /*row*/, int /*column*/, int x, int y, int modifiers) {
+  if (std::exchange(rightPressRefused_, false)) return false;
   if (!actsNow()) return false;
   if (onRightButtonUp && !onRightButtonUp(x, y, modifiers)) return false;
   return true;
@@ -804,6 +845,7 @@ bool GridControl::doubleClick(int row, int column, int modifiers) {
 }
 
 bool GridControl::rightClickCell(int row, int column, int modifiers) {
+  rightButtonDown(row, column, modifiers);
   return rightButtonUp(row, column, modifiers);
 }
 

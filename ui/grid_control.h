@@ -227,6 +227,16 @@ class GridControl : public Unit {
   int defaultRowHeight() const { return defaultRowHeight_; }
   int defaultColumnWidth() const { return defaultColumnWidth_; }
 
+  // The width the columns can fill without a horizontal scroll bar: the
+  // grid's width less the frame and the vertical scroll bar its view draws.
+  // A view tells it; until then the grid's width less kDesignDecoration,
+  // the frame and scroll bar the windows were laid out for.
+  static constexpr int kDesignDecoration = 18;
+  int cellAreaWidth() const;
+  void setCellAreaWidth(int width);
+  // Raised when a view told another cell area width (its size changed).
+  std::function<void()> CellAreaResized;
+
   // ---- Column types and drop-down items ---------------------------------
   // False for a column outside the grid or a type outside 1..8.
   bool SetColumnType(int column, ColumnType type);
@@ -320,6 +330,15 @@ class GridControl : public Unit {
   // in-place editing (beginEdit) afterwards when the handler accepted it and
   // canEditCell allows it.
   bool leftDoubleClick(int row, int column, int x, int y, int modifiers);
+  // Right button down over a cell: the cell under the mouse becomes the
+  // focus cell as with a left click (onLeftButtonDown, the move,
+  // onLeftButtonUp, so a window's checks on leaving a cell apply), unless
+  // the cell lies in the selection or is fixed. No check box is toggled and
+  // no GridClicked or HeaderClicked is raised. False when a handler refused
+  // the move; the release that follows then raises nothing either.
+  bool rightButtonDown(int row, int column, int modifiers = 0);
+  bool rightButtonDown(int row, int column, int x, int y, int modifiers);
+  // Right button up: onRightButtonUp.
   bool rightButtonUp(int row, int column, int modifiers = 0);
   bool rightButtonUp(int row, int column, int x, int y, int modifiers);
 
@@ -329,7 +348,7 @@ class GridControl : public Unit {
   bool drag(int fromRow, int fromColumn, int toRow, int toColumn, int modifiers = 0);
   // A whole double click: down, up, double click, up.
   bool doubleClick(int row, int column, int modifiers = 0);
-  // A right click on a cell: onRightButtonUp with the cell's centre.
+  // A right click on a cell (down and up at the cell's centre).
   bool rightClickCell(int row, int column, int modifiers = 0);
   // A right click at x, y of the grid.
   bool rightClick(int x = 0, int y = 0, int modifiers = 0) override;
@@ -440,6 +459,7 @@ class GridControl : public Unit {
   int fixedColumns_ = 0;
   int defaultRowHeight_ = 22;
   int defaultColumnWidth_ = 64;
+  int cellAreaWidth_ = -1;  // -1: no view told it
   int defaultFontHeight_ = 12;
   Rgb defaultBack_ = kWhite;
   bool editable_ = false;
@@ -451,6 +471,7 @@ class GridControl : public Unit {
   int selFirstRow_ = -1, selFirstColumn_ = -1, selLastRow_ = -1, selLastColumn_ = -1;
   int pressRow_ = -1, pressColumn_ = -1;
   bool afterDoubleClick_ = false;
+  bool rightPressRefused_ = false;
   int editRow_ = -1, editColumn_ = -1;
   std::vector<GridObserver*> observers_;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/menu.h"
+#include "ui/units.h"
 
 namespace ui {
 
@@ -69,6 +70,52 @@ void Window::setLayout(LayoutNode root) {
   changed_.emit(change::kGeometry);
 }
 
+namespace {
+
+// A button caption without its "&" marks and a trailing "(&X)" shortcut.
+std::string plainButtonCaption(const std::string& caption) {
+  std::string s = caption;
+  if (s.size() >= 4 && s[s.size() - 1] == ')' && s[s.size() - 4] == '(' && s[s.size() - 3] == '&')
+    s.resize(s.size() - 4);
+  std::erase(s, '&');
+  return s;
+}
+
+Button* findButton(const std::vector<Unit*>& units, std::initializer_list<std::string_view> captions) {
+  for (Unit* u : units) {
+    if (u->kind() != UnitKind::Button || !u->visible()) continue;
+    auto* b = static_cast<Button*>(u);
+    const std::string plain = plainButtonCaption(b->caption());
+    for (std::string_view c : captions)
+      if (plain == c) return b;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+Button* Window::defaultButton() const {
+  if (defaultButton_) return defaultButton_;
+  return findButton(units_, {"确定", "是", "OK", "保存"});
+}
+
+Button* Window::cancelButton() const {
+  if (cancelButton_) return cancelButton_;
+  return findButton(units_, {"取消"});
+}
+
+bool Window::pressReturn() {
+  if (!open_ || !enabled_) return false;
+  Button* b = defaultButton();
+  return b && b->click();
+}
+
+bool Window::pressEscape() {
+  if (!open_ || !enabled_) return false;
+  if (Button* b = cancelButton()) return b->click();
+  return closesOnEscape_ && userClose();
+}
+
 void Window::open(bool modal, Window* owner) {
   if (open_) {  // shown again while open: only brought back into view
     setVisible(true);
@@ -102,7 +149,11 @@ void Window::destroy() {
 }
 
 void Window::registerUnit(Unit* u) { units_.push_back(u); }
-void Window::unregisterUnit(Unit* u) { std::erase(units_, u); }
+void Window::unregisterUnit(Unit* u) {
+  std::erase(units_, u);
+  if (u == defaultButton_) defaultButton_ = nullptr;
+  if (u == cancelButton_) cancelButton_ = nullptr;
+}
 void Window::registerMenu(MenuItem* m) { menus_.push_back(m); }
 void Window::unregisterMenu(MenuItem* m) { std::erase(menus_, m); }
 

@@ -22,6 +22,7 @@ namespace ui {
 
 class Host;
 class MenuItem;
+class Button;
 
 class Window {
  public:
@@ -75,6 +76,23 @@ class Window {
   void setLayout(LayoutNode root);
   const std::optional<LayoutNode>& layout() const { return layout_; }
 
+  // The buttons Return and Escape press. Unless a window names them, they
+  // are found by caption among its visible buttons: Return presses the
+  // first reading "确定", "是", "OK" or "保存", Escape the first reading
+  // "取消" (an "&" and a "(&X)" shortcut left aside).
+  void setDefaultButton(Button* button) { defaultButton_ = button; }
+  void setCancelButton(Button* button) { cancelButton_ = button; }
+  Button* defaultButton() const;
+  Button* cancelButton() const;
+  // Whether Escape closes the window when it has no cancel button (as for
+  // help and preview windows); the start window keeps it off.
+  void setClosesOnEscape(bool on) { closesOnEscape_ = on; }
+  bool closesOnEscape() const { return closesOnEscape_; }
+  // Return and Escape pressed in the window and not taken by the unit in
+  // focus. True when a button was pressed or the window closed.
+  bool pressReturn();
+  bool pressEscape();
+
   std::function<void()> onCreated;
   std::function<bool()> onMayClose;  // false keeps the window open
   std::function<void()> onDestroyed;
@@ -123,6 +141,9 @@ class Window {
   std::vector<Unit*> units_;
   std::vector<MenuItem*> menus_;
   std::optional<LayoutNode> layout_;
+  Button* defaultButton_ = nullptr;
+  Button* cancelButton_ = nullptr;
+  bool closesOnEscape_ = true;
   Signal<unsigned> changed_;
   Signal<> closed_;
 };

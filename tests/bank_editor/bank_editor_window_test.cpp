@@ -339,6 +339,35 @@ TEST_F(Clicks, PopUpItemsFollowTheColumnAndTheSelection) {
   EXPECT_EQ(host_.popups().size(), before);  // neither one row nor one column
 }
 
+// A right click first makes the cell under the mouse current, through the
+// same check as a left click, so the menu is that cell's.
+TEST_F(Clicks, ARightClickActsOnTheCellUnderTheMouse) {
+  Q pic = Question("有图");
+  pic.picture = "√";
+  Q noType = Question("无题型");
+  noType.type.clear();
+  OpenEditor({pic, Question("无图"), noType});
+  using V = std::vector<std::string>;
+  grid().click(RowOf("无图"), kColText1);
+  grid().rightClickCell(RowOf("有图"), kColPicture);
+  EXPECT_EQ(Cursor(), std::make_pair(RowOf("有图"), int{kColPicture}));
+  EXPECT_EQ(host_.popups().back().shown,
+            (V{"预览图片(&Y)", "复制图片(&C)", "删除图片(&D)", "升序(&A)", "降序(&S)", "复制该题并粘贴(&C)"}));
+  // Not a click on the box: a right click never ticks it.
+  grid().rightClickCell(RowOf("无图"), kColChoice);
+  EXPECT_FALSE(grid().cellChecked(RowOf("无图"), kColChoice));
+  EXPECT_EQ(Cursor(), std::make_pair(RowOf("无图"), int{kColChoice}));
+
+  // Leaving a broken row is refused: its message, the cursor back, no menu.
+  grid().click(RowOf("无题型"), kColText1);
+  host_.clearRecords();
+  const std::size_t popups = host_.popups().size();
+  grid().rightClickCell(RowOf("有图"), kColPicture);
+  EXPECT_EQ(host_.messageTexts(), V{"请选择题型！"});
+  EXPECT_EQ(Cursor(), std::make_pair(RowOf("无题型"), int{kColType}));
+  EXPECT_EQ(host_.popups().size(), popups);
+}
+
 TEST_F(Clicks, SortingFromThePopUpMenuOrdersByTheCurrentColumn) {
   OpenEditor({Question("乙", "答", 9), Question("甲", "答", 10), Question("丙", "答", 2)});
   grid().click(1, kColScore);

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -14,6 +15,8 @@
 #include "ui/grid_control.h"
 #include "ui/qt/grid_model.h"
 #include "ui/qt/grid_view.h"
+#include "ui/qt/pitched_text.h"
+#include "ui/qt/qt_text.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/window_view.h"
 #include "ui/window.h"
@@ -237,6 +240,90 @@ TEST_F(GridViewTest, KeysGoToTheKeyHandlerFirstAndARefusedDeleteLeavesTheCell) {
   EXPECT_EQ(w.grid.CursorRow(), 3);
   EXPECT_EQ((std::vector<int>{keys.begin(), keys.end()}),
             (std::vector<int>{ui::kKeyDelete, ui::kKeyDelete, ui::kKeyDown}));
+}
+
+// A right press makes the cell under the mouse the focus cell as a left
+// click would, so the pop-up menu on release is that cell's.
+TEST_F(GridViewTest, ARightClickMovesTheFocusFirstWithoutTickingAndARefusedMoveHasNoMenu) {
+  w.grid.onRightButtonUp = [this](int, int, int) {
+    events.push_back("right up at " + std::to_string(w.grid.CursorRow()));
+    return true;
+  };
+  click(1, 0);
+  events.clear();
+  QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, centre(3, 1));
+  EXPECT_EQ(events, (std::vector<std::string>{"down at 1", "up at 3", "right up at 3"}));
+  EXPECT_FALSE(w.grid.cellChecked(3, 1));
+  EXPECT_EQ(grid->currentIndex(), grid->model()->index(2, 1));
+
+  // Inside the selection nothing moves; a refused move shows no menu.
+  events.clear();
+  QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, centre(3, 1));
+  EXPECT_EQ(events, (std::vector<std::string>{"right up at 3"}));
+  w.grid.onLeftButtonUp = [this](int, int, int) {
+    w.grid.SetCursorCell(3, 1);  // the window sends the cursor back
+    w.grid.SelectRange(3, 1);
+    return false;
+  };
+  events.clear();
+  QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, centre(5, 0));
+  EXPECT_EQ(events, (std::vector<std::string>{"down at 3"}));
+  EXPECT_EQ(w.grid.CursorRow(), 3);
+}
+
+// Escape in the grid ends an edit; with no edit open it is the window's.
+TEST_F(GridViewTest, EscapeEndsAnEditFirstAndThenReachesTheWindow) {
+  click(2, 0);
+  ASSERT_TRUE(grid->editCellInPlace(2, 0));
+  QTest::keyClick(grid->openEditor(), Qt::Key_Escape);
+  EXPECT_EQ(grid->openEditor(), nullptr);
+  EXPECT_TRUE(w.isOpen());
+  QTest::keyClick(grid, Qt::Key_Escape);
+  EXPECT_FALSE(w.isOpen());
+}
+
+// Typed into a narrow cell, a value shows whole: the editor grows over the
+// cells to its right while the text needs it.
+TEST_F(GridViewTest, AValueTypedIntoANarrowCellShowsWhole) {
+  w.grid.SetColumnWidth(2, 20);
+  w.grid.SetColumnWidth(3, 20);
+  qt_test::settle();
+  struct Case {
+    int column;
+    const char* typed;
+  };
+  for (const Case& c : {Case{2, "100"}, Case{3, "12"}, Case{3, "填空题"}}) {
+    SCOPED_TRACE(c.typed);
+    ASSERT_TRUE(grid->editCellInPlace(1, c.column));
+    QWidget* editor = grid->openEditor();
+    ASSERT_NE(editor, nullptr);
+    auto* combo = qobject_cast<QComboBox*>(editor);
+    QLineEdit* line = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(editor);
+    ASSERT_NE(line, nullptr);
+    line->selectAll();
+    qt_test::typeText(line, QString::fromUtf8(c.typed));
+    qt_test::settle();
+    EXPECT_EQ(line->text(), QString::fromUtf8(c.typed));
+    EXPECT_GE(line->width(), line->fontMetrics().horizontalAdvance(line->text()) + 4);
+    QTest::keyClick(line, Qt::Key_Escape);
+  }
+}
+
+// Cells of one row draw their first line on one baseline: a text cut off
+// after its first line, or a line mixing faces, sits where a short one does.
+TEST(PitchedText, TheFirstLineOfEveryCellOfARowSitsOnOneBaseline) {
+  qt_test::app();
+  const QFont font = ui::qt::fontFor(ui::Font{"宋体", 14, false});
+  const auto draw = [&](const QString& text, bool wrap) {
+    QImage image(40, 22, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    ui::qt::drawPitchedText(&p, image.rect(), text, font, 14, 15, Qt::AlignLeft, wrap);
+    return image;
+  };
+  const QImage shortText = draw(QStringLiteral("文学"), true);
+  EXPECT_EQ(draw(QStringLiteral("文学 阅读 写作"), true), shortText);
+  EXPECT_EQ(draw(QStringLiteral("文学"), false), shortText);
 }
 
 TEST_F(GridViewTest, AHeaderClickRaisesGridClickedThenHeaderClicked) {

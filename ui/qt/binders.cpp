@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -290,6 +291,17 @@ class ButtonBinder : public UnitBinder {
   void sync(unsigned what) override {
     UnitBinder::sync(what);
     if (what & change::kText) static_cast<QPushButton*>(widget())->setText(toQ(button_.caption()));
+  }
+  // Return on a button in focus presses that button, as in any dialog.
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (UnitBinder::eventFilter(watched, event)) return true;
+    if (!attached() || event->type() != QEvent::KeyPress) return false;
+    auto* ke = static_cast<QKeyEvent*>(event);
+    if ((ke->key() != Qt::Key_Return && ke->key() != Qt::Key_Enter) ||
+        (ke->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+      return false;
+    button_.click();
+    return true;
   }
 
  private:

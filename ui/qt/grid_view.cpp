@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 #include <QTextOption>
@@ -47,6 +48,30 @@ class CellTextEdit : public QPlainTextEdit {
  public:
   using QPlainTextEdit::QPlainTextEdit;
 };
+
+// The width a one-line editor needs to show `text` whole (a drop-down one
+// its arrow too).
+int editorWidthFor(QWidget* editor, const QString& text) {
+  const int textWidth = editor->fontMetrics().horizontalAdvance(text) + 8;
+  if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = true;
+    return combo->style()
+        ->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(textWidth, combo->height()), combo)
+        .width();
+  }
+  return textWidth + 4;
+}
+
+// Narrow columns (难度, 分值) would show a typed value only in part, as if
+// scrolled: the editor grows over its right neighbours while the text
+// needs it, never narrower than its cell.
+void fitEditorWidth(QWidget* editor, const QString& text) {
+  const int cellWidth = editor->property("cellWidth").toInt();
+  const int wanted = std::max(cellWidth, editorWidthFor(editor, text));
+  if (wanted != editor->width()) editor->resize(wanted, editor->height());
+}
 
 }  // namespace
 
@@ -131,6 +156,10 @@ class GridDelegate : public QStyledItemDelegate {
         QStringList items;
         for (const std::string& item : g.columnListItems(column)) items << toQ(item);
         combo->addItems(items);
+        // What is typed shows as typed: no item completes it meanwhile.
+        combo->setCompleter(nullptr);
+        QObject::connect(combo, &QComboBox::editTextChanged, combo,
+                         [combo](const QString& text) { fitEditorWidth(combo, text); });
         editor = combo;
         break;
       }
@@ -139,6 +168,8 @@ class GridDelegate : public QStyledItemDelegate {
         line->setValidator(new QRegularExpressionValidator(
             QRegularExpression(QStringLiteral("[+-]?[0-9]*([.][0-9]*)?")), line));
         line->setAlignment(horizontal(s.alignment));
+        QObject::connect(line, &QLineEdit::textChanged, line,
+                         [line](const QString& text) { fitEditorWidth(line, text); });
         editor = line;
         break;
       }
@@ -202,8 +233,13 @@ class GridDelegate : public QStyledItemDelegate {
   void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                             const QModelIndex&) const override {
     QRect r = option.rect;
-    if (qobject_cast<QComboBox*>(editor)) r.setHeight(std::max(r.height(), editor->sizeHint().height()));
+    auto* combo = qobject_cast<QComboBox*>(editor);
+    if (combo) r.setHeight(std::max(r.height(), editor->sizeHint().height()));
+    editor->setProperty("cellWidth", r.width());
     editor->setGeometry(r);
+    if (combo) fitEditorWidth(combo, combo->currentText());
+    else if (auto* line = qobject_cast<QLineEdit*>(editor); line && line->validator())
+      fitEditorWidth(line, line->text());
   }
 
  protected:
@@ -333,6 +369,19 @@ QPoint GridView::toGridPoint(const QPoint& viewportPos) const {
 }
 
 // ---- Syncing from the grid ---------------------------------------------------------
+
+// The vertical scroll bar is counted whether it shows or not, so the column
+// widths do not change as rows come and go.
+void GridView::reportCellArea() {
+  if (!attached_) return;
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
+  grid_.setCellAreaWidth(width() - 2 * frameWidth() - bar);
+}
+
+void GridView::resizeEvent(QResizeEvent* e) {
+  QTableView::resizeEvent(e);
+  reportCellArea();
+}
 
 void GridView::applyAll() {
   if (!attached_) return;
@@ -487,8 +536,17 @@ void GridView::mousePressEvent(QMouseEvent* e) {
   if (!attached_) return;
   commitOpenEditor();
   if (!hasFocus()) setFocus(Qt::MouseFocusReason);
-  if (e->button() != Qt::LeftButton) return;
   const QPoint pos = e->position().toPoint();
+  if (e->button() == Qt::RightButton) {
+    // The menu that follows belongs to the cell under the mouse.
+    const auto [row, column] = cellAt(pos);
+    pressed_ = false;
+    const QPoint g = toGridPoint(pos);
+    grid_.rightButtonDown(row, column, g.x(), g.y(), modifierFlags(e->modifiers()));
+    if (attached_) applySelection();
+    return;
+  }
+  if (e->button() != Qt::LeftButton) return;
   const auto [row, column] = cellAt(pos);
   pressed_ = false;
   editAfterRelease_ = false;
@@ -572,8 +630,11 @@ void GridView::keyPressEvent(QKeyEvent* e) {
     case kKeyEnd:
     case kKeyPageUp:
     case kKeyPageDown:
-    case kKeyDelete:
-    case kKeyEscape: return;
+    case kKeyDelete: return;
+    case kKeyEscape:
+      // Nothing to cancel in the grid: the window's Escape.
+      e->ignore();
+      return;
     case kKeyF2:
     case kKeyReturn:
       startEdit(grid_.CursorRow(), grid_.CursorColumn(), QAbstractItemView::EditKeyPressed, nullptr);

@@ -46,6 +46,7 @@ class GridView : public QTableView {
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -63,6 +64,8 @@ class GridView : public QTableView {
   std::pair<int, int> nearestCell(const QPoint& viewportPos) const;
   bool headerEvent(QEvent* event);
 
+  // Tells the grid the width its columns can fill.
+  void reportCellArea();
   void applyAll();
   void applyRowHeights(int firstGridRow, int lastGridRow);
   void applyColumns(int firstColumn, int lastColumn);

@@ -1,7 +1,6 @@
 #include "ui/qt/pitched_text.h"
 
 #include <QFontInfo>
-#include <QFontMetricsF>
 #include <QPainter>
 #include <QTextLayout>
 #include <vector>
@@ -32,20 +31,27 @@ void drawPitchedText(QPainter* p, const QRect& area, QString text, const QFont& 
   QTextOption option(horizontal);
   option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
   layout.setTextOption(option);
-  // Where the characters' box starts below the top of a line of the face.
-  const qreal boxTop = QFontMetricsF(font).ascent() - 0.88 * glyph - (pitch - glyph) / 2.0;
+  // The baseline of a line below its top: the characters' box (0.88 of a
+  // glyph above the baseline) centred in the pitch. Lines are placed by
+  // their baseline, not their top: a line's ascent is that of the faces it
+  // happens to use (Chinese alone, or with Latin letters and digits from
+  // another face), and placing tops would set such lines at other heights.
+  const qreal baseline = 0.88 * glyph + (pitch - glyph) / 2.0;
   layout.beginLayout();
   std::vector<QTextLine> lines;
   for (int n = 0; n == 0 || area.top() + (n + 1) * pitch <= area.bottom() + 1; ++n) {
     QTextLine line = layout.createLine();
     if (!line.isValid()) break;
     line.setLineWidth(area.width());
-    line.setPosition(QPointF(0, area.top() + n * pitch - boxTop));
+    line.setPosition(QPointF(0, area.top() + n * pitch + baseline - line.ascent()));
     lines.push_back(line);
   }
-  const bool oneLine = lines.size() == 1 && lines.front().textLength() >= text.size();
-  if (oneLine)
-    lines.front().setPosition(QPointF(0, area.top() + (area.height() - pitch) / 2.0 - boxTop));
+  // One baseline for every cell of a row: where only one line fits, that
+  // line is centred, however much text is cut off after it; taller areas
+  // start wrapped text at the top and centre one unwrapped line.
+  if (lineCount == 1 || !wrap)
+    lines.front().setPosition(QPointF(
+        0, area.top() + (area.height() - pitch) / 2.0 + baseline - lines.front().ascent()));
   layout.endLayout();
   p->save();
   p->setClipRect(area);

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMoveEvent>
 #include <QResizeEvent>
@@ -255,6 +256,23 @@ void WindowView::closeEvent(QCloseEvent* e) {
   // The model decides; if it closes, the host hides and drops this view.
   e->ignore();
   window_.userClose();
+}
+
+void WindowView::keyPressEvent(QKeyEvent* e) {
+  const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+  if (attached_ && (mods == Qt::NoModifier)) {
+    switch (e->key()) {
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        if (window_.pressReturn()) return;
+        break;
+      case Qt::Key_Escape:
+        window_.pressEscape();
+        return;
+      default: break;
+    }
+  }
+  QWidget::keyPressEvent(e);
 }
 
 void WindowView::moveEvent(QMoveEvent* e) {

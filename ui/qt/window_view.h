@@ -45,6 +45,9 @@ class WindowView : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  // Return and Escape that no unit took: the window's default and cancel
+  // buttons.
+  void keyPressEvent(QKeyEvent* e) override;
   void moveEvent(QMoveEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
