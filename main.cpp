@@ -101,6 +101,9 @@ int main(int argc, char** argv) {
 
   ui::qt::QtHost host;
   AutomateFromEnvironment(host);
+  host.rememberIn(ui::qt::RememberedSettings(ui::qt::RememberedSettings::defaultFile()));
+  // Before anything of its own shows (or a demonstration folder is made).
+  app::SingleInstanceLock instance = app::ClaimSingleInstance(host, app::ProgramFileName(args.front()));
   recfile::RecordFileEngine engine;
 
   if (options.demo) {
@@ -149,6 +152,7 @@ int main(int argc, char** argv) {
   ctx.pdfRenderer = pdfRenderer.get();
 #endif
   app::MainWindow main(ctx, {app::ProgramFileName(args.front()), {}});
+  main.AdoptInstanceLock(std::move(instance));
   main.closed().connect([] { QCoreApplication::quit(); });
   app::ShowMainWindow(main);
   if (!main.isOpen()) return 0;

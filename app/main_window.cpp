@@ -105,15 +105,20 @@ MainWindow::~MainWindow() {
   ctx_.prompter.setOwner(nullptr);
 }
 
+std::string SecondCopyMessage(const std::string& programFileName) {
+  return "程序 " + programFileName + " 已经运行！";
+}
+
 void MainWindow::Created() {
-  instanceLock_ = SingleInstanceLock::Acquire(options_.programFileName, options_.lockDirectory);
+  if (!instanceLock_.held())
+    instanceLock_ = SingleInstanceLock::Acquire(options_.programFileName, options_.lockDirectory);
   // A lock that cannot be made at all (no writable runtime folder) says
   // nothing about other copies; the program runs rather than refuse.
   if (instanceLock_.state() == SingleInstanceLock::State::HeldElsewhere) {
-    host().message(this, "程序 " + options_.programFileName + " 已经运行！");
+    host().message(this, SecondCopyMessage(options_.programFileName));
     host().exitProgram(0);
   }
-  host().setColourScheme(1);
+  host().setColourScheme(host().rememberedColourScheme(1));
   LoadCourseList();
   SetCourseCommandsEnabled(false);
 }

@@ -23,6 +23,9 @@ struct MainWindowOptions {
   std::string lockDirectory;
 };
 
+// "程序 " + name + " 已经运行！"
+std::string SecondCopyMessage(const std::string& programFileName);
+
 class MainWindow : public ui::Window {
  public:
   MainWindow(AppContext& ctx, MainWindowOptions options = {});
@@ -36,6 +39,10 @@ class MainWindow : public ui::Window {
 
   // Enables or disables what only makes sense with a course selected.
   void SetCourseCommandsEnabled(bool on);
+
+  // A single-instance lock taken before the window showed; the window keeps
+  // it and does not check again at start-up.
+  void AdoptInstanceLock(SingleInstanceLock lock) { instanceLock_ = std::move(lock); }
 
   ui::Label 标签1;
   ui::ComboBox 组合框1;

@@ -24,10 +24,23 @@
 #include "app/main_window.h"
 #include "app/single_instance.h"
 
+#include <string>
+
+namespace ui {
+class Host;
+}
+
 namespace app {
 
 // Shows the main window without an owner and not modally; returns once its
 // start-up steps have run (the real host exits the process on a failure).
 void ShowMainWindow(MainWindow& main);
+
+// The single-instance check, made before any window of the program shows:
+// a second copy of the program file says "程序 <name> 已经运行！" and ends
+// (exit 0). Hand the lock to the main window (AdoptInstanceLock), which
+// then does not check again.
+SingleInstanceLock ClaimSingleInstance(ui::Host& host, const std::string& programFileName,
+                                       const std::string& lockDirectory = {});
 
 }  // namespace app

@@ -113,6 +113,9 @@ class Host {
   // The visual style's colour scheme for every window: 1 blue, 2 green,
   // 3 silver.
   virtual void setColourScheme(int scheme) = 0;
+  // The scheme the person chose last time the program ran; `fallback` when
+  // the platform remembers none.
+  virtual int rememberedColourScheme(int fallback) { return fallback; }
 
   // ---- Timers ---------------------------------------------------------
   // A timer's interval became > 0 (or changed): call timer.tick() every

@@ -140,6 +140,26 @@ TEST_F(AppTest, ASecondCopyOfTheSameProgramFileIsRefusedAndACopyUnderAnotherName
   EXPECT_TRUE(host.messages().empty());
 }
 
+// The program claims the lock before it shows anything: a second copy says
+// so without a window of its own, and the first copy's window does not
+// check again.
+TEST_F(AppTest, TheSingleInstanceCheckComesBeforeAnyWindow) {
+  MakeInstallation(dir.path(), "王老师", "admin", {{"高等数学", ""}});
+  SingleInstanceLock first = ClaimSingleInstance(host, "mochuan", lockDir);
+  ASSERT_TRUE(first.held());
+  engine = std::make_unique<recfile::RecordFileEngine>();
+  ctx = std::make_unique<AppContext>(*engine, host, dir.path());
+  main = std::make_unique<MainWindow>(*ctx, MainWindowOptions{"mochuan", lockDir});
+  main->AdoptInstanceLock(std::move(first));
+  ASSERT_EQ(Run([&] { ShowMainWindow(*main); }), std::nullopt);
+  EXPECT_TRUE(host.messages().empty());
+
+  host.clearRecords();
+  EXPECT_EQ(Run([&] { ClaimSingleInstance(host, "mochuan", lockDir); }), 0);
+  EXPECT_EQ(Messages(), Strings{"程序 mochuan 已经运行！"});
+  EXPECT_TRUE(host.shownWindows().empty());
+}
+
 TEST_F(AppTest, AFixedLibraryThatCannotBeCreatedEndsTheProgram) {
   fs::create_directories(dir / "课程库.edb");  // a folder where the file belongs
   EXPECT_EQ(Start(), 0);

@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <QBuffer>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <QImage>
 #include <QMessageBox>
 #include <QPalette>
@@ -17,6 +20,7 @@
 #include "ui/qt/colour_schemes.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/remembered_settings.h"
 #include "ui/qt/window_view.h"
 #include "ui/units.h"
 #include "ui/window.h"
@@ -206,6 +210,96 @@ TEST_F(HostTest, AMessageBoxHasTheGivenCaptionButtonsAndIcon) {
   EXPECT_EQ(host.messageBox(nullptr, "要保存吗？", "信息：", ui::MessageButtons::YesNoCancel,
                             ui::MessageIcon::Question),
             ui::kButtonNo);
+}
+
+
+
+// ---- What is remembered between runs ------------------------------------------------
+
+class RememberedTest : public HostTest {
+ protected:
+  std::string file() const { return (dir.path() / "config" / "mochuan" / "mochuan.conf").string(); }
+  qt_test::ScratchDir dir;
+};
+
+TEST_F(RememberedTest, TheSchemeAndEachWindowsPlaceComeBackInTheNextRun) {
+  {
+    QtHost first;
+    first.rememberIn(ui::qt::RememberedSettings(file()));
+    EXPECT_EQ(first.rememberedColourScheme(1), 1);  // nothing remembered yet
+    first.setColourScheme(3);
+    ui::Window w(first, "题库编辑", 300, 200);
+    ui::qt::WindowView* view = first.openView(w, nullptr, false);
+    ASSERT_NE(view, nullptr);
+    view->resize(420, 330);
+    view->move(40, 50);
+    qt_test::settle();
+    w.close();
+  }
+  QtHost next;
+  next.rememberIn(ui::qt::RememberedSettings(file()));
+  EXPECT_EQ(next.rememberedColourScheme(1), 3);
+  ui::Window again(next, "题库编辑", 300, 200);
+  ui::qt::WindowView* view = next.openView(again, nullptr, false);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->size(), QSize(420, 330));
+  EXPECT_EQ(view->pos(), QPoint(40, 50));
+  // A window built at another size (a preview fitted to its question) keeps
+  // its own size and takes only the place.
+  ui::Window other(next, "题库编辑", 500, 100);
+  again.close();
+  view = next.openView(other, nullptr, false);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->size().width(), 500);
+  other.close();
+}
+
+TEST_F(RememberedTest, AMissingOrDamagedFileGivesTheDefaults) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> content;  // nullopt: no file
+  };
+  const std::vector<Case> cases = {
+      {"missing", std::nullopt},
+      {"empty", ""},
+      {"binary garbage", std::string("\0\xff\xfe=\x01\n==\n", 10)},
+      {"values out of range", "colour-scheme=7\nwindow.题库编辑=1,2,-5,0,300,200\n"},
+      {"values that are no numbers", "colour-scheme=blue\nwindow.题库编辑=a,b,c,d,e,f\n"},
+      {"too few numbers", "colour-scheme=\nwindow.题库编辑=10,20,400\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(dir.path() / "config");
+    if (c.content) {
+      std::filesystem::create_directories(dir.path() / "config" / "mochuan");
+      std::ofstream(file(), std::ios::binary) << *c.content;
+    }
+    ui::qt::RememberedSettings settings(file());
+    EXPECT_EQ(settings.colourScheme(1), 1);
+    EXPECT_FALSE(settings.windowPlace("题库编辑").has_value());
+    // And it is written afresh on the next change.
+    settings.setColourScheme(2);
+    EXPECT_EQ(ui::qt::RememberedSettings(file()).colourScheme(1), 2);
+  }
+}
+
+TEST(PlaceInsideTest, AWindowIsMovedAndIfNeedBeShrunkIntoTheAvailableArea) {
+  const QRect screen(0, 0, 1280, 800);
+  struct Case {
+    QRect frame;
+    QRect expected;
+  };
+  const Case cases[] = {
+      {{100, 100, 400, 300}, {100, 100, 400, 300}},    // inside already
+      {{100, 700, 400, 300}, {100, 500, 400, 300}},    // below the bottom
+      {{-50, -20, 400, 300}, {0, 0, 400, 300}},        // off the top left
+      {{1000, 100, 400, 300}, {880, 100, 400, 300}},   // past the right edge
+      {{10, 10, 1600, 1000}, {0, 0, 1280, 800}},       // larger than the screen
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.frame.x());
+    EXPECT_EQ(ui::qt::placeInside(c.frame, screen), c.expected);
+  }
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include <QProcess>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QScreen>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStyleFactory>
@@ -374,6 +375,7 @@ WindowView* QtHost::openView(Window& window, Window* owner, bool modal) {
   if (!parent && modal) parent = QApplication::activeModalWidget();
   auto* view = new WindowView(window, *this, parent, modal);
   view->setPalette(QApplication::palette());
+  placeView(*view, window, parent);
   views_[&window] = view;
   // Deleted with its parent's view: forget it, it no longer stands for
   // the window.
@@ -388,6 +390,46 @@ WindowView* QtHost::openView(Window& window, Window* owner, bool modal) {
   return window.isOpen() ? view : nullptr;
 }
 
+void QtHost::placeView(WindowView& view, const Window& window, QWidget* parent) {
+  const QSize design(window.designWidth(), window.designHeight());
+  QSize size = view.size();
+  std::optional<QPoint> at;
+  if (remembered_) {
+    if (auto place = remembered_->windowPlace(window.initialCaption())) {
+      // A window sized by its content (a preview) keeps the size it has.
+      if (place->designSize == design) size = place->geometry.size();
+      at = place->geometry.topLeft();
+    }
+  }
+  // The offscreen platform (tests, pictures) has a small screen of its own
+  // and keeps windows as they are built.
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+    view.resize(size);
+    if (at) view.move(*at);
+    return;
+  }
+  QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+  const QRect available = screen ? screen->availableGeometry() : QRect();
+  if (!at) {
+    const QRect around = parent ? parent->frameGeometry() : available;
+    const QSize outer = size + frameExtra_;
+    at = around.center() - QPoint(outer.width() / 2, outer.height() / 2);
+  }
+  const QRect frame = placeInside(QRect(*at, size + frameExtra_), available);
+  view.resize(frame.size() - frameExtra_);
+  view.move(frame.topLeft());
+}
+
+// Called as the window closes, when its view may already be hidden.
+void QtHost::rememberPlace(const WindowView& view, const Window& window) {
+  const QSize extra = view.frameGeometry().size() - view.size();
+  if (extra.width() > 0 || extra.height() > 0) frameExtra_ = extra;
+  if (!remembered_) return;
+  remembered_->setWindowPlace(window.initialCaption(),
+                              {QRect(view.pos(), view.size()),
+                               QSize(window.designWidth(), window.designHeight())});
+}
+
 void QtHost::windowClosed(Window& window) {
   auto c = closedConnections_.find(&window);
   if (c != closedConnections_.end()) {
@@ -398,6 +440,7 @@ void QtHost::windowClosed(Window& window) {
   if (it == views_.end()) return;
   WindowView* view = it->second;
   views_.erase(it);
+  rememberPlace(*view, window);
   view->detach();
   view->hide();
   // Windows it owns go with it, as on the desktop; their views are its
@@ -452,6 +495,11 @@ void QtHost::processPendingEvents() { QCoreApplication::processEvents(QEventLoop
 void QtHost::setColourScheme(int scheme) {
   scheme_ = (scheme >= 1 && scheme <= 3) ? scheme : 1;
   applyColourScheme(scheme_);
+  if (remembered_) remembered_->setColourScheme(scheme_);
+}
+
+int QtHost::rememberedColourScheme(int fallback) {
+  return remembered_ ? remembered_->colourScheme(fallback) : fallback;
 }
 
 // ---- Timers --------------------------------------------------------------------------
@@ -511,6 +559,8 @@ bool QtHost::wordProcessorAvailable() {
 
 void QtHost::exitProgram(int code) {
   log("exit " + std::to_string(code));
+  for (auto& [window, view] : views_)
+    if (view) rememberPlace(*view, *window);
   std::fflush(nullptr);
   std::exit(code);
 }

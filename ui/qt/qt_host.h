@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QSize>
 #include <functional>
 #include <map>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "ui/host.h"
+#include "ui/qt/remembered_settings.h"
 
 class QInputDialog;
 class QMessageBox;
@@ -50,6 +52,12 @@ class QtHost : public Host {
   ~QtHost() override;
 
   void setAutomation(Automation automation) { automation_ = std::move(automation); }
+
+  // Remembers the colour scheme and every window's size and position in
+  // `settings` from now on, and places windows as they were. Without it
+  // nothing is remembered (tests, pictures).
+  void rememberIn(RememberedSettings settings) { remembered_ = std::move(settings); }
+  const std::optional<RememberedSettings>& remembered() const { return remembered_; }
 
   // Shows a window without waiting for it: its view, opened (created) and
   // visible. showModal waits on top of this; pictures use it directly.
@@ -92,6 +100,7 @@ class QtHost : public Host {
   void popupMenu(Window& window, MenuItem& menu, int x, int y) override;
   void processPendingEvents() override;
   void setColourScheme(int scheme) override;
+  int rememberedColourScheme(int fallback) override;
   void startTimer(Timer& timer) override;
   void stopTimer(Timer& timer) override;
   int countTextLines(int width, std::string_view text, const Font& font) override;
@@ -103,6 +112,10 @@ class QtHost : public Host {
 
  private:
   QWidget* parentFor(const Window* owner) const;
+  // Size and position of a new view: as remembered, else centred over its
+  // parent (or the screen); inside the screen's available area either way.
+  void placeView(WindowView& view, const Window& window, QWidget* parent);
+  void rememberPlace(const WindowView& view, const Window& window);
   void windowClosed(Window& window);
   void log(const std::string& line) const;
 
@@ -116,6 +129,10 @@ class QtHost : public Host {
   QElapsedTimer clock_;
   std::string tempFolder_;
   std::optional<bool> wordAvailable_;
+  std::optional<RememberedSettings> remembered_;
+  // What the window manager adds around a window's client area, as last
+  // seen on a shown window.
+  QSize frameExtra_{10, 36};
 };
 
 }  // namespace ui::qt
