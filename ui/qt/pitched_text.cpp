@@ -48,8 +48,9 @@ void drawPitchedText(QPainter* p, const QRect& area, QString text, const QFont& 
   }
   // One baseline for every cell of a row: where only one line fits, that
   // line is centred, however much text is cut off after it; taller areas
-  // start wrapped text at the top and centre one unwrapped line.
-  if (lineCount == 1 || !wrap)
+  // centre a text of one line and start longer ones at the top.
+  const bool oneLine = lines.size() == 1 && lines.front().textLength() >= text.size();
+  if (lineCount == 1 || !wrap || oneLine)
     lines.front().setPosition(QPointF(
         0, area.top() + (area.height() - pitch) / 2.0 + baseline - lines.front().ascent()));
   layout.endLayout();

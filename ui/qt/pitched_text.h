@@ -14,8 +14,8 @@ namespace ui::qt {
 // Draws `text` ("\n" between paragraphs) into `area`: characters of `glyph`
 // pixels, lines `pitch` pixels apart, wrapped at word boundaries (or
 // anywhere in a long word) when `wrap`, otherwise only the first line. The
-// line is centred vertically when the area holds only one line or the text
-// does not wrap; otherwise the lines start at the top. Lines sit on their
+// first line is centred vertically when the area holds only one line or the
+// text takes one; otherwise the lines start at the top. Lines sit on their
 // baselines, whatever faces their characters come from. Lines that would
 // show only in part are left out, except the first.
 void drawPitchedText(QPainter* p, const QRect& area, QString text, const QFont& font, int glyph,
