@@ -110,6 +110,17 @@ int main(int argc, char** argv) {
   const std::string runtime = makeTempDir("mochuan-shots-run");
   if (!runtime.empty()) ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
 
+  // The offscreen platform says of each window that it cannot do what only
+  // a screen does; the pictures need none of it.
+  static const QtMessageHandler platformDefault = qInstallMessageHandler(nullptr);
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& where, const QString& text) {
+    if (text.startsWith(QLatin1String("This plugin does not support"))) return;
+    if (platformDefault)
+      platformDefault(type, where, text);
+    else
+      std::fprintf(stderr, "%s\n", qPrintable(text));
+  });
+
   QApplication qt(argc, argv);
   ui::qt::QtHost host;
   ui::qt::QtHost::Automation automation;
