@@ -24,6 +24,10 @@
 #include "ui/units.h"
 #include "ui/window.h"
 
+namespace output {
+struct PaperRequest;
+}
+
 namespace compose {
 
 // Columns of the compose grid.
@@ -208,6 +212,9 @@ class ComposeWindow : public ui::Window {
   int rowHeight() const { return 纵向滚动条1.position() + 24; }
 
  private:
+  // The request of paper A or B as 生成A卷 gathers it (groups sorted first);
+  // false after telling why it cannot be made.
+  bool RequestPaper(char which, output::PaperRequest& request);
   struct Stored {
     int difficulty = 0;
     int score = 0;

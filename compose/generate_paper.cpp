@@ -87,16 +87,19 @@ bool GatherRequest(ComposeWindow& w, output::Paper paper, const std::string& sta
 
 }  // namespace
 
-void ComposeWindow::GeneratePaper(char which) {
+bool ComposeWindow::RequestPaper(char which, output::PaperRequest& request) {
   if (!ctx_.groupOrderFlag) SortByGroup();
   const std::string stamp = text::FormatTimestamp(host().now());
   const output::Paper paper = which == 'B' ? output::Paper::B : output::Paper::A;
-  output::PaperRequest request;
   std::string error;
-  if (!GatherRequest(*this, paper, stamp, request, error)) {
-    host().message(this, error);
-    return;
-  }
+  if (GatherRequest(*this, paper, stamp, request, error)) return true;
+  host().message(this, error);
+  return false;
+}
+
+void ComposeWindow::GeneratePaper(char which) {
+  output::PaperRequest request;
+  if (!RequestPaper(which, request)) return;
   databases::CourseBank bank(ctx_.engine, courseName_);
   output::CourseBankSource source(bank);
   const output::OutputFormat format = 单选框word.checked()  ? output::OutputFormat::Docx
@@ -106,19 +109,12 @@ void ComposeWindow::GeneratePaper(char which) {
 }
 
 void ComposeWindow::ExportPaperToMoodle(char which) {
-  const output::Paper paper = which == 'B' ? output::Paper::B : output::Paper::A;
-  if ((paper == output::Paper::A ? A卷总分 : B卷总分).text() == "0") {
+  if ((which == 'B' ? B卷总分 : A卷总分).text() == "0") {
     host().message(this, std::string(which == 'B' ? "B" : "A") + "卷还没有选题！");
     return;
   }
-  if (!ctx_.groupOrderFlag) SortByGroup();
-  const std::string stamp = text::FormatTimestamp(host().now());
   output::PaperRequest request;
-  std::string error;
-  if (!GatherRequest(*this, paper, stamp, request, error)) {
-    host().message(this, error);
-    return;
-  }
+  if (!RequestPaper(which, request)) return;
   databases::CourseBank bank(ctx_.engine, courseName_);
   output::CourseBankSource source(bank);
   const output::PaperLayout layout = output::GeneratePaper(request, source, ctx_.random);
@@ -127,6 +123,7 @@ void ComposeWindow::ExportPaperToMoodle(char which) {
                                           exchange::MoodlePaperTitle(layout) + ".xml");
   if (!path) return;
   exchange::MoodleExport result;
+  std::string error;
   if (!exchange::ExportLayoutToMoodleFile(bank, courseName_, layout, *path, result, error)) {
     host().message(this, "导出Moodle XML不成功：" + error);
     return;

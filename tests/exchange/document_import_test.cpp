@@ -14,6 +14,7 @@
 #include "tools/mochuan-export/export_command.h"
 #include "exchange/document_import_window.h"
 #include "recfile/file_system.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/temp_dir.h"
 #include "tools/mochuan-import/import_command.h"
 #include "ui/testing/scripted_host.h"
@@ -30,48 +31,6 @@ class SilentPrompter : public databases::Prompter {
     return databases::kOk;
   }
   void EndProgram(int) override {}
-};
-
-// A file system that fails the n-th write from now on, as a full disk does.
-class FailingFileSystem : public recfile::FileSystem {
- public:
-  int failNthWrite = 0;
-  int open(const std::string& path, const recfile::OpenOptions& o,
-           std::unique_ptr<recfile::File>& out) override {
-    std::unique_ptr<recfile::File> inner;
-    const int rc = real_->open(path, o, inner);
-    if (rc == 0) out = std::make_unique<File>(std::move(inner), *this);
-    return rc;
-  }
-  bool exists(const std::string& p) override { return real_->exists(p); }
-  std::vector<std::string> listDirectory(const std::string& d) override { return real_->listDirectory(d); }
-  int remove(const std::string& p) override { return real_->remove(p); }
-  std::optional<recfile::FileIdentity> identity(const std::string& p) override { return real_->identity(p); }
-  std::string absolute(const std::string& p) override { return real_->absolute(p); }
-  std::uint64_t monotonicMs() override { return real_->monotonicMs(); }
-  void sleepMs(unsigned ms) override { real_->sleepMs(ms); }
-
- private:
-  class File : public recfile::File {
-   public:
-    File(std::unique_ptr<recfile::File> inner, FailingFileSystem& fs) : inner_(std::move(inner)), fs_(fs) {}
-    int read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override { return inner_->read(o, b, n, got); }
-    int write(std::uint64_t o, const void* d, std::size_t n) override {
-      if (fs_.failNthWrite > 0 && --fs_.failNthWrite == 0) return recfile::err::DiskFull;
-      return inner_->write(o, d, n);
-    }
-    int size(std::uint64_t& out) override { return inner_->size(out); }
-    int truncate(std::uint64_t l) override { return inner_->truncate(l); }
-    int lock(std::uint64_t o, std::uint64_t l) override { return inner_->lock(o, l); }
-    int unlock(std::uint64_t o, std::uint64_t l) override { return inner_->unlock(o, l); }
-    recfile::FileIdentity identity() const override { return inner_->identity(); }
-    int close() override { return inner_->close(); }
-
-   private:
-    std::unique_ptr<recfile::File> inner_;
-    FailingFileSystem& fs_;
-  };
-  std::shared_ptr<recfile::FileSystem> real_ = recfile::FileSystem::real();
 };
 
 class DocumentImportTest : public ::testing::Test {
@@ -109,7 +68,7 @@ class DocumentImportTest : public ::testing::Test {
       "3. 没有答案\n";
 
   TempDir dir;
-  std::shared_ptr<FailingFileSystem> fs = std::make_shared<FailingFileSystem>();
+  std::shared_ptr<mc::testing::FaultyFileSystem> fs = std::make_shared<mc::testing::FaultyFileSystem>();
   recfile::RecordFileEngine engine{fs};
   SilentPrompter prompter;
   databases::CourseBank bank{engine, "物理"};
