@@ -32,6 +32,20 @@ std::string Summary(const ImportPreview& p) {
          " 题，略去解析 " + std::to_string(p.explanations) + " 处。";
 }
 
+// A multi-line text in a one-line cell: its lines joined by " / ".
+std::string OneLine(const std::string& s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s.compare(i, 2, "\r\n") == 0) {
+      out += " / ";
+      ++i;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
 std::string Pictures(const ImportRow& r) {
   std::string s;
   if (!r.picture.empty()) s = "题图";
@@ -74,7 +88,7 @@ void DocumentImportWindow::Fill() {
   ui::GridControl& g = 高级表格1;
   const char* headers[kColumnCount] = {"行", "序号", "题型", "题文", "选项", "答案",
                                        "知识点", "难度", "分值", "图片", "状态"};
-  const int widths[kColumnCount] = {40, 40, 50, 220, 140, 120, 80, 40, 40, 60, 200};
+  const int widths[kColumnCount] = {36, 40, 50, 180, 130, 100, 70, 36, 36, 50, 170};
   g.SetRowCount(1);
   for (int c = 0; c < kColumnCount; ++c) {
     g.SetCellData(0, c, ui::CellKind::Text, std::string(headers[c]));
@@ -90,9 +104,9 @@ void DocumentImportWindow::Fill() {
         {kColLine, std::to_string(r.line)},
         {kColNumber, q.groupNumber == "0" ? "材料" : r.number},
         {kColType, q.type},
-        {kColText, q.text1},
-        {kColOptions, q.text2},
-        {kColAnswer, q.answer},
+        {kColText, OneLine(q.text1)},
+        {kColOptions, OneLine(q.text2)},
+        {kColAnswer, OneLine(q.answer)},
         {kColKnowledge, q.knowledgePoints},
         {kColDifficulty, std::to_string(q.difficulty)},
         {kColScore, std::to_string(q.score)},

@@ -26,6 +26,9 @@
 #include "bank_editor/question_text_editor.h"
 #include "types/question_type_window.h"
 #endif
+#ifdef MC_WITH_EXCHANGE
+#include "exchange/document_import_window.h"
+#endif
 
 namespace program {
 
@@ -157,6 +160,28 @@ const std::vector<Shot>& Shots() {
            types::QuestionTypeWindow window(s.ctx);
            s.shoot(window, editor);
          }
+#ifdef MC_WITH_EXCHANGE
+         {
+           const exchange::SourceDocument doc = exchange::ReadTextSource(
+               "一、单选题（每题3分）\n1. 水的化学式是（ ）\nA. H2O　B. CO2　C. O2　D. NaCl\n答案：A\n"
+               "知识点：化学式\n2. 下列属于金属的是\nA. 铁\nB. 铁\n答案：A\n"
+               "二、判断题\n1. 地球绕太阳转。\n答案：正确\n2. 月亮会发光。\n"
+               "三、阅读题（每小题4分）\n1. 阅读下面的材料，回答问题。\n春天来了，万物复苏。\n"
+               "（1）文中写的是哪个季节？\n答案：春天\n（2）万物怎样了？\n答案：复苏\n【解析】略\n");
+           databases::CourseBank bank(s.ctx.engine, editor->courseName());
+           databases::TypeLibrary types(s.ctx.engine);
+           std::vector<databases::Question> questions;
+           std::vector<databases::QuestionType> library;
+           bank.ReadAll(questions);
+           types.ReadAll(library);
+           std::vector<std::string> names;
+           for (const auto& t : library) names.push_back(t.name);
+           exchange::DocumentImportWindow window(
+               s.host, bank, types,
+               exchange::PrepareImport(exchange::ParseQuestionMarkup(doc), questions, names), "期中试题.txt");
+           s.shoot(window, editor);
+         }
+#endif
          editor->destroy();
        }},
 #endif
