@@ -20,6 +20,7 @@ constexpr std::string_view kMathNs = "http://schemas.openxmlformats.org/officeDo
 constexpr std::string_view kRelNs =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 constexpr char kNsSeparator = ' ';
+constexpr zip_uint64_t kMaxPartBytes = 256u << 20;
 
 // ---- the container -----------------------------------------------------------
 
@@ -41,6 +42,8 @@ class ZipArchive {
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat(zip_, name.c_str(), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) return std::nullopt;
+    // A part larger than any real document's is a damaged or hostile file.
+    if (st.size > kMaxPartBytes) return std::nullopt;
     zip_file_t* f = zip_fopen(zip_, name.c_str(), 0);
     if (!f) return std::nullopt;
     std::string data(static_cast<std::size_t>(st.size), '\0');
