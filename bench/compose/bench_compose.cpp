@@ -16,6 +16,7 @@
 #include "recfile/record_file_engine.h"
 #include "types/numbering_table.h"
 #include "ui/grid_control.h"
+#include "bench/support/quiet_host.h"
 #include "ui/host.h"
 
 namespace {
@@ -23,69 +24,14 @@ namespace {
 constexpr int kQuestions = 10000;
 const std::string kCourse = "样例课程";
 
-// A host that answers every dialog as cancelled and counts messages.
-class QuietHost : public ui::Host {
- public:
-  int messages = 0;
-  int messageBox(const ui::Window*, std::string_view, std::string_view, ui::MessageButtons,
-                 ui::MessageIcon) override {
-    ++messages;
-    return ui::kButtonOk;
-  }
-  std::optional<std::string> inputBox(const ui::Window*, std::string_view, std::string_view,
-                                      std::string_view, bool) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> openFileDialog(const ui::Window*, std::string_view,
-                                            std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> chooseFolder(const ui::Window*, std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<ui::Rgb> chooseColour(const ui::Window*, ui::Rgb) override { return std::nullopt; }
-  std::optional<std::string> clipboardText() override { return std::nullopt; }
-  void setClipboardText(std::string_view) override {}
-  std::optional<ui::Image> clipboardImage() override { return std::nullopt; }
-  void setClipboardImage(const ui::Image&) override {}
-  std::optional<ui::Image> decodeImage(const ui::Bytes&) override { return std::nullopt; }
-  bool openDocument(const std::string&) override { return false; }
-  void showModal(ui::Window& w, ui::Window* owner) override {
-    w.open(true, owner);
-    w.destroy();
-  }
-  void showModeless(ui::Window& w, ui::Window* owner) override { w.open(false, owner); }
-  void popupMenu(ui::Window&, ui::MenuItem&, int, int) override {}
-  void processPendingEvents() override {}
-  void setColourScheme(int) override {}
-  void startTimer(ui::Timer&) override {}
-  void stopTimer(ui::Timer&) override {}
-  int countTextLines(int, std::string_view, const ui::Font&) override { return 1; }
-  double now() override { return 45000.0; }
-  std::int64_t tickCountMs() override { return 0; }
-  std::string temporaryFolder() override { return "/tmp"; }
-  bool wordProcessorAvailable() override { return false; }
-  [[noreturn]] void exitProgram(int code) override { std::exit(code); }
-};
-
-class NoPrompter : public databases::Prompter {
- public:
-  int MessageBox(const std::string&, const std::string&, databases::Buttons,
-                 databases::Icon) override {
-    return databases::kOk;
-  }
-  void EndProgram(int code) override { std::exit(code); }
-};
+using bench_support::NoPrompter;
+using bench_support::QuietHost;
 
 // The sample bank, its course record, the libraries and the numbering table
 // in a folder of their own, written once for the whole run.
 const std::string& DataDir() {
   static const std::string dir = [] {
-    const char* base = std::getenv("MC_TEST_TMP");
-    std::filesystem::path root = base && *base ? base : "/tmp";
-    std::filesystem::create_directories(root);
-    std::string pattern = (root / "mc-bench-compose-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) std::abort();
+    std::string pattern = bench_support::MakeDataFolder("mc-bench-compose");
     recfile::RecordFileEngine engine;
     std::string error;
     if (!samples::WriteSampleBank(engine, pattern + "/" + kCourse, kQuestions, 7, {}, &error))

@@ -1,0 +1,86 @@
+// Pieces the window benchmarks share: a host that answers every dialog as
+// cancelled, a prompter that says nothing, and a private folder for data
+// written once per run.
+#pragma once
+
+#include <stdlib.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "databases/prompter.h"
+#include "ui/host.h"
+#include "ui/window.h"
+
+namespace bench_support {
+
+// A host that answers every dialog as cancelled and counts messages.
+class QuietHost : public ui::Host {
+ public:
+  int messages = 0;
+  std::optional<std::string> fileToOpen;  // what the file dialog answers
+  int messageBox(const ui::Window*, std::string_view, std::string_view, ui::MessageButtons,
+                 ui::MessageIcon) override {
+    ++messages;
+    return ui::kButtonOk;
+  }
+  std::optional<std::string> inputBox(const ui::Window*, std::string_view, std::string_view,
+                                      std::string_view, bool) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> openFileDialog(const ui::Window*, std::string_view,
+                                            std::string_view) override {
+    return fileToOpen;
+  }
+  std::optional<std::string> chooseFolder(const ui::Window*, std::string_view) override {
+    return std::nullopt;
+  }
+  std::optional<ui::Rgb> chooseColour(const ui::Window*, ui::Rgb) override { return std::nullopt; }
+  std::optional<std::string> clipboardText() override { return std::nullopt; }
+  void setClipboardText(std::string_view) override {}
+  std::optional<ui::Image> clipboardImage() override { return std::nullopt; }
+  void setClipboardImage(const ui::Image&) override {}
+  std::optional<ui::Image> decodeImage(const ui::Bytes&) override { return std::nullopt; }
+  bool openDocument(const std::string&) override { return false; }
+  void showModal(ui::Window& w, ui::Window* owner) override {
+    w.open(true, owner);
+    w.destroy();
+  }
+  void showModeless(ui::Window& w, ui::Window* owner) override { w.open(false, owner); }
+  void popupMenu(ui::Window&, ui::MenuItem&, int, int) override {}
+  void processPendingEvents() override {}
+  void setColourScheme(int) override {}
+  void startTimer(ui::Timer&) override {}
+  void stopTimer(ui::Timer&) override {}
+  int countTextLines(int, std::string_view, const ui::Font&) override { return 1; }
+  double now() override { return 45000.0; }
+  std::int64_t tickCountMs() override { return 0; }
+  std::string temporaryFolder() override { return "/tmp"; }
+  bool wordProcessorAvailable() override { return false; }
+  [[noreturn]] void exitProgram(int code) override { std::exit(code); }
+};
+
+class NoPrompter : public databases::Prompter {
+ public:
+  int MessageBox(const std::string&, const std::string&, databases::Buttons,
+                 databases::Icon) override {
+    return databases::kOk;
+  }
+  void EndProgram(int code) override { std::exit(code); }
+};
+
+// A new folder under $MC_TEST_TMP (or /tmp) named after `prefix`.
+inline std::string MakeDataFolder(const std::string& prefix) {
+  const char* base = std::getenv("MC_TEST_TMP");
+  std::filesystem::path root = base && *base ? base : "/tmp";
+  std::filesystem::create_directories(root);
+  std::string pattern = (root / (prefix + "-XXXXXX")).string();
+  if (!::mkdtemp(pattern.data())) std::abort();
+  return pattern;
+}
+
+}  // namespace bench_support
