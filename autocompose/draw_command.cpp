@@ -10,6 +10,7 @@
 #include "autocompose/bank_rows.h"
 #include "autocompose/draw.h"
 #include "compose/paper_plan.h"
+#include "databases/command_line_course.h"
 #include "databases/course_bank.h"
 #include "databases/program_databases.h"
 #include "recfile/record_file_engine.h"
@@ -23,18 +24,6 @@ const char* const kDrawUsage =
     "              --save-plan FILE.mcplan\n";
 
 namespace {
-
-// Messages of the database layer become the command's error line.
-class RecordingPrompter : public databases::Prompter {
- public:
-  std::string last;
-  int MessageBox(const std::string&, const std::string& text, databases::Buttons,
-                 databases::Icon) override {
-    last = text;
-    return databases::kCancel;
-  }
-  void EndProgram(int) override {}
-};
 
 bool ParseInt(const std::string& s, long long lo, long long hi, long long& out) {
   const char* end = s.data() + s.size();
@@ -133,31 +122,6 @@ int ParseDraw(const std::string& spec, std::vector<Wanted>& out, std::ostream& e
   return 0;
 }
 
-// Opens the course's bank as the main window does: the course must be in
-// the course list, and a course with a password needs it.
-int OpenBank(const Options& o, recfile::RecordFileEngine& engine, std::ostream& err) {
-  RecordingPrompter prompter;
-  databases::DatabaseContext db{engine, prompter, o.dataDir};
-  if (!std::filesystem::exists(db.FullPathOf("课程库")))
-    return Fail(err, kDrawExitUsage, o.dataDir + " 中没有课程库");
-  if (!databases::OpenCourseLibrary(db)) return Fail(err, kDrawExitUsage, prompter.last);
-  databases::CourseLibrary library(engine);
-  int position = -1;
-  for (int k = 0;; ++k) {
-    const auto rec = library.CourseAt(k);
-    if (!rec) break;
-    if (rec->name == o.course) {
-      position = k;
-      break;
-    }
-  }
-  if (position < 0) return Fail(err, kDrawExitUsage, "没有课程：" + o.course);
-  if (!databases::OpenCourseBank(db, o.course, true, position, o.password))
-    return Fail(err, kDrawExitUsage, prompter.last.empty() ? "打开 " + o.course + " 题库错误！"
-                                                            : prompter.last);
-  return 0;
-}
-
 }  // namespace
 
 int DrawCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -167,7 +131,9 @@ int DrawCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   if (int rc = ParseDraw(o.draw, wanted, err)) return rc;
 
   recfile::RecordFileEngine engine;
-  if (int rc = OpenBank(o, engine, err)) return rc;
+  if (const std::string why = databases::OpenCourseForCommand(engine, o.dataDir, o.course, o.password);
+      !why.empty())
+    return Fail(err, kDrawExitUsage, why);
   std::vector<databases::Question> bank;
   databases::CourseBank courseBank(engine, o.course);
   if (!courseBank.ReadAll(bank))

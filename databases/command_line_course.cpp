@@ -23,24 +23,20 @@ class RecordingPrompter : public Prompter {
 }  // namespace
 
 std::string OpenCourseForCommand(recfile::RecordFileEngine& engine, const std::string& dataDir,
-                                 const std::string& course, const std::string& password) {
+                                 const std::string& course, const std::string& password,
+                                 int* position) {
   RecordingPrompter prompter;
   DatabaseContext db{engine, prompter, dataDir};
-  if (!std::filesystem::exists(db.FullPathOf(kCourseLibrary))) return dataDir + " 中没有课程库";
-  if (!OpenCourseLibrary(db)) return prompter.last;
-  CourseLibrary library(engine);
-  int position = -1;
-  for (int k = 0;; ++k) {
-    const auto rec = library.CourseAt(k);
-    if (!rec) break;
-    if (rec->name == course) {
-      position = k;
-      break;
-    }
-  }
-  if (position < 0) return "没有课程：" + course;
+  // Opening would create an empty library in a mistyped folder.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(db.FullPathOf(kCourseLibrary), ec))
+    return "数据目录 " + dataDir + " 中没有课程库";
+  if (!OpenCourseLibrary(db)) return prompter.last.empty() ? "打开课程库错误！" : prompter.last;
+  const std::optional<int> at = CourseLibrary(engine).FindCourse(course);
+  if (!at) return "没有课程：" + course;
+  if (position) *position = *at;
   if (!OpenQuestionTypeLibrary(db)) return prompter.last;
-  if (!OpenCourseBank(db, course, true, position, password))
+  if (!OpenCourseBank(db, course, true, *at, password))
     return prompter.last.empty() ? "打开 " + course + " 题库错误！" : prompter.last;
   return {};
 }

@@ -13,7 +13,9 @@ namespace databases {
 // its default types when missing, as at the program's start) and the bank of
 // `course` with `password`.
 // Returns an empty text when the bank is open, otherwise why it is not.
+// `position` (when given) gets the course's place in the course list.
 std::string OpenCourseForCommand(recfile::RecordFileEngine& engine, const std::string& dataDir,
-                                 const std::string& course, const std::string& password);
+                                 const std::string& course, const std::string& password,
+                                 int* position = nullptr);
 
 }  // namespace databases

@@ -198,7 +198,7 @@ TEST_F(PaperTool, EveryFailureIsOneLineWithExitCodeTwo) {
     std::vector<std::string> args;
     std::string says;
   } cases[] = {
-      {"unknown course", with(Args(), "--course", "化学"), "未知的课程：化学"},
+      {"unknown course", with(Args(), "--course", "化学"), "没有课程：化学"},
       {"wrong password", with(Args(), "--password", "错的"), "课程密码错误！"},
       {"no password", with(Args(), "--password", ""), "课程密码错误！"},
       {"broken plan", with(Args(), "--plan", dir / "broken.mcplan"), ""},
