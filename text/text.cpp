@@ -259,8 +259,81 @@ bool hasFourByteUnit(std::string_view gbk) {
 
 }  // namespace
 
+namespace {
+
+// iconv's UTF-8 for every two-byte code (lead 0x81..0xFE, trail 0x40..0xFE
+// but 0x7F), asked once per process: the texts of a bank are mostly such
+// codes and ASCII, and one table look-up per character is many times
+// cheaper than an iconv call per text. A code iconv does not take, or
+// takes into more than three bytes, has length 0 and sends the whole text
+// to iconv.
+struct TwoByteCode {
+  std::uint8_t length = 0;
+  std::array<char, 3> utf8{};
+};
+constexpr std::size_t kTrails = 0xFF - 0x40;
+
+const std::vector<TwoByteCode>& twoByteCodes() {
+  static const std::vector<TwoByteCode> table = [] {
+    std::vector<TwoByteCode> t(std::size_t{0xFF - 0x81} * kTrails);
+    Converter conv("UTF-8", "GB18030");
+    if (!conv.ok()) return t;
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+      for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+        if (trail == 0x7F) continue;
+        char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        char out[8];
+        char* src = in;
+        char* dst = out;
+        std::size_t srcLeft = 2, dstLeft = sizeof out;
+        conv.reset();
+        if (iconv(conv.cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1) ||
+            srcLeft != 0)
+          continue;
+        const auto n = static_cast<std::size_t>(dst - out);
+        if (n == 0 || n > 3) continue;
+        TwoByteCode& c = t[(lead - 0x81) * kTrails + (trail - 0x40)];
+        c.length = static_cast<std::uint8_t>(n);
+        std::memcpy(c.utf8.data(), out, n);
+      }
+    }
+    return t;
+  }();
+  return table;
+}
+
+// ASCII and two-byte codes through the table; false (out undefined) at the
+// first byte of anything else, which iconv and the escapes must judge.
+bool decodeCommon(std::string_view gbk, std::string& out) {
+  const std::vector<TwoByteCode>& table = twoByteCodes();
+  out.resize(gbk.size() + gbk.size() / 2);
+  char* to = out.data();
+  const auto* p = reinterpret_cast<const unsigned char*>(gbk.data());
+  const auto* end = p + gbk.size();
+  while (p < end) {
+    if (*p < 0x80) {
+      *to++ = static_cast<char>(*p++);
+      continue;
+    }
+    if (*p < 0x81 || *p > 0xFE || end - p < 2 || p[1] < 0x40 || p[1] > 0xFE) return false;
+    const TwoByteCode& c = table[std::size_t{p[0] - 0x81u} * kTrails + (p[1] - 0x40u)];
+    if (c.length == 0) return false;
+    std::memcpy(to, c.utf8.data(), 3);  // the room is there: 2 bytes in give at most 3 out
+    to += c.length;
+    p += 2;
+  }
+  out.resize(static_cast<std::size_t>(to - out.data()));
+  return true;
+}
+
+}  // namespace
+
 std::string toUtf8(std::string_view gbk) {
   if (isAscii(gbk)) return std::string(gbk);
+  {
+    std::string out;
+    if (decodeCommon(gbk, out)) return out;
+  }
   std::string out = decodeRun(gbk);
   // A few four-byte codes decode to characters whose preferred code is a
   // two-byte one; those must stay escaped bytes or writing back would change

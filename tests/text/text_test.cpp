@@ -59,6 +59,18 @@ TEST(Encoding, EveryTwoByteSequenceSurvivesReadingAndWriting) {
   }
 }
 
+TEST(Encoding, TwoByteCodesReadAloneAsInsideTextsIconvDecodes) {
+  // A text of ASCII and two-byte codes is read through a table; a trailing
+  // invalid byte sends the same code through iconv and the escapes.
+  for (int a = 0x81; a <= 0xFE; ++a) {
+    for (int b = 0x40; b <= 0xFE; ++b) {
+      const std::string code{static_cast<char>(a), static_cast<char>(b)};
+      const std::string throughIconv = text::toUtf8("x" + code + "\x80");
+      ASSERT_EQ("x" + text::toUtf8(code) + "\xED\xB2\x80", throughIconv) << std::hex << a << " " << b;
+    }
+  }
+}
+
 TEST(Encoding, FourByteCodesWhoseCharacterHasATwoByteCodeSurviveAsBytes) {
   // 95 32 90 31 and FE 51 name the same character; the character is written
   // as FE 51, so the four bytes must come back as they were.
