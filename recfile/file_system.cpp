@@ -127,6 +127,13 @@ class PosixFile final : public File {
     return 0;
   }
 
+  int sync() override {
+    while (::fdatasync(fd_) != 0) {
+      if (errno != EINTR) return fileErrorCode(errno);
+    }
+    return 0;
+  }
+
   int lock(std::uint64_t offset, std::uint64_t length) override {
     struct flock fl {};
     fl.l_type = writable_ ? F_WRLCK : F_RDLCK;
@@ -203,6 +210,22 @@ class PosixFileSystem final : public FileSystem {
 
   int remove(const std::string& path) override {
     return ::unlink(path.c_str()) == 0 ? 0 : fileErrorCode(errno);
+  }
+
+  int syncDirectoryOf(const std::string& path) override {
+    const std::string dir = std::filesystem::path(path).parent_path().string();
+    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return fileErrorCode(errno);
+    int e = 0;
+    while (::fsync(fd) != 0) {
+      if (errno == EINTR) continue;
+      // Some file systems cannot sync a directory; their entries are as
+      // durable as they get.
+      if (errno != EINVAL && errno != EROFS) e = fileErrorCode(errno);
+      break;
+    }
+    ::close(fd);
+    return e;
   }
 
   std::optional<FileIdentity> identity(const std::string& path) override {

@@ -37,6 +37,9 @@ class File {
   virtual int write(std::uint64_t offset, const void* data, std::size_t n) = 0;
   virtual int size(std::uint64_t& out) = 0;
   virtual int truncate(std::uint64_t length) = 0;
+  // Makes what was written and the file's length durable (fdatasync): the
+  // journal's order holds across a power cut only through these.
+  virtual int sync() = 0;
   // A byte-range lock shared between processes: exclusive on a file opened
   // for writing, shared on a read-only one. Fails at once with
   // err::LockViolation when another holder has a conflicting lock.
@@ -59,6 +62,8 @@ class FileSystem {
   // Entry names of a directory (empty when it cannot be read).
   virtual std::vector<std::string> listDirectory(const std::string& dir) = 0;
   virtual int remove(const std::string& path) = 0;
+  // Makes the creation or removal of `path`'s directory entry durable.
+  virtual int syncDirectoryOf(const std::string& path) = 0;
   virtual std::optional<FileIdentity> identity(const std::string& path) = 0;
   // Absolute and lexically normal form of a path.
   virtual std::string absolute(const std::string& path) = 0;

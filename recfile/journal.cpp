@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "recfile/format.h"
+#include "recfile/locks.h"
 
 namespace recfile {
 
@@ -16,9 +17,14 @@ namespace {
 // The journal: a 32-byte header, then entries, each written whole in one
 // write so that a cut-off one fails its checksum and ends the journal.
 //   header: "WEDJ", version 1, main size (8), side size (8; all ones = no
-//           side file), checksum of the 28 bytes before it
+//           side file), salt (4), checksum of the 28 bytes before it
 //   entry:  file (1: 0 main, 1 side), 3 zeros, offset (8), length (4),
-//           the bytes as they were, checksum of header and bytes
+//           the bytes as they were, checksum of header and bytes under
+//           the salt
+// A journal file kept between operations holds the entries of earlier
+// ones after the current one's: each operation has its own salt, so they
+// fail their checksums and end the journal. An emptied journal is one
+// whose header is zeros.
 constexpr char kMagic[4] = {'W', 'E', 'D', 'J'};
 constexpr std::uint32_t kJournalVersion = 1;
 constexpr std::size_t kJournalHeader = 32;
@@ -26,25 +32,27 @@ constexpr std::size_t kEntryHeader = 16;
 constexpr std::uint64_t kNoSide = ~std::uint64_t{0};
 constexpr std::uint64_t kPiece = 256 * 1024;  // largest entry
 
-std::uint32_t checksum(const std::uint8_t* p, std::size_t n) {
-  std::uint32_t h = 2166136261u;  // FNV-1a
+std::uint32_t checksum(const std::uint8_t* p, std::size_t n, std::uint32_t salt = 0) {
+  std::uint32_t h = 2166136261u ^ salt;  // FNV-1a
   for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 16777619u;
   return h;
 }
 
-bool lockedElsewhere(int e) { return e == err::LockViolation || e == err::SharingViolation; }
-
 // Puts back every whole entry of the journal in `journal` and the files'
-// first sizes. 0 also when the journal never got its header written: then
-// nothing was changed yet.
-int applyJournal(File& journal, File* main, File* side) {
+// first sizes; `valid` tells whether it had a header at all. 0 also when
+// the header never got written (or the journal was emptied): then nothing
+// was changed yet.
+int applyJournal(File& journal, File* main, File* side, bool& valid) {
+  valid = false;
   std::uint8_t head[kJournalHeader];
   std::size_t got = 0;
   if (int e = journal.read(0, head, kJournalHeader, got)) return e;
   if (got < kJournalHeader || std::memcmp(head, kMagic, 4) != 0 ||
       getU32(head + 4) != kJournalVersion || getU32(head + 28) != checksum(head, 28))
     return 0;
+  valid = true;
   const std::uint64_t sizes[2] = {getU64(head + 8), getU64(head + 16)};
+  const std::uint32_t salt = getU32(head + 24);
   File* files[2] = {main, side};
   std::vector<std::uint8_t> entry;
   for (std::uint64_t at = kJournalHeader;;) {
@@ -56,8 +64,8 @@ int applyJournal(File& journal, File* main, File* side) {
     if (length > kPiece) break;
     entry.resize(kEntryHeader + length + 4);
     if (int e = journal.read(at, entry.data(), entry.size(), got)) return e;
-    if (got < entry.size() ||
-        getU32(&entry[kEntryHeader + length]) != checksum(entry.data(), kEntryHeader + length))
+    if (got < entry.size() || getU32(&entry[kEntryHeader + length]) !=
+                                  checksum(entry.data(), kEntryHeader + length, salt))
       break;
     File* file = files[eh[0]];
     if (!file) return err::SideReadFailed;
@@ -73,6 +81,30 @@ int applyJournal(File& journal, File* main, File* side) {
     }
   }
   return 0;
+}
+
+// Empties a journal: a header of zeros puts nothing back.
+int emptyJournal(File& journal) {
+  const std::uint8_t zeros[kJournalHeader] = {};
+  return journal.write(0, zeros, kJournalHeader);
+}
+
+// Rolls back the journal at `path` (open as `journal`) onto the files and
+// removes it. What was put back is durable before the journal is emptied,
+// and the emptying before the removal: a removal lost in a power cut must
+// not bring back a journal that would undo later operations.
+int recoverFrom(FileSystem& fs, const std::string& path, std::unique_ptr<File> journal, File* main,
+                File* side) {
+  bool valid = false;
+  int e = applyJournal(*journal, main, side, valid);
+  if (e == 0 && valid) {
+    if (main) e = main->sync();
+    if (e == 0 && side) e = side->sync();
+    if (e == 0) e = emptyJournal(*journal);
+    if (e == 0) e = journal->sync();
+  }
+  journal->close();
+  return e ? e : fs.remove(path);
 }
 
 // The side size a journal recorded (kNoSide when none or unreadable).
@@ -96,14 +128,7 @@ void Journal::attach(FileSystem* fs, std::string path, File* main, File* side, b
 }
 
 int Journal::lockWriters(FileSystem& fs, File& main) {
-  const std::uint64_t start = fs.monotonicMs();
-  for (;;) {
-    const int e = main.lock(kWritersLockOffset, 1);
-    if (!lockedElsewhere(e)) return e;
-    const std::uint64_t now = fs.monotonicMs();
-    if (now - start >= 2000) return e;
-    fs.sleepMs(static_cast<unsigned>(20 + now % 20));
-  }
+  return retryWhileLocked(fs, [&] { return main.lock(kWritersLockOffset, 1); });
 }
 
 void Journal::unlockWriters(File& main) { main.unlock(kWritersLockOffset, 1); }
@@ -117,10 +142,27 @@ int Journal::recoverAt(FileSystem& fs, const std::string& journalPath, File& mai
   if (journalSideSize(*journal) != kNoSide && fs.exists(sidePath)) {
     if (int e = fs.open(sidePath, OpenOptions{true, false, ShareMode::None}, side)) return e;
   }
-  if (int e = applyJournal(*journal, &main, side.get())) return e;
-  journal->close();
+  const int e = recoverFrom(fs, journalPath, std::move(journal), &main, side.get());
   if (side) side->close();
-  return fs.remove(journalPath);
+  return e;
+}
+
+void Journal::release() {
+  if (!journal_ || depth_ > 0) return;
+  // Only while no operation runs anywhere, and only this engine's own
+  // file: another process may have replaced it with its journal.
+  if (!locking_ || files_[kMain]->lock(kWritersLockOffset, 1) == 0) {
+    if (fs_->identity(path_) == journal_->identity()) fs_->remove(path_);
+    if (locking_) unlockWriters(*files_[kMain]);
+  }
+  journal_->close();
+  journal_.reset();
+}
+
+void Journal::reset() {
+  images_ = false;
+  headerWritten_ = false;
+  written_[kMain] = written_[kSide] = false;
 }
 
 int Journal::begin(bool images) {
@@ -131,55 +173,60 @@ int Journal::begin(bool images) {
       return e;
     }
   }
-  // Holding the writers' lock, a journal on disk is one whose writer died.
-  if (fs_->exists(path_)) {
+  auto fail = [&](int e) {
+    depth_ = 0;
+    if (locking_) unlockWriters(*files_[kMain]);
+    return e;
+  };
+  // The kept journal serves again only while its name still leads to it.
+  if (journal_ && fs_->identity(path_) != journal_->identity()) {
+    journal_->close();
+    journal_.reset();
+  }
+  // Holding the writers' lock, any other journal on disk is one whose
+  // writer died (or an emptied one another process kept).
+  if (!journal_ && fs_->exists(path_)) {
     std::unique_ptr<File> journal;
     int e = fs_->open(path_, OpenOptions{true, false, ShareMode::None}, journal);
-    if (e == 0) e = applyJournal(*journal, files_[kMain], files_[kSide]);
-    if (journal) journal->close();
-    if (e == 0) e = fs_->remove(path_);
-    if (e != 0) {
-      depth_ = 0;
-      if (locking_) unlockWriters(*files_[kMain]);
-      return e;
-    }
+    if (e == 0) e = recoverFrom(*fs_, path_, std::move(journal), files_[kMain], files_[kSide]);
+    if (e != 0) return fail(e);
   }
+  reset();
   images_ = images;
   saved_[kMain].clear();
   saved_[kSide].clear();
-  journalEnd_ = 0;
   if (images) {
     for (int f = 0; f < 2; ++f) {
       sizes_[f] = kNoSide;
       if (files_[f]) {
-        if (int e = files_[f]->size(sizes_[f])) {
-          depth_ = 0;
-          if (locking_) unlockWriters(*files_[kMain]);
-          return e;
-        }
+        if (int e = files_[f]->size(sizes_[f])) return fail(e);
       }
-    }
-    // Written before the first change: even blocks added past the end are
-    // taken away again when the operation does not finish.
-    if (int e = ensureOpen()) {
-      rollback();
-      return e;
     }
   }
   return 0;
 }
 
-int Journal::ensureOpen() {
-  if (journal_) return 0;
-  OpenOptions options{true, true, ShareMode::None};
-  options.fresh = true;
-  if (int e = fs_->open(path_, options, journal_)) return e;
+int Journal::ensureHeader() {
+  if (headerWritten_) return 0;
+  if (!journal_) {
+    OpenOptions options{true, true, ShareMode::None};
+    options.fresh = true;
+    if (int e = fs_->open(path_, options, journal_)) return e;
+    directoryPending_ = true;
+    salt_ = 0;
+  }
+  if (++salt_ == 0) salt_ = 1;  // 0 is the salt of journals written before salts
   std::uint8_t head[kJournalHeader] = {};
   std::memcpy(head, kMagic, 4);
   putU32(head + 4, kJournalVersion);
   putU64(head + 8, sizes_[kMain]);
   putU64(head + 16, sizes_[kSide]);
+  putU32(head + 24, salt_);
   putU32(head + 28, checksum(head, 28));
+  // Marked written before the write: cut off, it is still emptied or
+  // applied at the end.
+  headerWritten_ = true;
+  syncedEnd_ = 0;
   if (int e = journal_->write(0, head, kJournalHeader)) return e;
   journalEnd_ = kJournalHeader;
   return 0;
@@ -205,7 +252,7 @@ int Journal::save(FileIndex file, std::uint64_t from, std::uint64_t to) {
     at = std::max(at, it->second);
   }
   if (gaps.empty()) return 0;
-  if (int e = ensureOpen()) return e;
+  if (int e = ensureHeader()) return e;
   std::vector<std::uint8_t> entry;
   for (auto [a, b] : gaps) {
     for (std::uint64_t p = a; p < b; p += kPiece) {
@@ -217,7 +264,7 @@ int Journal::save(FileIndex file, std::uint64_t from, std::uint64_t to) {
       std::size_t got = 0;
       if (int e = files_[file]->read(p, &entry[kEntryHeader], n, got)) return e;
       if (got != n) return err::ReadRecordFailed;
-      putU32(&entry[kEntryHeader + n], checksum(entry.data(), kEntryHeader + n));
+      putU32(&entry[kEntryHeader + n], checksum(entry.data(), kEntryHeader + n, salt_));
       if (int e = journal_->write(journalEnd_, entry.data(), entry.size())) return e;
       journalEnd_ += entry.size();
     }
@@ -235,37 +282,73 @@ int Journal::save(FileIndex file, std::uint64_t from, std::uint64_t to) {
   return 0;
 }
 
-int Journal::beforeWrite(FileIndex file, std::uint64_t offset, std::uint64_t n) {
+int Journal::makeDurable() {
+  if (journalEnd_ <= syncedEnd_) return 0;
+  if (int e = journal_->sync()) return e;
+  if (directoryPending_) {
+    if (int e = fs_->syncDirectoryOf(path_)) return e;
+    directoryPending_ = false;
+  }
+  syncedEnd_ = journalEnd_;
+  return 0;
+}
+
+int Journal::keep(FileIndex file, std::uint64_t offset, std::uint64_t n) {
   if (!capturing()) return 0;
   return save(file, offset, offset + n);
 }
 
-int Journal::beforeTruncate(FileIndex file, std::uint64_t length) {
-  if (!capturing()) return 0;
-  return save(file, length, sizes_[file]);
+int Journal::beforeWrite(FileIndex file, std::uint64_t offset, std::uint64_t n) {
+  if (depth_ == 0) return 0;
+  written_[file] = true;
+  if (!images_) return 0;
+  // Even a write past the end needs the header: its first sizes take it away.
+  if (int e = save(file, offset, offset + n)) return e;
+  if (int e = ensureHeader()) return e;
+  return makeDurable();
 }
 
-int Journal::finish() {
-  int e = 0;
-  if (journal_) {
-    journal_->close();
-    journal_.reset();
-    e = fs_->remove(path_);
+int Journal::beforeTruncate(FileIndex file, std::uint64_t length) {
+  if (depth_ == 0) return 0;
+  written_[file] = true;
+  if (!images_) return 0;
+  if (int e = save(file, length, sizes_[file])) return e;
+  if (int e = ensureHeader()) return e;
+  return makeDurable();
+}
+
+int Journal::syncWritten() {
+  for (int f = 0; f < 2; ++f) {
+    if (!written_[f] || !files_[f]) continue;
+    if (int e = files_[f]->sync()) return e;
   }
-  return e;
+  return 0;
+}
+
+int Journal::invalidate() {
+  if (int e = emptyJournal(*journal_)) return e;
+  if (int e = journal_->sync()) return e;
+  headerWritten_ = false;
+  // A journal grown large by a bulk operation gives its room back; an
+  // emptied one needs no sync for that.
+  constexpr std::uint64_t kKeptBytes = 1 << 20;
+  if (journalEnd_ > kKeptBytes) journal_->truncate(0);
+  return 0;
 }
 
 int Journal::commit() {
   if (depth_ == 0) return 0;
   if (--depth_ > 0) return 0;
-  int e = finish();
+  // The files are durable before the journal lets go of them.
+  int e = syncWritten();
+  if (e == 0 && headerWritten_) e = invalidate();
   if (e != 0) {
     // A journal that stays would undo this operation later: undo it now.
     ++depth_;
     rollback();
     return e;
   }
-  images_ = false;
+  reset();
   if (locking_) unlockWriters(*files_[kMain]);
   return 0;
 }
@@ -278,28 +361,21 @@ int Journal::rollback() {
   }
   depth_ = 0;
   int e = 0;
-  if (images_) {
+  if (images_ && headerWritten_) {
     images_ = false;  // the writes that put things back are not saved again
-    if (journal_) {
-      e = applyJournal(*journal_, files_[kMain], files_[kSide]);
-    } else {
-      // Nothing was changed in place; only what was added goes.
-      for (int f = 0; f < 2 && e == 0; ++f) {
-        std::uint64_t now = 0;
-        if (!files_[f] || sizes_[f] == kNoSide) continue;
-        e = files_[f]->size(now);
-        if (e == 0 && now != sizes_[f]) e = files_[f]->truncate(sizes_[f]);
-      }
-    }
+    bool valid = false;
+    e = applyJournal(*journal_, files_[kMain], files_[kSide], valid);
+    written_[kMain] = written_[kSide] = true;
+    if (e == 0) e = syncWritten();
+    if (e == 0) e = invalidate();
     // Left in place when it could not be applied: the next operation
     // takes it up again.
-    if (e == 0) {
-      e = finish();
-    } else if (journal_) {
+    if (e != 0) {
       journal_->close();
       journal_.reset();
     }
   }
+  reset();
   if (locking_) unlockWriters(*files_[kMain]);
   return e;
 }

@@ -27,19 +27,28 @@ class Journal {
   // `main` and `side` are the raw files (side may be null); `locking` is
   // false when the share mode keeps other processes out anyway.
   void attach(FileSystem* fs, std::string path, File* main, File* side, bool locking);
+  // At the database's close: the journal file kept for the next operation
+  // goes (it holds nothing to put back).
+  void release();
 
   // Starts an operation. With `images`, every change made through the
   // journaled files until commit is first saved in the journal. Nested
   // operations (a condition writing inside a scan) join the outer one.
   int begin(bool images);
-  // Ends the operation: removing the journal is its commit point.
+  // Ends the operation: the files it changed are made durable, then the
+  // journal is emptied, which is its commit point.
   int commit();
   // Undoes the operation's changes and ends it.
   int rollback();
   bool active() const { return depth_ > 0; }
   bool capturing() const { return depth_ > 0 && images_; }
 
-  // Called by JournaledFile before a change reaches the file.
+  // Saves the old bytes of a range about to be changed without making the
+  // journal durable yet: many ranges saved first cost one sync at the
+  // first write that follows.
+  int keep(FileIndex file, std::uint64_t offset, std::uint64_t n);
+  // Called by JournaledFile before a change reaches the file: what it
+  // overwrites is saved and the journal made durable first.
   int beforeWrite(FileIndex file, std::uint64_t offset, std::uint64_t n);
   int beforeTruncate(FileIndex file, std::uint64_t length);
 
@@ -53,9 +62,12 @@ class Journal {
   static void unlockWriters(File& main);
 
  private:
-  int ensureOpen();
+  int ensureHeader();
   int save(FileIndex file, std::uint64_t from, std::uint64_t to);
-  int finish();
+  int makeDurable();
+  int syncWritten();
+  int invalidate();
+  void reset();
 
   FileSystem* fs_ = nullptr;
   std::string path_;
@@ -65,8 +77,17 @@ class Journal {
   bool images_ = false;
   std::uint64_t sizes_[2] = {0, 0};
   std::map<std::uint64_t, std::uint64_t> saved_[2];  // start -> end of saved ranges
+  bool written_[2] = {false, false};  // changed by the operation: synced at its end
+  // The journal file stays open between operations (creating and removing
+  // a file for each would cost more than the operation); each operation
+  // writes its header with a new salt, so entries left from an earlier one
+  // no longer pass their checksums.
   std::unique_ptr<File> journal_;
+  bool headerWritten_ = false;   // this operation's header is in the file
+  bool directoryPending_ = false;  // created, its directory not yet synced
+  std::uint32_t salt_ = 0;
   std::uint64_t journalEnd_ = 0;
+  std::uint64_t syncedEnd_ = 0;  // journal bytes known durable
 };
 
 // A database file whose changes pass through its journal first.
@@ -88,6 +109,7 @@ class JournaledFile final : public File {
     if (int e = journal_.beforeTruncate(index_, length)) return e;
     return inner_->truncate(length);
   }
+  int sync() override { return inner_->sync(); }
   int lock(std::uint64_t offset, std::uint64_t length) override { return inner_->lock(offset, length); }
   int unlock(std::uint64_t offset, std::uint64_t length) override {
     return inner_->unlock(offset, length);

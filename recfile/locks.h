@@ -45,6 +45,20 @@ class LockTable {
   std::map<std::uint64_t, int> bytes_;
 };
 
+// Repeats `attempt` (returning 0 or an error) while another process holds
+// what it locks, pausing 20 to 39 ms between tries, for up to 2 s.
+template <class Attempt>
+int retryWhileLocked(FileSystem& fs, Attempt&& attempt) {
+  const std::uint64_t start = fs.monotonicMs();
+  for (;;) {
+    const int e = attempt();
+    if (e != err::LockViolation && e != err::SharingViolation) return e;
+    const std::uint64_t now = fs.monotonicMs();
+    if (now - start >= 2000) return e;
+    fs.sleepMs(static_cast<unsigned>(20 + now % 20));
+  }
+}
+
 // Holds one byte (or the whole file when `whole`) until released or destroyed.
 class ScopedLock {
  public:

@@ -42,12 +42,12 @@ int RecordFile::create(FileSystem& fs, const std::string& path, const std::strin
     putU32(&bytes[kOffFieldCount], static_cast<std::uint32_t>(fields.size()));
     for (std::size_t i = 0; i < fields.size(); ++i)
       encodeDescriptor(fields[i], &bytes[kOffFieldCount + 4 + i * kDescriptorSize]);
-    if (file->write(0, bytes.data(), bytes.size()) != 0 || file->close() != 0)
+    if (file->write(0, bytes.data(), bytes.size()) != 0 || file->sync() != 0 || file->close() != 0)
       return err::CreateFailed;
   }
   bool needsSide = false;
   for (const auto& d : fields) needsSide |= isChainType(static_cast<FieldType>(d.type));
-  if (!needsSide) return 0;
+  if (!needsSide) return fs.syncDirectoryOf(path) == 0 ? 0 : err::CreateFailed;
 
   std::unique_ptr<File> side;
   std::vector<std::uint8_t> block(kBlockSize, 0);
@@ -55,7 +55,7 @@ int RecordFile::create(FileSystem& fs, const std::string& path, const std::strin
   sh.created = now;
   encodeSideHeader(sh, block.data());
   if (fs.open(sidePath, options, side) != 0 || side->write(0, block.data(), block.size()) != 0 ||
-      side->close() != 0) {
+      side->sync() != 0 || side->close() != 0 || fs.syncDirectoryOf(sidePath) != 0) {
     // A main file without its side file would not open; leave neither.
     fs.remove(path);
     return err::SideCreateFailed;
@@ -82,8 +82,10 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
     }
     if (int e = Journal::recoverAt(fs, req.journalPath, *rf->mainFile, req.sidePath)) return e;
   }
+  // Another process reading or writing a record holds its byte only for a
+  // moment: the opening waits for it as for the count.
   ScopedLock whole;
-  if (int e = whole.lockWhole(rf->mainLocks)) return e;
+  if (int e = retryWhileLocked(fs, [&] { return whole.lockWhole(rf->mainLocks); })) return e;
 
   // Header and password.
   std::uint8_t raw[kHeaderSize] = {};
@@ -157,7 +159,8 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
     if (fs.open(req.sidePath, options, rf->sideFile) != 0) return err::SideReadFailed;
     rf->sideLocks.attach(rf->sideFile.get(), locking);
     ScopedLock sideHeaderLock;
-    if (int e = sideHeaderLock.lockByte(rf->sideLocks, 0)) return e;
+    if (int e = retryWhileLocked(fs, [&] { return sideHeaderLock.lockByte(rf->sideLocks, 0); }))
+      return e;
     std::uint8_t sraw[kSideHeaderSize];
     if (rf->sideFile->read(0, sraw, kSideHeaderSize, got) != 0 || got < kSideHeaderSize)
       return err::SideReadFailed;
@@ -282,6 +285,7 @@ int RecordFile::cutChainsAt(std::uint32_t blocks, SideHeader& sh) {
 RecordFile::~RecordFile() { close(); }
 
 void RecordFile::close() {
+  journal.release();
   if (mainFile) mainFile->close();
   if (sideFile) sideFile->close();
   closed = true;
@@ -289,14 +293,8 @@ void RecordFile::close() {
 }
 
 int RecordFile::lockCount(ScopedLock& lock, bool wait) {
-  const std::uint64_t start = fs->monotonicMs();
-  for (;;) {
-    const int e = lock.lockByte(mainLocks, kOffCount);
-    if (!lockedElsewhere(e) || !wait) return e;
-    const std::uint64_t now = fs->monotonicMs();
-    if (now - start >= 2000) return e;
-    fs->sleepMs(static_cast<unsigned>(20 + now % 20));
-  }
+  if (!wait) return lock.lockByte(mainLocks, kOffCount);
+  return retryWhileLocked(*fs, [&] { return lock.lockByte(mainLocks, kOffCount); });
 }
 
 int RecordFile::readCount(bool wait) {
@@ -512,8 +510,14 @@ int RecordFile::setPassword(const std::string& gbkPassword) {
   PageCipher* const to = next.get();
 
   std::vector<std::uint8_t> buffer(kRecipherPortion);
-  auto recipher = [&](File* file, std::uint64_t end) -> int {
+  // The old bytes go to the journal some megabytes at a time before they
+  // are rewritten: a sync of the journal per stretch, not per portion.
+  constexpr std::uint64_t kStretch = 800 * kRecipherPortion;
+  auto recipher = [&](File* file, Journal::FileIndex index, std::uint64_t end) -> int {
     for (std::uint64_t offset = kPlainPrefix; offset < end; offset += kRecipherPortion) {
+      if ((offset - kPlainPrefix) % kStretch == 0) {
+        if (int e = journal.keep(index, offset, std::min(kStretch, end - offset))) return e;
+      }
       const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kRecipherPortion, end - offset));
       std::size_t got = 0;
       if (int e = file->read(offset, buffer.data(), n, got)) return e;
@@ -530,13 +534,17 @@ int RecordFile::setPassword(const std::string& gbkPassword) {
   newHeader.digest.fill(0);
   if (to) std::memcpy(newHeader.digest.data(), to->digest().data(), kDigestChars);
 
-  int failure = 0;
-  for (File* file : {mainFile.get(), sideFile.get()}) {
+  // The magic, rewritten last, is saved with the first stretch.
+  int failure = journal.keep(Journal::kMain, 0, kPlainPrefix);
+  for (const auto index : {Journal::kMain, Journal::kSide}) {
+    if (failure != 0) break;
+    File* file = index == Journal::kMain ? mainFile.get() : sideFile.get();
     if (!file) continue;
     std::uint64_t size = 0;
     if ((failure = file->size(size)) != 0) break;
-    if ((failure = recipher(file, size)) != 0) break;
+    if ((failure = recipher(file, index, size)) != 0) break;
   }
+
   if (failure == 0) {
     // The magic and the digest area under the new password.
     std::uint8_t raw[kHeaderSize];

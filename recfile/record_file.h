@@ -129,10 +129,13 @@ class RecordFile {
   std::uint64_t writeSerial = 0;  // raised by every changing operation of this process
   static constexpr std::uint64_t kWindowMs = 50;
   static constexpr std::int64_t kLargestWindow = 256;
-  bool windowHolds(std::int64_t r) const {
-    return window.count > 0 && r >= window.first && r < window.first + window.count &&
+  // Records a .. b (either order) are all in a run still serving.
+  bool windowHolds(std::int64_t a, std::int64_t b) const {
+    const std::int64_t lo = std::min(a, b), hi = std::max(a, b);
+    return window.count > 0 && lo >= window.first && hi < window.first + window.count &&
            window.writeSerial == writeSerial && fs->monotonicMs() - window.readAtMs <= kWindowMs;
   }
+  bool windowHolds(std::int64_t r) const { return windowHolds(r, r); }
   // Reads the run that starts at record r (within `count` records).
   int fillWindow(std::int64_t r, std::int64_t count);
 
@@ -180,7 +183,7 @@ class RecordFile {
 
   // ---- side file
   SideFile side() {
-    return SideFile({sideFile.get(), cipher.get()}, sideLocks, &sideWrites, &sideReadCache);
+    return SideFile({sideFile.get(), cipher.get()}, sideLocks, &sideWrites, &sideReadCache, &journal);
   }
   BulkReadCache sideReadCache;
 

@@ -545,7 +545,7 @@ bool RecordFileEngine::Skip(std::int64_t n) {
   if (!rf || n == 0) return rf != nullptr;
   // Within a run just read the count read with it holds.
   std::int64_t count = 0;
-  if (rf->windowHolds(rf->position) && rf->windowHolds(rf->position + n)) {
+  if (rf->windowHolds(rf->position, rf->position + n)) {
     count = rf->window.fileCount;
   } else {
     if (int e = rf->readCount(false)) return m.fail(e);
@@ -725,6 +725,9 @@ bool RecordFileEngine::WriteField(const FieldRef& field, const Value& value,
   if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(rf->position))) return m.fail(e);
   if (isChainType(f.type)) {
     if (int e = m.reloadCurrent(*rf)) return m.fail(e);
+    if (int e = rf->journal.keep(Journal::kMain, rf->recordOffset(rf->position) + static_cast<std::uint64_t>(f.offset),
+                                 static_cast<std::uint64_t>(f.width)))
+      return m.fail(e);
     const std::uint32_t old = getU32(rf->cachedRecord + f.offset);
     std::uint32_t first = 0;
     if (const int e = rf->side().writeValue(old, chainData.data(), chainData.size(), first))
@@ -763,6 +766,9 @@ bool RecordFileEngine::Append(const std::vector<Value>& values) {
   const std::int32_t n = rf->header.count;
   const std::int32_t id = std::max(rf->header.nextId, 1);
   if (n == INT32_MAX || id == INT32_MAX) return m.fail(err::WriteRecordFailed);
+  // The count's old bytes are saved with the side file's: one sync of the
+  // journal before the first write.
+  if (int e = rf->journal.keep(Journal::kMain, kOffCount, 8)) return m.fail(e);
   ScopedLock recordLock;
   if (int e = recordLock.lockByte(rf->mainLocks, rf->recordOffset(n))) return m.fail(e);
 
@@ -806,6 +812,8 @@ bool RecordFileEngine::Modify(const std::vector<Value>& values) {
   ScopedLock lock;
   if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(rf->position))) return m.fail(e);
   if (int e = m.reloadCurrent(*rf)) return m.fail(e);
+  if (int e = rf->journal.keep(Journal::kMain, rf->recordOffset(rf->position), rf->recordLength))
+    return m.fail(e);
   std::vector<std::uint8_t> record(rf->cachedRecord, rf->cachedRecord + rf->recordLength);
   std::vector<Bytes> chains(values.size());
   std::vector<bool> chainGiven(values.size(), false);
@@ -878,6 +886,9 @@ bool RecordFileEngine::Delete(const Condition& condition) {
   if (int e = rf->lockAll(mainLock, sideLock)) return m.fail(e);
   if (int e = rf->readCount()) return m.fail(e);
   std::vector<std::uint8_t> buffer;
+  // The marks are written after the scan, once every block that gets one
+  // is in the journal: one sync of it rather than one per block.
+  std::vector<std::pair<std::int64_t, std::int32_t>> marks;  // record, its id
   {
     PositionKeeper position(*rf);
     const int e = rf->scanBlocks(0, rf->header.count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
@@ -892,20 +903,23 @@ bool RecordFileEngine::Delete(const Condition& condition) {
         if (hit && id > 0) {
           // The block's old bytes go to the journal at once, not id by id.
           if (!saved) {
-            if (int e = rf->journal.beforeWrite(Journal::kMain, rf->recordOffset(first),
-                                                static_cast<std::uint64_t>(k) * rf->recordLength))
+            if (int e = rf->journal.keep(Journal::kMain, rf->recordOffset(first),
+                                         static_cast<std::uint64_t>(k) * rf->recordLength))
               return e;
             saved = true;
           }
-          // Only the id is written: the condition may have written fields.
-          std::uint8_t bytes[kRecordIdSize];
-          putI32(bytes, -id);
-          if (int e = rf->writeRecord(first + i, 0, bytes, kRecordIdSize)) return e;
+          marks.emplace_back(first + i, id);
         }
       }
       return 0;
     });
     if (e) return m.fail(e);
+    // Only the id is written: the condition may have written fields.
+    for (const auto& [r, id] : marks) {
+      std::uint8_t bytes[kRecordIdSize];
+      putI32(bytes, -id);
+      if (int e = rf->writeRecord(r, 0, bytes, kRecordIdSize)) return m.fail(e);
+    }
   }
   if (int e = sideLock.release()) return m.fail(e);
   if (int e = mainLock.release()) return m.fail(e);
@@ -958,8 +972,13 @@ bool RecordFileEngine::Pack() {
     return true;
   }
 
-  // Move the kept records down over the gaps.
+  // Move the kept records down over the gaps. Everything from the first
+  // block that changes on, and the count, is saved before the first write.
   std::int64_t kept = firstDropped / block * block;
+  if (int e = rf->journal.keep(Journal::kMain, kOffCount, 8)) return m.fail(e);
+  if (int e = rf->journal.keep(Journal::kMain, rf->recordOffset(kept),
+                               rf->recordOffset(count) - rf->recordOffset(kept)))
+    return m.fail(e);
   if (int e = rf->scanBlocks(kept, count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
         std::int64_t out = 0;
         for (std::int64_t i = 0; i < k; ++i) {
@@ -985,7 +1004,7 @@ bool RecordFileEngine::Pack() {
   // alone; many at a time under one side header. A group that fails is
   // freed chain by chain so that one bad chain keeps only its own blocks.
   int sideError = 0;
-  constexpr std::size_t kFreeGroup = 256;
+  constexpr std::size_t kFreeGroup = 4096;
   for (std::size_t g = 0; g < chains.size(); g += kFreeGroup) {
     std::vector<ChainWrite> frees;
     for (std::size_t c = g; c < std::min(chains.size(), g + kFreeGroup); ++c)
@@ -1061,6 +1080,7 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
   if (int e = src->lockAll(srcMain, srcSide)) return m.fail(e);
   if (int e = dst->readCount()) return m.fail(e);
   if (int e = src->readCount()) return m.fail(e);
+  if (int e = dst->journal.keep(Journal::kMain, kOffCount, 8)) return m.fail(e);
   const std::int64_t sourceCount = src->header.count;
   const std::int64_t start = dst->header.count;
   std::int32_t nextId = std::max(dst->header.nextId, 1);

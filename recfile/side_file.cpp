@@ -428,6 +428,25 @@ int SideFile::writeValues(std::vector<ChainWrite>& values) {
     run.clear();
     return e ? e : u;
   };
+  // Every old block and the header saved first: one sync of the journal
+  // before the first write rather than one per run.
+  if (journal_) {
+    if (int e = journal_->keep(Journal::kSide, 0, kSideHeaderSize)) return e;
+    std::uint64_t from = 0, to = 0;  // blocks of the run being gathered
+    for (const auto& [b, block] : blocks) {
+      if (!block.dirty || b >= static_cast<std::uint32_t>(h.blockCount)) continue;
+      if (b != to) {
+        if (to > from) {
+          if (int e = journal_->keep(Journal::kSide, from * kBlockSize, (to - from) * kBlockSize)) return e;
+        }
+        from = b;
+      }
+      to = std::uint64_t{b} + 1;
+    }
+    if (to > from) {
+      if (int e = journal_->keep(Journal::kSide, from * kBlockSize, (to - from) * kBlockSize)) return e;
+    }
+  }
   for (const auto& [b, block] : blocks) {
     if (!block.dirty || b >= static_cast<std::uint32_t>(h.blockCount)) continue;
     if (!run.empty() && b != runStart + run.size()) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "recfile/file_system.h"
+#include "recfile/journal.h"
 #include "recfile/locks.h"
 #include "recfile/page_cipher.h"
 
@@ -56,9 +57,11 @@ struct BulkReadCache {
 class SideFile {
  public:
   // `writes`, when given, is raised by every write.
+  // `journal`, when given, gets the old bytes of every block a write
+  // changes before the first of them is written.
   SideFile(CipheredFile io, LockTable& locks, std::uint64_t* writes = nullptr,
-           BulkReadCache* cache = nullptr)
-      : io_(io), locks_(locks), writes_(writes), cache_(cache) {}
+           BulkReadCache* cache = nullptr, Journal* journal = nullptr)
+      : io_(io), locks_(locks), writes_(writes), cache_(cache), journal_(journal) {}
 
   int readValue(std::uint32_t first, std::vector<std::uint8_t>& out);
   // Reads several chains together: blocks that follow each other are
@@ -92,6 +95,7 @@ class SideFile {
   LockTable& locks_;
   std::uint64_t* writes_;
   BulkReadCache* cache_;
+  Journal* journal_;
 };
 
 }  // namespace recfile

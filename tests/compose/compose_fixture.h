@@ -50,6 +50,7 @@ class FailingFileSystem : public recfile::FileSystem {
     return real_->listDirectory(d);
   }
   int remove(const std::string& p) override { return real_->remove(p); }
+  int syncDirectoryOf(const std::string& p) override { return real_->syncDirectoryOf(p); }
   std::optional<recfile::FileIdentity> identity(const std::string& p) override {
     return real_->identity(p);
   }
@@ -72,6 +73,7 @@ class FailingFileSystem : public recfile::FileSystem {
     int truncate(std::uint64_t l) override {
       return fs_.failWrites ? recfile::err::DiskFull : inner_->truncate(l);
     }
+    int sync() override { return inner_->sync(); }
     int lock(std::uint64_t o, std::uint64_t l) override { return inner_->lock(o, l); }
     int unlock(std::uint64_t o, std::uint64_t l) override { return inner_->unlock(o, l); }
     recfile::FileIdentity identity() const override { return inner_->identity(); }

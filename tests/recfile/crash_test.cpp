@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <sstream>
 
 #include "support.h"
@@ -64,7 +65,8 @@ struct Workload {
 // byte-sets, free blocks in the middle of the side file, records marked
 // deleted.
 void writeBank(const std::string& path, const std::string& password) {
-  RecordFileEngine e;
+  // Without waiting for the disk: only the workloads' changes are studied.
+  RecordFileEngine e(std::make_shared<FaultyFileSystem>());
   ASSERT_TRUE(e.Create(path, kFields));
   ASSERT_TRUE(e.Open(path));
   for (int i = 1; i <= 120; ++i) {
@@ -120,6 +122,19 @@ std::vector<Workload> workloads() {
            return e.Delete([&e] { return e.ReadInt("N") % 7 == 0; });
          }, ""}}},
       {"pack", "", {{"pack", [](RecordFileEngine& e) { return e.Pack(); }, ""}}},
+      // The journal file stays between operations: a short one after a
+      // long one must not put back what the long one left in it.
+      {"kept journal", "",
+       {{"memo grows", [](RecordFileEngine& e) {
+           return at(e, 30) && e.WriteField("M", memo(30, 3000));
+         }, ""},
+        {"append", [](RecordFileEngine& e) {
+           return e.Append({std::string("新四"), std::int64_t{203}, memo(203, 60)});
+         }, ""},
+        {"text field", [](RecordFileEngine& e) { return at(e, 31) && e.WriteField("T", std::string("短")); }, ""},
+        {"append again", [](RecordFileEngine& e) {
+           return e.Append({std::string("新五"), std::int64_t{204}, memo(204, 600), bytes(204, 30)});
+         }, ""}}},
       {"pack with password", kOld, {{"pack", [](RecordFileEngine& e) { return e.Pack(); }, kOld}}},
       {"set password", "",
        {{"set", [kNew](RecordFileEngine& e) { return e.SetPassword(kNew); }, kNew}}},
@@ -238,6 +253,76 @@ TEST_F(CrashTest, EveryOperationIsWhollyThereOrWhollyAbsentAfterACrashAtAnyChang
     }
   }
   RecordProperty("cases", cases);
+}
+
+// Across a power cut the journal protects only what reached the disk in
+// order: every operation's journal is synced (and, when just created, its
+// folder) before the first change to the bank's files, and the changed
+// files are synced before the journal is emptied and the operation returns.
+TEST_F(CrashTest, TheJournalIsDurableBeforeTheFilesChangeAndTheFilesBeforeItIsEmptied) {
+  writeBank(bank, "");
+  writeBank(source, "");
+  auto fs = std::make_shared<FaultyFileSystem>();
+  RecordFileEngine e(fs);
+  ASSERT_TRUE(e.Open(source));
+  ASSERT_TRUE(e.Open(bank));
+  const std::vector<Step> steps = {
+      {"append with memo", [](RecordFileEngine& e) {
+         return e.Append({std::string("新"), std::int64_t{300}, memo(300, 1200), bytes(300, 40)});
+       }, ""},
+      {"append without memo", [](RecordFileEngine& e) { return e.Append({std::string("新")}); }, ""},
+      {"memo shrinks", [](RecordFileEngine& e) { return at(e, 5) && e.WriteField("M", memo(5, 3)); }, ""},
+      {"modify", [](RecordFileEngine& e) {
+         return at(e, 6) && e.Modify({std::string("改"), std::int64_t{6}, memo(6, 900)});
+       }, ""},
+      {"text field", [](RecordFileEngine& e) { return at(e, 7) && e.WriteField("T", std::string("短")); }, ""},
+      {"delete one", [](RecordFileEngine& e) { return at(e, 8) && e.Delete(); }, ""},
+      {"delete by condition", [](RecordFileEngine& e) {
+         return e.Delete([&e] { return e.ReadInt("N") % 5 == 1; });
+       }, ""},
+      {"pack", [](RecordFileEngine& e) { return e.Pack(); }, ""},
+      {"copy records", [](RecordFileEngine& e) { return e.CopyRecords("source"); }, ""},
+      {"set password", [](RecordFileEngine& e) { return e.SetPassword("新密码"); }, ""},
+  };
+  const std::string journal = "bank.edj";
+  auto isBank = [](const std::string& f) { return f == "bank.edb" || f == "bank.edt"; };
+  int journaled = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    fs->events.clear();
+    fs->logEvents = true;
+    ASSERT_TRUE(step.run(e)) << e.LastError();
+    fs->logEvents = false;
+    std::map<std::string, bool> dirty;  // written since its last sync
+    bool folderPending = false, changed = false, journalWritten = false;
+    for (const auto& ev : fs->events) {
+      const bool changes = ev.kind == "write" || ev.kind == "truncate";
+      if (ev.kind == "create" && ev.file == journal) folderPending = true;
+      if (ev.kind == "sync directory") folderPending = false;
+      if (ev.kind == "sync") dirty[ev.file] = false;
+      if (changes && isBank(ev.file)) {
+        EXPECT_FALSE(dirty[journal]) << "the bank changed before its journal was synced";
+        EXPECT_FALSE(folderPending) << "the bank changed before the new journal's folder was synced";
+        changed = true;
+      }
+      if (changes && ev.file == journal) {
+        journalWritten = true;
+        if (changed && ev.offset == 0) {
+          EXPECT_FALSE(dirty["bank.edb"] || dirty["bank.edt"])
+              << "the journal was emptied before the bank's files were synced";
+        }
+      }
+      if (changes) dirty[ev.file] = true;
+    }
+    for (const auto& [file, unsynced] : dirty)
+      EXPECT_FALSE(unsynced) << file << " was left unsynced when the operation returned";
+    EXPECT_TRUE(changed);
+    journaled += journalWritten;
+  }
+  // The journal file was created once and kept between the operations.
+  EXPECT_GE(journaled, 6);
+  e.CloseAll();
+  EXPECT_FALSE(std::filesystem::exists(dir / "bank.edj"));
 }
 
 }  // namespace

@@ -230,7 +230,12 @@ TEST(Processes, AWriterKilledAtRandomMomentsLosesNothingThatItFinished) {
 // left to `report`. Exit code 0 when it always saw its own writes.
 [[noreturn]] void sharingWriter(const std::string& path, int tag, int ms, const std::string& report) {
   RecordFileEngine e;
-  if (!e.Open(path)) _exit(2);
+  // What went wrong goes to the test's output before the exit code.
+  auto stop = [&](int code, const std::string& what) {
+    std::fprintf(stderr, "writer %d: %s (error %d)\n", tag, what.c_str(), e.LastError());
+    _exit(code);
+  };
+  if (!e.Open(path)) stop(2, "open");
   std::mt19937 rng(static_cast<std::uint32_t>(tag));
   Model mine;
   std::map<std::int64_t, std::int64_t> ids;  // number -> record id
@@ -243,26 +248,40 @@ TEST(Processes, AWriterKilledAtRandomMomentsLosesNothingThatItFinished) {
     if (kind < 6 || live.empty()) {
       const std::int64_t n = tag * 1000000 + i;
       if (!retrying(e, [&] { return e.Append({"r" + std::to_string(n), n, content(n, 0), picture(n)}); }))
-        _exit(10);
+        stop(10, "append");
       ids[n] = e.RecordId();
       mine[n] = Entry{};
     } else {
       const std::int64_t n = live[rng() % live.size()];
-      if (!retrying(e, [&] { return e.GoToId(ids[n]); }) || e.ReadInt("N") != n) _exit(11);
+      if (!retrying(e, [&] { return e.GoToId(ids[n]); })) stop(11, "GoToId " + std::to_string(ids[n]));
+      std::int64_t read = 0;
+      // A record read meets the other writer's lock at once, as a write does.
+      retrying(e, [&] {
+        read = e.ReadInt("N");
+        return e.LastError() == 0;
+      });
+      if (read != n) stop(11, "record " + std::to_string(ids[n]) + " read N " + std::to_string(read));
       if (kind < 9) {
         const std::int64_t v = mine[n].version + 1;
-        if (!retrying(e, [&] { return e.WriteField("M", content(n, v)); })) _exit(12);
+        if (!retrying(e, [&] { return e.WriteField("M", content(n, v)); })) stop(12, "write");
         mine[n].version = v;
       } else {
-        if (!retrying(e, [&] { return e.Delete(); })) _exit(13);
+        if (!retrying(e, [&] { return e.Delete(); })) stop(13, "delete");
         mine[n].deleted = true;
       }
     }
     // Its own write, read back at once.
-    const std::int64_t n = e.ReadInt("N");
-    if (!mine.count(n) || e.ReadText("M") != content(n, mine[n].version) ||
-        e.IsDeleted() != mine[n].deleted)
-      _exit(14);
+    std::int64_t n = 0;
+    std::string memo;
+    bool deleted = false;
+    retrying(e, [&] {
+      n = e.ReadInt("N");
+      if (e.LastError() == 0) memo = e.ReadText("M");
+      if (e.LastError() == 0) deleted = e.IsDeleted();
+      return e.LastError() == 0;
+    });
+    if (!mine.count(n) || memo != content(n, mine[n].version) || deleted != mine[n].deleted)
+      stop(14, "read back");
   }
   e.CloseAll();
   std::ofstream out(report);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,6 +31,20 @@ struct Faults {
   int writes = 0;
   int reads = 0;
   int lockCalls = 0;
+  int syncs = 0;
+  // With logEvents, every change and sync in order, for tests of their
+  // order. Syncs are counted and logged but not made: a crash here loses
+  // what came after the last change, synced or not.
+  struct Event {
+    std::string kind;  // "create", "write", "truncate", "sync", "remove", "sync directory"
+    std::string file;  // the file's name without its folder
+    std::uint64_t offset = 0, size = 0;
+  };
+  bool logEvents = false;
+  std::vector<Event> events;
+  void log(std::string kind, const std::string& path, std::uint64_t offset = 0, std::uint64_t size = 0) {
+    if (logEvents) events.push_back({std::move(kind), std::filesystem::path(path).filename().string(), offset, size});
+  }
   bool fakeClock = false;
   std::uint64_t clockMs = 0;  // sleeping advances it
   std::vector<unsigned> sleeps;
@@ -53,7 +68,8 @@ class FaultyFileSystem final : public recfile::FileSystem, public Faults {
     if (crashed || (o.create && !change())) return recfile::err::HardwareFault;
     std::unique_ptr<recfile::File> file;
     if (int e = inner_->open(p, o, file)) return e;
-    out = std::make_unique<FaultyFile>(std::move(file), *this);
+    if (o.create) log("create", p);
+    out = std::make_unique<FaultyFile>(std::move(file), *this, p);
     return 0;
   }
   bool exists(const std::string& p) override { return !crashed && inner_->exists(p); }
@@ -62,7 +78,14 @@ class FaultyFileSystem final : public recfile::FileSystem, public Faults {
   }
   int remove(const std::string& p) override {
     if (!change()) return recfile::err::HardwareFault;
+    log("remove", p);
     return inner_->remove(p);
+  }
+  int syncDirectoryOf(const std::string& p) override {
+    ++syncs;
+    if (crashed) return recfile::err::HardwareFault;
+    log("sync directory", p);
+    return 0;
   }
   std::optional<recfile::FileIdentity> identity(const std::string& p) override {
     return inner_->identity(p);
@@ -78,8 +101,8 @@ class FaultyFileSystem final : public recfile::FileSystem, public Faults {
  private:
   class FaultyFile final : public recfile::File {
    public:
-    FaultyFile(std::unique_ptr<recfile::File> inner, FaultyFileSystem& fs)
-        : inner_(std::move(inner)), fs_(fs) {}
+    FaultyFile(std::unique_ptr<recfile::File> inner, FaultyFileSystem& fs, std::string path)
+        : inner_(std::move(inner)), fs_(fs), path_(std::move(path)) {}
     int read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override {
       ++fs_.reads;
       if (fs_.crashed) return recfile::err::HardwareFault;
@@ -91,6 +114,7 @@ class FaultyFileSystem final : public recfile::FileSystem, public Faults {
       ++fs_.writes;
       if (fs_.failWrites || (fs_.failNthWrite > 0 && --fs_.failNthWrite == 0)) return fs_.writeError;
       if (!fs_.change()) return recfile::err::HardwareFault;
+      fs_.log("write", path_, o, n);
       return inner_->write(o, d, n);
     }
     int size(std::uint64_t& out) override {
@@ -99,7 +123,14 @@ class FaultyFileSystem final : public recfile::FileSystem, public Faults {
     int truncate(std::uint64_t l) override {
       if (fs_.failWrites) return fs_.writeError;
       if (!fs_.change()) return recfile::err::HardwareFault;
+      fs_.log("truncate", path_, l);
       return inner_->truncate(l);
+    }
+    int sync() override {
+      ++fs_.syncs;
+      if (fs_.crashed) return recfile::err::HardwareFault;
+      fs_.log("sync", path_);
+      return 0;
     }
     int lock(std::uint64_t o, std::uint64_t l) override {
       ++fs_.lockCalls;
@@ -117,6 +148,7 @@ class FaultyFileSystem final : public recfile::FileSystem, public Faults {
    private:
     std::unique_ptr<recfile::File> inner_;
     FaultyFileSystem& fs_;
+    std::string path_;
   };
 
   std::shared_ptr<recfile::FileSystem> inner_;
