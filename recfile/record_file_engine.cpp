@@ -727,7 +727,7 @@ bool RecordFileEngine::WriteField(const FieldRef& field, const Value& value,
     if (int e = m.reloadCurrent(*rf)) return m.fail(e);
     if (int e = rf->journal.keep(Journal::kMain, rf->recordOffset(rf->position) + static_cast<std::uint64_t>(f.offset),
                                  static_cast<std::uint64_t>(f.width)))
-      return m.fail(e);
+      return m.fail(isLockError(e) ? e : err::WriteFieldFailed);
     const std::uint32_t old = getU32(rf->cachedRecord + f.offset);
     std::uint32_t first = 0;
     if (const int e = rf->side().writeValue(old, chainData.data(), chainData.size(), first))
