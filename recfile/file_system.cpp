@@ -134,6 +134,8 @@ class PosixFile final : public File {
     return 0;
   }
 
+  void startWriteBack() override { ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE); }
+
   int lock(std::uint64_t offset, std::uint64_t length) override {
     struct flock fl {};
     fl.l_type = writable_ ? F_WRLCK : F_RDLCK;

@@ -40,6 +40,9 @@ class File {
   // Makes what was written and the file's length durable (fdatasync): the
   // journal's order holds across a power cut only through these.
   virtual int sync() = 0;
+  // Starts writing the file out without waiting: a hint that lets the
+  // disk work on several files before each is synced.
+  virtual void startWriteBack() {}
   // A byte-range lock shared between processes: exclusive on a file opened
   // for writing, shared on a read-only one. Fails at once with
   // err::LockViolation when another holder has a conflicting lock.

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <vector>
 
+#include <zlib.h>
+
 #include "recfile/format.h"
 #include "recfile/locks.h"
 
@@ -16,26 +18,40 @@ namespace {
 
 // The journal: a 32-byte header, then entries, each written whole in one
 // write so that a cut-off one fails its checksum and ends the journal.
-//   header: "WEDJ", version 1, main size (8), side size (8; all ones = no
+//   header: "WEDJ", version 2, main size (8), side size (8; all ones = no
 //           side file), salt (4), checksum of the 28 bytes before it
 //   entry:  file (1: 0 main, 1 side), 3 zeros, offset (8), length (4),
 //           the bytes as they were, checksum of header and bytes under
 //           the salt
+// The checksums are CRC-32, the entries' started from the salt. Version 1
+// (written before salts, by an older build) had FNV-1a checksums and no
+// salt; such a journal left by a crash is still rolled back.
 // A journal file kept between operations holds the entries of earlier
 // ones after the current one's: each operation has its own salt, so they
 // fail their checksums and end the journal. An emptied journal is one
 // whose header is zeros.
 constexpr char kMagic[4] = {'W', 'E', 'D', 'J'};
-constexpr std::uint32_t kJournalVersion = 1;
+constexpr std::uint32_t kJournalVersion = 2;
+constexpr std::uint32_t kFnvVersion = 1;
 constexpr std::size_t kJournalHeader = 32;
 constexpr std::size_t kEntryHeader = 16;
 constexpr std::uint64_t kNoSide = ~std::uint64_t{0};
 constexpr std::uint64_t kPiece = 256 * 1024;  // largest entry
 
-std::uint32_t checksum(const std::uint8_t* p, std::size_t n, std::uint32_t salt = 0) {
-  std::uint32_t h = 2166136261u ^ salt;  // FNV-1a
-  for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 16777619u;
-  return h;
+std::uint32_t checksum(std::uint32_t version, const std::uint8_t* p, std::size_t n,
+                       std::uint32_t salt = 0) {
+  if (version == kFnvVersion) {
+    std::uint32_t h = 2166136261u;
+    for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 16777619u;
+    return h;
+  }
+  return static_cast<std::uint32_t>(crc32_z(salt, p, n));
+}
+
+bool validHeader(const std::uint8_t* head) {
+  const std::uint32_t version = getU32(head + 4);
+  return std::memcmp(head, kMagic, 4) == 0 && (version == kJournalVersion || version == kFnvVersion) &&
+         getU32(head + 28) == checksum(version, head, 28);
 }
 
 // Puts back every whole entry of the journal in `journal` and the files'
@@ -47,10 +63,9 @@ int applyJournal(File& journal, File* main, File* side, bool& valid) {
   std::uint8_t head[kJournalHeader];
   std::size_t got = 0;
   if (int e = journal.read(0, head, kJournalHeader, got)) return e;
-  if (got < kJournalHeader || std::memcmp(head, kMagic, 4) != 0 ||
-      getU32(head + 4) != kJournalVersion || getU32(head + 28) != checksum(head, 28))
-    return 0;
+  if (got < kJournalHeader || !validHeader(head)) return 0;
   valid = true;
+  const std::uint32_t version = getU32(head + 4);
   const std::uint64_t sizes[2] = {getU64(head + 8), getU64(head + 16)};
   const std::uint32_t salt = getU32(head + 24);
   File* files[2] = {main, side};
@@ -65,7 +80,7 @@ int applyJournal(File& journal, File* main, File* side, bool& valid) {
     entry.resize(kEntryHeader + length + 4);
     if (int e = journal.read(at, entry.data(), entry.size(), got)) return e;
     if (got < entry.size() || getU32(&entry[kEntryHeader + length]) !=
-                                  checksum(entry.data(), kEntryHeader + length, salt))
+                                  checksum(version, entry.data(), kEntryHeader + length, salt))
       break;
     File* file = files[eh[0]];
     if (!file) return err::SideReadFailed;
@@ -111,8 +126,7 @@ int recoverFrom(FileSystem& fs, const std::string& path, std::unique_ptr<File> j
 std::uint64_t journalSideSize(File& journal) {
   std::uint8_t head[kJournalHeader];
   std::size_t got = 0;
-  if (journal.read(0, head, kJournalHeader, got) != 0 || got < kJournalHeader ||
-      getU32(head + 28) != checksum(head, 28))
+  if (journal.read(0, head, kJournalHeader, got) != 0 || got < kJournalHeader || !validHeader(head))
     return kNoSide;
   return getU64(head + 16);
 }
@@ -215,14 +229,14 @@ int Journal::ensureHeader() {
     directoryPending_ = true;
     salt_ = 0;
   }
-  if (++salt_ == 0) salt_ = 1;  // 0 is the salt of journals written before salts
+  ++salt_;
   std::uint8_t head[kJournalHeader] = {};
   std::memcpy(head, kMagic, 4);
   putU32(head + 4, kJournalVersion);
   putU64(head + 8, sizes_[kMain]);
   putU64(head + 16, sizes_[kSide]);
   putU32(head + 24, salt_);
-  putU32(head + 28, checksum(head, 28));
+  putU32(head + 28, checksum(kJournalVersion, head, 28));
   // Marked written before the write: cut off, it is still emptied or
   // applied at the end.
   headerWritten_ = true;
@@ -257,14 +271,15 @@ int Journal::save(FileIndex file, std::uint64_t from, std::uint64_t to) {
   for (auto [a, b] : gaps) {
     for (std::uint64_t p = a; p < b; p += kPiece) {
       const auto n = static_cast<std::size_t>(std::min(kPiece, b - p));
-      entry.assign(kEntryHeader + n + 4, 0);
+      entry.resize(kEntryHeader + n + 4);
+      std::memset(entry.data(), 0, kEntryHeader);
       entry[0] = static_cast<std::uint8_t>(file);
       putU64(&entry[4], p);
       putU32(&entry[12], static_cast<std::uint32_t>(n));
       std::size_t got = 0;
       if (int e = files_[file]->read(p, &entry[kEntryHeader], n, got)) return e;
       if (got != n) return err::ReadRecordFailed;
-      putU32(&entry[kEntryHeader + n], checksum(entry.data(), kEntryHeader + n, salt_));
+      putU32(&entry[kEntryHeader + n], checksum(kJournalVersion, entry.data(), kEntryHeader + n, salt_));
       if (int e = journal_->write(journalEnd_, entry.data(), entry.size())) return e;
       journalEnd_ += entry.size();
     }
@@ -318,6 +333,10 @@ int Journal::beforeTruncate(FileIndex file, std::uint64_t length) {
 }
 
 int Journal::syncWritten() {
+  if (written_[kMain] && written_[kSide] && files_[kSide]) {
+    files_[kMain]->startWriteBack();
+    files_[kSide]->startWriteBack();
+  }
   for (int f = 0; f < 2; ++f) {
     if (!written_[f] || !files_[f]) continue;
     if (int e = files_[f]->sync()) return e;

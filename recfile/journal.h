@@ -110,6 +110,7 @@ class JournaledFile final : public File {
     return inner_->truncate(length);
   }
   int sync() override { return inner_->sync(); }
+  void startWriteBack() override { inner_->startWriteBack(); }
   int lock(std::uint64_t offset, std::uint64_t length) override { return inner_->lock(offset, length); }
   int unlock(std::uint64_t offset, std::uint64_t length) override {
     return inner_->unlock(offset, length);

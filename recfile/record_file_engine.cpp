@@ -989,6 +989,7 @@ bool RecordFileEngine::Pack() {
         }
         if (out > 0 && (kept != first || out != k)) {
           if (int e = rf->writeRecords(kept, out, buffer.data())) return e;
+          rf->mainFile->startWriteBack();  // as in CopyRecords
         }
         kept += out;
         return 0;
@@ -1118,6 +1119,10 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
     if (int e = dst->writeRecords(start + appended, k, out.data())) return e;
     appended += k;
     out.clear();
+    // The disk writes what was copied while the next records are read:
+    // the sync at the end then waits for little.
+    dst->mainFile->startWriteBack();
+    if (dst->sideFile) dst->sideFile->startWriteBack();
     return 0;
   };
 

@@ -325,5 +325,49 @@ TEST_F(CrashTest, TheJournalIsDurableBeforeTheFilesChangeAndTheFilesBeforeItIsEm
   EXPECT_FALSE(std::filesystem::exists(dir / "bank.edj"));
 }
 
+// A journal the build before salts left behind (FNV-1a checksums, version
+// 1) is still rolled back.
+TEST_F(CrashTest, AJournalOfTheFirstVersionIsRolledBack) {
+  const std::string path = dir / "old.edb";
+  {
+    RecordFileEngine e;
+    ASSERT_TRUE(e.Create(path, {{"T", FieldType::Text, 8}}));
+    ASSERT_TRUE(e.Open(path));
+    ASSERT_TRUE(e.Append({std::string("一")}));
+  }
+  const Bytes before = readFile(path);
+  {
+    RecordFileEngine e;
+    ASSERT_TRUE(e.Open(path));
+    ASSERT_TRUE(e.Append({std::string("二")}));
+  }
+  auto fnv = [](const Bytes& b, std::size_t n) {
+    std::uint32_t h = 2166136261u;
+    for (std::size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 16777619u;
+    return h;
+  };
+  Bytes journal(32, 0);
+  std::memcpy(journal.data(), "WEDJ", 4);
+  put32(journal, 4, 1);
+  put32(journal, 8, static_cast<std::uint32_t>(before.size()));
+  put32(journal, 16, 0xFFFFFFFF);
+  put32(journal, 20, 0xFFFFFFFF);
+  put32(journal, 28, fnv(journal, 28));
+  Bytes entry(16 + 8 + 4, 0);
+  put32(entry, 4, 16);  // the count and next id
+  put32(entry, 12, 8);
+  std::copy(before.begin() + 16, before.begin() + 24, entry.begin() + 16);
+  put32(entry, 24, fnv(entry, 24));
+  journal.insert(journal.end(), entry.begin(), entry.end());
+  writeFile(dir / "old.edj", journal);
+
+  RecordFileEngine e;
+  ASSERT_TRUE(e.Open(path));
+  EXPECT_EQ(e.RecordCount(), 1);
+  e.CloseAll();
+  EXPECT_EQ(readFile(path), before);
+  EXPECT_FALSE(std::filesystem::exists(dir / "old.edj"));
+}
+
 }  // namespace
 }  // namespace recfile::testing
