@@ -1,5 +1,8 @@
 #include "databases/course_bank.h"
 
+#include <algorithm>
+#include <variant>
+
 #include "databases/program_databases.h"
 #include "text/text.h"
 
@@ -9,10 +12,12 @@ namespace {
 
 using recfile::Value;
 
-// Remembers the engine's last error as the operation's result.
-bool Fail(recfile::RecordFileEngine& engine, DbError& error) {
+// Remembers the engine's last error as the operation's result; `otherwise`
+// when the engine names none.
+bool Fail(recfile::RecordFileEngine& engine, DbError& error,
+          int otherwise = recfile::err::Unknown) {
   error.code = engine.LastError();
-  if (error.code == 0) error.code = recfile::err::Unknown;
+  if (error.code == 0) error.code = otherwise;
   error.message = recfile::ErrorText(error.code);
   return false;
 }
@@ -58,6 +63,12 @@ bool WriteChanges(const QuestionChanges& c, Write write) {
          each(kChoice, c.choice) && each(kFixedScore, c.fixedScore) && each(kMasked, c.masked) &&
          each(kQuestionPictureData, c.pictureData) &&
          each(kAnswerPictureData, c.answerPictureData);
+}
+
+int FieldCount(const QuestionChanges& c) {
+  return !!c.knowledgePoints + !!c.groupName + !!c.groupNumber + !!c.text1 + !!c.pictureMark +
+         !!c.text2 + !!c.answer + !!c.answerPictureMark + !!c.type + !!c.difficulty + !!c.score +
+         !!c.choice + !!c.fixedScore + !!c.masked + !!c.pictureData + !!c.answerPictureData;
 }
 
 // What the current record holds in the fields `changes` would write, so a
@@ -144,36 +155,61 @@ recfile::Bytes CourseBank::ReadPicture(std::int64_t id, PictureKind kind) {
   return b;
 }
 
-bool CourseBank::Update(std::int64_t id, const QuestionChanges& changes) {
-  return UpdateMany({{id, changes}});
+bool CourseBank::Update(std::int64_t id, const QuestionChanges& changes, WriteMode mode) {
+  return UpdateMany({{id, changes}}, mode);
 }
 
-bool CourseBank::UpdateMany(const std::vector<std::pair<std::int64_t, QuestionChanges>>& changes) {
+bool CourseBank::UpdateMany(const std::vector<std::pair<std::int64_t, QuestionChanges>>& changes,
+                            WriteMode mode) {
   if (!MakeCurrent(engine_, name_, error_)) return false;
+  const auto write = [&](const QuestionChanges& change) {
+    if (mode == WriteMode::FieldByField)
+      return WriteChanges(change, [&](int field, const Value& value) {
+        return engine_.WriteField(field, value);
+      });
+    std::vector<Value> values;
+    WriteChanges(change, [&](int field, const Value& value) {
+      if (values.size() < static_cast<std::size_t>(field)) values.resize(field);
+      values[static_cast<std::size_t>(field - 1)] = value;
+      return true;
+    });
+    return engine_.Modify(values);
+  };
   std::vector<std::pair<std::int64_t, QuestionChanges>> undo;
   undo.reserve(changes.size());
   auto rollback = [&] {
     const DbError failure = error_;
     for (auto it = undo.rbegin(); it != undo.rend(); ++it) {
       if (!engine_.GoToId(it->first)) continue;
-      WriteChanges(it->second,
-                   [&](int field, const Value& value) { return engine_.WriteField(field, value); });
+      write(it->second);
     }
     error_ = failure;
     return false;
   };
   for (const auto& [id, change] : changes) {
     if (!engine_.GoToId(id)) {
+      Fail(engine_, error_, recfile::err::NoSuchRecord);
+      return rollback();
+    }
+    // One record write either happened or did not, and so did a single
+    // field's; field by field, a question may be left half changed, so its
+    // old values are kept before the write.
+    const bool whole = mode == WriteMode::WholeRecord;
+    const bool single = changes.size() == 1 && (whole || FieldCount(change) == 1);
+    QuestionChanges old;
+    if (!single) {
+      old = CurrentValuesOf(engine_, change);
+      if (whole && engine_.LastError() != 0) {
+        Fail(engine_, error_);
+        return rollback();
+      }
+      if (!whole) undo.emplace_back(id, old);
+    }
+    if (!write(change)) {
       Fail(engine_, error_);
       return rollback();
     }
-    undo.emplace_back(id, CurrentValuesOf(engine_, change));
-    if (!WriteChanges(change, [&](int field, const Value& value) {
-          return engine_.WriteField(field, value);
-        })) {
-      Fail(engine_, error_);
-      return rollback();
-    }
+    if (!single && whole) undo.emplace_back(id, std::move(old));
   }
   return true;
 }
@@ -202,6 +238,47 @@ bool CourseBank::Remove(const std::vector<std::int64_t>& ids) {
   return true;
 }
 
+bool CourseBank::Delete(std::int64_t id) {
+  if (!MakeCurrent(engine_, name_, error_)) return false;
+  if (!engine_.GoToId(id)) return Fail(engine_, error_, recfile::err::NoSuchRecord);
+  if (!engine_.Delete()) return Fail(engine_, error_);
+  return true;
+}
+
+bool CourseBank::Pack() {
+  if (!MakeCurrent(engine_, name_, error_)) return false;
+  if (!engine_.Pack()) return Fail(engine_, error_);
+  return true;
+}
+
+std::string CourseBank::FilePath() {
+  if (!MakeCurrent(engine_, name_, error_)) return {};
+  return engine_.CurrentPath();
+}
+
+bool CourseBank::IsFile(const std::string& path) {
+  const std::string own = FilePath();
+  return !own.empty() && engine_.ResolvePath(path) == own;
+}
+
+bool CourseBank::CopyFrom(BankImportSource& source,
+                          const std::function<bool(std::int64_t)>& wanted,
+                          std::vector<std::int64_t>& ids) {
+  ids.clear();
+  if (!MakeCurrent(engine_, name_, error_)) return false;
+  const std::int64_t last = engine_.RecordCount();
+  if (last < 0) return Fail(engine_, error_);
+  // The engine asks about each source record while it is the one under test.
+  if (!engine_.CopyRecords(source.alias(), [&] { return wanted(engine_.RecordNumber()); }))
+    return Fail(engine_, error_);
+  const std::int64_t count = engine_.RecordCount();
+  for (std::int64_t k = last + 1; k <= count; ++k) {
+    if (!engine_.GoTo(k)) return Fail(engine_, error_);
+    ids.push_back(engine_.RecordId());
+  }
+  return true;
+}
+
 std::optional<Question> CourseBank::FindByText1(const std::string& text1, std::int64_t exceptId) {
   if (!MakeCurrent(engine_, name_, error_)) return std::nullopt;
   const std::int64_t n = engine_.RecordCount();
@@ -211,6 +288,121 @@ std::optional<Question> CourseBank::FindByText1(const std::string& text1, std::i
     if (engine_.ReadText(kQuestionText1) == text1) return ReadCurrentQuestion(engine_);
   }
   return std::nullopt;
+}
+
+// ---- BankImportSource -----------------------------------------------------
+
+namespace {
+
+std::string TextOf(const Value& v) {
+  if (const auto* s = std::get_if<std::string>(&v)) return *s;
+  if (const auto* i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
+  return {};
+}
+std::int64_t NumberOf(const Value& v) {
+  if (const auto* i = std::get_if<std::int64_t>(&v)) return *i;
+  if (const auto* d = std::get_if<double>(&v)) return static_cast<std::int64_t>(*d);
+  if (const auto* b = std::get_if<bool>(&v)) return *b ? 1 : 0;
+  if (const auto* s = std::get_if<std::string>(&v)) return text::toInteger(*s);
+  return 0;
+}
+bool FlagOf(const Value& v) {
+  if (const auto* b = std::get_if<bool>(&v)) return *b;
+  return NumberOf(v) != 0;
+}
+
+// A record's values in the bank's field order as a question.
+Question QuestionOf(const std::vector<Value>& values) {
+  auto at = [&](int field) -> const Value& { return values[static_cast<std::size_t>(field - 1)]; };
+  Question q;
+  q.knowledgePoints = TextOf(at(kKnowledgePoints));
+  q.groupName = TextOf(at(kGroupName));
+  q.groupNumber = TextOf(at(kGroupNumber));
+  q.text1 = TextOf(at(kQuestionText1));
+  q.pictureMark = TextOf(at(kQuestionPicture));
+  q.text2 = TextOf(at(kQuestionText2));
+  q.answer = TextOf(at(kAnswer));
+  q.answerPictureMark = TextOf(at(kAnswerPicture));
+  q.type = TextOf(at(kQuestionType));
+  q.difficulty = static_cast<int>(NumberOf(at(kDifficulty)));
+  q.score = static_cast<int>(NumberOf(at(kScore)));
+  q.choice = FlagOf(at(kChoice));
+  q.fixedScore = FlagOf(at(kFixedScore));
+  q.masked = FlagOf(at(kMasked));
+  return q;
+}
+
+// For each bank field, the source field of the same name and a compatible
+// type (0 when none).
+std::vector<int> MatchFields(const std::vector<recfile::FieldDef>& bank,
+                             const std::vector<recfile::FieldDef>& source) {
+  std::vector<int> match(bank.size(), 0);
+  for (std::size_t d = 0; d < bank.size(); ++d) {
+    for (std::size_t s = 0; s < source.size(); ++s) {
+      if (!text::equalsIgnoreCase(bank[d].name, source[s].name)) continue;
+      if (bank[d].type == source[s].type ||
+          (recfile::isNumeric(bank[d].type) && recfile::isNumeric(source[s].type)))
+        match[d] = static_cast<int>(s + 1);
+      break;
+    }
+  }
+  return match;
+}
+
+}  // namespace
+
+BankImportSource::BankImportSource(recfile::RecordFileEngine& engine, std::string alias)
+    : engine_(engine), alias_(std::move(alias)) {}
+
+BankImportSource::~BankImportSource() { Close(); }
+
+bool BankImportSource::IsPasswordProtected(recfile::RecordFileEngine& engine,
+                                           const std::string& file) {
+  return engine.IsPasswordProtected(file);
+}
+
+bool BankImportSource::Open(const std::string& path, const std::string& password,
+                            CourseBank& into) {
+  error_ = {};
+  if (!engine_.Open(path, alias_, true, recfile::ShareMode::None, password))
+    return Fail(engine_, error_);
+  open_ = true;
+  const std::vector<recfile::FieldDef> sourceFields = engine_.Fields();
+  if (!MakeCurrent(engine_, into.FilePath(), error_)) return false;
+  bankFields_ = engine_.Fields();
+  match_ = MatchFields(bankFields_, sourceFields);
+  values_.assign(bankFields_.size(), Value{});
+  return true;
+}
+
+void BankImportSource::Close() {
+  if (open_) engine_.Close(alias_);
+  open_ = false;
+}
+
+std::int64_t BankImportSource::Count() {
+  if (!MakeCurrent(engine_, alias_, error_)) return 0;
+  return std::max<std::int64_t>(0, engine_.RecordCount());
+}
+
+bool BankImportSource::Read(std::int64_t k, Question& q, bool& deleted) {
+  if (!MakeCurrent(engine_, alias_, error_)) return false;
+  if (!engine_.GoTo(k)) return Fail(engine_, error_);
+  deleted = engine_.IsDeleted();
+  if (deleted) return true;
+  for (std::size_t d = 0; d < bankFields_.size(); ++d) {
+    values_[d] = Value{};
+    // Pictures come along when the record is copied.
+    if (match_[d] > 0 && bankFields_[d].type != recfile::FieldType::ByteSet)
+      values_[d] = engine_.ReadField(match_[d]);
+    if (engine_.LastError() < 0) return Fail(engine_, error_);
+  }
+  q = QuestionOf(values_);
+  return true;
+}
+
+bool BankImportSource::HasGroupName() const {
+  return match_.size() >= static_cast<std::size_t>(kGroupName) && match_[kGroupName - 1] > 0;
 }
 
 // ---- CourseLibrary ---------------------------------------------------------

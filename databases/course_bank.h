@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -59,6 +60,12 @@ struct DbError {
   std::string message;
 };
 
+// How a question's changes reach its record: field by field, or all of
+// them in one record write, so a failure leaves none of them changed.
+enum class WriteMode { FieldByField, WholeRecord };
+
+class BankImportSource;
+
 // A course's question bank, already open in the engine under `name` (the
 // course name). Each call makes the bank current first, so other databases
 // may be used in between.
@@ -75,10 +82,12 @@ class CourseBank {
 
   recfile::Bytes ReadPicture(std::int64_t id, PictureKind kind);
 
-  bool Update(std::int64_t id, const QuestionChanges& changes);
+  bool Update(std::int64_t id, const QuestionChanges& changes,
+              WriteMode mode = WriteMode::FieldByField);
   // All or nothing: on a failure the questions already changed get their
-  // old values back.
-  bool UpdateMany(const std::vector<std::pair<std::int64_t, QuestionChanges>>& changes);
+  // old values back (written the same way).
+  bool UpdateMany(const std::vector<std::pair<std::int64_t, QuestionChanges>>& changes,
+                  WriteMode mode = WriteMode::FieldByField);
 
   // Appends a question (id ignored) with its pictures; returns the new id, or
   // 0 on failure.
@@ -88,6 +97,21 @@ class CourseBank {
   // Marks the questions deleted and packs the bank, freeing their side-file
   // blocks.
   bool Remove(const std::vector<std::int64_t>& ids);
+  // Marks one question deleted, leaving the packing to a later Pack (a
+  // deleted question's record stays until then).
+  bool Delete(std::int64_t id);
+  bool Pack();
+
+  // The bank file's full path ("" when the bank is not open).
+  std::string FilePath();
+  // Whether `path` (with or without extension) names this bank's file.
+  bool IsFile(const std::string& path);
+
+  // Appends the source's records for which `wanted(k)` holds (k its record
+  // number), in record order, in one pass: fields matched by name and type,
+  // pictures included. `ids` gets the new questions' ids in that order.
+  bool CopyFrom(BankImportSource& source, const std::function<bool(std::int64_t)>& wanted,
+                std::vector<std::int64_t>& ids);
 
   // First question in record order with this "题文1" whose id differs from
   // `exceptId`; nullopt when none.
@@ -98,6 +122,41 @@ class CourseBank {
  private:
   recfile::RecordFileEngine& engine_;
   std::string name_;
+  DbError error_;
+};
+
+// Another bank file read as questions of a course bank: opened read-only
+// under an alias, its fields matched to the bank's by name (case aside)
+// and a compatible type. Closed again when destroyed.
+class BankImportSource {
+ public:
+  BankImportSource(recfile::RecordFileEngine& engine, std::string alias);
+  ~BankImportSource();
+  BankImportSource(const BankImportSource&) = delete;
+  BankImportSource& operator=(const BankImportSource&) = delete;
+
+  static bool IsPasswordProtected(recfile::RecordFileEngine& engine, const std::string& file);
+  // Opens `path` (without extension) and matches its fields to `into`'s.
+  bool Open(const std::string& path, const std::string& password, CourseBank& into);
+  void Close();
+  const std::string& alias() const { return alias_; }
+
+  std::int64_t Count();
+  // Record k (1 … Count) as a question of the bank, pictures left out; a
+  // record marked deleted sets `deleted` only. False when it cannot be read.
+  bool Read(std::int64_t k, Question& q, bool& deleted);
+  // Whether the source has a field for "分组名".
+  bool HasGroupName() const;
+
+  const DbError& lastError() const { return error_; }
+
+ private:
+  recfile::RecordFileEngine& engine_;
+  std::string alias_;
+  bool open_ = false;
+  std::vector<recfile::FieldDef> bankFields_;
+  std::vector<int> match_;  // per bank field: the source field, 0 when none
+  std::vector<recfile::Value> values_;
   DbError error_;
 };
 

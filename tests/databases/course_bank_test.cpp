@@ -97,6 +97,80 @@ TEST_F(CourseBankTest, UpdateManyOfAMissingQuestionPutsTheEarlierOnesBack) {
   EXPECT_EQ(bank.Read(a)->score, 2);
 }
 
+TEST_F(CourseBankTest, DeleteLeavesTheRecordUntilPackAndRemoveFreesAtOnce) {
+  CourseBank bank(engine, "物理");
+  const std::int64_t a = bank.Append(Make("一"));
+  const std::int64_t b = bank.Append(Make("二"));
+  const std::int64_t c = bank.Append(Make("三"));
+  ASSERT_TRUE(bank.Delete(b));
+  EXPECT_EQ(bank.Count(), 3);  // marked, not yet gone
+  std::vector<Question> all;
+  ASSERT_TRUE(bank.ReadAll(all));
+  ASSERT_EQ(all.size(), 2u);
+  ASSERT_TRUE(bank.Pack());
+  EXPECT_EQ(bank.Count(), 2);
+  EXPECT_EQ(bank.Read(c)->text1, "三");  // ids survive the packing
+  EXPECT_FALSE(bank.Delete(b));
+  EXPECT_EQ(bank.lastError().code, recfile::err::NoSuchRecord);
+  ASSERT_TRUE(bank.Remove({a}));
+  EXPECT_EQ(bank.Count(), 1);
+}
+
+TEST_F(CourseBankTest, CopyFromAnotherBankMatchesFieldsByNameAndKeepsPictures) {
+  CourseBank bank(engine, "物理");
+  const std::int64_t own = bank.Append(Make("本题"));
+  // A source with its fields in another order, one of them missing, one
+  // of another type, and a name in other letter case.
+  const std::string source = dir.path() + "/来源";
+  {
+    recfile::RecordFileEngine other;
+    using recfile::FieldType;
+    ASSERT_TRUE(other.Create(source, {{"答案", FieldType::Memo, 0},
+                                      {"题文1", FieldType::Memo, 0},
+                                      {"分值", FieldType::Integer, 0},
+                                      {"题型", FieldType::Integer, 0},
+                                      {"题图数据", FieldType::ByteSet, 0}}));
+    ASSERT_TRUE(other.Open(source));
+    for (const char* t : {"甲", "乙", "丙"})
+      ASSERT_TRUE(other.Append({Value(std::string("答") + t), Value(std::string(t)),
+                                Value(std::int64_t{3}), Value(std::int64_t{1}),
+                                Value(Bytes{0xFF, 0xD8, 0x01})}));
+    ASSERT_TRUE(other.GoTo(2) && other.Delete());
+    other.CloseAll();
+  }
+  EXPECT_FALSE(BankImportSource::IsPasswordProtected(engine, source + ".edb"));
+  EXPECT_TRUE(bank.IsFile(ctx().PathOf("物理")));
+  EXPECT_FALSE(bank.IsFile(source));
+  std::vector<std::int64_t> ids;
+  {
+    BankImportSource from(engine, "导入源");
+    ASSERT_TRUE(from.Open(source, "", bank)) << from.lastError().message;
+    EXPECT_FALSE(from.HasGroupName());
+    ASSERT_EQ(from.Count(), 3);
+    std::vector<Question> read;
+    for (std::int64_t k = 1; k <= 3; ++k) {
+      Question q;
+      bool deleted = false;
+      ASSERT_TRUE(from.Read(k, q, deleted));
+      if (!deleted) read.push_back(q);
+    }
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[1].text1, "丙");
+    EXPECT_EQ(read[1].answer, "答丙");
+    EXPECT_EQ(read[1].score, 3);
+    EXPECT_EQ(read[1].type, "");  // a number is no 题型
+    ASSERT_TRUE(bank.CopyFrom(from, [](std::int64_t k) { return k == 3; }, ids));
+  }
+  EXPECT_FALSE(engine.SetCurrent("导入源"));  // closed with the source
+  ASSERT_EQ(ids.size(), 1u);
+  EXPECT_GT(ids[0], own);
+  const auto copy = bank.Read(ids[0]);
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(copy->text1, "丙");
+  EXPECT_EQ(copy->score, 3);
+  EXPECT_EQ(bank.ReadPicture(ids[0], PictureKind::Question), (Bytes{0xFF, 0xD8, 0x01}));
+}
+
 TEST_F(CourseBankTest, LibrariesReadAndWriteTheirRecords) {
   CourseLibrary courses(engine);
   ASSERT_TRUE(courses.SetTypeOrder(0, "选择,判断"));

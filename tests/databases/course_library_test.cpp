@@ -169,35 +169,41 @@ TEST_F(CourseLibraryTest, UpdateManyPutsEveryQuestionBackWhenAWriteFails) {
     ids.push_back(bank.Append(q));
     ASSERT_GT(ids.back(), 0);
   }
-  std::vector<Question> before;
-  ASSERT_TRUE(bank.ReadAll(before));
+  // Field by field and one record write per question alike.
+  int score = 9;
+  for (const WriteMode mode : {WriteMode::FieldByField, WriteMode::WholeRecord}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    std::vector<Question> before;
+    ASSERT_TRUE(bank.ReadAll(before));
 
-  std::vector<std::pair<std::int64_t, QuestionChanges>> changes;
-  for (std::int64_t id : ids) {
-    QuestionChanges c;
-    c.score = 9;
-    c.answer = "一个长得多的答案，写进备注文件的另一块";
-    c.masked = true;
-    changes.emplace_back(id, c);
-  }
-  bool done = false;
-  for (int n = 1; n < 5000 && !done; ++n) {
-    SCOPED_TRACE(n);
-    faults->failNthWrite = n;
-    done = bank.UpdateMany(changes);
-    faults->failNthWrite = 0;
-    if (done) break;
-    EXPECT_NE(bank.lastError().code, 0);
+    ++score;
+    std::vector<std::pair<std::int64_t, QuestionChanges>> changes;
+    for (std::int64_t id : ids) {
+      QuestionChanges c;
+      c.score = score;
+      c.answer = "一个长得多的答案，写进备注文件的另一块" + std::to_string(score);
+      c.masked = true;
+      changes.emplace_back(id, c);
+    }
+    bool done = false;
+    for (int n = 1; n < 5000 && !done; ++n) {
+      SCOPED_TRACE(n);
+      faults->failNthWrite = n;
+      done = bank.UpdateMany(changes, mode);
+      faults->failNthWrite = 0;
+      if (done) break;
+      EXPECT_NE(bank.lastError().code, 0);
+      std::vector<Question> after;
+      ASSERT_TRUE(bank.ReadAll(after));
+      EXPECT_EQ(after, before);
+    }
+    ASSERT_TRUE(done);
     std::vector<Question> after;
     ASSERT_TRUE(bank.ReadAll(after));
-    EXPECT_EQ(after, before);
-  }
-  ASSERT_TRUE(done);
-  std::vector<Question> after;
-  ASSERT_TRUE(bank.ReadAll(after));
-  for (const Question& q : after) {
-    EXPECT_EQ(q.score, 9);
-    EXPECT_TRUE(q.masked);
+    for (const Question& q : after) {
+      EXPECT_EQ(q.score, score);
+      EXPECT_TRUE(q.masked);
+    }
   }
 }
 
