@@ -251,6 +251,8 @@ bool CourseBank::Pack() {
   return true;
 }
 
+void CourseBank::Close() { engine_.Close(name_); }
+
 std::string CourseBank::FilePath() {
   if (!MakeCurrent(engine_, name_, error_)) return {};
   return engine_.CurrentPath();

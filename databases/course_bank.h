@@ -102,6 +102,9 @@ class CourseBank {
   bool Delete(std::int64_t id);
   bool Pack();
 
+  // Closes the bank's file in the engine.
+  void Close();
+
   // The bank file's full path ("" when the bank is not open).
   std::string FilePath();
   // Whether `path` (with or without extension) names this bank's file.
