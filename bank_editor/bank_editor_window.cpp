@@ -58,7 +58,12 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
       菜单降序(右键菜单, "降序(&S)"),
       菜单复制该题并粘贴(右键菜单, "复制该题并粘贴(&C)"),
       ctx_(ctx),
-      prompter_(ctx.host, this) {
+      prompter_(ctx.host, this),
+      cellCommit_(*this, groupEditing_),
+      groupEditing_(*this),
+      pictures_(*this),
+      find_(*this) {
+  groupEditing_.SetCellCommit(cellCommit_);
   工具条1.addButton("添加", "add");
   工具条1.addButton("删除", "delete");
   右键菜单.setVisible(false);
@@ -107,7 +112,7 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
   菜单降序.onChoose = [this] { SortColumn(false); };
   菜单复制该题并粘贴.onChoose = [this] { CopyQuestion(); };
 
-  编辑框1.onTextChanged = [this] { findTextChanged(); };
+  编辑框1.onTextChanged = [this] { find_.TextChanged(); };
   按钮从头查找.onClick = [this] { FindFromStart(); };
   按钮从当前查找.onClick = [this] { FindFromCurrent(); };
   按钮下一个.onClick = [this] { FindNext(); };
@@ -122,7 +127,7 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
   高级表格1.EditBegun = [this] { editBegun(); };
   高级表格1.CellEdited = [this] { cellEdited(); };
   高级表格1.HeaderClicked = [this](int, int) { headerClicked(); };
-  高级表格1.ColumnResized = [this](int) { GoToCell(state.currentRow, state.currentColumn); };
+  高级表格1.ColumnResized = [this](int) { GoToCell(state_.currentRow, state_.currentColumn); };
   // A view lays the grid out after the window's size handler ran.
   高级表格1.CellAreaResized = [this] {
     if (isOpen()) fitColumns();
@@ -160,52 +165,117 @@ bool BankEditorWindow::MakeBankCurrent() {
 }
 
 void BankEditorWindow::opening() {
-  state = EditorState{};
+  state_ = EditorState{};
   courseName_ = ctx_.selectedCourse.name;
   if (!MakeBankCurrent()) {
     destroy();
     return;
   }
-  auto& engine = ctx_.engine;
-  高级表格1.SetRowCount(static_cast<int>(engine.RecordCount()) + 1);
+  model_ = std::make_unique<BankModel>(ctx_.engine, courseName_);
+  if (!model_->Load()) host().message(this, model_->lastError().message);
+  // The rows first: whether the grid needs a scroll bar sets the widths.
+  高级表格1.SetRowCount(static_cast<int>(model_->size()) + 1);
   for (int c = kColKnowledge; c <= kColMasked; ++c)
-    高级表格1.SetCellData(0, c, ui::CellKind::Text, engine.FieldName(c + 1));
+    高级表格1.SetCellData(0, c, ui::CellKind::Text, std::string(ColumnHeading(c)));
   SetUpBankColumns(高级表格1);
   LayoutBankEditor();
-  LoadBankGrid();
+  fillGrid();
   菜单删除.setEnabled(false);
   工具条1.setButtonEnabled(kDeleteButton, false);
   restyleRows();
-  state.letterLabels = LetterLabels();
-  state.circledLabels = CircledLabels();
 }
 
 void BankEditorWindow::RefreshTypeDropDown() {
   bank_editor::RefreshTypeDropDown(高级表格1, dbContext());
 }
 
+std::vector<std::string> BankEditorWindow::QuestionTypes() {
+  return QuestionTypeNames(dbContext());
+}
+
 void BankEditorWindow::LoadBankGrid() {
+  if (model_ && !model_->Load()) host().message(this, model_->lastError().message);
+  fillGrid();
+}
+
+void BankEditorWindow::fillGrid() {
   RefreshTypeDropDown();
   高级表格1.ClearPendingListItems();
   for (int d = 1; d <= 9; ++d) 高级表格1.AddPendingListItem(std::to_string(d));
   高级表格1.SetColumnType(kColDifficulty, ui::ColumnType::DropDown);
   if (!MakeBankCurrent()) return;
-  高级表格1.SetRowCount(1);
-  state.topLevelCount = FillBankGrid(高级表格1, ctx_.engine);
+  state_.topLevelCount = FillBankGrid(高级表格1, *model_);
   UpdateEditorCaption();
   GroupSort(false);
 }
 
+// ---- The bank's questions -------------------------------------------------------
+
+const databases::Question& BankEditorWindow::RowQuestion(int row) const {
+  static const databases::Question none;
+  if (!model_ || row < 1 || row >= 高级表格1.RowCount()) return none;
+  const databases::Question* q = model_->Find(RowRecordId(高级表格1, row));
+  return q ? *q : none;
+}
+
+bool BankEditorWindow::StoreChanges(int row, const databases::QuestionChanges& changes) {
+  if (!model_->Update(RowRecordId(高级表格1, row), changes)) {
+    host().message(this, model_->lastError().message);
+    return false;
+  }
+  ShowChanges(高级表格1, row, changes);
+  return true;
+}
+
+bool BankEditorWindow::StoreRows(
+    const std::vector<std::pair<int, databases::QuestionChanges>>& writes) {
+  std::vector<std::pair<std::int64_t, databases::QuestionChanges>> changes;
+  changes.reserve(writes.size());
+  for (const auto& [row, change] : writes) changes.emplace_back(RowRecordId(高级表格1, row), change);
+  if (!model_->UpdateMany(changes)) {
+    host().message(this, model_->lastError().message);
+    return false;
+  }
+  for (const auto& [row, change] : writes) ShowChanges(高级表格1, row, change);
+  return true;
+}
+
+bool BankEditorWindow::StoreTextCell(int row, int column, const std::string& value) {
+  return StoreChanges(row, TextChange(column, value));
+}
+
+ui::Bytes BankEditorWindow::ReadPictureData(int row, databases::PictureKind kind) {
+  return model_->ReadPicture(RowRecordId(高级表格1, row), kind);
+}
+
+std::vector<int> BankEditorWindow::GroupRows(const std::string& groupName) const {
+  std::vector<int> rows;
+  for (int r = 1; r < 高级表格1.RowCount(); ++r)
+    if (RowQuestion(r).groupName == groupName) rows.push_back(r);
+  return rows;
+}
+
+void BankEditorWindow::RecountQuestions() {
+  state_.topLevelCount = CountTopLevel(*model_);
+  UpdateEditorCaption();
+}
+
+void BankEditorWindow::CommitCellEdit(int row, int column) { cellCommit_.Commit(row, column); }
+
+bool BankEditorWindow::EditGroupName(int row, const std::string& content) {
+  return groupEditing_.EditGroupName(row, content);
+}
+
 void BankEditorWindow::GroupSort(bool ascending) {
   GroupSortRows(*this, 高级表格1, ascending);
-  state.groupSortAscending = ascending;
+  state_.groupSortAscending = ascending;
   restyleRows();
 }
 
 void BankEditorWindow::restyleRows() { StyleBankRows(高级表格1, questionRowHeight()); }
 
 void BankEditorWindow::UpdateEditorCaption() {
-  setCaption(EditorCaption(courseName_, state.topLevelCount));
+  setCaption(EditorCaption(courseName_, state_.topLevelCount));
 }
 
 void BankEditorWindow::LayoutBankEditor() {
@@ -228,14 +298,14 @@ void BankEditorWindow::fitColumns() {
 }
 
 void BankEditorWindow::GoToCell(int row, int column) {
-  state.currentRow = row;
-  state.currentColumn = column;
+  state_.currentRow = row;
+  state_.currentColumn = column;
   高级表格1.SetCursorCell(row, column);
   高级表格1.SelectRange(row, column);
 }
 
 void BankEditorWindow::UpdateDeleteCommands() {
-  const bool on = state.currentRow >= 1 && state.currentRow < 高级表格1.RowCount();
+  const bool on = state_.currentRow >= 1 && state_.currentRow < 高级表格1.RowCount();
   菜单删除.setEnabled(on);
   工具条1.setButtonEnabled(kDeleteButton, on);
 }
@@ -244,39 +314,39 @@ void BankEditorWindow::UpdateDeleteCommands() {
 
 bool BankEditorWindow::ValidateQuestionRow(int row) {
   if (row < 1 || row >= 高级表格1.RowCount()) return true;
-  const std::optional<RuleFailure> failure = CheckQuestionRules(ReadQuestionRow(高级表格1, row));
+  const std::optional<RuleFailure> failure = CheckQuestionRules(RowQuestion(row));
   if (!failure) return true;
   GoToCell(row, failure->column);
   host().message(this, failure->message);
   return false;
 }
 
-// The grid holds every question of the bank, each accepted change having
-// been written at once and each refused one put back, so the bank's
-// questions are compared in memory rather than read record by record.
+// Every accepted change is written at once and kept in the model, each
+// refused one put back, so the bank's questions are compared in memory
+// through the model's content index rather than read record by record.
 bool BankEditorWindow::FindDuplicateQuestion(int row) {
   if (row < 1 || row >= 高级表格1.RowCount()) return false;
-  if (FindSameQuestionRow(高级表格1, row) == 0) return false;
+  if (model_->FindDuplicate(RowRecordId(高级表格1, row)) == 0) return false;
   GoToCell(row, kColText1);
   host().message(this, "试题重复！");
   return true;
 }
 
 bool BankEditorWindow::LeaveRowCheck() {
-  return ValidateQuestionRow(state.pressedRow) && !FindDuplicateQuestion(state.pressedRow);
+  return ValidateQuestionRow(state_.pressedRow) && !FindDuplicateQuestion(state_.pressedRow);
 }
 
 // ---- Grid events --------------------------------------------------------------
 
 bool BankEditorWindow::leftButtonDown() {
-  state.pressedRow = 高级表格1.CursorRow();
+  state_.pressedRow = 高级表格1.CursorRow();
   return true;
 }
 
 bool BankEditorWindow::leftButtonUp() {
   auto& g = 高级表格1;
-  state.currentRow = g.CursorRow();
-  if (state.pressedRow >= 1 && state.currentRow != state.pressedRow && !LeaveRowCheck())
+  state_.currentRow = g.CursorRow();
+  if (state_.pressedRow >= 1 && state_.currentRow != state_.pressedRow && !LeaveRowCheck())
     return false;  // the cursor went back to the row being left
   cellEntered();
   return true;
@@ -284,12 +354,12 @@ bool BankEditorWindow::leftButtonUp() {
 
 void BankEditorWindow::cellEntered() {
   auto& g = 高级表格1;
-  state.currentColumn = g.CursorColumn();
-  const int row = state.currentRow;
-  const int col = state.currentColumn;
+  state_.currentColumn = g.CursorColumn();
+  const int row = state_.currentRow;
+  const int col = state_.currentColumn;
   const bool startsHere = g.SelectionFirstRow() == row && g.SelectionFirstColumn() == col;
   const bool inPlaceColumn = col == kColGroupNumber || col > kColAnswerPicture;
-  const bool titleScore = col == kColScore && g.cellText(row, kColGroupNumber) == "0";
+  const bool titleScore = col == kColScore && RowQuestion(row).isTitle();
   g.SetEditable(startsHere && inPlaceColumn && !titleScore);
   UpdateDeleteCommands();
 }
@@ -316,19 +386,19 @@ bool BankEditorWindow::keyDown(int key) {
   r = std::clamp(r, 1, g.RowCount() - 1);
   c = std::clamp(c, 0, static_cast<int>(kColMasked));
   if (r != row && row >= 1) {
-    state.pressedRow = row;
+    state_.pressedRow = row;
     if (!LeaveRowCheck()) return false;
   }
   g.SetCursorCell(r, c);
   g.SelectRange(r, c);
-  state.pressedRow = r;
-  state.currentRow = r;
+  state_.pressedRow = r;
+  state_.currentRow = r;
   cellEntered();
   return false;
 }
 
 void BankEditorWindow::headerClicked() {
-  if (state.currentRow == 1 && !ValidateQuestionRow(state.pressedRow)) return;
+  if (state_.currentRow == 1 && !ValidateQuestionRow(state_.pressedRow)) return;
   菜单删除.setEnabled(false);
   工具条1.setButtonEnabled(kDeleteButton, false);
 }
@@ -336,10 +406,10 @@ void BankEditorWindow::headerClicked() {
 bool BankEditorWindow::doubleClicked() {
   auto& g = 高级表格1;
   const int col = g.CursorColumn();
-  state.currentColumn = col;
-  const int row = state.currentRow;
+  state_.currentColumn = col;
+  const int row = state_.currentRow;
   if (row < 1 || row >= g.RowCount()) return true;
-  const bool title = g.cellText(row, kColGroupNumber) == "0";
+  const bool title = RowQuestion(row).isTitle();
   if (col > kColAnswerPicture) {
     g.SetEditable(!(col == kColScore && title));
     return true;
@@ -361,14 +431,14 @@ bool BankEditorWindow::rightButtonUp(int x, int y) {
   for (ui::MenuItem* item : 右键菜单.items()) item->setVisible(false);
   const bool oneColumn = g.SelectionFirstColumn() == g.SelectionLastColumn();
   const bool oneRow = g.SelectionFirstRow() == g.SelectionLastRow();
-  const int col = state.currentColumn;
+  const int col = state_.currentColumn;
   if (oneColumn) {
     if (col != kColGroupNumber) {
       菜单升序.setVisible(true);
       菜单降序.setVisible(true);
     }
     if (col == kColPicture || col == kColAnswerPicture) {
-      const bool has = g.cellText(state.currentRow, col) == databases::kPictureMark;
+      const bool has = g.cellText(state_.currentRow, col) == databases::kPictureMark;
       菜单预览图片.setVisible(has);
       菜单复制图片.setVisible(has);
       菜单删除图片.setVisible(has);
@@ -383,25 +453,16 @@ bool BankEditorWindow::rightButtonUp(int x, int y) {
 
 void BankEditorWindow::editBegun() {
   auto& g = 高级表格1;
-  state.editRow = g.editRow() >= 0 ? g.editRow() : g.CursorRow();
-  state.editColumn = g.editColumn() >= 0 ? g.editColumn() : g.CursorColumn();
+  state_.editRow = g.editRow() >= 0 ? g.editRow() : g.CursorRow();
+  state_.editColumn = g.editColumn() >= 0 ? g.editColumn() : g.CursorColumn();
   状态条1.setText("");
-  const int row = state.editRow;
-  const int col = state.editColumn;
-  if (col == kColDifficulty || col == kColScore) {
-    state.preEditNumber = text::toInteger(g.cellText(row, col));
-  } else if (col == kColPicture || col == kColAnswerPicture) {
-    state.preEditPicture = ReadPictureData(
-        row, col == kColPicture ? databases::kQuestionPictureData : databases::kAnswerPictureData);
-  } else if (col < kColScore) {
-    state.preEditText = g.cellText(row, col);
-  }
+  cellCommit_.Begin(state_.editRow, state_.editColumn);
 }
 
 void BankEditorWindow::cellEdited() {
-  const int row = state.editRow >= 0 ? state.editRow : 高级表格1.CursorRow();
-  const int col = state.editColumn >= 0 ? state.editColumn : 高级表格1.CursorColumn();
-  state.editRow = state.editColumn = -1;
+  const int row = state_.editRow >= 0 ? state_.editRow : 高级表格1.CursorRow();
+  const int col = state_.editColumn >= 0 ? state_.editColumn : 高级表格1.CursorColumn();
+  state_.editRow = state_.editColumn = -1;
   CommitCellEdit(row, col);
   LeaveRowCheck();
 }
@@ -411,7 +472,7 @@ void BankEditorWindow::cellEdited() {
 void BankEditorWindow::rowHeightMoved() {
   const int h = questionRowHeight();
   for (int r = 1; r < 高级表格1.RowCount(); ++r) 高级表格1.SetRowHeight(r, h);
-  GoToCell(state.currentRow, state.currentColumn);
+  GoToCell(state_.currentRow, state_.currentColumn);
   按钮自动行高.setEnabled(true);
 }
 
@@ -428,47 +489,9 @@ void BankEditorWindow::FitRowHeights() {
 
 // ---- Find ---------------------------------------------------------------------
 
-void BankEditorWindow::findTextChanged() {
-  state.findPosition = {1, 0};
-  按钮下一个.setEnabled(false);
-  const bool any = !编辑框1.text().empty();
-  按钮从头查找.setEnabled(any);
-  按钮从当前查找.setEnabled(any);
-}
-
-// A hit in another row leaves the current one: like a click there, it may
-// only when the current row is complete (else the check sends the cursor
-// back with its message and the hit is not shown).
-bool BankEditorWindow::showFindHit(const GridCell& hit) {
-  const int row = state.currentRow;
-  if (row >= 1 && hit.row != row && (!ValidateQuestionRow(row) || FindDuplicateQuestion(row)))
-    return false;
-  GoToCell(hit.row, hit.column);
-  state.findPosition = hit;
-  UpdateDeleteCommands();
-  return true;
-}
-
-void BankEditorWindow::FindFromStart() {
-  const auto hit = FindFromFirstCell(高级表格1, 编辑框1.text());
-  if (!hit) return host().message(this, "没有找到指定文本");
-  if (showFindHit(*hit)) 按钮下一个.setEnabled(true);
-}
-
-void BankEditorWindow::FindFromCurrent() {
-  bool examine = true;
-  const GridCell start = FindStartCell({state.currentRow, state.currentColumn},
-                                       高级表格1.RowCount(), examine);
-  const auto hit = FindFrom(高级表格1, 编辑框1.text(), start, examine);
-  if (!hit) return host().message(this, "没有找到指定文本");
-  if (showFindHit(*hit)) 按钮下一个.setEnabled(true);
-}
-
-void BankEditorWindow::FindNext() {
-  const auto hit = FindFrom(高级表格1, 编辑框1.text(), state.findPosition, false);
-  if (!hit) return host().message(this, "没有找到指定文本");
-  showFindHit(*hit);
-}
+void BankEditorWindow::FindFromStart() { find_.FromStart(); }
+void BankEditorWindow::FindFromCurrent() { find_.FromCurrent(); }
+void BankEditorWindow::FindNext() { find_.Next(); }
 
 // ---- Help, text editor --------------------------------------------------------
 
@@ -489,8 +512,8 @@ void BankEditorWindow::OpenQuestionTextEditor(int row, int column) {
 // row broken that way cannot be left behind by closing.
 bool BankEditorWindow::mayClose() {
   if (!LeaveRowCheck()) return false;
-  const int row = state.currentRow;
-  if (row != state.pressedRow && (!ValidateQuestionRow(row) || FindDuplicateQuestion(row)))
+  const int row = state_.currentRow;
+  if (row != state_.pressedRow && (!ValidateQuestionRow(row) || FindDuplicateQuestion(row)))
     return false;
   return CheckLabelPairs();
 }

@@ -13,7 +13,11 @@
 #include <vector>
 
 #include "app/app_context.h"
+#include "bank_editor/bank_model.h"
+#include "bank_editor/cell_commit.h"
 #include "bank_editor/editor_find.h"
+#include "bank_editor/editor_pictures.h"
+#include "bank_editor/group_editing.h"
 #include "bank_editor/question_rules.h"
 #include "bank_editor/type_drop_down.h"
 #include "databases/program_databases.h"
@@ -32,19 +36,10 @@ struct EditorState {
   int currentRow = 0;
   int currentColumn = 0;
   int pressedRow = 0;  // `PressedRow`: the row being left
-  // Pre-edit values of the cell being edited in place.
-  std::string preEditText;
-  long long preEditNumber = 0;
-  ui::Bytes preEditPicture;
   int editRow = -1;
   int editColumn = -1;
   int topLevelCount = 0;  // `TopLevelCount`
-  GridCell findPosition{1, 0};  // `FindPosition`
-  ui::Bytes pictureBuffer;  // `PictureBuffer`
-  std::string previewCaption;
   bool groupSortAscending = false;  // `GroupSortAscending`
-  std::vector<std::string> letterLabels;
-  std::vector<std::string> circledLabels;
 };
 
 class BankEditorWindow : public ui::Window {
@@ -89,10 +84,28 @@ class BankEditorWindow : public ui::Window {
   ui::MenuItem 菜单降序;
   ui::MenuItem 菜单复制该题并粘贴;
 
-  EditorState state;
-
   app::AppContext& context() const { return ctx_; }
   const std::string& courseName() const { return courseName_; }
+  const EditorState& state() const { return state_; }
+  int currentRow() const { return state_.currentRow; }
+  int currentColumn() const { return state_.currentColumn; }
+  // The row a later leave check looks at.
+  void SetPressedRow(int row) { state_.pressedRow = row; }
+
+  // ---- The bank's questions ---------------------------------------------
+  BankModel& model() { return *model_; }
+  // The question a row shows; an empty one for a row without.
+  const databases::Question& RowQuestion(int row) const;
+  // Writes changes of the row's question (one field on its own, several
+  // in one record write) and shows them; on failure the bank's message is
+  // shown and false returned, the cells as they were.
+  bool StoreChanges(int row, const databases::QuestionChanges& changes);
+  // Changes of several rows' questions (a group changes together), all or
+  // nothing, each in one record write; shown when written.
+  bool StoreRows(const std::vector<std::pair<int, databases::QuestionChanges>>& writes);
+  // The question rows whose 分组名 is `groupName`, the title included, in
+  // grid order.
+  std::vector<int> GroupRows(const std::string& groupName) const;
 
   // ---- Operations --------------------------------------------------------
   // Makes the course's bank the current database; false (message shown)
@@ -113,6 +126,8 @@ class BankEditorWindow : public ui::Window {
   void FindNext();
   // Rebuilds the 题型 drop-down (also after the types were edited).
   void RefreshTypeDropDown();
+  // The types of "题型库" in record order.
+  std::vector<std::string> QuestionTypes();
   void ShowHelp();
   // Opens the question text editor on a cell of 知识点, 分组名, 题文1, 题文2
   // or 答案.
@@ -126,37 +141,18 @@ class BankEditorWindow : public ui::Window {
   // Every question row gets the height the row-height bar sets.
   int questionRowHeight() const { return 横向滚动条1.position() + 10; }
 
-  // Stores values of one question: the record is found by the row's id,
-  // the fields written together. On failure the engine's message is shown
-  // and false returned; the caller keeps the cells as they were.
-  bool StoreFields(int row, std::initializer_list<std::pair<int, recfile::Value>> fields);
-  // Values for several rows at once (a group changes together): each row's
-  // fields go to its record in one write and are then shown in its cells.
-  // When a write fails, the rows written before it get their old values
-  // back, the engine's message is shown and false returned.
-  struct RowWrite {
-    int row = 0;
-    std::vector<std::pair<int, recfile::Value>> fields;
-  };
-  bool StoreRows(const std::vector<RowWrite>& writes);
   // Stores a text field and shows it in its cell; false when refused.
   bool StoreTextCell(int row, int column, const std::string& value);
-  // Reads the question's byte-set field (题图数据 or 答图数据).
-  ui::Bytes ReadPictureData(int row, int field);
+  // The question's picture (题图数据 or 答图数据).
+  ui::Bytes ReadPictureData(int row, databases::PictureKind kind);
   // The row of the group's title question (分组号 "0"); 0 when none.
   int TitleRowOf(const std::string& groupName) const;
   // Adds `delta` to the 分值 of a title row, cell and record; false when
   // the record refused it.
   bool ChangeTitleScore(int titleRow, long long delta);
-  // The question rows whose 分组名 is `groupName`, the title included.
-  std::vector<int> GroupRows(const std::string& groupName) const;
-  // `TopLevelCount` counted afresh from the rows, and the caption.
+  // `TopLevelCount` counted afresh from the questions, and the caption.
   void RecountQuestions();
 
-  // ---- Group rules (filled in by the group operations) --------------------
-  void CommitGroupNumber(int row);
-  void CommitGroupValue(int row, int column);
-  void CommitGroupMask(int row);
   // "确定" of the question text editor on 分组名; true when it may close.
   bool EditGroupName(int row, const std::string& content);
 
@@ -192,20 +188,9 @@ class BankEditorWindow : public ui::Window {
   // Column widths for the grid's cell area.
   void fitColumns();
   void opening();
+  // Shows the model's questions in the grid, in the group order.
+  void fillGrid();
   void restyleRows();
-  void refuseCell(int row, int column, const std::string& message);
-  bool confirm(const std::string& question);
-  bool joinGroup(int row, const std::string& name, bool wasMember);
-  bool dissolveTitle(int row, const char* membersMessage);
-  bool leaveGroup(int row);
-  void commitGroupType(int row, bool title);
-  void commitGroupDifficulty(int row, bool title);
-  void commitMemberScore(int row);
-  void storePicture(int row, int column, ui::Bytes bytes);
-  // A picture command's row when the current cell is a picture cell of a
-  // question row; -1 otherwise.
-  int pictureRow() const;
-  void commitSingleValue(int row, int column);
   bool leftButtonDown();
   bool leftButtonUp();
   // Settles the editor on the grid's current cell: Editable and the delete
@@ -217,15 +202,19 @@ class BankEditorWindow : public ui::Window {
   void editBegun();
   void cellEdited();
   void headerClicked();
-  void findTextChanged();
   void rowHeightMoved();
-  bool showFindHit(const GridCell& hit);
   bool mayClose();
   databases::DatabaseContext dbContext();
 
   app::AppContext& ctx_;
   std::string courseName_;
   HostPrompter prompter_;
+  EditorState state_;
+  std::unique_ptr<BankModel> model_;
+  CellCommit cellCommit_;
+  GroupEditing groupEditing_;
+  EditorPictures pictures_;
+  EditorFind find_;
   std::unique_ptr<HelpWindow> help_;
 };
 

@@ -30,32 +30,28 @@ void SetUpBankColumns(ui::GridControl& grid) {
   grid.SetColumnType(kColRecordId, ui::ColumnType::Numeric);
 }
 
-void AppendQuestionRow(ui::GridControl& grid, recfile::RecordFileEngine& engine) {
-  grid.InsertRow();
-  FillQuestionRow(grid, grid.RowCount() - 1, engine);
-}
+const char* ColumnHeading(int column) { return databases::kQuestionFieldNames[column]; }
 
-void FillQuestionRow(ui::GridControl& grid, int row, recfile::RecordFileEngine& engine) {
+namespace {
+// The text fields by column, 知识点 … 题型.
+std::string databases::Question::*const kTextFields[] = {
+    &databases::Question::knowledgePoints, &databases::Question::groupName,
+    &databases::Question::groupNumber,     &databases::Question::text1,
+    &databases::Question::pictureMark,     &databases::Question::text2,
+    &databases::Question::answer,          &databases::Question::answerPictureMark,
+    &databases::Question::type};
+std::optional<std::string> databases::QuestionChanges::*const kTextChanges[] = {
+    &databases::QuestionChanges::knowledgePoints, &databases::QuestionChanges::groupName,
+    &databases::QuestionChanges::groupNumber,     &databases::QuestionChanges::text1,
+    &databases::QuestionChanges::pictureMark,     &databases::QuestionChanges::text2,
+    &databases::QuestionChanges::answer,          &databases::QuestionChanges::answerPictureMark,
+    &databases::QuestionChanges::type};
+}  // namespace
+
+void ShowQuestion(ui::GridControl& grid, int row, const databases::Question& q) {
   using ui::CellKind;
   for (int c = kColKnowledge; c <= kColType; ++c)
-    grid.SetCellData(row, c, CellKind::Text, engine.ReadText(c + 1));
-  grid.SetCellData(row, kColDifficulty, CellKind::Text,
-                   std::to_string(engine.ReadInt(databases::kDifficulty)));
-  grid.SetCellData(row, kColScore, CellKind::Text, engine.ReadInt(databases::kScore));
-  for (int c = kColChoice; c <= kColMasked; ++c)
-    grid.SetCellData(row, c, CellKind::Check, engine.ReadBool(c + 1));
-  grid.SetCellData(row, kColRecordId, CellKind::Text, engine.RecordId());
-}
-
-void AppendQuestionRow(ui::GridControl& grid, const databases::Question& q) {
-  using ui::CellKind;
-  grid.InsertRow();
-  const int row = grid.RowCount() - 1;
-  const std::string* texts[] = {&q.knowledgePoints, &q.groupName, &q.groupNumber,
-                                &q.text1,           &q.pictureMark, &q.text2,
-                                &q.answer,          &q.answerPictureMark, &q.type};
-  for (int c = kColKnowledge; c <= kColType; ++c)
-    grid.SetCellData(row, c, CellKind::Text, *texts[c - kColKnowledge]);
+    grid.SetCellData(row, c, CellKind::Text, q.*kTextFields[c]);
   grid.SetCellData(row, kColDifficulty, CellKind::Text, std::to_string(q.difficulty));
   grid.SetCellData(row, kColScore, CellKind::Text, std::int64_t{q.score});
   grid.SetCellData(row, kColChoice, CellKind::Check, q.choice);
@@ -64,24 +60,53 @@ void AppendQuestionRow(ui::GridControl& grid, const databases::Question& q) {
   grid.SetCellData(row, kColRecordId, CellKind::Text, q.id);
 }
 
-int FillBankGrid(ui::GridControl& grid, recfile::RecordFileEngine& engine) {
+void ShowChanges(ui::GridControl& grid, int row, const databases::QuestionChanges& c) {
+  using ui::CellKind;
+  for (int col = kColKnowledge; col <= kColType; ++col)
+    if (const auto& v = c.*kTextChanges[col]) grid.SetCellData(row, col, CellKind::Text, *v);
+  if (c.difficulty)
+    grid.SetCellData(row, kColDifficulty, CellKind::Text, std::to_string(*c.difficulty));
+  if (c.score) grid.SetCellData(row, kColScore, CellKind::Text, std::int64_t{*c.score});
+  if (c.choice) grid.SetCellData(row, kColChoice, CellKind::Check, *c.choice);
+  if (c.fixedScore) grid.SetCellData(row, kColFixedScore, CellKind::Check, *c.fixedScore);
+  if (c.masked) grid.SetCellData(row, kColMasked, CellKind::Check, *c.masked);
+}
+
+databases::QuestionChanges TextChange(int column, const std::string& value) {
+  databases::QuestionChanges c;
+  if (column >= kColKnowledge && column <= kColType) c.*kTextChanges[column] = value;
+  if (column == kColDifficulty) c.difficulty = static_cast<int>(text::toInteger(value));
+  if (column == kColScore) c.score = static_cast<int>(text::toInteger(value));
+  return c;
+}
+
+databases::QuestionChanges CheckChange(int column, bool on) {
+  databases::QuestionChanges c;
+  if (column == kColChoice) c.choice = on;
+  if (column == kColFixedScore) c.fixedScore = on;
+  if (column == kColMasked) c.masked = on;
+  return c;
+}
+
+const std::string& QuestionText(const databases::Question& q, int column) {
+  return q.*kTextFields[column];
+}
+
+void AppendQuestionRow(ui::GridControl& grid, const databases::Question& q) {
+  grid.InsertRow();
+  ShowQuestion(grid, grid.RowCount() - 1, q);
+}
+
+int FillBankGrid(ui::GridControl& grid, const BankModel& model) {
   grid.SetRowCount(1);
-  const std::int64_t n = engine.RecordCount();
-  for (std::int64_t j = 1; j <= n; ++j) {
-    engine.GoTo(j);
-    AppendQuestionRow(grid, engine);
-  }
-  return CountTopLevel(grid);
+  for (const std::int64_t id : model.ids()) AppendQuestionRow(grid, *model.Find(id));
+  return CountTopLevel(model);
 }
 
-bool CountsAsQuestion(const ui::GridControl& grid, int row) {
-  return grid.cellText(row, kColGroupName).empty() || grid.cellText(row, kColGroupNumber) == "0";
-}
-
-int CountTopLevel(const ui::GridControl& grid) {
+int CountTopLevel(const BankModel& model) {
   int n = 0;
-  for (int r = 1; r < grid.RowCount(); ++r)
-    if (CountsAsQuestion(grid, r)) ++n;
+  for (const std::int64_t id : model.ids())
+    if (model.Find(id)->countsAsOne()) ++n;
   return n;
 }
 
@@ -109,39 +134,12 @@ void StyleQuestionRows(ui::GridControl& grid, int first, int last, int rowHeight
   for (int r = first; r <= last; ++r) grid.SetRowHeight(r, rowHeight);
 }
 
-QuestionRow ReadQuestionRow(const ui::GridControl& grid, int row) {
-  QuestionRow q;
-  q.groupNumber = grid.cellText(row, kColGroupNumber);
-  q.text1 = grid.cellText(row, kColText1);
-  q.picture = grid.cellText(row, kColPicture);
-  q.text2 = grid.cellText(row, kColText2);
-  q.answer = grid.cellText(row, kColAnswer);
-  q.answerPicture = grid.cellText(row, kColAnswerPicture);
-  q.type = grid.cellText(row, kColType);
-  q.score = grid.cellText(row, kColScore);
-  q.choice = grid.cellChecked(row, kColChoice);
-  return q;
-}
-
 std::int64_t RowRecordId(const ui::GridControl& grid, int row) {
   return text::toInteger(grid.cellText(row, kColRecordId));
 }
 
 std::string EditorCaption(const std::string& courseName, int topLevelCount) {
   return "题库编辑 —— " + courseName + "（共 " + std::to_string(topLevelCount) + " 题）";
-}
-
-int FindSameQuestionRow(const ui::GridControl& grid, int row) {
-  const std::string& t1 = grid.cellText(row, kColText1);
-  const std::string& t2 = grid.cellText(row, kColText2);
-  const std::string& a = grid.cellText(row, kColAnswer);
-  for (int r = 1; r < grid.RowCount(); ++r) {
-    if (r == row) continue;
-    if (SameQuestionContent(t1, t2, a, grid.cellText(r, kColText1), grid.cellText(r, kColText2),
-                            grid.cellText(r, kColAnswer)))
-      return r;
-  }
-  return 0;
 }
 
 }  // namespace bank_editor

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "bank_editor/bank_model.h"
 #include "bank_editor/question_rules.h"
 #include "databases/course_bank.h"
-#include "recfile/record_file_engine.h"
 #include "ui/grid_control.h"
 
 namespace ui {
@@ -32,23 +32,29 @@ std::vector<int> BankColumnWidths(int cellAreaWidth);
 // 选择 … 屏蔽 check boxes. Zero scores show as empty cells.
 void SetUpBankColumns(ui::GridControl& grid);
 
-// The text of one field read from the current record, as the grid shows it.
-// Fills the grid with every record of the current database (the header row
-// kept) and returns how many rows count as questions (`TopLevelCount`).
-int FillBankGrid(ui::GridControl& grid, recfile::RecordFileEngine& engine);
+// The heading of a question column, the bank's field name.
+const char* ColumnHeading(int column);
 
-// Appends one question row for the current record of the current database.
-void AppendQuestionRow(ui::GridControl& grid, recfile::RecordFileEngine& engine);
-// Fills an existing row from the current record: fields 1 … 11 as texts,
-// 12 … 14 as check states, the record id in the hidden column.
-void FillQuestionRow(ui::GridControl& grid, int row, recfile::RecordFileEngine& engine);
+// The one place where grid columns meet question fields.
+// Shows `q` in `row`: texts, 难度 as text, 分值 as a number (empty for 0),
+// the check boxes, the id in the hidden column.
+void ShowQuestion(ui::GridControl& grid, int row, const databases::Question& q);
+// Shows the fields the changes set (pictures have no cell of their own).
+void ShowChanges(ui::GridControl& grid, int row, const databases::QuestionChanges& c);
+// The change an in-place value of `column` makes: the text for 题型 and
+// the long texts, the number for 难度 and 分值.
+databases::QuestionChanges TextChange(int column, const std::string& value);
+databases::QuestionChanges CheckChange(int column, bool on);
+// The question's value shown in a text column.
+const std::string& QuestionText(const databases::Question& q, int column);
+
+// Fills the grid with the model's questions in record order (the header
+// row kept) and returns how many count as questions (`TopLevelCount`).
+int FillBankGrid(ui::GridControl& grid, const BankModel& model);
 // Appends one question row showing `q` (its id in the hidden column).
 void AppendQuestionRow(ui::GridControl& grid, const databases::Question& q);
 
-// A row counts as a question of its own when it has no group name or is
-// the title of its group.
-bool CountsAsQuestion(const ui::GridControl& grid, int row);
-int CountTopLevel(const ui::GridControl& grid);
+int CountTopLevel(const BankModel& model);
 
 // Orders the question rows by 分组名 in the given direction, then each
 // group by 分组号 ascending (title first), both stable.
@@ -62,19 +68,17 @@ void StyleBankRows(ui::GridControl& grid, int rowHeight);
 // The same for the question rows first … last only.
 void StyleQuestionRows(ui::GridControl& grid, int first, int last, int rowHeight);
 
-// The values the rules look at, read from a grid row.
-QuestionRow ReadQuestionRow(const ui::GridControl& grid, int row);
+// The record id a row shows in its hidden column.
 std::int64_t RowRecordId(const ui::GridControl& grid, int row);
 
 // "题库编辑 —— " + course + "（共 " + n + " 题）".
 std::string EditorCaption(const std::string& courseName, int topLevelCount);
 
-// First data row other than `row` with the same content; 0 when none.
-int FindSameQuestionRow(const ui::GridControl& grid, int row);
-
-// The first choice question with picture options whose letter-answered or
-// circled-answered partners (same 题文1, with a picture) number fewer than
-// two each: its row and the question to ask; nullopt when none.
-std::optional<std::pair<int, std::string>> FindLabelPairGap(const ui::GridControl& grid);
+// The first choice question with picture options, in the order given,
+// whose letter-answered or circled-answered partners (same 题文1, with a
+// picture) number fewer than two each: its index in `questions` and the
+// question to ask; nullopt when none.
+std::optional<std::pair<int, std::string>> FindLabelPairGap(
+    const std::vector<const databases::Question*>& questions);
 
 }  // namespace bank_editor

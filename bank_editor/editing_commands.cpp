@@ -3,7 +3,6 @@
 // the question types (import and export live with their own window).
 #include "bank_editor/bank_editor_window.h"
 #include "bank_editor/bank_grid.h"
-#include "bank_editor/pictures/picture_commands.h"
 #include "bank_editor/pictures/side_windows.h"
 #include "text/text.h"
 #include "types/question_type_window.h"
@@ -12,20 +11,15 @@
 
 namespace bank_editor {
 
-namespace pic = bank_editor::pictures;
-
-namespace {
-bool isTitle(const ui::GridControl& g, int row) { return g.cellText(row, kColGroupNumber) == "0"; }
-bool isMember(const ui::GridControl& g, int row) {
-  const std::string& n = g.cellText(row, kColGroupNumber);
-  return !n.empty() && n != "0";
-}
-}  // namespace
-
 void BankEditorWindow::EditQuestionTypes() {
   if (openQuestionTypeWindow) return openQuestionTypeWindow(*this);
   types::QuestionTypeWindow window(ctx_);
   window.onRenamed = [this](const std::string& from, const std::string& to) {
+    // The window has renamed the type in the bank's records already.
+    databases::QuestionChanges rename;
+    rename.type = to;
+    for (const std::int64_t id : model_->ids())
+      if (model_->Find(id)->type == from) model_->Reflect(id, rename);
     auto& g = 高级表格1;
     for (int r = 1; r < g.RowCount(); ++r)
       if (g.cellText(r, kColType) == from) g.SetCellData(r, kColType, ui::CellKind::Text, to);
@@ -37,7 +31,7 @@ void BankEditorWindow::EditQuestionTypes() {
 
 void BankEditorWindow::ImportFromDocument() {
   if (!importQuestionsFromDocument) return;
-  // The grid is the bank's mirror: read it again with the new questions.
+  // Read the bank again with the new questions.
   if (importQuestionsFromDocument(*this) > 0) {
     LoadBankGrid();
     restyleRows();
@@ -49,32 +43,32 @@ void BankEditorWindow::ExportToMoodle() {
 }
 
 void BankEditorWindow::EditDifficultyDescription() {
-  pic::DifficultyDescriptionWindow window(ctx_);
+  bank_editor::pictures::DifficultyDescriptionWindow window(ctx_);
   host().showModal(window, this);
   MakeBankCurrent();
 }
 
 int BankEditorWindow::TitleRowOf(const std::string& groupName) const {
   const auto& g = 高级表格1;
-  for (int r = 1; r < g.RowCount(); ++r)
-    if (g.cellText(r, kColGroupNumber) == "0" && g.cellText(r, kColGroupName) == groupName) return r;
+  for (int r = 1; r < g.RowCount(); ++r) {
+    const databases::Question& q = RowQuestion(r);
+    if (q.isTitle() && q.groupName == groupName) return r;
+  }
   return 0;
 }
 
 bool BankEditorWindow::ChangeTitleScore(int titleRow, long long delta) {
   if (titleRow < 1 || delta == 0) return true;
-  const long long score = text::toInteger(高级表格1.cellText(titleRow, kColScore)) + delta;
-  if (!StoreFields(titleRow, {{databases::kScore, recfile::Value{std::int64_t{score}}}}))
-    return false;
-  高级表格1.SetCellData(titleRow, kColScore, ui::CellKind::Text, std::int64_t{score});
-  return true;
+  databases::QuestionChanges c;
+  c.score = static_cast<int>(RowQuestion(titleRow).score + delta);
+  return StoreChanges(titleRow, c);
 }
 
 // ---- Sorting ---------------------------------------------------------------------
 
 void BankEditorWindow::SortColumn(bool ascending) {
   auto& g = 高级表格1;
-  const int col = state.currentColumn;
+  const int col = state_.currentColumn;
   if (col == kColScore)
     ui::SortGridRows(*this, g, kColScore, 1, g.RowCount() - 1, ui::kSortNumeric, true, ascending);
   else if (col == kColGroupName)
@@ -82,38 +76,33 @@ void BankEditorWindow::SortColumn(bool ascending) {
   else
     ui::SortGridRows(*this, g, col, 1, g.RowCount() - 1, ui::kSortText, true, ascending);
   restyleRows();
-  GoToCell(state.currentRow, state.currentColumn);
+  GoToCell(state_.currentRow, state_.currentColumn);
 }
 
 // ---- Adding, deleting, copying ----------------------------------------------------------
 
 void BankEditorWindow::AddQuestion() {
   auto& g = 高级表格1;
-  if (state.currentRow >= 1 && !ValidateQuestionRow(state.pressedRow)) return;
-  if (!MakeBankCurrent()) return;
-  auto& engine = ctx_.engine;
+  if (state_.currentRow >= 1 && !ValidateQuestionRow(state_.pressedRow)) return;
   // The record first: a bank that refuses it leaves the grid as it was.
-  const std::vector<recfile::Value> fresh = {std::string(), std::string(), std::string(),
-                                             std::string(), std::string(), std::string(),
-                                             std::string(), std::string(), std::string(),
-                                             std::int64_t{1}, std::int64_t{0}};
-  if (!engine.Append(fresh)) {
-    host().message(this, recfile::ErrorText(engine.LastError()));
+  databases::Question fresh;
+  fresh.difficulty = 1;
+  fresh.id = model_->Append(fresh);
+  if (fresh.id == 0) {
+    host().message(this, model_->lastError().message);
     return;
   }
-  const int at = std::clamp(state.currentRow + 1, 1, g.RowCount());
+  const int at = std::clamp(state_.currentRow + 1, 1, g.RowCount());
   g.InsertRow(std::nullopt, at);
   const int row = at < g.RowCount() - 1 ? at : g.RowCount() - 1;
-  g.SetCellData(row, kColDifficulty, ui::CellKind::Text, std::string("1"));
-  g.SetCellData(row, kColScore, ui::CellKind::Text, std::int64_t{0});
-  g.SetCellData(row, kColRecordId, ui::CellKind::Text, engine.RecordId());
+  ShowQuestion(g, row, fresh);
   StyleQuestionRows(g, row, row, questionRowHeight());
   GoToCell(row, kColText1);
   UpdateDeleteCommands();
-  ++state.topLevelCount;
+  ++state_.topLevelCount;
   UpdateEditorCaption();
   OpenQuestionTextEditor(row, kColText1);
-  state.pressedRow = g.CursorRow();
+  state_.pressedRow = g.CursorRow();
 }
 
 void BankEditorWindow::DeleteQuestions() {
@@ -125,7 +114,8 @@ void BankEditorWindow::DeleteQuestions() {
   }
   const int last = std::min(g.SelectionLastRow(), g.RowCount() - 1);
   for (int r = first; r <= last; ++r) {
-    if (isTitle(g, r) && text::toInteger(g.cellText(r, kColScore)) != 0) {
+    const databases::Question& q = RowQuestion(r);
+    if (q.isTitle() && q.score != 0) {
       host().message(this, "选择试题中包含带有子试题而不能被删除的标题试题，请重新选择！");
       UpdateEditorCaption();
       return;
@@ -134,28 +124,23 @@ void BankEditorWindow::DeleteQuestions() {
   if (host().messageBox(this, "删除试题后将不能恢复，确定要删除所选试题吗", ui::kMessageCaption,
                         ui::MessageButtons::OkCancel, ui::MessageIcon::Warning) != ui::kButtonOk)
     return;
-  auto& engine = ctx_.engine;
   bool deleted = false;
   for (int k = first; k <= last; ++k) {
     const int r = first;  // the rows below move up
-    const int titleRow = isMember(g, r) && !g.cellChecked(r, kColMasked)
-                             ? TitleRowOf(g.cellText(r, kColGroupName))
-                             : 0;
-    const long long score = text::toInteger(g.cellText(r, kColScore));
-    if (!ChangeTitleScore(titleRow, -score)) break;
-    if (!MakeBankCurrent()) break;
-    if (!engine.GoToId(RowRecordId(g, r)) || !engine.Delete()) {
-      host().message(this, recfile::ErrorText(engine.LastError() != 0 ? engine.LastError() : -44));
-      ChangeTitleScore(titleRow, score);
+    const databases::Question q = RowQuestion(r);
+    const int titleRow = q.isMember() && !q.masked ? TitleRowOf(q.groupName) : 0;
+    if (!ChangeTitleScore(titleRow, -q.score)) break;
+    if (!model_->Delete(q.id)) {
+      host().message(this, model_->lastError().message);
+      ChangeTitleScore(titleRow, q.score);
       break;
     }
-    if (CountsAsQuestion(g, r)) --state.topLevelCount;
-    state.pressedRow = -1;
+    if (q.countsAsOne()) --state_.topLevelCount;
+    state_.pressedRow = -1;
     g.DeleteRow(r);
     deleted = true;
   }
-  if (deleted && MakeBankCurrent() && !engine.Pack())
-    host().message(this, recfile::ErrorText(engine.LastError()));
+  if (deleted && !model_->Pack()) host().message(this, model_->lastError().message);
   const int row = first > 1 ? first - 1 : (g.RowCount() > 1 ? 1 : 0);
   GoToCell(row, kColText1);
   UpdateDeleteCommands();
@@ -164,113 +149,41 @@ void BankEditorWindow::DeleteQuestions() {
 
 void BankEditorWindow::CopyQuestion() {
   auto& g = 高级表格1;
-  const int row = state.currentRow;
+  const int row = state_.currentRow;
   if (row < 1 || row >= g.RowCount()) return;
-  auto& engine = ctx_.engine;
-  if (!MakeBankCurrent()) return;
-  if (!engine.GoToId(RowRecordId(g, row))) {
-    host().message(this, recfile::ErrorText(engine.LastError() != 0 ? engine.LastError() : -44));
-    return;
+  databases::Question copy = RowQuestion(row);
+  recfile::Bytes pictures[2];
+  for (const auto kind : {databases::PictureKind::Question, databases::PictureKind::Answer}) {
+    pictures[static_cast<int>(kind)] = model_->ReadPicture(copy.id, kind);
+    if (model_->lastError().code != 0) {
+      host().message(this, model_->lastError().message);
+      return;
+    }
   }
-  const bool choice = engine.ReadBool(databases::kChoice);
-  const bool fixedScore = engine.ReadBool(databases::kFixedScore);
-  const bool masked = engine.ReadBool(databases::kMasked);
-  recfile::Bytes picture = engine.ReadBytes(databases::kQuestionPictureData);
-  recfile::Bytes answerPicture = engine.ReadBytes(databases::kAnswerPictureData);
-  const bool title = isTitle(g, row);
-  std::vector<recfile::Value> values;
-  for (int c = kColKnowledge; c <= kColType; ++c)
-    values.emplace_back(title && (c == kColGroupName || c == kColGroupNumber) ? std::string()
-                                                                              : g.cellText(row, c));
-  values.emplace_back(std::int64_t{text::toInteger(g.cellText(row, kColDifficulty))});
-  values.emplace_back(std::int64_t{text::toInteger(g.cellText(row, kColScore))});
-  values.emplace_back(choice);
-  values.emplace_back(fixedScore);
-  values.emplace_back(masked);
-  values.emplace_back(std::move(picture));
-  values.emplace_back(std::move(answerPicture));
-  if (!engine.Append(values)) {
-    host().message(this, recfile::ErrorText(engine.LastError()));
+  if (copy.isTitle()) copy.groupName = copy.groupNumber = "";
+  copy.id = model_->Append(copy, pictures[0], pictures[1]);
+  if (copy.id == 0) {
+    host().message(this, model_->lastError().message);
     return;
   }
   g.InsertRow(std::nullopt, row + 1);
-  const int copy = row + 1 < g.RowCount() - 1 ? row + 1 : g.RowCount() - 1;
-  FillQuestionRow(g, copy, engine);
-  StyleQuestionRows(g, copy, copy, questionRowHeight());
-  GoToCell(copy, kColText1);
-  if (isMember(g, copy) && !g.cellChecked(copy, kColMasked))
-    ChangeTitleScore(TitleRowOf(g.cellText(copy, kColGroupName)),
-                     text::toInteger(g.cellText(copy, kColScore)));
-  if (g.cellText(copy, kColGroupNumber).empty()) ++state.topLevelCount;
+  const int at = row + 1 < g.RowCount() - 1 ? row + 1 : g.RowCount() - 1;
+  ShowQuestion(g, at, copy);
+  StyleQuestionRows(g, at, at, questionRowHeight());
+  GoToCell(at, kColText1);
+  if (copy.isMember() && !copy.masked) ChangeTitleScore(TitleRowOf(copy.groupName), copy.score);
+  if (copy.groupNumber.empty()) ++state_.topLevelCount;
   UpdateDeleteCommands();
   UpdateEditorCaption();
-  state.pressedRow = g.CursorRow();
+  state_.pressedRow = g.CursorRow();
 }
 
 // ---- Pictures -------------------------------------------------------------------------
 
-int BankEditorWindow::pictureRow() const {
-  const int row = state.currentRow;
-  if (row < 1 || row >= 高级表格1.RowCount()) return -1;
-  if (!pic::SlotOfColumn(state.currentColumn)) return -1;
-  return row;
-}
-
-void BankEditorWindow::PreviewPicture() {
-  const int row = pictureRow();
-  if (row < 0 || 高级表格1.cellText(row, state.currentColumn).empty()) return;
-  const pic::PictureSlot slot = *pic::SlotOfColumn(state.currentColumn);
-  state.pictureBuffer = pic::ReadPicture(ctx_.engine, courseName_, RowRecordId(高级表格1, row), slot);
-  state.previewCaption = pic::SlotHeading(slot);
-  pic::PreviewPicture(host(), this, state.pictureBuffer, slot);
-}
-
-void BankEditorWindow::CopyPicture() {
-  const int row = pictureRow();
-  if (row < 0 || 高级表格1.cellText(row, state.currentColumn).empty()) return;
-  const pic::PictureSlot slot = *pic::SlotOfColumn(state.currentColumn);
-  pic::CopyPictureToClipboard(
-      host(), pic::ReadPicture(ctx_.engine, courseName_, RowRecordId(高级表格1, row), slot));
-}
-
-void BankEditorWindow::AddPictureFromFile() {
-  const int row = pictureRow();
-  if (row < 0) return;
-  const int column = state.currentColumn;
-  if (auto bytes = pic::ChoosePictureFile(host(), this)) storePicture(row, column, std::move(*bytes));
-}
-
-void BankEditorWindow::ImportPictureFromClipboard() {
-  const int row = pictureRow();
-  if (row < 0) return;
-  const int column = state.currentColumn;
-  pic::ImportPictureFromClipboard(host(), this, pic::ProgramLauncher::System(),
-                                  [this, row, column](const ui::Bytes& bytes) {
-                                    storePicture(row, column, bytes);
-                                  });
-}
-
-void BankEditorWindow::storePicture(int row, int column, ui::Bytes bytes) {
-  state.pictureBuffer = std::move(bytes);
-  const auto result = pic::StorePicture(host(), this, ctx_.engine, courseName_,
-                                        RowRecordId(高级表格1, row), *pic::SlotOfColumn(column),
-                                        state.pictureBuffer, [this, row] {
-                                          return FindDuplicateQuestion(row);
-                                        });
-  if (result == pic::PictureStoreResult::Stored)
-    高级表格1.SetCellData(row, column, ui::CellKind::Text, std::string(databases::kPictureMark));
-}
-
-void BankEditorWindow::DeletePicture() {
-  const int row = pictureRow();
-  if (row < 0) return;
-  if (!pic::ConfirmDeletePicture(host(), this)) return;
-  if (!pic::ErasePicture(ctx_.engine, courseName_, RowRecordId(高级表格1, row),
-                         *pic::SlotOfColumn(state.currentColumn))) {
-    host().message(this, recfile::ErrorText(ctx_.engine.LastError()));
-    return;
-  }
-  高级表格1.SetCellData(row, state.currentColumn, ui::CellKind::Text, std::string());
-}
+void BankEditorWindow::PreviewPicture() { pictures_.Preview(); }
+void BankEditorWindow::CopyPicture() { pictures_.Copy(); }
+void BankEditorWindow::AddPictureFromFile() { pictures_.AddFromFile(); }
+void BankEditorWindow::ImportPictureFromClipboard() { pictures_.ImportFromClipboard(); }
+void BankEditorWindow::DeletePicture() { pictures_.Delete(); }
 
 }  // namespace bank_editor

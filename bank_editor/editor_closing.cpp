@@ -9,12 +9,11 @@ namespace bank_editor {
 
 namespace {
 
-bool pictureOptionRow(const ui::GridControl& g, int r) {
-  return g.cellChecked(r, kColChoice) && !g.cellText(r, kColPicture).empty() &&
-         g.cellText(r, kColText2).empty();
+bool PictureOptions(const databases::Question& q) {
+  return q.choice && !q.pictureMark.empty() && q.text2.empty();
 }
 
-bool circledAnswer(const std::string& answer) {
+bool CircledAnswer(const std::string& answer) {
   for (const std::string& label : CircledLabels())
     if (answer.starts_with(label)) return true;
   return false;
@@ -22,16 +21,18 @@ bool circledAnswer(const std::string& answer) {
 
 }  // namespace
 
-std::optional<std::pair<int, std::string>> FindLabelPairGap(const ui::GridControl& g) {
-  const int rows = g.RowCount();
-  for (int i = 1; i < rows; ++i) {
-    if (!pictureOptionRow(g, i)) continue;
-    const std::string& text1 = g.cellText(i, kColText1);
+std::optional<std::pair<int, std::string>> FindLabelPairGap(
+    const std::vector<const databases::Question*>& questions) {
+  const int n = static_cast<int>(questions.size());
+  for (int i = 0; i < n; ++i) {
+    if (!PictureOptions(*questions[i])) continue;
+    const std::string& text1 = questions[i]->text1;
     int letters = 0;
     int circled = 0;
-    for (int j = 1; j < rows && (letters < 2 || circled < 2); ++j) {
-      if (g.cellText(j, kColPicture).empty() || g.cellText(j, kColText1) != text1) continue;
-      if (circledAnswer(g.cellText(j, kColAnswer)))
+    for (int j = 0; j < n && (letters < 2 || circled < 2); ++j) {
+      const databases::Question& other = *questions[j];
+      if (other.pictureMark.empty() || other.text1 != text1) continue;
+      if (CircledAnswer(other.answer))
         ++circled;
       else
         ++letters;
@@ -49,12 +50,15 @@ std::optional<std::pair<int, std::string>> FindLabelPairGap(const ui::GridContro
 }
 
 bool BankEditorWindow::CheckLabelPairs() {
-  const auto gap = FindLabelPairGap(高级表格1);
+  // In grid order, so the first gap is the first row a person sees.
+  std::vector<const databases::Question*> questions;
+  for (int r = 1; r < 高级表格1.RowCount(); ++r) questions.push_back(&RowQuestion(r));
+  const auto gap = FindLabelPairGap(questions);
   if (!gap) return true;
   const int answer = host().messageBox(this, gap->second, ui::kMessageCaption,
                                        ui::MessageButtons::YesNo, ui::MessageIcon::Question);
   if (answer != ui::kButtonYes) return true;
-  GoToCell(gap->first, kColText1);
+  GoToCell(gap->first + 1, kColText1);
   return false;
 }
 

@@ -12,6 +12,8 @@ class GridControl;
 
 namespace bank_editor {
 
+class BankEditorWindow;
+
 struct GridCell {
   int row = 0;
   int column = 0;
@@ -42,5 +44,27 @@ std::optional<GridCell> FindFromFirstCell(const ui::GridControl& grid, std::stri
 // when the cursor stands right of 答图, as the stepping covers only the
 // searched columns; row 1 when it stands on the heading row.
 GridCell FindStartCell(const GridCell& current, int rowCount, bool& examineStart);
+
+// The find box of the editor: "从头", "从当前" and "下一个".
+class EditorFind {
+ public:
+  explicit EditorFind(BankEditorWindow& editor);
+
+  // The find text changed: the search starts over.
+  void TextChanged();
+  void FromStart();
+  void FromCurrent();
+  void Next();
+
+  // `FindPosition`: the last hit.
+  const GridCell& position() const { return position_; }
+
+ private:
+  // A hit in another row leaves the current one, which must be complete.
+  bool ShowHit(const GridCell& hit);
+
+  BankEditorWindow& editor_;
+  GridCell position_{1, 0};
+};
 
 }  // namespace bank_editor

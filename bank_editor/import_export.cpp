@@ -24,26 +24,6 @@ namespace {
 // carry the course's own name is never mistaken for the course's bank.
 constexpr const char* kImportAlias = "导入源题库";
 
-bool bothNumeric(recfile::FieldType a, recfile::FieldType b) {
-  return recfile::isNumeric(a) && recfile::isNumeric(b);
-}
-
-// For each field of the destination, the source field of the same name and
-// a compatible type (0 when none).
-std::vector<int> matchFields(const std::vector<recfile::FieldDef>& destination,
-                             const std::vector<recfile::FieldDef>& source) {
-  std::vector<int> match(destination.size(), 0);
-  for (std::size_t d = 0; d < destination.size(); ++d) {
-    for (std::size_t s = 0; s < source.size(); ++s) {
-      if (!text::equalsIgnoreCase(destination[d].name, source[s].name)) continue;
-      if (destination[d].type == source[s].type || bothNumeric(destination[d].type, source[s].type))
-        match[d] = static_cast<int>(s + 1);
-      break;
-    }
-  }
-  return match;
-}
-
 // Copies both files under temporary names first, so a failure leaves no
 // half-written copy behind; `error` names the file and the system's reason.
 bool copyBankFiles(const std::string& fromBase, const std::string& toBase, std::string& error) {
@@ -126,11 +106,11 @@ void BankEditorWindow::ExportBank() {
   }
   std::string dir = *folder;
   if (!dir.ends_with('/')) dir += '/';
-  auto& engine = ctx_.engine;
   const auto finish = [this] { MakeBankCurrent(); };
-  if (!databases::OpenCourseLibrary(dbContext()) || engine.RecordCount() < 1) return finish();
-  engine.GoTo(1);
-  const std::string base = courseName_ + "备份-" + engine.ReadText(databases::kCourseNameField);
+  if (!databases::OpenCourseLibrary(dbContext())) return finish();
+  const auto administrator = databases::CourseLibrary(ctx_.engine).Administrator();
+  if (!administrator) return finish();
+  const std::string base = courseName_ + "备份-" + administrator->name;
   const std::string ownBase = ctx_.dataPath(courseName_);
   if (fs::exists(ownBase + ".edb", ec)) {
     if (fs::exists(dir + base + ".edb", ec) &&
@@ -173,46 +153,6 @@ bool QuestionContentSet::contains(std::string_view text1, std::string_view text2
 // ---- Import ---------------------------------------------------------------------------
 
 namespace {
-
-std::string textOf(const recfile::Value& v) {
-  if (const auto* s = std::get_if<std::string>(&v)) return *s;
-  if (const auto* i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
-  return {};
-}
-std::int64_t numberOf(const recfile::Value& v) {
-  if (const auto* i = std::get_if<std::int64_t>(&v)) return *i;
-  if (const auto* d = std::get_if<double>(&v)) return static_cast<std::int64_t>(*d);
-  if (const auto* b = std::get_if<bool>(&v)) return *b ? 1 : 0;
-  if (const auto* s = std::get_if<std::string>(&v)) return text::toInteger(*s);
-  return 0;
-}
-bool flagOf(const recfile::Value& v) {
-  if (const auto* b = std::get_if<bool>(&v)) return *b;
-  return numberOf(v) != 0;
-}
-
-// A source record as a question of the bank: `values[d]` is the value for
-// bank field d + 1 (empty where the source has no such field).
-databases::Question questionOf(const std::vector<recfile::Value>& values) {
-  using namespace databases;
-  auto at = [&](int field) -> const recfile::Value& { return values[field - 1]; };
-  Question q;
-  q.knowledgePoints = textOf(at(kKnowledgePoints));
-  q.groupName = textOf(at(kGroupName));
-  q.groupNumber = textOf(at(kGroupNumber));
-  q.text1 = textOf(at(kQuestionText1));
-  q.pictureMark = textOf(at(kQuestionPicture));
-  q.text2 = textOf(at(kQuestionText2));
-  q.answer = textOf(at(kAnswer));
-  q.answerPictureMark = textOf(at(kAnswerPicture));
-  q.type = textOf(at(kQuestionType));
-  q.difficulty = static_cast<int>(numberOf(at(kDifficulty)));
-  q.score = static_cast<int>(numberOf(at(kScore)));
-  q.choice = flagOf(at(kChoice));
-  q.fixedScore = flagOf(at(kFixedScore));
-  q.masked = flagOf(at(kMasked));
-  return q;
-}
 
 // A question to import: its source record and the values it gets.
 struct Incoming {
@@ -272,48 +212,49 @@ void BankEditorWindow::ImportBank() {
   std::string source = *chosen;
   if (source.size() >= 4) source.resize(source.size() - 4);
   if (!MakeBankCurrent()) return;
-  const std::string bankPath = engine.CurrentPath();
-  if (engine.ResolvePath(source) == bankPath) {
+  if (model_->bank().IsFile(source)) {
     host().message(this, "题库不能自我导入！");
     return;
   }
+  // By path: the source may carry the course's name.
+  databases::CourseBank bank(engine, model_->bank().FilePath());
+  const std::string bankPath = bank.name();
   std::string password;
-  if (engine.IsPasswordProtected(*chosen)) {
+  if (databases::BankImportSource::IsPasswordProtected(engine, *chosen)) {
     const auto typed = host().inputBox(this, "请输入欲导入数据库的密码：", "请输入：", {}, true);
     if (!typed) return;
     password = *typed;
   }
-  if (!engine.Open(source, kImportAlias, true, recfile::ShareMode::None, password)) {
-    host().message(this, recfile::ErrorText(engine.LastError()) + "\r\n" +
+  databases::BankImportSource from(engine, kImportAlias);
+  if (!from.Open(source, password, bank)) {
+    host().message(this, from.lastError().message + "\r\n" +
                              "密码错误或导入题库.edb和.edt的文件名不一致！");
+    from.Close();
     MakeBankCurrent();
     return;
   }
 
   setEnabled(false);
-  const std::vector<recfile::FieldDef> sourceFields = engine.Fields();
-  const std::int64_t n = engine.RecordCount();
-  engine.SetCurrent(bankPath);
-  const std::vector<recfile::FieldDef> bankFields = engine.Fields();
-  const std::vector<int> match = matchFields(bankFields, sourceFields);
+  const std::int64_t n = from.Count();
   const auto progress = [&](std::int64_t i) {
     状态条1.setText("正在导入处理： " + std::to_string(i) + "/" + std::to_string(n));
     host().processPendingEvents();
   };
   const auto finish = [&](const std::string& status) {
-    engine.Close(kImportAlias);
+    from.Close();
     MakeBankCurrent();
     状态条1.setText(status);
     setEnabled(true);
   };
 
-  // What is already there: the grid's questions, their titles and group names.
+  // What is already there: the bank's questions, their titles and group names.
   QuestionContentSet present;
   std::unordered_set<std::string> titles, groupNames;
-  for (int r = 1; r < g.RowCount(); ++r) {
-    present.add(g.cellText(r, kColText1), g.cellText(r, kColText2), g.cellText(r, kColAnswer));
-    groupNames.insert(g.cellText(r, kColGroupName));
-    if (g.cellText(r, kColGroupNumber) == "0") titles.insert(g.cellText(r, kColGroupName));
+  for (const std::int64_t id : model_->ids()) {
+    const databases::Question& q = *model_->Find(id);
+    present.add(q.text1, q.text2, q.answer);
+    groupNames.insert(q.groupName);
+    if (q.isTitle()) titles.insert(q.groupName);
   }
 
   // First every decision, nothing written: duplicates, clashing titles.
@@ -323,32 +264,18 @@ void BankEditorWindow::ImportBank() {
   bool renaming = false;
   std::string skipGroup;  // a clashing group the user skipped
   bool skipping = false;
-  std::vector<recfile::Value> values(bankFields.size());
   for (std::int64_t i = 1; i <= n; ++i) {
     progress(i);
-    engine.SetCurrent(kImportAlias);
-    if (!engine.GoTo(i)) {
-      const int code = engine.LastError();
+    databases::Question q;
+    bool deleted = false;
+    if (!from.Read(i, q, deleted)) {
+      const std::string why = from.lastError().message;
       finish("导入失败。");
-      host().message(this, "导入题库的第 " + std::to_string(i) + " 条记录读不出：" +
-                               recfile::ErrorText(code) + "\r\n题库没有改变。");
+      host().message(this, "导入题库的第 " + std::to_string(i) + " 条记录读不出：" + why +
+                               "\r\n题库没有改变。");
       return;
     }
-    if (engine.IsDeleted()) continue;  // a deleted record is no question
-    for (std::size_t d = 0; d < bankFields.size(); ++d) {
-      values[d] = recfile::Value{};
-      // Pictures are read when the question is written.
-      if (match[d] > 0 && bankFields[d].type != recfile::FieldType::ByteSet)
-        values[d] = engine.ReadField(match[d]);
-      if (engine.LastError() < 0) break;
-    }
-    if (const int code = engine.LastError(); code < 0) {
-      finish("导入失败。");
-      host().message(this, "导入题库的第 " + std::to_string(i) + " 条记录读不出：" +
-                               recfile::ErrorText(code) + "\r\n题库没有改变。");
-      return;
-    }
-    databases::Question q = questionOf(values);
+    if (deleted) continue;  // a deleted record is no question
     const std::string group = q.groupName;
 
     if (skipping && group == skipGroup) continue;
@@ -380,7 +307,7 @@ void BankEditorWindow::ImportBank() {
       renameFrom = group;
       renameTo = name = newName;
     }
-    const bool renamed = match[databases::kGroupName - 1] > 0 && q.groupName != name;
+    const bool renamed = from.HasGroupName() && q.groupName != name;
     if (renamed) q.groupName = name;
     present.add(q.text1, q.text2, q.answer);
     groupNames.insert(q.groupName);
@@ -392,14 +319,14 @@ void BankEditorWindow::ImportBank() {
   // a failure puts the library and the bank back as they were.
   std::vector<std::string> newTypes;
   if (!incoming.empty()) {
-    std::vector<std::string> known = QuestionTypeNames(dbContext());
+    std::vector<std::string> known = QuestionTypes();
     const auto need = [&](const std::string& type) {
       if (std::find(known.begin(), known.end(), type) != known.end()) return;
       known.push_back(type);
       newTypes.push_back(type);
     };
     for (int r = 1; r < g.RowCount(); ++r)
-      if (CountsAsQuestion(g, r)) need(g.cellText(r, kColType));
+      if (RowQuestion(r).countsAsOne()) need(RowQuestion(r).type);
     for (const Incoming& in : incoming)
       if (in.question.countsAsOne()) need(in.question.type);
   }
@@ -425,25 +352,19 @@ void BankEditorWindow::ImportBank() {
     // matched by name and type; the copies follow the bank's last record in
     // source order, as `incoming` is.
     progress(n);
-    databases::CourseBank bank(engine, bankPath);  // by path: the source may carry its name
     std::vector<char> wanted(static_cast<std::size_t>(n) + 1, 0);
     for (const Incoming& in : incoming) wanted[static_cast<std::size_t>(in.source)] = 1;
-    engine.SetCurrent(bankPath);
-    const std::int64_t last = engine.RecordCount();
     bankChanged = true;  // a refused copy may have written part of itself
-    const bool copied = last >= 0 && engine.CopyRecords(kImportAlias, [&] {
-      const std::int64_t r = engine.RecordNumber();  // of the source record under test
+    std::vector<std::int64_t> ids;
+    const bool copied = bank.CopyFrom(from, [&](std::int64_t r) {
       return r >= 1 && r <= n && wanted[static_cast<std::size_t>(r)];
-    });
-    if (!copied) failure = recfile::ErrorText(engine.LastError());
+    }, ids);
+    if (!copied) failure = bank.lastError().message;
+    else if (ids.size() != incoming.size()) failure = recfile::ErrorText(recfile::err::AfterLast);
     std::vector<std::pair<std::int64_t, databases::QuestionChanges>> renames;
     for (std::size_t k = 0; k < incoming.size() && failure.empty(); ++k) {
-      if (!engine.GoTo(last + 1 + static_cast<std::int64_t>(k))) {
-        failure = recfile::ErrorText(engine.LastError());
-        break;
-      }
       Incoming& in = incoming[k];
-      in.question.id = engine.RecordId();
+      in.question.id = ids[k];
       if (!in.renamed) continue;
       databases::QuestionChanges change;
       change.groupName = in.question.groupName;
@@ -455,7 +376,7 @@ void BankEditorWindow::ImportBank() {
   }
   if (!failure.empty()) {
     if (bankChanged) {
-      engine.Close(bankPath);
+      bank.Close();
       std::string why;
       if (!snapshot.restore(why)) failure += "\r\n题库恢复失败：" + why;
       // The bank opens again as the main window opened it: with the
@@ -471,9 +392,14 @@ void BankEditorWindow::ImportBank() {
   }
   snapshot.discard();
 
-  for (const Incoming& in : incoming) AppendQuestionRow(g, in.question);
-  engine.Close(kImportAlias);
-  engine.SetCurrent(bankPath);
+  std::vector<databases::Question> written;
+  written.reserve(incoming.size());
+  for (const Incoming& in : incoming) {
+    AppendQuestionRow(g, in.question);
+    written.push_back(in.question);
+  }
+  model_->Adopt(written);
+  from.Close();
   if (imported > 0) {
     GroupSort(false);
     RecountQuestions();
@@ -482,7 +408,7 @@ void BankEditorWindow::ImportBank() {
   MakeBankCurrent();
   状态条1.setText("成功导入" + std::to_string(imported) + "条记录。");
   setEnabled(true);
-  if (state.topLevelCount >= 1) 菜单导出.setEnabled(true);
+  if (state_.topLevelCount >= 1) 菜单导出.setEnabled(true);
   host().message(this, skipped > 0 ? std::to_string(skipped) + "条记录重复，实际导入" +
                                          std::to_string(imported) + "条记录。"
                                    : "成功导入" + std::to_string(imported) + "条记录。");

@@ -103,7 +103,12 @@ bool SameQuestionContent(std::string_view text1a, std::string_view text2a,
   return true;
 }
 
-std::optional<RuleFailure> CheckQuestionRules(const QuestionRow& q) {
+QuestionFacts QuestionRow::facts() const {
+  return {groupNumber, text1, picture, text2, answer, answerPicture, type, text::toInteger(score),
+          choice};
+}
+
+std::optional<RuleFailure> CheckQuestionRules(const QuestionFacts& q) {
   const bool title = q.isTitle();
   if (q.text1.empty() && q.picture.empty() && q.text2.empty())
     return fail(1, kColText1, "请输入题目！");
@@ -112,8 +117,7 @@ std::optional<RuleFailure> CheckQuestionRules(const QuestionRow& q) {
     return fail(3, kColAnswer, "请输入答案！");
   if (!title && q.answer == kAnswerPlaceholder) return fail(4, kColAnswer, "请完善答案！");
   if (!title) {
-    const long long score = text::toInteger(q.score);
-    if (score < 1 || score > 100) return fail(5, kColScore, "请输入1-100的分值！");
+    if (q.score < 1 || q.score > 100) return fail(5, kColScore, "请输入1-100的分值！");
   }
   if (!q.choice) return std::nullopt;
 
@@ -205,7 +209,7 @@ std::optional<std::string> TidyKnowledgePoints(std::string_view content) {
 }
 
 TextEditDecision DecideTextEdit(int column, std::string_view content, std::string_view cellText,
-                                const QuestionRow& row) {
+                                const QuestionFacts& row) {
   using Kind = TextEditDecision::Kind;
   const std::string t = TidyEditorText(content);
   if (t == cellText) return {};

@@ -43,7 +43,24 @@ const std::vector<std::string>& CircledLabels();  // "①" … "⑨"
 // the nine letters or circled digits.
 inline constexpr int kMaxTextOptions = 9;
 
-// The values of one question row the rules look at (grid texts).
+// The values of a question the rules look at, borrowed from wherever the
+// question is kept.
+struct QuestionFacts {
+  std::string_view groupNumber;
+  std::string_view text1;
+  std::string_view picture;  // "√" or empty
+  std::string_view text2;
+  std::string_view answer;
+  std::string_view answerPicture;
+  std::string_view type;
+  long long score = 0;
+  bool choice = false;
+
+  bool isTitle() const { return groupNumber == "0"; }
+};
+
+// The same values as texts, 分值 as a grid shows it (empty for 0), for
+// callers that hold questions as texts.
 struct QuestionRow {
   std::string groupNumber;
   std::string text1;
@@ -56,6 +73,7 @@ struct QuestionRow {
   bool choice = false;
 
   bool isTitle() const { return groupNumber == "0"; }
+  QuestionFacts facts() const;
 };
 
 // The first broken rule: its number in the rule order, the column the
@@ -68,7 +86,10 @@ struct RuleFailure {
 
 // Rules 1 … 14 in order (the nine-option limit is checked right after
 // rule 7); nullopt when the question satisfies them all.
-std::optional<RuleFailure> CheckQuestionRules(const QuestionRow& q);
+std::optional<RuleFailure> CheckQuestionRules(const QuestionFacts& q);
+inline std::optional<RuleFailure> CheckQuestionRules(const QuestionRow& q) {
+  return CheckQuestionRules(q.facts());
+}
 
 // The lines of a text: cut at every CR LF; the piece before each CR LF is a
 // line even when empty; the rest after the last CR LF is a line only when
@@ -137,6 +158,10 @@ struct TextEditDecision {
 // rules); `content` the edit box, `cellText` the cell before editing, `row`
 // the other values of the question.
 TextEditDecision DecideTextEdit(int column, std::string_view content, std::string_view cellText,
-                                const QuestionRow& row);
+                                const QuestionFacts& row);
+inline TextEditDecision DecideTextEdit(int column, std::string_view content,
+                                       std::string_view cellText, const QuestionRow& row) {
+  return DecideTextEdit(column, content, cellText, row.facts());
+}
 
 }  // namespace bank_editor

@@ -64,7 +64,7 @@ void QuestionTextEditor::confirm() {
     return;
   }
   const TextEditDecision d =
-      DecideTextEdit(column_, content, before_, ReadQuestionRow(editor_.高级表格1, row_));
+      DecideTextEdit(column_, content, before_, FactsOf(editor_.RowQuestion(row_)));
   switch (d.kind) {
     case TextEditDecision::Kind::Close:
       if (!d.message.empty()) host().message(this, d.message);

@@ -1,6 +1,7 @@
 #include "bank_editor/type_drop_down.h"
 
 #include "bank_editor/question_rules.h"
+#include "databases/course_bank.h"
 #include "ui/grid_control.h"
 
 namespace bank_editor {
@@ -8,11 +9,10 @@ namespace bank_editor {
 std::vector<std::string> QuestionTypeNames(const databases::DatabaseContext& ctx) {
   std::vector<std::string> names;
   if (!databases::OpenQuestionTypeLibrary(ctx)) return names;
-  const std::int64_t n = ctx.engine.RecordCount();
-  for (std::int64_t i = 1; i <= n; ++i) {
-    ctx.engine.GoTo(i);
-    names.push_back(ctx.engine.ReadText(databases::kTypeNameField));
-  }
+  std::vector<databases::QuestionType> types;
+  databases::TypeLibrary(ctx.engine).ReadAll(types);
+  names.reserve(types.size());
+  for (databases::QuestionType& t : types) names.push_back(std::move(t.name));
   return names;
 }
 

@@ -4,6 +4,7 @@
 
 #include "bank_editor/pictures/picture_codec.h"
 #include "bank_editor/pictures/picture_windows.h"
+#include "databases/course_bank.h"
 #include "databases/program_databases.h"
 #include "ui/host.h"
 
@@ -11,17 +12,23 @@ namespace bank_editor::pictures {
 
 namespace {
 
-bool reachRecord(recfile::RecordFileEngine& engine, const std::string& bankName, std::int64_t recordId) {
-  return engine.SetCurrent(bankName) && engine.GoToId(recordId);
+databases::PictureKind KindOf(PictureSlot slot) {
+  return slot == PictureSlot::Question ? databases::PictureKind::Question
+                                       : databases::PictureKind::Answer;
 }
 
-bool writeSlot(recfile::RecordFileEngine& engine, const std::string& bankName, std::int64_t recordId,
-               PictureSlot slot, std::string marker, const Bytes& bytes) {
-  if (!reachRecord(engine, bankName, recordId)) return false;
-  std::vector<recfile::Value> values(databases::kQuestionFieldCount);
-  values[static_cast<std::size_t>(MarkerField(slot) - 1)] = std::move(marker);
-  values[static_cast<std::size_t>(DataField(slot) - 1)] = bytes;
-  return engine.Modify(values);
+// Marker and bytes in one record write.
+bool WriteSlot(databases::CourseBank& bank, std::int64_t recordId, PictureSlot slot,
+               std::string marker, const Bytes& bytes) {
+  databases::QuestionChanges c;
+  if (slot == PictureSlot::Question) {
+    c.pictureMark = std::move(marker);
+    c.pictureData = bytes;
+  } else {
+    c.answerPictureMark = std::move(marker);
+    c.answerPictureData = bytes;
+  }
+  return bank.Update(recordId, c, databases::WriteMode::WholeRecord);
 }
 
 }  // namespace
@@ -46,38 +53,42 @@ int DataField(PictureSlot slot) {
 
 Bytes ReadPicture(recfile::RecordFileEngine& engine, const std::string& bankName, std::int64_t recordId,
                   PictureSlot slot) {
-  if (!reachRecord(engine, bankName, recordId)) return {};
-  return engine.ReadBytes(DataField(slot));
+  return databases::CourseBank(engine, bankName).ReadPicture(recordId, KindOf(slot));
 }
 
 bool WritePicture(recfile::RecordFileEngine& engine, const std::string& bankName, std::int64_t recordId,
                   PictureSlot slot, const Bytes& bytes) {
-  return writeSlot(engine, bankName, recordId, slot, databases::kPictureMark, bytes);
+  databases::CourseBank bank(engine, bankName);
+  return WriteSlot(bank, recordId, slot, databases::kPictureMark, bytes);
 }
 
 bool ErasePicture(recfile::RecordFileEngine& engine, const std::string& bankName, std::int64_t recordId,
                   PictureSlot slot) {
-  return writeSlot(engine, bankName, recordId, slot, std::string(), Bytes());
+  databases::CourseBank bank(engine, bankName);
+  return WriteSlot(bank, recordId, slot, std::string(), Bytes());
 }
 
 PictureStoreResult StorePicture(ui::Host& host, const ui::Window* owner, recfile::RecordFileEngine& engine,
                                 const std::string& bankName, std::int64_t recordId, PictureSlot slot,
                                 const Bytes& bytes, const std::function<bool()>& findDuplicate) {
+  databases::CourseBank bank(engine, bankName);
   // What the question held before, so that a refused picture leaves the
   // record exactly as the cell still shows it.
   std::string oldMarker;
   Bytes oldBytes;
-  if (slot == PictureSlot::Question && reachRecord(engine, bankName, recordId)) {
-    oldMarker = engine.ReadText(MarkerField(slot));
-    oldBytes = engine.ReadBytes(DataField(slot));
+  if (slot == PictureSlot::Question) {
+    if (const auto q = bank.Read(recordId)) {
+      oldMarker = q->pictureMark;
+      oldBytes = bank.ReadPicture(recordId, KindOf(slot));
+    }
   }
-  if (!WritePicture(engine, bankName, recordId, slot, bytes)) {
-    host.message(owner, recfile::ErrorText(engine.LastError()));
+  if (!WriteSlot(bank, recordId, slot, databases::kPictureMark, bytes)) {
+    host.message(owner, bank.lastError().message);
     return PictureStoreResult::Failed;
   }
   if (slot == PictureSlot::Question && findDuplicate && findDuplicate()) {
-    if (!writeSlot(engine, bankName, recordId, slot, std::move(oldMarker), oldBytes)) {
-      host.message(owner, recfile::ErrorText(engine.LastError()));
+    if (!WriteSlot(bank, recordId, slot, std::move(oldMarker), oldBytes)) {
+      host.message(owner, bank.lastError().message);
       return PictureStoreResult::Failed;
     }
     return PictureStoreResult::Duplicate;

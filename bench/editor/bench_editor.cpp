@@ -102,7 +102,7 @@ void BM_LeaveRowCheck10k(benchmark::State& state) {
   bank_editor::BankEditorWindow editor(s.ctx);
   editor.open(true, nullptr);
   // A question late in the grid, so the comparison runs over every row.
-  editor.state.pressedRow = editor.高级表格1.RowCount() - 1;
+  editor.SetPressedRow(editor.高级表格1.RowCount() - 1);
   for (auto _ : state) benchmark::DoNotOptimize(editor.LeaveRowCheck());
   if (s.host.messages != 0) state.SkipWithError("the sample row broke a rule");
 }
@@ -137,7 +137,7 @@ void BM_AddQuestion10k(benchmark::State& state) {
   OpenEditor e(s);
   for (auto _ : state) {
     e.window.GoToCell(e.middle, bank_editor::kColText1);
-    e.window.state.pressedRow = e.middle;
+    e.window.SetPressedRow(e.middle);
     e.window.AddQuestion();
   }
   if (e.window.高级表格1.RowCount() != kQuestions + 1 + static_cast<int>(state.iterations()))
@@ -209,7 +209,7 @@ void BM_AddPngPicture(benchmark::State& state) {
     e.window.GoToCell(e.middle, bank_editor::kColPicture);
     e.window.AddPictureFromFile();
   }
-  const auto stored = e.window.ReadPictureData(e.middle, databases::kQuestionPictureData);
+  const auto stored = e.window.ReadPictureData(e.middle, databases::PictureKind::Question);
   if (s.host.messages != 0 || stored.size() < 2 || stored[0] != 0xFF || stored[1] != 0xD8)
     state.SkipWithError("the picture was not stored as JPEG");
   state.counters["png_MB"] = static_cast<double>(std::filesystem::file_size(NoisyPngFile())) / 1e6;

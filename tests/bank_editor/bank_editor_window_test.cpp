@@ -37,7 +37,7 @@ TEST_F(Opening, ShowsEveryQuestionGroupsFirstAndCountsAGroupOnce) {
   std::vector<std::string> order;
   for (int r = 1; r < grid().RowCount(); ++r) order.push_back(cell(r, kColText1));
   EXPECT_EQ(order, (std::vector<std::string>{"B1", "A0", "A1", "A2", "A10", "单1", "单2", "单3"}));
-  EXPECT_FALSE(editor_->state.groupSortAscending);
+  EXPECT_FALSE(editor_->state().groupSortAscending);
 
   // Headings from the bank, the hidden id column, the widths.
   const char* headings[] = {"知识点", "分组名", "分组号", "题文1", "题图", "题文2", "答案",
@@ -114,7 +114,7 @@ TEST_F(LeavingRows, ABrokenRowSendsTheCursorBackAndChangesNothingOnDisk) {
   grid().click(RowOf("乙"), kColChoice);  // a check box in another row
   EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"请选择题型！"});
   EXPECT_EQ(Cursor(), std::make_pair(broken, int{kColType}));
-  EXPECT_EQ(editor_->state.currentRow, broken);
+  EXPECT_EQ(editor_->state().currentRow, broken);
   EXPECT_FALSE(grid().cellChecked(RowOf("乙"), kColChoice));  // the click was ignored
   EXPECT_EQ(ReadFileBytes(BankFile()), before);
   // Nor can the window close.
@@ -194,7 +194,7 @@ TEST_F(LeavingRows, KeysLeaveARowOnlyWhenItIsComplete) {
   host_.clearRecords();
   grid().pressKey(ui::kKeyRight);
   EXPECT_EQ(Cursor(), std::make_pair(broken, int{kColDifficulty}));
-  EXPECT_EQ(editor_->state.currentColumn, int{kColDifficulty});
+  EXPECT_EQ(editor_->state().currentColumn, int{kColDifficulty});
   EXPECT_TRUE(grid().Editable());
   grid().pressKey(ui::kKeyEnd);
   EXPECT_EQ(Cursor(), std::make_pair(broken, int{kColMasked}));  // never the hidden id
@@ -211,7 +211,7 @@ TEST_F(LeavingRows, KeysLeaveARowOnlyWhenItIsComplete) {
   grid().pressKey(ui::kKeyPageDown);
   EXPECT_TRUE(host_.messages().empty());
   EXPECT_EQ(Cursor(), std::make_pair(grid().RowCount() - 1, int{kColText1}));
-  EXPECT_EQ(editor_->state.currentRow, grid().RowCount() - 1);
+  EXPECT_EQ(editor_->state().currentRow, grid().RowCount() - 1);
   EXPECT_FALSE(grid().Editable());
   EXPECT_TRUE(editor_->菜单删除.enabled());
 }
@@ -610,7 +610,7 @@ TEST_F(Closing, PictureChoiceQuestionsNeedPairsOfLetterAndCircledAnswers) {
   EXPECT_FALSE(editor_->userClose());
   EXPECT_TRUE(editor_->isOpen());
   EXPECT_EQ(Cursor(), std::make_pair(first, int{kColText1}));
-  EXPECT_EQ(editor_->state.currentRow, first);
+  EXPECT_EQ(editor_->state().currentRow, first);
   EXPECT_EQ(host_.messages().back().buttons, ui::MessageButtons::YesNo);
   EXPECT_EQ(host_.messages().back().text,
             "题目\"看图选择\"数字编号选项的试题只有1题，缺少随机备选试题，是否现在编辑完善？");

@@ -54,7 +54,7 @@ TEST_F(Commands, AddingInAnEmptyBankOrOnTheLastRowAppends) {
   TypeNewQuestion(std::nullopt);
   editor_->菜单添加.choose();
   ASSERT_EQ(grid().RowCount(), 2);
-  EXPECT_EQ(editor_->state.currentRow, 1);
+  EXPECT_EQ(editor_->state().currentRow, 1);
   EXPECT_TRUE(editor_->菜单删除.enabled());
 }
 
