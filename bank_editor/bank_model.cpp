@@ -43,11 +43,11 @@ bool BankModel::Load() {
   questions_.clear();
   order_.clear();
   index_.clear();
+  indexed_ = false;
   if (!bank_.ReadAll(all)) return false;
   questions_.reserve(all.size());
   order_.reserve(all.size());
-  index_.reserve(all.size());
-  Adopt(all);
+  Adopt(std::move(all));
   return true;
 }
 
@@ -67,9 +67,19 @@ BankModel::Key BankModel::KeyOf(const Question& q) {
   return h.value;
 }
 
-void BankModel::Index(const Question& q) { index_.emplace(KeyOf(q), q.id); }
+void BankModel::BuildIndex() const {
+  if (indexed_) return;
+  index_.reserve(questions_.size());
+  for (const auto& [id, q] : questions_) index_.emplace(KeyOf(q), id);
+  indexed_ = true;
+}
 
-void BankModel::Unindex(const Question& q) {
+void BankModel::Index(const Question& q) const {
+  if (indexed_) index_.emplace(KeyOf(q), q.id);
+}
+
+void BankModel::Unindex(const Question& q) const {
+  if (!indexed_) return;
   auto [first, last] = index_.equal_range(KeyOf(q));
   for (auto it = first; it != last; ++it) {
     if (it->second == q.id) {
@@ -82,6 +92,7 @@ void BankModel::Unindex(const Question& q) {
 std::int64_t BankModel::FindDuplicate(std::int64_t id) const {
   const Question* q = Find(id);
   if (!q) return 0;
+  BuildIndex();
   auto [first, last] = index_.equal_range(KeyOf(*q));
   for (auto it = first; it != last; ++it) {
     if (it->second == id) continue;
@@ -136,14 +147,15 @@ std::int64_t BankModel::Append(const Question& q, const recfile::Bytes& picture,
   if (id == 0) return 0;
   Question kept = q;
   kept.id = id;
-  Adopt({kept});
+  Adopt({std::move(kept)});
   return id;
 }
 
-void BankModel::Adopt(const std::vector<Question>& written) {
-  for (const Question& q : written) {
-    order_.push_back(q.id);
-    Index(questions_.insert_or_assign(q.id, q).first->second);
+void BankModel::Adopt(std::vector<Question> written) {
+  for (Question& q : written) {
+    const std::int64_t id = q.id;
+    order_.push_back(id);
+    Index(questions_.insert_or_assign(id, std::move(q)).first->second);
   }
 }
 

@@ -52,7 +52,7 @@ class BankModel {
   bool Pack();
   // Questions written to the bank by someone else (an import): kept as
   // given, their ids already set.
-  void Adopt(const std::vector<Question>& written);
+  void Adopt(std::vector<Question> written);
   // Changes someone else has written to the bank already.
   void Reflect(std::int64_t id, const QuestionChanges& changes) { Apply(id, changes); }
 
@@ -68,8 +68,11 @@ class BankModel {
  private:
   using Key = std::uint64_t;
   static Key KeyOf(const Question& q);
-  void Index(const Question& q);
-  void Unindex(const Question& q);
+  // The index is built at the first look-up, so opening a bank does not
+  // wait for it; from then on every change keeps it up to date.
+  void BuildIndex() const;
+  void Index(const Question& q) const;
+  void Unindex(const Question& q) const;
   // Applies written changes to the kept question.
   void Apply(std::int64_t id, const QuestionChanges& changes);
 
@@ -77,7 +80,8 @@ class BankModel {
   std::unordered_map<std::int64_t, Question> questions_;
   std::vector<std::int64_t> order_;
   // Content hash → ids; equal hashes are compared in full.
-  std::unordered_multimap<Key, std::int64_t> index_;
+  mutable std::unordered_multimap<Key, std::int64_t> index_;
+  mutable bool indexed_ = false;
 };
 
 }  // namespace bank_editor

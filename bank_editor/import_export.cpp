@@ -398,7 +398,7 @@ void BankEditorWindow::ImportBank() {
     AppendQuestionRow(g, in.question);
     written.push_back(in.question);
   }
-  model_->Adopt(written);
+  model_->Adopt(std::move(written));
   from.Close();
   if (imported > 0) {
     GroupSort(false);
