@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/data_dir.h"
-#include "app/host_prompter.h"
 #include "app/startup.h"
 #include "program/demo_data.h"
 #include "recfile/record_file_engine.h"
@@ -107,10 +106,8 @@ int main(int argc, char** argv) {
   recfile::RecordFileEngine engine;
 
   if (options.demo) {
-    app::HostPrompter prompter(host);
     std::string error;
-    const std::string dir =
-        program::MakeDemoDataDirectory(engine, prompter, host.temporaryFolder(), &error);
+    const std::string dir = program::MakeDemoDataDirectory(engine, host.temporaryFolder(), &error);
     if (dir.empty()) {
       std::fprintf(stderr, "mochuan：%s\n", error.c_str());
       host.messageBox(nullptr, error, ui::kMessageCaption, ui::MessageButtons::Ok,

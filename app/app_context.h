@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/host_prompter.h"
+#include "app/show_result.h"
 #include "databases/program_databases.h"
 #include "recfile/record_file_engine.h"
 
@@ -60,7 +60,7 @@ using WindowFactory = std::function<std::unique_ptr<ui::Window>(AppContext&, ui:
 
 struct AppContext {
   AppContext(recfile::RecordFileEngine& engine, ui::Host& host, std::string dataDir)
-      : engine(engine), host(host), dataDir(std::move(dataDir)), prompter(host) {}
+      : engine(engine), host(host), dataDir(std::move(dataDir)) {}
 
   recfile::RecordFileEngine& engine;
   ui::Host& host;
@@ -82,11 +82,12 @@ struct AppContext {
 
   // The main window once it exists: owner of the program's dialogs.
   ui::Window* mainWindow = nullptr;
-  // Message boxes and program end for the database operations.
-  HostPrompter prompter;
 
   // What the database operations work with.
-  databases::DatabaseContext db() { return {engine, prompter, dataDir}; }
+  databases::DatabaseContext db() const { return {engine, dataDir}; }
+  // Shows a database operation's message over the main window and ends the
+  // program where it asks; returns whether the operation succeeded.
+  bool show(const databases::Result& result) { return ShowResult(host, mainWindow, result); }
 
   // Path of a database file in the data directory ("课程库" -> dir/课程库.edb).
   std::string dataPath(const std::string& fileName) const {

@@ -44,7 +44,6 @@ MainWindow::MainWindow(AppContext& ctx, MainWindowOptions options)
       ctx_(ctx),
       options_(std::move(options)) {
   ctx_.mainWindow = this;
-  ctx_.prompter.setOwner(this);
   // Escape must not end the program.
   setClosesOnEscape(false);
 
@@ -102,7 +101,6 @@ MainWindow::MainWindow(AppContext& ctx, MainWindowOptions options)
 
 MainWindow::~MainWindow() {
   if (ctx_.mainWindow == this) ctx_.mainWindow = nullptr;
-  ctx_.prompter.setOwner(nullptr);
 }
 
 std::string SecondCopyMessage(const std::string& programFileName) {
@@ -148,13 +146,13 @@ void MainWindow::LoadCourseList() {
     ctx_.openedCourseName.clear();
   }
 
-  if (!databases::OpenCourseLibrary(db)) return;
+  if (!ctx_.show(databases::OpenCourseLibrary(db))) return;
   if (engine.RecordCount() == 0) {
     ShowAdminDialog(*this, kModeSetAdministrator);
-    databases::OpenQuestionTypeLibrary(db);
+    ctx_.show(databases::OpenQuestionTypeLibrary(db));
     return;
   }
-  databases::PruneCourseLibrary(db);
+  ctx_.show(databases::PruneCourseLibrary(db));
 
   组合框1.clear();
   SetCourseCommandsEnabled(false);
@@ -183,7 +181,7 @@ void MainWindow::CourseSelectionChanged() {
     const std::string full = db.FullPathOf(ctx_.openedCourseName);
     if (engine.IsOpen(full)) engine.Close(full);
   }
-  if (!databases::OpenCourseLibrary(db)) return;
+  if (!ctx_.show(databases::OpenCourseLibrary(db))) return;
   // Reading the record leaves it current, for opening the bank with its
   // password later.
   const auto course = databases::CourseLibrary(engine).CourseAt(position);
@@ -198,8 +196,8 @@ void MainWindow::CourseSelectionChanged() {
 
 void MainWindow::OpenCourseWindow(const WindowFactory& factory, const char* caption) {
   SyncSelectedCourse();
-  if (!databases::OpenCourseBank(ctx_.db(), 组合框1.text(), true, 组合框1.selectedIndex(),
-                                 课程密码.text()))
+  if (!ctx_.show(databases::OpenCourseBank(ctx_.db(), 组合框1.text(), true, 组合框1.selectedIndex(),
+                                           课程密码.text())))
     return;
   课程密码.setEnabled(false);
   std::unique_ptr<ui::Window> window;

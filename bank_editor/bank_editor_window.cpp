@@ -58,7 +58,6 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
       菜单降序(右键菜单, "降序(&S)"),
       菜单复制该题并粘贴(右键菜单, "复制该题并粘贴(&C)"),
       ctx_(ctx),
-      prompter_(ctx.host, this),
       cellCommit_(*this, groupEditing_),
       groupEditing_(*this),
       pictures_(*this),
@@ -156,12 +155,12 @@ void BankEditorWindow::buildLayout() {
 }
 
 databases::DatabaseContext BankEditorWindow::dbContext() {
-  return databases::DatabaseContext{ctx_.engine, prompter_, ctx_.dataDir};
+  return databases::DatabaseContext{ctx_.engine, ctx_.dataDir};
 }
 
 bool BankEditorWindow::MakeBankCurrent() {
   if (ctx_.engine.SetCurrent(courseName_)) return true;
-  return databases::OpenCourseBank(dbContext(), courseName_, false);
+  return app::ShowResult(host(), this, databases::OpenCourseBank(dbContext(), courseName_, false));
 }
 
 void BankEditorWindow::opening() {
@@ -186,11 +185,11 @@ void BankEditorWindow::opening() {
 }
 
 void BankEditorWindow::RefreshTypeDropDown() {
-  bank_editor::RefreshTypeDropDown(高级表格1, dbContext());
+  bank_editor::RefreshTypeDropDown(高级表格1, dbContext(), host(), this);
 }
 
 std::vector<std::string> BankEditorWindow::QuestionTypes() {
-  return QuestionTypeNames(dbContext());
+  return QuestionTypeNames(dbContext(), host(), this);
 }
 
 void BankEditorWindow::LoadBankGrid() {

@@ -208,7 +208,6 @@ class BankEditorWindow : public ui::Window {
 
   app::AppContext& ctx_;
   std::string courseName_;
-  HostPrompter prompter_;
   EditorState state_;
   std::unique_ptr<BankModel> model_;
   CellCommit cellCommit_;

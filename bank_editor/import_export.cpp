@@ -107,7 +107,7 @@ void BankEditorWindow::ExportBank() {
   std::string dir = *folder;
   if (!dir.ends_with('/')) dir += '/';
   const auto finish = [this] { MakeBankCurrent(); };
-  if (!databases::OpenCourseLibrary(dbContext())) return finish();
+  if (!app::ShowResult(host(), this, databases::OpenCourseLibrary(dbContext()))) return finish();
   const auto administrator = databases::CourseLibrary(ctx_.engine).Administrator();
   if (!administrator) return finish();
   const std::string base = courseName_ + "备份-" + administrator->name;
@@ -383,7 +383,7 @@ void BankEditorWindow::ImportBank() {
       // password of its course record (CourseAt leaves that record current).
       databases::CourseLibrary courses(engine);
       if (courses.CourseAt(ctx_.selectedCourse.position))
-        databases::OpenCourseBank(dbContext(), courseName_, false);
+        app::ShowResult(host(), this, databases::OpenCourseBank(dbContext(), courseName_, false));
     }
     for (auto it = addedTypes.rbegin(); it != addedTypes.rend(); ++it) library.Remove(*it);
     finish("导入失败。");

@@ -261,13 +261,16 @@ class TypeLibrary {
 };
 
 // Whether a course's questions use a question type. A bank that cannot be
-// opened is `Unknown`; its reason was shown through the context's prompter.
+// opened is `Unknown`; `opening` gets the result of opening the course
+// library and the bank, for the caller to show.
 struct DatabaseContext;
+struct Result;
 enum class TypeUse { Unused, Used, Unknown };
 // Looks through the bank of the course at list position `position` (course
 // record position + 2). A bank opened for the look is closed again; one
 // that was open before stays open.
-TypeUse CourseTypeUse(const DatabaseContext& ctx, int position, const std::string& type);
+TypeUse CourseTypeUse(const DatabaseContext& ctx, int position, const std::string& type,
+                      Result& opening);
 
 // ---- "题型排列颜色库": one colour per type-order row position --------------
 class ColourLibrary {

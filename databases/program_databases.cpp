@@ -108,25 +108,19 @@ void DeleteBankFiles(const DatabaseContext& ctx, const std::string& name,
 
 // Shared steps of the three fixed libraries. `opened` tells whether this
 // call opened the library (rather than finding it open).
-bool OpenFixedLibrary(const DatabaseContext& ctx, const char* name,
-                      const std::vector<FieldDef>& fields, const std::string& createFailed,
-                      const std::string& openFailed, bool* opened) {
+Result OpenFixedLibrary(const DatabaseContext& ctx, const char* name,
+                        const std::vector<FieldDef>& fields, const std::string& createFailed,
+                        const std::string& openFailed, bool* opened) {
   auto& engine = ctx.engine;
   if (opened) *opened = false;
   const std::string full = ctx.FullPathOf(name);
-  if (engine.IsOpen(full)) return engine.SetCurrent(full);
-  if (FilesOf(ctx, name, ".edb").empty() && !engine.Create(ctx.PathOf(name), fields)) {
-    ctx.prompter.Inform(createFailed);
-    ctx.prompter.EndProgram(0);
-    return false;
-  }
-  if (!engine.Open(ctx.PathOf(name), {}, false, recfile::ShareMode::None, std::string())) {
-    ctx.prompter.Inform(openFailed);
-    ctx.prompter.EndProgram(0);
-    return false;
-  }
+  if (engine.IsOpen(full)) return Result::Of(engine.SetCurrent(full));
+  if (FilesOf(ctx, name, ".edb").empty() && !engine.Create(ctx.PathOf(name), fields))
+    return Result::ProgramEnds(createFailed);
+  if (!engine.Open(ctx.PathOf(name), {}, false, recfile::ShareMode::None, std::string()))
+    return Result::ProgramEnds(openFailed);
   if (opened) *opened = true;
-  return true;
+  return {};
 }
 
 }  // namespace
@@ -135,40 +129,37 @@ bool CourseBankExists(const DatabaseContext& ctx, const std::string& courseName)
   return !FilesOf(ctx, courseName, ".edb").empty();
 }
 
-bool OpenCourseLibrary(const DatabaseContext& ctx) {
+Result OpenCourseLibrary(const DatabaseContext& ctx) {
   return OpenFixedLibrary(ctx, kCourseLibrary, CourseLibraryFields(), "创建 课程库.edb 不成功",
                           "打开课程库错误！", nullptr);
 }
 
-bool OpenQuestionTypeLibrary(const DatabaseContext& ctx) {
+Result OpenQuestionTypeLibrary(const DatabaseContext& ctx) {
   bool opened = false;
-  if (!OpenFixedLibrary(ctx, kQuestionTypeLibrary, QuestionTypeLibraryFields(),
-                        "创建 题型库.edb 不成功", "打开题型库错误！", &opened))
-    return false;
+  Result result = OpenFixedLibrary(ctx, kQuestionTypeLibrary, QuestionTypeLibraryFields(),
+                                   "创建 题型库.edb 不成功", "打开题型库错误！", &opened);
+  if (!result.ok) return result;
   if (opened && ctx.engine.RecordCount() == 0) {
     for (const auto& type : kDefaultQuestionTypes)
       ctx.engine.Append({Value(std::string(type.name)), Value(std::string()), Value(type.answerOnNewLine)});
   }
-  return true;
+  return result;
 }
 
-bool OpenTypeOrderColourLibrary(const DatabaseContext& ctx) {
+Result OpenTypeOrderColourLibrary(const DatabaseContext& ctx) {
   return OpenFixedLibrary(ctx, kTypeOrderColourLibrary, TypeOrderColourLibraryFields(),
                           "创建 题型排列颜色库.edb 不成功", "打开题型排列颜色库错误！", nullptr);
 }
 
-bool OpenCourseBank(const DatabaseContext& ctx, const std::string& courseName, bool checkPassword,
-                    int selectedPosition, const std::string& typedPassword) {
+Result OpenCourseBank(const DatabaseContext& ctx, const std::string& courseName, bool checkPassword,
+                      int selectedPosition, const std::string& typedPassword) {
   auto& engine = ctx.engine;
   const std::string full = ctx.FullPathOf(courseName);
-  if (engine.IsOpen(full)) return engine.SetCurrent(full);
+  if (engine.IsOpen(full)) return Result::Of(engine.SetCurrent(full));
 
-  if (!OpenCourseLibrary(ctx)) return false;
+  if (Result library = OpenCourseLibrary(ctx); !library.ok) return library;
   // Position -1 would land on the administrator's record.
-  if (checkPassword && selectedPosition < 0) {
-    ctx.prompter.Inform("请选择课程！");
-    return false;
-  }
+  if (checkPassword && selectedPosition < 0) return Result::Failure("请选择课程！");
   std::string cipher;
   if (selectedPosition >= 0) {
     if (const auto course = CourseLibrary(engine).CourseAt(selectedPosition)) cipher = course->passwordCipher;
@@ -183,18 +174,14 @@ bool OpenCourseBank(const DatabaseContext& ctx, const std::string& courseName, b
     // password is never empty.
     if (checkPassword && password.empty() && CipherIsOf(cipher, text::toGbk(typedPassword)))
       password = typedPassword;
-    if (checkPassword && (typedPassword.empty() || password != typedPassword)) {
-      ctx.prompter.Inform("课程密码错误！");
-      return false;
-    }
+    if (checkPassword && (typedPassword.empty() || password != typedPassword))
+      return Result::Failure("课程密码错误！");
   }
-  if (engine.Open(ctx.PathOf(courseName), {}, false, recfile::ShareMode::None, password)) return true;
+  if (engine.Open(ctx.PathOf(courseName), {}, false, recfile::ShareMode::None, password)) return {};
   const int code = engine.LastError();
   if (CourseBankExists(ctx, courseName))
-    ctx.prompter.Inform("打开 " + courseName + " 题库错误！" + recfile::ErrorText(code));
-  else
-    ctx.prompter.Inform(courseName + ".edb不存在！");
-  return false;
+    return Result::Failure("打开 " + courseName + " 题库错误！" + recfile::ErrorText(code));
+  return Result::Failure(courseName + ".edb不存在！");
 }
 
 std::string CourseNameProblem(const std::string& courseName) {
@@ -209,44 +196,39 @@ std::string CourseNameProblem(const std::string& courseName) {
   return {};
 }
 
-bool CreateCourseBank(const DatabaseContext& ctx, const std::string& courseName,
-                      const std::string& password) {
-  auto& engine = ctx.engine;
-  auto& prompter = ctx.prompter;
+Result CheckNewCourse(const std::string& courseName, const std::string& password) {
   // A name cut by "课程名称" or a password cut by "课程密码" would leave a
   // course that can never be opened again, so neither gets that far.
-  if (const auto problem = CourseNameProblem(courseName); !problem.empty()) {
-    prompter.Inform(problem);
-    return false;
-  }
-  if (std::string why; !PasswordFitsCipherField(password, &why)) {
-    prompter.Inform(why);
-    return false;
-  }
+  if (auto problem = CourseNameProblem(courseName); !problem.empty())
+    return Result::Failure(std::move(problem));
+  if (std::string why; !PasswordFitsCipherField(password, &why)) return Result::Failure(std::move(why));
+  return {};
+}
+
+Result CreateCourseBank(const DatabaseContext& ctx, const std::string& courseName,
+                        const std::string& password, ExistingBank existing) {
+  auto& engine = ctx.engine;
+  if (Result check = CheckNewCourse(courseName, password); !check.ok) return check;
 
   const std::string full = ctx.FullPathOf(courseName);
   if (CourseBankExists(ctx, courseName)) {
-    if (prompter.MessageBox(kInfoCaption, "已经存在 " + courseName + ".edb 是否覆盖？", Buttons::YesNo,
-                            Icon::Question) != kYes)
-      return false;
+    if (existing != ExistingBank::Replace) return Result::Failure();
     if (engine.IsOpen(full)) engine.Close(full);
     DeleteBankFiles(ctx, courseName, {".edb", ".edt"});
   }
-  if (!engine.Create(ctx.PathOf(courseName), QuestionBankFields())) {
-    prompter.MessageBox("错误", "创建课程数据库“" + courseName + ".edb”失败！", Buttons::Ok, Icon::Error);
-    return false;
-  }
+  if (!engine.Create(ctx.PathOf(courseName), QuestionBankFields()))
+    return Result::Failure("创建课程数据库“" + courseName + ".edb”失败！", MessageKind::Error);
 
-  if (!OpenCourseLibrary(ctx)) return false;
+  if (Result libraryOpened = OpenCourseLibrary(ctx); !libraryOpened.ok) return libraryOpened;
   CourseLibrary library(engine);
   const std::optional<int> position = library.AddCourse(courseName);
   if (!position) {
     // Without its record the new bank would be an orphan nobody lists.
     DeleteBankFiles(ctx, courseName, {".edb", ".edt"});
-    prompter.Inform("添加课程 " + courseName + " 错误！" + library.lastError().message);
-    return false;
+    return Result::Failure("添加课程 " + courseName + " 错误！" + library.lastError().message);
   }
 
+  Result added;
   if (!password.empty()) {
     std::string failure;
     if (!engine.Open(ctx.PathOf(courseName), {}, false, recfile::ShareMode::None, std::string())) {
@@ -255,25 +237,26 @@ bool CreateCourseBank(const DatabaseContext& ctx, const std::string& courseName,
       failure = library.lastError().message;
     }
     if (engine.IsOpen(full)) engine.Close(full);
-    if (!failure.empty()) prompter.Inform("课程 " + courseName + " 已添加，但设置课程密码失败！" + failure);
+    if (!failure.empty())
+      added.message = "课程 " + courseName + " 已添加，但设置课程密码失败！" + failure;
   }
   engine.SetCurrent(ctx.FullPathOf(kCourseLibrary));
-  return true;
+  return added;
 }
 
-bool RemoveCourse(const DatabaseContext& ctx, const std::string& courseName, int selectedPosition) {
+Result RemoveCourse(const DatabaseContext& ctx, const std::string& courseName, int selectedPosition) {
   auto& engine = ctx.engine;
   const std::string full = ctx.FullPathOf(courseName);
   if (engine.IsOpen(full)) engine.Close(full);
   DeleteBankFiles(ctx, courseName, {".edb", ".edt", ".enx"});
 
-  if (!OpenCourseLibrary(ctx)) return false;
-  return CourseLibrary(engine).RemoveCourse(selectedPosition, courseName);
+  if (Result library = OpenCourseLibrary(ctx); !library.ok) return library;
+  return Result::Of(CourseLibrary(engine).RemoveCourse(selectedPosition, courseName));
 }
 
-bool PruneCourseLibrary(const DatabaseContext& ctx) {
+Result PruneCourseLibrary(const DatabaseContext& ctx) {
   auto& engine = ctx.engine;
-  if (!OpenCourseLibrary(ctx)) return false;
+  if (Result library = OpenCourseLibrary(ctx); !library.ok) return library;
   const std::int64_t count = engine.RecordCount();
   bool ok = true;
   for (std::int64_t i = 2; i <= count; ++i) {
@@ -289,7 +272,7 @@ bool PruneCourseLibrary(const DatabaseContext& ctx) {
     }
     if (!CourseBankExists(ctx, name)) ok = engine.Delete() && ok;
   }
-  return engine.Pack() && ok;
+  return Result::Of(engine.Pack() && ok);
 }
 
 }  // namespace databases

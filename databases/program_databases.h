@@ -3,9 +3,9 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "databases/prompter.h"
 #include "recfile/record_file_engine.h"
 
 namespace databases {
@@ -78,12 +78,48 @@ struct DefaultQuestionType {
 inline constexpr DefaultQuestionType kDefaultQuestionTypes[] = {
     {"判断", false}, {"选择", false}, {"填空", false}, {"名词", true}, {"问答", true}};
 
+// ---- Results --------------------------------------------------------------
+// What an operation leaves for its caller to show: whether it succeeded, the
+// text a person must read (empty when there is none; a success may carry one
+// too) and whether the program cannot go on (a fixed library that cannot be
+// created or opened). Captions, buttons and icons are the caller's; `kind`
+// tells an error box from the usual information box. Deliberately no
+// conversion to bool: a caller tests `ok` of a result it has shown.
+enum class MessageKind { Information, Error };
+
+struct [[nodiscard]] Result {
+  bool ok = true;
+  std::string message;
+  MessageKind kind = MessageKind::Information;
+  bool endProgram = false;
+
+  static Result Success(std::string message = {}) {
+    Result r;
+    r.message = std::move(message);
+    return r;
+  }
+  static Result Failure(std::string message = {}, MessageKind kind = MessageKind::Information) {
+    Result r = Success(std::move(message));
+    r.ok = false;
+    r.kind = kind;
+    return r;
+  }
+  // The program cannot work without its fixed libraries.
+  static Result ProgramEnds(std::string message) {
+    Result r = Failure(std::move(message));
+    r.endProgram = true;
+    return r;
+  }
+  static Result Of(bool ok) { return ok ? Success() : Failure(); }
+
+  friend bool operator==(const Result&, const Result&) = default;
+};
+
 // ---- Operations -----------------------------------------------------------
-// What every operation works with: the engine, the screen, and the folder
-// the databases live in (empty = the working directory).
+// What every operation works with: the engine and the folder the databases
+// live in (empty = the working directory).
 struct DatabaseContext {
   recfile::RecordFileEngine& engine;
-  Prompter& prompter;
   std::string dataDir;
 
   // dir/name, without extension: what the engine is given.
@@ -93,38 +129,49 @@ struct DatabaseContext {
 };
 
 // The fixed libraries: made current (created and opened first when needed).
-// A library that cannot be created or opened shows its message and ends the
-// program; the result is false then.
-bool OpenCourseLibrary(const DatabaseContext& ctx);
-bool OpenQuestionTypeLibrary(const DatabaseContext& ctx);
-bool OpenTypeOrderColourLibrary(const DatabaseContext& ctx);
+// A library that cannot be created or opened fails with its message and
+// `endProgram`.
+Result OpenCourseLibrary(const DatabaseContext& ctx);
+Result OpenQuestionTypeLibrary(const DatabaseContext& ctx);
+Result OpenTypeOrderColourLibrary(const DatabaseContext& ctx);
 
 // Opens (or makes current) the bank of a course with the password stored
 // in the course's record: the one at list position selectedPosition, or,
 // without a position, the course-library record current at the call. With
 // checkPassword a position is needed and typedPassword must be the stored
-// password. Failures show their message and return false.
-bool OpenCourseBank(const DatabaseContext& ctx, const std::string& courseName, bool checkPassword,
-                    int selectedPosition = -1, const std::string& typedPassword = {});
+// password. Failures carry their message.
+Result OpenCourseBank(const DatabaseContext& ctx, const std::string& courseName, bool checkPassword,
+                      int selectedPosition = -1, const std::string& typedPassword = {});
 
 // Why a course name cannot name a bank file, or empty when it can. Names that
 // would not fit "课程名称", leave the data folder or overwrite a fixed library
 // are refused.
 std::string CourseNameProblem(const std::string& courseName);
 
+// Whether a course of this name and password can be created: the name as
+// above, the password as the cipher field takes it. A failure carries why.
+// CreateCourseBank checks the same first; a window asking whether to replace
+// an existing bank checks before it asks.
+Result CheckNewCourse(const std::string& courseName, const std::string& password);
+
+// What CreateCourseBank does with a bank file that already has the name.
+enum class ExistingBank { Keep, Replace };
+
 // Creates the bank of a new course and appends its course record, with the
 // bank's access password and the stored password set when one is given.
-// True when the course was added; false when the user declined to overwrite
-// an existing bank file or creation failed (its message has been shown).
-bool CreateCourseBank(const DatabaseContext& ctx, const std::string& courseName,
-                      const std::string& password);
+// Succeeds when the course was added (with a message when its password could
+// not be set); fails when the name or password is refused, when a bank file
+// of that name exists and is to be kept (without a message), or when
+// creation fails.
+Result CreateCourseBank(const DatabaseContext& ctx, const std::string& courseName,
+                        const std::string& password, ExistingBank existing = ExistingBank::Keep);
 
 // Closes the course's bank, deletes its files and its course record (record
 // selectedPosition + 2), then packs "课程库".
-bool RemoveCourse(const DatabaseContext& ctx, const std::string& courseName, int selectedPosition);
+Result RemoveCourse(const DatabaseContext& ctx, const std::string& courseName, int selectedPosition);
 
 // Drops the course records whose bank file is missing; record 1 stays.
-bool PruneCourseLibrary(const DatabaseContext& ctx);
+Result PruneCourseLibrary(const DatabaseContext& ctx);
 
 // Whether the bank file (".edb") of a course exists in the data folder.
 bool CourseBankExists(const DatabaseContext& ctx, const std::string& courseName);

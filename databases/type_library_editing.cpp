@@ -108,13 +108,16 @@ bool TypeLibrary::Remove(std::int64_t id) {
   return true;
 }
 
-TypeUse CourseTypeUse(const DatabaseContext& ctx, int position, const std::string& type) {
+TypeUse CourseTypeUse(const DatabaseContext& ctx, int position, const std::string& type,
+                      Result& opening) {
   auto& e = ctx.engine;
-  if (!OpenCourseLibrary(ctx) || !e.GoTo(position + 2)) return TypeUse::Unknown;
+  opening = OpenCourseLibrary(ctx);
+  if (!opening.ok || !e.GoTo(position + 2)) return TypeUse::Unknown;
   const std::string course = e.ReadText(kCourseNameField);
   const std::string path = ctx.FullPathOf(course);
   const bool wasOpen = e.IsOpen(path);
-  if (!OpenCourseBank(ctx, course, false)) return TypeUse::Unknown;
+  opening = OpenCourseBank(ctx, course, false);
+  if (!opening.ok) return TypeUse::Unknown;
   bool used = false;
   bool readable = true;
   if (e.RecordCount() > 0 && e.GoTo(1)) {

@@ -10,12 +10,16 @@
 
 namespace program {
 
-std::string MakeDemoDataDirectory(recfile::RecordFileEngine& engine, databases::Prompter& prompter,
-                                  const std::string& parent, std::string* error) {
+std::string MakeDemoDataDirectory(recfile::RecordFileEngine& engine, const std::string& parent,
+                                  std::string* error) {
   auto fail = [&](const std::string& why) {
     if (error) *error = why;
     engine.CloseAll();
     return std::string();
+  };
+  // A database operation's own message says more than the step's name.
+  auto failed = [&](const databases::Result& result, const std::string& step) {
+    return fail(result.message.empty() ? step : result.message);
   };
   std::error_code ec;
   std::filesystem::create_directories(parent, ec);
@@ -25,12 +29,13 @@ std::string MakeDemoDataDirectory(recfile::RecordFileEngine& engine, databases::
   if (::mkdtemp(buf.data()) == nullptr) return fail("无法在 " + parent + " 中建立演示数据目录。");
   const std::string dir = buf.data();
 
-  const databases::DatabaseContext db{engine, prompter, dir};
-  if (!databases::OpenCourseLibrary(db)) return fail("无法建立课程库。");
+  const databases::DatabaseContext db{engine, dir};
+  if (auto r = databases::OpenCourseLibrary(db); !r.ok) return failed(r, "无法建立课程库。");
   if (!databases::CourseLibrary(engine).AddAdministrator(kDemoAdministrator, kDemoAdministratorPassword))
     return fail("无法保存管理员。");
-  if (!databases::OpenQuestionTypeLibrary(db)) return fail("无法建立题型库。");
-  if (!databases::CreateCourseBank(db, kDemoCourse, "")) return fail("无法添加演示课程。");
+  if (auto r = databases::OpenQuestionTypeLibrary(db); !r.ok) return failed(r, "无法建立题型库。");
+  if (auto r = databases::CreateCourseBank(db, kDemoCourse, ""); !r.ok)
+    return failed(r, "无法添加演示课程。");
   // The course dialog left an empty bank; the sample questions replace it.
   engine.CloseAll();
   std::string why;

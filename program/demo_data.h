@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "databases/prompter.h"
 #include "recfile/record_file_engine.h"
 
 namespace program {
@@ -19,7 +18,7 @@ inline constexpr int kDemoQuestions = 60;
 // the first-run dialog and the course dialog would: the administrator, the
 // question-type library, and the demonstration course with its sample bank.
 // Returns the folder; on failure an empty string and a message in *error.
-std::string MakeDemoDataDirectory(recfile::RecordFileEngine& engine, databases::Prompter& prompter,
-                                  const std::string& parent, std::string* error);
+std::string MakeDemoDataDirectory(recfile::RecordFileEngine& engine, const std::string& parent,
+                                  std::string* error);
 
 }  // namespace program

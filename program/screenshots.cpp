@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "app/data_dir.h"
-#include "app/host_prompter.h"
 #include "program/demo_data.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/snapshot.h"
@@ -135,10 +134,8 @@ int main(int argc, char** argv) {
   host.setAutomation(automation);
 
   recfile::RecordFileEngine engine;
-  app::HostPrompter prompter(host);
   std::string error;
-  const std::string dataDir =
-      program::MakeDemoDataDirectory(engine, prompter, host.temporaryFolder(), &error);
+  const std::string dataDir = program::MakeDemoDataDirectory(engine, host.temporaryFolder(), &error);
   if (dataDir.empty() || !app::EnterDataDirectory(dataDir, &error)) {
     std::fprintf(stderr, "no demonstration folder: %s\n", error.c_str());
     return 1;

@@ -24,7 +24,7 @@ namespace {
 constexpr int kQuestions = 10000;
 const std::string kCourse = "样例课程";
 
-using bench_support::NoPrompter;
+using bench_support::Require;
 using bench_support::QuietHost;
 
 // The sample bank, its course record, the libraries and the numbering table
@@ -36,13 +36,12 @@ const std::string& DataDir() {
     std::string error;
     if (!samples::WriteSampleBank(engine, pattern + "/" + kCourse, kQuestions, 7, {}, &error))
       std::abort();
-    NoPrompter prompter;
-    databases::DatabaseContext db{engine, prompter, pattern};
-    if (!databases::OpenCourseLibrary(db) || !engine.Append({recfile::Value(std::string("管理员"))}) ||
+    databases::DatabaseContext db{engine, pattern};
+    if (!databases::OpenCourseLibrary(db).ok || !engine.Append({recfile::Value(std::string("管理员"))}) ||
         !engine.Append({recfile::Value(kCourse)}))
       std::abort();
-    databases::OpenQuestionTypeLibrary(db);
-    databases::OpenTypeOrderColourLibrary(db);
+    Require(databases::OpenQuestionTypeLibrary(db));
+    Require(databases::OpenTypeOrderColourLibrary(db));
     engine.CloseAll();
     ui::GridControl numbering;
     types::FillDefaultNumberingGrid(numbering);
@@ -61,12 +60,11 @@ struct Session {
   recfile::RecordFileEngine engine;
   QuietHost host;
   app::AppContext ctx{engine, host, DataDir()};
-  NoPrompter prompter;
 
   Session() {
     ctx.selectedCourse = {kCourse, 0};
-    databases::DatabaseContext db{engine, prompter, DataDir()};
-    databases::OpenCourseBank(db, kCourse, true, 0, "");
+    databases::DatabaseContext db{engine, DataDir()};
+    Require(databases::OpenCourseBank(db, kCourse, true, 0, ""));
   }
 };
 

@@ -27,7 +27,7 @@ namespace {
 constexpr int kQuestions = 10000;
 const std::string kCourse = "样例课程";
 
-using bench_support::NoPrompter;
+using bench_support::Require;
 using bench_support::QuietHost;
 
 // The sample bank and the question-type library in a folder of their own,
@@ -39,9 +39,8 @@ const std::string& DataDir() {
     std::string error;
     if (!samples::WriteSampleBank(engine, pattern + "/" + kCourse, kQuestions, 7, {}, &error))
       std::abort();
-    NoPrompter prompter;
-    databases::DatabaseContext db{engine, prompter, pattern};
-    databases::OpenQuestionTypeLibrary(db);
+    databases::DatabaseContext db{engine, pattern};
+    Require(databases::OpenQuestionTypeLibrary(db));
     engine.CloseAll();
     std::atexit([] {
       std::error_code ec;
@@ -59,7 +58,6 @@ struct Session {
   recfile::RecordFileEngine engine;
   QuietHost host;
   app::AppContext ctx{engine, host, DataDir()};
-  NoPrompter prompter;
 
   explicit Session(const std::string& course = kCourse) {
     if (course != kCourse) {
@@ -68,8 +66,8 @@ struct Session {
                                    std::filesystem::copy_options::overwrite_existing);
     }
     ctx.selectedCourse = {course, 0};
-    databases::DatabaseContext db{engine, prompter, DataDir()};
-    databases::OpenQuestionTypeLibrary(db);
+    databases::DatabaseContext db{engine, DataDir()};
+    Require(databases::OpenQuestionTypeLibrary(db));
     engine.Open(DataDir() + "/" + course, {}, false, recfile::ShareMode::None, std::string());
   }
 };
@@ -243,9 +241,8 @@ const std::string& ImportDir() {
     if (!engine.CopyRecords("五千", firstOnes) || !engine.CopyRecords("另一") ||
         engine.RecordCount() != kImportQuestions)
       std::abort();
-    NoPrompter prompter;
-    databases::DatabaseContext db{engine, prompter, base};
-    databases::OpenQuestionTypeLibrary(db);
+    databases::DatabaseContext db{engine, base};
+    Require(databases::OpenQuestionTypeLibrary(db));
     engine.CloseAll();
     return base;
   }();
@@ -269,9 +266,8 @@ void BM_ImportBank5kInto5k(benchmark::State& state) {
     host.fileToOpen = dir + "/来源.edb";
     app::AppContext ctx{*engine, host, dir};
     ctx.selectedCourse = {"课程", 0};
-    NoPrompter prompter;
-    databases::DatabaseContext db{*engine, prompter, dir};
-    databases::OpenQuestionTypeLibrary(db);
+    databases::DatabaseContext db{*engine, dir};
+    Require(databases::OpenQuestionTypeLibrary(db));
     engine->Open(dir + "/课程", {}, false, recfile::ShareMode::None, std::string());
     auto editor = std::make_unique<bank_editor::BankEditorWindow>(ctx);
     editor->open(true, nullptr);

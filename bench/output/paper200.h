@@ -18,15 +18,6 @@
 
 namespace bench_output {
 
-class NoScreen : public databases::Prompter {
- public:
-  int MessageBox(const std::string&, const std::string&, databases::Buttons,
-                 databases::Icon) override {
-    return databases::kOk;
-  }
-  void EndProgram(int) override {}
-};
-
 // A JPEG-sized picture: 24 KB of bytes behind a JPEG signature.
 inline recfile::Bytes Picture(int i) {
   recfile::Bytes b(24 * 1024);
@@ -38,7 +29,6 @@ inline recfile::Bytes Picture(int i) {
 struct Paper200 {
   std::string dir;
   recfile::RecordFileEngine engine;
-  NoScreen screen;
   std::unique_ptr<databases::CourseBank> bank;
   output::PaperRequest request;
 
@@ -49,10 +39,10 @@ struct Paper200 {
     dir = std::string(base && *base ? base : "/tmp") + "/mc-bench-output-" + std::to_string(::getpid());
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    const databases::DatabaseContext db{engine, screen, dir};
-    if (!databases::OpenCourseLibrary(db) ||
+    const databases::DatabaseContext db{engine, dir};
+    if (!databases::OpenCourseLibrary(db).ok ||
         !engine.Append({recfile::Value(std::string("管理员")), recfile::Value(std::string())}) ||
-        !databases::CreateCourseBank(db, "样例", ""))
+        !databases::CreateCourseBank(db, "样例", "").ok)
       return false;
     if (!engine.IsOpen(db.FullPathOf("样例")) && !engine.Open(db.PathOf("样例")))
       return false;

@@ -1,6 +1,6 @@
 // Pieces the window benchmarks share: a host that answers every dialog as
-// cancelled, a prompter that says nothing, and a private folder for data
-// written once per run.
+// cancelled, a check for the database steps of the setup, and a private
+// folder for data written once per run.
 #pragma once
 
 #include <stdlib.h>
@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "databases/prompter.h"
+#include "databases/program_databases.h"
 #include "ui/host.h"
 #include "ui/window.h"
 
@@ -64,14 +64,10 @@ class QuietHost : public ui::Host {
   [[noreturn]] void exitProgram(int code) override { std::exit(code); }
 };
 
-class NoPrompter : public databases::Prompter {
- public:
-  int MessageBox(const std::string&, const std::string&, databases::Buttons,
-                 databases::Icon) override {
-    return databases::kOk;
-  }
-  void EndProgram(int code) override { std::exit(code); }
-};
+// A setup step that fails leaves nothing worth measuring.
+inline void Require(const databases::Result& result) {
+  if (!result.ok) std::abort();
+}
 
 // A new folder under $MC_TEST_TMP (or /tmp) named after `prefix`.
 inline std::string MakeDataFolder(const std::string& prefix) {

@@ -23,6 +23,7 @@
 #include "databases/password_cipher.h"
 #include "databases/program_databases.h"
 #include "recfile/record_file_engine.h"
+#include "tests/support/database_result.h"
 #include "tests/support/temp_dir.h"
 #include "ui/testing/scripted_host.h"
 
@@ -32,18 +33,6 @@ namespace fs = std::filesystem;
 
 using mc::testing::ReadFileBytes;
 using mc::testing::TempDir;
-
-// Answers everything with OK and never ends the program: for building
-// fixtures outside the program.
-class QuietPrompter : public databases::Prompter {
- public:
-  int MessageBox(const std::string&, const std::string& text, databases::Buttons,
-                 databases::Icon) override {
-    ADD_FAILURE() << "fixture message: " << text;
-    return databases::kYes;
-  }
-  void EndProgram(int) override { ADD_FAILURE() << "fixture ended the program"; }
-};
 
 struct CourseSpec {
   std::string name;
@@ -56,14 +45,13 @@ inline void MakeInstallation(const std::string& dir, const std::string& adminNam
                              const std::string& adminPassword,
                              const std::vector<CourseSpec>& courses) {
   recfile::RecordFileEngine engine;
-  QuietPrompter prompter;
-  databases::DatabaseContext db{engine, prompter, dir};
-  ASSERT_TRUE(databases::OpenCourseLibrary(db));
+  databases::DatabaseContext db{engine, dir};
+  ASSERT_EQ(databases::OpenCourseLibrary(db), mc::testing::Done());
   ASSERT_TRUE(engine.Append(
       {recfile::Value(adminName), recfile::Value(databases::EncipherPassword(adminPassword))}));
-  ASSERT_TRUE(databases::OpenQuestionTypeLibrary(db));
+  ASSERT_EQ(databases::OpenQuestionTypeLibrary(db), mc::testing::Done());
   for (const auto& c : courses) {
-    ASSERT_TRUE(databases::CreateCourseBank(db, c.name, c.password));
+    ASSERT_EQ(databases::CreateCourseBank(db, c.name, c.password), mc::testing::Done());
     if (c.questions > 0) {
       ASSERT_TRUE(engine.Open(db.PathOf(c.name), {}, false, recfile::ShareMode::None, c.password));
       for (int i = 0; i < c.questions; ++i) ASSERT_TRUE(engine.Append());

@@ -11,20 +11,10 @@
 #include "databases/password_cipher.h"
 #include "databases/program_databases.h"
 #include "recfile/record_file_engine.h"
+#include "tests/support/database_result.h"
 #include "tests/support/temp_dir.h"
 
 namespace autocompose::testing {
-
-class SilentPrompter : public databases::Prompter {
- public:
-  std::vector<std::string> texts;
-  int MessageBox(const std::string&, const std::string& text, databases::Buttons,
-                 databases::Icon) override {
-    texts.push_back(text);
-    return databases::kOk;
-  }
-  void EndProgram(int) override {}
-};
 
 // A question worth `score` points of `type`, difficulty 5, with its own text.
 inline databases::Question Question(const std::string& type, int score,
@@ -46,20 +36,19 @@ inline void WriteCourse(const std::string& dir, const std::string& course,
                         const std::vector<databases::Question>& questions,
                         const std::string& password = {}) {
   recfile::RecordFileEngine engine;
-  SilentPrompter prompter;
-  databases::DatabaseContext ctx{engine, prompter, dir};
-  ASSERT_TRUE(databases::OpenCourseLibrary(ctx));
+  databases::DatabaseContext ctx{engine, dir};
+  ASSERT_EQ(databases::OpenCourseLibrary(ctx), mc::testing::Done());
   if (engine.RecordCount() == 0) {
     ASSERT_TRUE(engine.Append({recfile::Value(std::string("王老师")),
                                recfile::Value(databases::EncipherPassword("admin"))}));
   }
-  ASSERT_TRUE(databases::CreateCourseBank(ctx, course, password));
+  ASSERT_EQ(databases::CreateCourseBank(ctx, course, password), mc::testing::Done());
   if (!engine.IsOpen(ctx.FullPathOf(course))) {
     ASSERT_TRUE(engine.Open(ctx.PathOf(course), {}, false, recfile::ShareMode::None, password));
   }
   databases::CourseBank bank(engine, course);
   for (const auto& q : questions) ASSERT_NE(bank.Append(q), 0) << bank.lastError().message;
-  ASSERT_TRUE(databases::OpenQuestionTypeLibrary(ctx));
+  ASSERT_EQ(databases::OpenQuestionTypeLibrary(ctx), mc::testing::Done());
   engine.CloseAll();
 }
 

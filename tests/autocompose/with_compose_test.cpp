@@ -10,6 +10,7 @@
 #include "compose/compose_window.h"
 #include "compose/paper_plan.h"
 #include "tests/autocompose/course_fixture.h"
+#include "tests/support/database_result.h"
 #include "types/numbering_table.h"
 #include "ui/testing/scripted_host.h"
 
@@ -39,7 +40,7 @@ class WithComposeTest : public ::testing::Test {
     ctx = std::make_unique<app::AppContext>(engine, host, dir.path());
     ctx->selectedCourse = {"物理", 0};
     ctx->makeAutoComposeWindow = MakeAutoComposeWindow;
-    ASSERT_TRUE(databases::OpenCourseBank(ctx->db(), "物理", true, 0, ""));
+    ASSERT_EQ(databases::OpenCourseBank(ctx->db(), "物理", true, 0, ""), mc::testing::Done());
     compose = std::make_unique<compose::ComposeWindow>(*ctx);
     compose->open(true, nullptr);
   }

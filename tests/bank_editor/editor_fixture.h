@@ -18,6 +18,7 @@
 #include "databases/program_databases.h"
 #include "recfile/file_system.h"
 #include "recfile/record_file_engine.h"
+#include "tests/support/database_result.h"
 #include "ui/testing/scripted_host.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/temp_dir.h"
@@ -55,17 +56,6 @@ inline std::vector<recfile::Value> RecordValues(const Q& q) {
 // only the n-th write from now on (`failNthWrite`).
 using FailingFileSystem = mc::testing::FaultyFileSystem;
 
-// Records the database messages of the fixture's own set-up.
-class SilentPrompter : public databases::Prompter {
- public:
-  int MessageBox(const std::string&, const std::string& text, databases::Buttons,
-                 databases::Icon) override {
-    ADD_FAILURE() << "unexpected message while setting up: " << text;
-    return databases::kOk;
-  }
-  void EndProgram(int) override { ADD_FAILURE() << "set-up ended the program"; }
-};
-
 class EditorFixture : public ::testing::Test {
  protected:
   EditorFixture()
@@ -77,9 +67,8 @@ class EditorFixture : public ::testing::Test {
     WriteBank(questions);
     ctx_ = std::make_unique<app::AppContext>(engine_, host_, dir_.path());
     ctx_->selectedCourse = {kCourse, 0};
-    SilentPrompter prompter;
-    databases::DatabaseContext db{engine_, prompter, dir_.path()};
-    ASSERT_TRUE(databases::OpenQuestionTypeLibrary(db));
+    databases::DatabaseContext db{engine_, dir_.path()};
+    ASSERT_EQ(databases::OpenQuestionTypeLibrary(db), mc::testing::Done());
     ASSERT_TRUE(engine_.Open(BankPath(), {}, false, recfile::ShareMode::None, std::string()));
     editor_ = std::make_unique<BankEditorWindow>(*ctx_);
     editor_->open(true, nullptr);

@@ -5,6 +5,7 @@
 #include "bank_editor/import_export.h"
 #include "databases/course_bank.h"
 #include "editor_fixture.h"
+#include "tests/support/database_result.h"
 
 namespace bank_editor::testing {
 namespace {
@@ -108,9 +109,8 @@ TEST_F(ImportExport, AProtectedSourceAsksItsPasswordMasked) {
 
 TEST_F(ImportExport, ExportCopiesBothFilesAndAsksBeforeReplacing) {
   OpenEditor({Question("一")});
-  SilentPrompter prompter;
-  databases::DatabaseContext db{engine_, prompter, dir_.path()};
-  ASSERT_TRUE(databases::OpenCourseLibrary(db));
+  databases::DatabaseContext db{engine_, dir_.path()};
+  ASSERT_EQ(databases::OpenCourseLibrary(db), mc::testing::Done());
   ASSERT_TRUE(engine_.Append({std::string("王老师"), std::string()}));
   const std::string target = dir_.path() + "/备份";
   std::filesystem::create_directories(target);
@@ -190,9 +190,8 @@ TEST_F(ImportExport, AnImportThatFailsHalfwayLeavesBankAndLibraryAsTheyWere) {
   WriteBankAt(Other("合并"), {Question("新一"), Question("新二"), essay, Question("新四")});
   OpenEditor({Question("一"), Question("二")});
   {  // the course record, so the bank can be opened again as the main window did
-    SilentPrompter prompter;
-    databases::DatabaseContext db{engine_, prompter, dir_.path()};
-    ASSERT_TRUE(databases::OpenCourseLibrary(db));
+    databases::DatabaseContext db{engine_, dir_.path()};
+    ASSERT_EQ(databases::OpenCourseLibrary(db), mc::testing::Done());
     ASSERT_TRUE(engine_.Append({std::string("王老师"), std::string()}));
     ASSERT_TRUE(engine_.Append({kCourse, std::string()}));
   }
@@ -259,9 +258,8 @@ TEST_F(ImportExport, ASourceRecordThatCannotBeReadStopsTheImportBeforeAnythingIs
 
 TEST_F(ImportExport, AnExportThatCannotBeWrittenSaysWhyAndLeavesNoHalfCopy) {
   OpenEditor({Question("一")});
-  SilentPrompter prompter;
-  databases::DatabaseContext db{engine_, prompter, dir_.path()};
-  ASSERT_TRUE(databases::OpenCourseLibrary(db));
+  databases::DatabaseContext db{engine_, dir_.path()};
+  ASSERT_EQ(databases::OpenCourseLibrary(db), mc::testing::Done());
   ASSERT_TRUE(engine_.Append({std::string("王老师"), std::string()}));
   const std::string target = dir_.path() + "/备份";
   const std::string copy = target + "/高等数学备份-王老师";

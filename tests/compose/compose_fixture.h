@@ -16,6 +16,7 @@
 #include "databases/program_databases.h"
 #include "recfile/file_system.h"
 #include "recfile/record_file_engine.h"
+#include "tests/support/database_result.h"
 #include "tests/support/temp_dir.h"
 #include "types/numbering_table.h"
 #include "ui/grid_control.h"
@@ -86,16 +87,6 @@ class FailingFileSystem : public recfile::FileSystem {
   std::shared_ptr<recfile::FileSystem> real_;
 };
 
-class QuietPrompter : public databases::Prompter {
- public:
-  int MessageBox(const std::string&, const std::string& text, databases::Buttons,
-                 databases::Icon) override {
-    ADD_FAILURE() << "unexpected message while setting up: " << text;
-    return databases::kOk;
-  }
-  void EndProgram(int) override { ADD_FAILURE() << "set-up ended the program"; }
-};
-
 // A single question of type `type`.
 inline databases::Question Single(std::string text1, std::string type = "填空", int score = 5,
                                   int difficulty = 3) {
@@ -124,7 +115,7 @@ class ComposeFixture : public ::testing::Test {
   ComposeFixture()
       : fs_(std::make_shared<FailingFileSystem>(recfile::FileSystem::real())),
         engine_(fs_),
-        db_{engine_, prompter_, dir_.path()} {}
+        db_{engine_, dir_.path()} {}
   ~ComposeFixture() override {
     window_.reset();
     engine_.CloseAll();
@@ -133,16 +124,16 @@ class ComposeFixture : public ::testing::Test {
   // Builds the databases with these questions (in record order).
   void MakeData(const std::vector<databases::Question>& questions, bool numberingFile = true,
                 const std::string& typeOrder = {}) {
-    ASSERT_TRUE(databases::OpenCourseLibrary(db_));
+    ASSERT_EQ(databases::OpenCourseLibrary(db_), mc::testing::Done());
     ASSERT_TRUE(engine_.Append({recfile::Value(std::string("管理员"))}));
-    ASSERT_TRUE(databases::CreateCourseBank(db_, kCourse, ""));
-    ASSERT_TRUE(databases::OpenQuestionTypeLibrary(db_));
+    ASSERT_EQ(databases::CreateCourseBank(db_, kCourse, ""), mc::testing::Done());
+    ASSERT_EQ(databases::OpenQuestionTypeLibrary(db_), mc::testing::Done());
     databases::CourseLibrary library(engine_);
     ASSERT_TRUE(library.SetDifficultyNote(0, "1 易 9 难"));
     if (!typeOrder.empty()) {
       ASSERT_TRUE(library.SetTypeOrder(0, typeOrder));
     }
-    ASSERT_TRUE(databases::OpenCourseBank(db_, kCourse, true, 0, ""));
+    ASSERT_EQ(databases::OpenCourseBank(db_, kCourse, true, 0, ""), mc::testing::Done());
     databases::CourseBank bank(engine_, kCourse);
     ids_.clear();
     for (const auto& q : questions) {
@@ -203,8 +194,7 @@ class ComposeFixture : public ::testing::Test {
   // The question as stored now, read by another engine.
   databases::Question Stored(const std::string& text1) {
     recfile::RecordFileEngine other;
-    QuietPrompter p;
-    databases::DatabaseContext db{other, p, dir_.path()};
+    databases::DatabaseContext db{other, dir_.path()};
     EXPECT_TRUE(other.Open(db.PathOf(kCourse), {}, false, recfile::ShareMode::None, std::string()));
     databases::CourseBank bank(other, kCourse);
     std::vector<databases::Question> all;
@@ -217,7 +207,6 @@ class ComposeFixture : public ::testing::Test {
   std::vector<std::string> Messages() { return host_.messageTexts(); }
 
   mc::testing::TempDir dir_;
-  QuietPrompter prompter_;
   std::shared_ptr<FailingFileSystem> fs_;
   recfile::RecordFileEngine engine_;
   databases::DatabaseContext db_;

@@ -11,20 +11,20 @@ namespace {
 
 using recfile::Bytes;
 using recfile::Value;
-using testing::RecordingPrompter;
+using testing::Succeeded;
 using testing::TempDir;
 
 class CourseBankTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(OpenCourseLibrary(ctx()));
+    ASSERT_TRUE(Succeeded(OpenCourseLibrary(ctx())));
     ASSERT_TRUE(engine.Append({Value(std::string("王老师")), Value(EncipherPassword("admin"))}));
-    ASSERT_TRUE(CreateCourseBank(ctx(), "物理", ""));
+    ASSERT_TRUE(Succeeded(CreateCourseBank(ctx(), "物理", "")));
     if (!engine.IsOpen(ctx().FullPathOf("物理"))) {
       ASSERT_TRUE(engine.Open(ctx().PathOf("物理")));
     }
   }
-  DatabaseContext ctx() { return {engine, prompter, dir.path()}; }
+  DatabaseContext ctx() { return {engine, dir.path()}; }
 
   static Question Make(const std::string& text1, const std::string& group = {},
                        const std::string& number = {}, int score = 2) {
@@ -41,7 +41,6 @@ class CourseBankTest : public ::testing::Test {
 
   TempDir dir;
   recfile::RecordFileEngine engine;
-  RecordingPrompter prompter;
 };
 
 TEST_F(CourseBankTest, QuestionsRoundTripWithPicturesAndChanges) {
@@ -67,7 +66,7 @@ TEST_F(CourseBankTest, QuestionsRoundTripWithPicturesAndChanges) {
   EXPECT_TRUE(bank.ReadPicture(a, PictureKind::Answer).empty());
 
   // Another database current in between does not matter.
-  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx()));
+  ASSERT_TRUE(Succeeded(OpenQuestionTypeLibrary(ctx())));
   QuestionChanges c;
   c.score = 7;
   c.masked = true;
@@ -182,7 +181,7 @@ TEST_F(CourseBankTest, LibrariesReadAndWriteTheirRecords) {
   EXPECT_EQ(course->difficultyNote, "1最易");
   EXPECT_FALSE(courses.CourseAt(5));
 
-  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx()));
+  ASSERT_TRUE(Succeeded(OpenQuestionTypeLibrary(ctx())));
   TypeLibrary types(engine);
   std::vector<QuestionType> all;
   ASSERT_TRUE(types.ReadAll(all));
@@ -193,7 +192,7 @@ TEST_F(CourseBankTest, LibrariesReadAndWriteTheirRecords) {
   EXPECT_TRUE(types.FindByName("判断")->answerOnNewLine);
   EXPECT_FALSE(types.FindByName("作文"));
 
-  ASSERT_TRUE(OpenTypeOrderColourLibrary(ctx()));
+  ASSERT_TRUE(Succeeded(OpenTypeOrderColourLibrary(ctx())));
   ColourLibrary colours(engine);
   ASSERT_TRUE(colours.SetColour(2, 0x00FF00, 3));
   std::vector<int> rgb;

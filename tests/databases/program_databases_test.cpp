@@ -17,25 +17,29 @@ namespace {
 namespace fs = std::filesystem;
 using recfile::FieldType;
 using recfile::Value;
-using testing::RecordingPrompter;
+using testing::Done;
+using testing::Ended;
+using testing::Failed;
+using testing::Succeeded;
 using testing::TempDir;
 
 class ProgramDatabasesTest : public ::testing::Test {
  protected:
-  DatabaseContext ctx() { return {engine, prompter, dir.path()}; }
+  DatabaseContext ctx() { return {engine, dir.path()}; }
   std::string File(const std::string& name) { return dir / name; }
   bool Exists(const std::string& name) { return fs::exists(File(name)); }
 
   // The state after the first-run dialog: record 1 the administrator.
   void AddAdministrator(const std::string& name = "王老师", const std::string& password = "admin") {
-    ASSERT_TRUE(OpenCourseLibrary(ctx()));
+    ASSERT_TRUE(Succeeded(OpenCourseLibrary(ctx())));
     ASSERT_TRUE(engine.Append({Value(name), Value(EncipherPassword(password))}));
   }
+  // Added with nothing to tell.
   void AddCourse(const std::string& name, const std::string& password) {
-    ASSERT_TRUE(CreateCourseBank(ctx(), name, password)) << ::testing::PrintToString(prompter.Texts());
+    ASSERT_EQ(CreateCourseBank(ctx(), name, password), Done());
   }
   std::vector<std::string> CourseNames() {
-    EXPECT_TRUE(OpenCourseLibrary(ctx()));
+    EXPECT_TRUE(Succeeded(OpenCourseLibrary(ctx())));
     std::vector<std::string> names;
     for (std::int64_t i = 1; i <= engine.RecordCount(); ++i) {
       engine.GoTo(i);
@@ -46,7 +50,6 @@ class ProgramDatabasesTest : public ::testing::Test {
 
   TempDir dir;
   recfile::RecordFileEngine engine;
-  RecordingPrompter prompter;
 };
 
 TEST_F(ProgramDatabasesTest, FixedLibrariesAndBanksAreCreatedWithTheirSchemas) {
@@ -71,7 +74,7 @@ TEST_F(ProgramDatabasesTest, FixedLibrariesAndBanksAreCreatedWithTheirSchemas) {
   AddCourse("高等数学", "");
   struct Case {
     std::string name;
-    std::function<bool()> open;
+    std::function<Result()> open;
     std::vector<Field> fields;
   };
   const std::vector<Case> cases = {
@@ -82,7 +85,7 @@ TEST_F(ProgramDatabasesTest, FixedLibrariesAndBanksAreCreatedWithTheirSchemas) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ASSERT_TRUE(c.open());
+    ASSERT_EQ(c.open(), Done());
     EXPECT_TRUE(Exists(c.name + ".edb"));
     EXPECT_EQ(engine.CurrentName(), c.name);
     const auto fields = engine.Fields();
@@ -97,17 +100,16 @@ TEST_F(ProgramDatabasesTest, FixedLibrariesAndBanksAreCreatedWithTheirSchemas) {
     }
   }
   EXPECT_TRUE(Exists("高等数学.edt"));
-  EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST_F(ProgramDatabasesTest, OpeningAnOpenLibraryOnlyMakesItCurrentAndKeepsItsRecord) {
   AddAdministrator();
   AddCourse("语文", "");
   AddCourse("英语", "");
-  ASSERT_TRUE(OpenCourseLibrary(ctx()));
+  ASSERT_TRUE(Succeeded(OpenCourseLibrary(ctx())));
   ASSERT_TRUE(engine.GoTo(3));
-  ASSERT_TRUE(OpenTypeOrderColourLibrary(ctx()));
-  ASSERT_TRUE(OpenCourseLibrary(ctx()));
+  ASSERT_TRUE(Succeeded(OpenTypeOrderColourLibrary(ctx())));
+  ASSERT_TRUE(Succeeded(OpenCourseLibrary(ctx())));
   EXPECT_EQ(engine.CurrentName(), "课程库");
   EXPECT_EQ(engine.RecordNumber(), 3);
 }
@@ -124,7 +126,7 @@ TEST_F(ProgramDatabasesTest, FreshQuestionTypeLibraryHoldsTheFiveDefaultTypes) {
   };
   const std::vector<std::pair<std::string, bool>> defaults = {
       {"判断", false}, {"选择", false}, {"填空", false}, {"名词", true}, {"问答", true}};
-  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx()));
+  ASSERT_TRUE(Succeeded(OpenQuestionTypeLibrary(ctx())));
   EXPECT_EQ(rows(), defaults);
 
   // Once the library has rows they are the user's: reopening adds nothing.
@@ -132,23 +134,23 @@ TEST_F(ProgramDatabasesTest, FreshQuestionTypeLibraryHoldsTheFiveDefaultTypes) {
   ASSERT_TRUE(engine.Delete());
   ASSERT_TRUE(engine.Pack());
   engine.CloseAll();
-  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx()));
+  ASSERT_TRUE(Succeeded(OpenQuestionTypeLibrary(ctx())));
   EXPECT_EQ(engine.RecordCount(), 4);
 
   // An emptied library gets the defaults only when it is opened again.
   ASSERT_TRUE(engine.Delete([] { return true; }));
   ASSERT_TRUE(engine.Pack());
-  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx()));
+  ASSERT_TRUE(Succeeded(OpenQuestionTypeLibrary(ctx())));
   EXPECT_EQ(engine.RecordCount(), 0);
   engine.CloseAll();
-  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx()));
+  ASSERT_TRUE(Succeeded(OpenQuestionTypeLibrary(ctx())));
   EXPECT_EQ(rows(), defaults);
 }
 
 TEST_F(ProgramDatabasesTest, FixedLibraryThatCannotBeCreatedOrOpenedEndsTheProgram) {
   struct Case {
     std::string file;
-    bool (*open)(const DatabaseContext&);
+    Result (*open)(const DatabaseContext&);
     std::string createFailed, openFailed;
   };
   const std::vector<Case> cases = {
@@ -160,22 +162,13 @@ TEST_F(ProgramDatabasesTest, FixedLibraryThatCannotBeCreatedOrOpenedEndsTheProgr
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     {
-      RecordingPrompter p;
-      DatabaseContext missingFolder{engine, p, dir / "no-such-folder"};
-      EXPECT_FALSE(c.open(missingFolder));
-      ASSERT_EQ(p.shown.size(), 1u);
-      EXPECT_EQ(p.shown[0].text, c.createFailed);
-      EXPECT_EQ(p.shown[0].caption, "信息：");
-      EXPECT_EQ(p.shown[0].buttons, Buttons::Ok);
-      EXPECT_EQ(p.exitCodes, std::vector<int>{0});
+      DatabaseContext missingFolder{engine, dir / "no-such-folder"};
+      EXPECT_EQ(c.open(missingFolder), Ended(c.createFailed));
     }
     {
       testing::WriteFileBytes(File(c.file + ".edb"), "not a database at all, only some text");
-      RecordingPrompter p;
-      DatabaseContext damaged{engine, p, dir.path()};
-      EXPECT_FALSE(c.open(damaged));
-      EXPECT_EQ(p.Texts(), std::vector<std::string>{c.openFailed});
-      EXPECT_EQ(p.exitCodes, std::vector<int>{0});
+      DatabaseContext damaged{engine, dir.path()};
+      EXPECT_EQ(c.open(damaged), Ended(c.openFailed));
       // The damaged file is left for the administrator, not replaced.
       EXPECT_EQ(testing::ReadFileBytes(File(c.file + ".edb")), "not a database at all, only some text");
     }
@@ -186,7 +179,6 @@ TEST_F(ProgramDatabasesTest, CreatedCourseGetsItsRecordAndItsPasswordOnBothSides
   AddAdministrator();
   AddCourse("物理", "秘密1");
   AddCourse("化学", "");
-  EXPECT_TRUE(prompter.shown.empty());
   EXPECT_EQ(CourseNames(), (std::vector<std::string>{"王老师", "物理", "化学"}));
   EXPECT_EQ(engine.CurrentName(), "课程库");
 
@@ -203,14 +195,14 @@ TEST_F(ProgramDatabasesTest, CreatedCourseGetsItsRecordAndItsPasswordOnBothSides
 
 TEST_F(ProgramDatabasesTest, PasswordTheBankRefusesIsReportedAndTheCourseStaysOpenable) {
   AddAdministrator();
-  AddCourse("物理", "?");  // a password text the engine does not accept
-  EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"课程 物理 已添加，但设置课程密码失败！" +
-                                                       recfile::ErrorText(recfile::err::BadPasswordText)});
+  // A password text the engine does not accept.
+  EXPECT_EQ(CreateCourseBank(ctx(), "物理", "?"),
+            Done("课程 物理 已添加，但设置课程密码失败！" + recfile::ErrorText(recfile::err::BadPasswordText)));
   EXPECT_EQ(CourseNames(), (std::vector<std::string>{"王老师", "物理"}));
   engine.GoTo(2);
   EXPECT_EQ(engine.ReadText(kCoursePasswordField), "");
   EXPECT_FALSE(engine.IsPasswordProtected(File("物理")));
-  EXPECT_TRUE(OpenCourseBank(ctx(), "物理", true, 0, ""));
+  EXPECT_EQ(OpenCourseBank(ctx(), "物理", true, 0, ""), Done());
 }
 
 TEST_F(ProgramDatabasesTest, CourseBankOpensOnlyWithTheRightPassword) {
@@ -218,23 +210,24 @@ TEST_F(ProgramDatabasesTest, CourseBankOpensOnlyWithTheRightPassword) {
   AddCourse("物理", "秘密1");
   AddCourse("化学", "");
 
-  EXPECT_FALSE(OpenCourseBank(ctx(), "物理", true, 0, "秘密"));
-  EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"课程密码错误！"});
+  EXPECT_EQ(OpenCourseBank(ctx(), "物理", true, 0, "秘密"), Failed("课程密码错误！"));
   EXPECT_FALSE(engine.IsOpen(File("物理")));
 
   // The wrong attempt leaves nothing behind.
-  EXPECT_TRUE(OpenCourseBank(ctx(), "物理", true, 0, "秘密1"));
+  EXPECT_EQ(OpenCourseBank(ctx(), "物理", true, 0, "秘密1"), Done());
   EXPECT_EQ(engine.CurrentName(), "物理");
 
   // Once open it is only made current: the password is not asked again.
-  ASSERT_TRUE(OpenCourseLibrary(ctx()));
-  EXPECT_TRUE(OpenCourseBank(ctx(), "物理", true, 0, "whatever"));
+  ASSERT_TRUE(Succeeded(OpenCourseLibrary(ctx())));
+  EXPECT_EQ(OpenCourseBank(ctx(), "物理", true, 0, "whatever"), Done());
   EXPECT_EQ(engine.CurrentName(), "物理");
 
   // A course without a password opens whatever the box holds.
-  EXPECT_TRUE(OpenCourseBank(ctx(), "化学", true, 1, "anything"));
+  EXPECT_EQ(OpenCourseBank(ctx(), "化学", true, 1, "anything"), Done());
   EXPECT_EQ(engine.CurrentName(), "化学");
-  EXPECT_EQ(prompter.shown.size(), 1u);
+
+  // Without a selection there is no record to take the password from.
+  EXPECT_EQ(OpenCourseBank(ctx(), "英语", true, -1, ""), Failed("请选择课程！"));
 }
 
 TEST_F(ProgramDatabasesTest, CourseWhoseStoredPasswordWasCutShortOpensWithThatPasswordOnly) {
@@ -256,10 +249,10 @@ TEST_F(ProgramDatabasesTest, CourseWhoseStoredPasswordWasCutShortOpensWithThatPa
     SCOPED_TRACE(c.course);
     AddCourse(c.course, "x");
     const int position = static_cast<int>(CourseNames().size()) - 2;
-    ASSERT_TRUE(OpenCourseBank(ctx(), c.course, true, position, "x"));
+    ASSERT_TRUE(Succeeded(OpenCourseBank(ctx(), c.course, true, position, "x")));
     ASSERT_TRUE(engine.SetPassword(c.password));
     engine.Close(engine.CurrentPath());
-    ASSERT_TRUE(OpenCourseLibrary(ctx()));
+    ASSERT_TRUE(Succeeded(OpenCourseLibrary(ctx())));
     ASSERT_TRUE(engine.GoTo(position + 2));
     ASSERT_TRUE(engine.WriteField(kCoursePasswordField, Value(c.stored)));
     ASSERT_EQ(engine.ReadText(kCoursePasswordField), c.stored);
@@ -267,14 +260,10 @@ TEST_F(ProgramDatabasesTest, CourseWhoseStoredPasswordWasCutShortOpensWithThatPa
 
     for (const std::string& typed : {std::string(), std::string("x")}) {
       SCOPED_TRACE("typed \"" + typed + "\"");
-      prompter.shown.clear();
-      EXPECT_FALSE(OpenCourseBank(ctx(), c.course, true, position, typed));
-      EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"课程密码错误！"});
+      EXPECT_EQ(OpenCourseBank(ctx(), c.course, true, position, typed), Failed("课程密码错误！"));
       EXPECT_FALSE(engine.IsOpen(File(c.course)));
     }
-    prompter.shown.clear();
-    EXPECT_TRUE(OpenCourseBank(ctx(), c.course, true, position, c.password));
-    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(OpenCourseBank(ctx(), c.course, true, position, c.password), Done());
     EXPECT_EQ(engine.CurrentName(), c.course);
   }
 }
@@ -283,10 +272,9 @@ TEST_F(ProgramDatabasesTest, WithoutThePasswordCheckTheCurrentCourseRecordGivesT
   AddAdministrator();
   AddCourse("物理", "秘密1");
   AddCourse("化学", "");
-  ASSERT_TRUE(OpenCourseLibrary(ctx()));
+  ASSERT_TRUE(Succeeded(OpenCourseLibrary(ctx())));
   ASSERT_TRUE(engine.GoTo(2));
-  EXPECT_TRUE(OpenCourseBank(ctx(), "物理", false));
-  EXPECT_TRUE(prompter.shown.empty());
+  EXPECT_EQ(OpenCourseBank(ctx(), "物理", false), Done());
   EXPECT_TRUE(engine.IsPasswordProtected(File("物理")));
 }
 
@@ -296,15 +284,13 @@ TEST_F(ProgramDatabasesTest, BankThatDoesNotOpenNamesTheReason) {
   AddCourse("化学", "");
 
   fs::remove(File("物理.edb"));
-  EXPECT_FALSE(OpenCourseBank(ctx(), "物理", true, 0, ""));
-  EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"物理.edb不存在！"});
+  EXPECT_EQ(OpenCourseBank(ctx(), "物理", true, 0, ""), Failed("物理.edb不存在！"));
 
-  prompter.shown.clear();
   testing::WriteFileBytes(File("化学.edb"), std::string(600, 'x'));
-  EXPECT_FALSE(OpenCourseBank(ctx(), "化学", true, 1, ""));
+  const Result damaged = OpenCourseBank(ctx(), "化学", true, 1, "");
   const int code = engine.LastError();
   EXPECT_LT(code, 0);
-  EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"打开 化学 题库错误！" + recfile::ErrorText(code)});
+  EXPECT_EQ(damaged, Failed("打开 化学 题库错误！" + recfile::ErrorText(code)));
 }
 
 TEST_F(ProgramDatabasesTest, BankWhosePasswordWasChangedElsewhereDoesNotOpen) {
@@ -314,53 +300,47 @@ TEST_F(ProgramDatabasesTest, BankWhosePasswordWasChangedElsewhereDoesNotOpen) {
   ASSERT_TRUE(engine.SetPassword("别的"));
   engine.Close(engine.CurrentPath());
 
-  EXPECT_FALSE(OpenCourseBank(ctx(), "物理", true, 0, "秘密1"));
-  EXPECT_EQ(prompter.Texts(),
-            std::vector<std::string>{"打开 物理 题库错误！" + recfile::ErrorText(recfile::err::WrongPassword)});
+  EXPECT_EQ(OpenCourseBank(ctx(), "物理", true, 0, "秘密1"),
+            Failed("打开 物理 题库错误！" + recfile::ErrorText(recfile::err::WrongPassword)));
 }
 
-TEST_F(ProgramDatabasesTest, ExistingBankFileIsReplacedOnlyWhenTheUserAgrees) {
+TEST_F(ProgramDatabasesTest, ExistingBankFileIsReplacedOnlyWhenTheCallerSaysSo) {
   AddAdministrator();
   AddCourse("物理", "");
-  ASSERT_TRUE(OpenCourseBank(ctx(), "物理", true, 0, ""));
+  ASSERT_TRUE(Succeeded(OpenCourseBank(ctx(), "物理", true, 0, "")));
   ASSERT_TRUE(engine.Append({Value(std::string("力学"))}));
   engine.CloseAll();
   // The course record disappears (as pruning would do); its files stay.
-  ASSERT_TRUE(OpenCourseLibrary(ctx()));
+  ASSERT_TRUE(Succeeded(OpenCourseLibrary(ctx())));
   engine.GoTo(2);
   engine.Delete();
   engine.Pack();
   const std::string before = testing::ReadFileBytes(File("物理.edb"));
 
-  prompter.answers = {kNo};
-  EXPECT_FALSE(CreateCourseBank(ctx(), "物理", ""));
-  ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_EQ(prompter.shown[0].text, "已经存在 物理.edb 是否覆盖？");
-  EXPECT_EQ(prompter.shown[0].buttons, Buttons::YesNo);
+  EXPECT_TRUE(CourseBankExists(ctx(), "物理"));
+  // Kept: the window that asked has had its answer, there is nothing to tell.
+  EXPECT_EQ(CreateCourseBank(ctx(), "物理", ""), Failed());
+  EXPECT_EQ(CreateCourseBank(ctx(), "物理", "", ExistingBank::Keep), Failed());
   EXPECT_EQ(testing::ReadFileBytes(File("物理.edb")), before);
   EXPECT_EQ(CourseNames(), std::vector<std::string>{"王老师"});
 
-  prompter.answers = {kYes};
-  EXPECT_TRUE(CreateCourseBank(ctx(), "物理", ""));
+  EXPECT_EQ(CreateCourseBank(ctx(), "物理", "", ExistingBank::Replace), Done());
   EXPECT_EQ(CourseNames(), (std::vector<std::string>{"王老师", "物理"}));
-  ASSERT_TRUE(OpenCourseBank(ctx(), "物理", true, 0, ""));
+  ASSERT_TRUE(Succeeded(OpenCourseBank(ctx(), "物理", true, 0, "")));
   EXPECT_EQ(engine.RecordCount(), 0);
 }
 
 TEST_F(ProgramDatabasesTest, BankThatCannotBeCreatedAddsNoCourse) {
   AddAdministrator();
   fs::create_directory(File("物理.edb"));  // a folder stands where the file would go
-  EXPECT_FALSE(CreateCourseBank(ctx(), "物理", "秘密1"));
-  ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_EQ(prompter.shown[0].caption, "错误");
-  EXPECT_EQ(prompter.shown[0].text, "创建课程数据库“物理.edb”失败！");
-  EXPECT_EQ(prompter.shown[0].icon, Icon::Error);
+  EXPECT_EQ(CreateCourseBank(ctx(), "物理", "秘密1"),
+            Result::Failure("创建课程数据库“物理.edb”失败！", MessageKind::Error));
   EXPECT_EQ(CourseNames(), std::vector<std::string>{"王老师"});
 }
 
 TEST_F(ProgramDatabasesTest, CourseNamesAndPasswordsThatCouldNotBeKeptAreRefused) {
   AddAdministrator();
-  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx()));
+  ASSERT_TRUE(Succeeded(OpenQuestionTypeLibrary(ctx())));
   struct Case {
     std::string name, password;
   };
@@ -378,21 +358,24 @@ TEST_F(ProgramDatabasesTest, CourseNamesAndPasswordsThatCouldNotBeKeptAreRefused
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name + " / " + c.password);
-    prompter.shown.clear();
-    prompter.answers = {kYes};
-    EXPECT_FALSE(CreateCourseBank(ctx(), c.name, c.password));
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].buttons, Buttons::Ok);
-    EXPECT_FALSE(prompter.shown[0].text.empty());
+    // Refused before an existing file is touched, the same as the check a
+    // window makes before it asks about replacing one.
+    const Result refused = CheckNewCourse(c.name, c.password);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_FALSE(refused.message.empty());
+    EXPECT_EQ(refused.kind, MessageKind::Information);
+    EXPECT_EQ(CreateCourseBank(ctx(), c.name, c.password, ExistingBank::Replace), refused);
     EXPECT_EQ(CourseNames(), std::vector<std::string>{"王老师"});
   }
   EXPECT_FALSE(Exists("物理.edb"));
   EXPECT_FALSE(fs::exists(dir.path() + "/../物理.edb"));
-  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx()));
+  ASSERT_TRUE(Succeeded(OpenQuestionTypeLibrary(ctx())));
   EXPECT_EQ(engine.RecordCount(), 5);
 
-  AddCourse("一二三四五六七八九十", "一二三四五六七八九十一二三四");  // both exactly at their limits
-  ASSERT_TRUE(OpenCourseBank(ctx(), "一二三四五六七八九十", true, 0, "一二三四五六七八九十一二三四"));
+  // Both exactly at their limits.
+  EXPECT_EQ(CheckNewCourse("一二三四五六七八九十", "一二三四五六七八九十一二三四"), Done());
+  AddCourse("一二三四五六七八九十", "一二三四五六七八九十一二三四");
+  ASSERT_TRUE(Succeeded(OpenCourseBank(ctx(), "一二三四五六七八九十", true, 0, "一二三四五六七八九十一二三四")));
 }
 
 TEST_F(ProgramDatabasesTest, RemovingACourseDeletesItsFilesAndItsRecord) {
@@ -401,9 +384,9 @@ TEST_F(ProgramDatabasesTest, RemovingACourseDeletesItsFilesAndItsRecord) {
   AddCourse("物理", "秘密1");
   AddCourse("化学", "");
   testing::WriteFileBytes(File("物理.enx"), "index");
-  ASSERT_TRUE(OpenCourseBank(ctx(), "物理", true, 1, "秘密1"));
+  ASSERT_TRUE(Succeeded(OpenCourseBank(ctx(), "物理", true, 1, "秘密1")));
 
-  EXPECT_TRUE(RemoveCourse(ctx(), "物理", 1));
+  EXPECT_EQ(RemoveCourse(ctx(), "物理", 1), Done());
   EXPECT_FALSE(engine.IsOpen(File("物理")));
   for (const char* ext : {".edb", ".edt", ".enx"}) EXPECT_FALSE(Exists(std::string("物理") + ext)) << ext;
   EXPECT_EQ(CourseNames(), (std::vector<std::string>{"王老师", "语文", "化学"}));
@@ -413,9 +396,8 @@ TEST_F(ProgramDatabasesTest, RemovingACourseDeletesItsFilesAndItsRecord) {
   // A course whose bank is already gone loses its record all the same.
   fs::remove(File("化学.edb"));
   fs::remove(File("化学.edt"));
-  EXPECT_TRUE(RemoveCourse(ctx(), "化学", 1));
+  EXPECT_EQ(RemoveCourse(ctx(), "化学", 1), Done());
   EXPECT_EQ(CourseNames(), (std::vector<std::string>{"王老师", "语文"}));
-  EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST_F(ProgramDatabasesTest, RemovingNeverTakesAnotherRecord) {
@@ -423,9 +405,9 @@ TEST_F(ProgramDatabasesTest, RemovingNeverTakesAnotherRecord) {
   AddCourse("语文", "");
   // No selection would point at the administrator; a stale position would
   // land on the last record.
-  EXPECT_FALSE(RemoveCourse(ctx(), "英语", -1));
-  EXPECT_FALSE(RemoveCourse(ctx(), "英语", 5));
-  EXPECT_FALSE(RemoveCourse(ctx(), "英语", 0));
+  EXPECT_EQ(RemoveCourse(ctx(), "英语", -1), Failed());
+  EXPECT_EQ(RemoveCourse(ctx(), "英语", 5), Failed());
+  EXPECT_EQ(RemoveCourse(ctx(), "英语", 0), Failed());
   EXPECT_EQ(CourseNames(), (std::vector<std::string>{"王老师", "语文"}));
   EXPECT_TRUE(Exists("语文.edb"));
 }
@@ -437,9 +419,8 @@ TEST_F(ProgramDatabasesTest, PruningDropsCoursesWhoseBankIsMissing) {
   fs::remove(File("物理.edb"));
   fs::rename(File("英语.edb"), File("英语.EDB"));  // copied from elsewhere
 
-  EXPECT_TRUE(PruneCourseLibrary(ctx()));
+  EXPECT_EQ(PruneCourseLibrary(ctx()), Done());
   EXPECT_EQ(CourseNames(), (std::vector<std::string>{"王老师", "语文", "英语"}));
-  EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST_F(ProgramDatabasesTest, DeletedCourseLibraryMakesTheNextStartAFirstRun) {
@@ -447,7 +428,7 @@ TEST_F(ProgramDatabasesTest, DeletedCourseLibraryMakesTheNextStartAFirstRun) {
   AddCourse("语文", "");
   engine.CloseAll();
   fs::remove(File("课程库.edb"));
-  ASSERT_TRUE(OpenCourseLibrary(ctx()));
+  ASSERT_TRUE(Succeeded(OpenCourseLibrary(ctx())));
   EXPECT_EQ(engine.RecordCount(), 0);
   EXPECT_TRUE(Exists("语文.edb"));
 }

@@ -3,6 +3,7 @@
 // halfway through the re-sorting.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -31,9 +32,8 @@ TEST(TypeLibraryEditing, AWriteFailingAnywhereInAnAddLosesAndDoublesNoType) {
   testing::TempDir dir;
   auto faults = std::make_shared<mc::testing::FaultyFileSystem>();
   recfile::RecordFileEngine engine(faults);
-  testing::RecordingPrompter prompter;
-  const DatabaseContext ctx{engine, prompter, dir.path()};
-  ASSERT_TRUE(OpenQuestionTypeLibrary(ctx));
+  const DatabaseContext ctx{engine, dir.path()};
+  ASSERT_TRUE(testing::Succeeded(OpenQuestionTypeLibrary(ctx)));
   TypeLibrary library(engine);
   std::vector<QuestionType> types;
   ASSERT_TRUE(library.ReadAll(types));
@@ -74,6 +74,33 @@ TEST(TypeLibraryEditing, AWriteFailingAnywhereInAnAddLosesAndDoublesNoType) {
       }
     }
   }
+}
+
+// The look into another course's bank leaves the message of a bank that
+// does not open to the caller, and closes only what it opened.
+TEST(TypeLibraryEditing, CourseTypeUseReadsTheBankAndReturnsWhyOneDidNotOpen) {
+  testing::TempDir dir;
+  recfile::RecordFileEngine engine;
+  const DatabaseContext ctx{engine, dir.path()};
+  ASSERT_TRUE(testing::Succeeded(OpenCourseLibrary(ctx)));
+  ASSERT_TRUE(engine.Append({recfile::Value(std::string("王老师"))}));
+  ASSERT_EQ(CreateCourseBank(ctx, "物理", ""), testing::Done());
+  ASSERT_TRUE(engine.Open(ctx.PathOf("物理")));
+  Question q;
+  q.type = "判断";
+  ASSERT_NE(CourseBank(engine, "物理").Append(q), 0);
+  engine.Close(ctx.FullPathOf("物理"));
+
+  Result opening = testing::Failed("left from before");
+  EXPECT_EQ(CourseTypeUse(ctx, 0, "判断", opening), TypeUse::Used);
+  EXPECT_EQ(opening, testing::Done());
+  EXPECT_FALSE(engine.IsOpen(ctx.FullPathOf("物理")));
+  EXPECT_EQ(CourseTypeUse(ctx, 0, "问答", opening), TypeUse::Unused);
+
+  engine.CloseAll();
+  std::filesystem::remove(dir / "物理.edb");
+  EXPECT_EQ(CourseTypeUse(ctx, 0, "判断", opening), TypeUse::Unknown);
+  EXPECT_EQ(opening, testing::Failed("物理.edb不存在！"));
 }
 
 }  // namespace

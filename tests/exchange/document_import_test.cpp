@@ -9,6 +9,7 @@
 #include "databases/course_bank.h"
 #include "databases/password_cipher.h"
 #include "databases/program_databases.h"
+#include "tests/support/database_result.h"
 #include "tools/sample_bank/sample_bank.h"
 #include "exchange/moodle_xml.h"
 #include "tools/mochuan-export/export_command.h"
@@ -25,22 +26,14 @@ namespace {
 using databases::Question;
 using mc::testing::TempDir;
 
-class SilentPrompter : public databases::Prompter {
- public:
-  int MessageBox(const std::string&, const std::string&, databases::Buttons, databases::Icon) override {
-    return databases::kOk;
-  }
-  void EndProgram(int) override {}
-};
-
 class DocumentImportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    databases::DatabaseContext ctx{engine, prompter, dir.path()};
-    ASSERT_TRUE(databases::OpenCourseLibrary(ctx));
+    databases::DatabaseContext ctx{engine, dir.path()};
+    ASSERT_EQ(databases::OpenCourseLibrary(ctx), mc::testing::Done());
     ASSERT_TRUE(engine.Append({recfile::Value(std::string("王老师")),
                                recfile::Value(databases::EncipherPassword("admin"))}));
-    ASSERT_TRUE(databases::CreateCourseBank(ctx, "物理", ""));
+    ASSERT_EQ(databases::CreateCourseBank(ctx, "物理", ""), mc::testing::Done());
     ASSERT_EQ(databases::OpenCourseForCommand(engine, dir.path(), "物理", ""), "");
     Question q;
     q.text1 = "已有的题";
@@ -70,7 +63,6 @@ class DocumentImportTest : public ::testing::Test {
   TempDir dir;
   std::shared_ptr<mc::testing::FaultyFileSystem> fs = std::make_shared<mc::testing::FaultyFileSystem>();
   recfile::RecordFileEngine engine{fs};
-  SilentPrompter prompter;
   databases::CourseBank bank{engine, "物理"};
   databases::TypeLibrary types{engine};
   ui::testing::ScriptedHost host;

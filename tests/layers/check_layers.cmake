@@ -10,7 +10,7 @@ set(layers
   text recfile databases ui ui/testing ui/qt app types bank_editor/pictures
   bank_editor output compose autocompose exchange)
 set(file_layers
-  "app/app_context.h=app_core" "app/host_prompter.h=app_core"
+  "app/app_context.h=app_core" "app/show_result.h=app_core"
   "bank_editor/question_rules=question_rules"
   "bank_editor/pictures/picture_codec=picture_codec"
   "types/numbering_table=numbering")

@@ -16,17 +16,6 @@
 
 namespace mc::testing {
 
-class QuietPrompter : public databases::Prompter {
- public:
-  int MessageBox(const std::string&, const std::string& text, databases::Buttons,
-                 databases::Icon) override {
-    shown.push_back(text);
-    return databases::kOk;
-  }
-  void EndProgram(int) override {}
-  std::vector<std::string> shown;
-};
-
 inline std::vector<std::uint8_t> PictureBytes(int seed) {
   std::vector<std::uint8_t> b = {0xFF, 0xD8, 0xFF, 0xE0};
   for (int i = 0; i < 50; ++i) b.push_back(static_cast<std::uint8_t>(seed * 31 + i));
@@ -43,14 +32,15 @@ struct SampleCourse {
   // Builds the folder's databases; returns false with a reason.
   bool Build(const std::string& dir, std::string& error) {
     recfile::RecordFileEngine engine;
-    QuietPrompter prompter;
-    const databases::DatabaseContext db{engine, prompter, dir};
-    if (!databases::OpenCourseLibrary(db) ||
-        !engine.Append({recfile::Value(std::string("管理员")),
-                        recfile::Value(databases::EncipherPassword("123456"))}) ||
-        !databases::OpenQuestionTypeLibrary(db) ||
-        !databases::CreateCourseBank(db, kCourse, kPassword)) {
-      error = prompter.shown.empty() ? "cannot build" : prompter.shown.back();
+    const databases::DatabaseContext db{engine, dir};
+    databases::Result r = databases::OpenCourseLibrary(db);
+    if (r.ok && !engine.Append({recfile::Value(std::string("管理员")),
+                                recfile::Value(databases::EncipherPassword("123456"))}))
+      r = databases::Result::Failure();
+    if (r.ok) r = databases::OpenQuestionTypeLibrary(db);
+    if (r.ok) r = databases::CreateCourseBank(db, kCourse, kPassword);
+    if (!r.ok) {
+      error = r.message.empty() ? "cannot build" : r.message;
       return false;
     }
     databases::TypeLibrary types(engine);

@@ -9,6 +9,7 @@
 
 #include "compose/compose_window.h"
 #include "tests/output/bank_fixture.h"
+#include "tests/support/database_result.h"
 #include "text/text.h"
 #include "types/numbering_table.h"
 #include "ui/grid_control.h"
@@ -41,8 +42,8 @@ class WindowPaper : public ::testing::Test {
   void OpenWindow() {
     ctx = std::make_unique<app::AppContext>(engine, host, dir.path());
     ctx->selectedCourse = {SampleCourse::kCourse, 0};
-    ASSERT_TRUE(databases::OpenCourseBank(ctx->db(), SampleCourse::kCourse, true, 0,
-                                          SampleCourse::kPassword));
+    ASSERT_EQ(databases::OpenCourseBank(ctx->db(), SampleCourse::kCourse, true, 0,
+                                          SampleCourse::kPassword), mc::testing::Done());
     window = std::make_unique<compose::ComposeWindow>(*ctx);
     window->open(true, nullptr);
     ASSERT_TRUE(window->isOpen());

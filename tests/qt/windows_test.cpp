@@ -23,6 +23,7 @@
 #include "databases/program_databases.h"
 #include "qt_test_support.h"
 #include "recfile/record_file_engine.h"
+#include "tests/support/database_result.h"
 #include "ui/qt/grid_view.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/window_view.h"
@@ -62,7 +63,7 @@ class ProgramWindows : public ::testing::Test, protected qt_test::WithApp {
                                  std::int64_t{5}, false, false, false, recfile::Bytes{},
                                  recfile::Bytes{}}));
     }
-    ASSERT_TRUE(databases::OpenQuestionTypeLibrary(ctx.db()));
+    ASSERT_EQ(databases::OpenQuestionTypeLibrary(ctx.db()), mc::testing::Done());
     ASSERT_TRUE(engine.SetCurrent(kCourse));
     ctx.selectedCourse = {kCourse, 0};
     editor = std::make_unique<BankEditorWindow>(ctx);

@@ -12,6 +12,7 @@
 
 #include "databases/course_bank.h"
 #include "tests/bank_editor/editor_fixture.h"
+#include "tests/support/database_result.h"
 #include "types/question_type_window.h"
 
 namespace types {
@@ -21,7 +22,6 @@ using bank_editor::kColType;
 using bank_editor::testing::EditorFixture;
 using bank_editor::testing::Q;
 using bank_editor::testing::Question;
-using bank_editor::testing::SilentPrompter;
 
 const std::string kProtected = "线性代数";
 const std::string kPlain = "概率论";
@@ -42,13 +42,12 @@ class QuestionTypes : public EditorFixture {
                    const std::vector<Q>& plainBank) {
     {
       recfile::RecordFileEngine e;
-      SilentPrompter p;
-      databases::DatabaseContext db{e, p, dir_.path()};
-      ASSERT_TRUE(databases::OpenCourseLibrary(db));
+      databases::DatabaseContext db{e, dir_.path()};
+      ASSERT_EQ(databases::OpenCourseLibrary(db), mc::testing::Done());
       ASSERT_TRUE(e.Append({std::string("管理员"), std::string()}));
       ASSERT_TRUE(e.Append({bank_editor::testing::kCourse, std::string()}));
-      ASSERT_TRUE(databases::CreateCourseBank(db, kProtected, "口令"));
-      ASSERT_TRUE(databases::CreateCourseBank(db, kPlain, ""));
+      ASSERT_EQ(databases::CreateCourseBank(db, kProtected, "口令"), mc::testing::Done());
+      ASSERT_EQ(databases::CreateCourseBank(db, kPlain, ""), mc::testing::Done());
       e.CloseAll();
     }
     Fill(kProtected, protectedBank, "口令");

@@ -10,22 +10,9 @@
 
 #include "databases/course_bank.h"
 #include "databases/program_databases.h"
-#include "databases/prompter.h"
 #include "recfile/record_file_engine.h"
 
 namespace paper_tool {
-
-// Keeps the last message a database operation would have shown.
-class MessageKeeper : public databases::Prompter {
- public:
-  int MessageBox(const std::string&, const std::string& text, databases::Buttons,
-                 databases::Icon) override {
-    last = text;
-    return databases::kOk;
-  }
-  void EndProgram(int) override {}
-  std::string last;
-};
 
 class CourseSession {
  public:
@@ -38,11 +25,10 @@ class CourseSession {
   bool Open(const std::string& dataDir, const std::string& course, const std::string& password,
             std::string& error);
 
-  databases::DatabaseContext db() { return {engine, messages, dataDir}; }
+  databases::DatabaseContext db() { return {engine, dataDir}; }
   databases::CourseBank& bank() { return *bank_; }
 
   recfile::RecordFileEngine engine;
-  MessageKeeper messages;
   std::string dataDir;
   std::string course;
   int position = -1;  // in the course list; its record is position + 2

@@ -35,13 +35,15 @@ int main(int argc, char** argv) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   recfile::RecordFileEngine engine;
-  paper_tool::MessageKeeper messages;
-  const databases::DatabaseContext db{engine, messages, dir};
-  if (!databases::OpenCourseLibrary(db) ||
-      !engine.Append({recfile::Value(std::string("管理员")),
-                      recfile::Value(databases::EncipherPassword("123456"))}) ||
-      !databases::OpenQuestionTypeLibrary(db) || !databases::CreateCourseBank(db, kCourse, ""))
-    return Fail(messages.last);
+  const databases::DatabaseContext db{engine, dir};
+  if (auto r = databases::OpenCourseLibrary(db); !r.ok) return Fail(r.message);
+  if (!engine.Append({recfile::Value(std::string("管理员")),
+                      recfile::Value(databases::EncipherPassword("123456"))}))
+    return Fail(recfile::ErrorText(engine.LastError()));
+  if (auto r = databases::OpenQuestionTypeLibrary(db); !r.ok) return Fail(r.message);
+  // Without a message the course's bank file was there already.
+  if (auto r = databases::CreateCourseBank(db, kCourse, ""); !r.ok)
+    return Fail(r.message.empty() ? std::string("已经存在 ") + kCourse + ".edb" : r.message);
   engine.CloseAll();
   std::string error;
   if (!samples::WriteSampleBank(engine, db.PathOf(kCourse), 120, 20240901u, "", &error))
