@@ -107,10 +107,10 @@ int main(int argc, char** argv) {
 
   if (options.demo) {
     std::string error;
-    const std::string dir = program::MakeDemoDataDirectory(engine, host.temporaryFolder(), &error);
+    const std::string dir = program::MakeDemoDataDirectory(engine, host.TemporaryFolder(), &error);
     if (dir.empty()) {
       std::fprintf(stderr, "mochuan：%s\n", error.c_str());
-      host.messageBox(nullptr, error, ui::kMessageCaption, ui::MessageButtons::Ok,
+      host.MessageBox(nullptr, error, ui::kMessageCaption, ui::MessageButtons::Ok,
                       ui::MessageIcon::Error);
       return app::kDataDirectoryExitCode;
     }
@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
   const app::DataDirectory dir = app::SetUpRequestedDataDirectory(options.dataDir, app::ExecutablePath());
   if (!dir.ok()) {
     std::fprintf(stderr, "mochuan：%s\n", dir.error.c_str());
-    host.messageBox(nullptr, dir.error, ui::kMessageCaption, ui::MessageButtons::Ok,
+    host.MessageBox(nullptr, dir.error, ui::kMessageCaption, ui::MessageButtons::Ok,
                     ui::MessageIcon::Error);
     return app::kDataDirectoryExitCode;
   }
@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
 #endif
   app::MainWindow main(ctx, {app::ProgramFileName(args.front()), {}});
   main.AdoptInstanceLock(std::move(instance));
-  main.closed().connect([] { QCoreApplication::quit(); });
+  main.closed().Connect([] { QCoreApplication::quit(); });
   app::ShowMainWindow(main);
   if (!main.isOpen()) return 0;
   return qt.exec();

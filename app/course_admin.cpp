@@ -29,14 +29,14 @@ std::string NewCourseNameProblem(const std::string& name) {
 }
 
 std::optional<std::string> AskAdministratorPassword(ui::Host& host, const ui::Window* owner) {
-  return host.inputBox(owner, "请输入管理员密码：", "请输入：", {}, true);
+  return host.InputBox(owner, "请输入管理员密码：", "请输入：", {}, true);
 }
 
 void ShowAdminDialog(MainWindow& main, const std::string& mode) {
   AppContext& ctx = main.context();
   ctx.adminDialogMode = mode;
   AdminDialog dialog(ctx, main);
-  ctx.host.showModal(dialog, &main);
+  ctx.host.ShowModal(dialog, &main);
 }
 
 void AddCourseCommand(MainWindow& main) {
@@ -49,7 +49,7 @@ void AddCourseCommand(MainWindow& main) {
   if (databases::CourseLibrary(ctx.engine).AdministratorPasswordIs(*typed)) {
     ShowAdminDialog(main, kModeAddCourse);
   } else {
-    ctx.host.message(&main, "管理员密码错误！");
+    ctx.host.Message(&main, "管理员密码错误！");
   }
 }
 
@@ -60,7 +60,7 @@ void DeleteCourseCommand(MainWindow& main) {
   const std::string name = main.组合框1.text();
   const int position = main.组合框1.selectedIndex();
   if (name.empty()) {
-    ctx.host.message(&main, "请选择课程！");
+    ctx.host.Message(&main, "请选择课程！");
     return;
   }
   // The bank is opened with the password of the course's own record.
@@ -69,17 +69,17 @@ void DeleteCourseCommand(MainWindow& main) {
   const bool wasOpen = engine.IsOpen(full);
   const bool opened = ctx.show(databases::OpenCourseBank(db, name, false, position));
   if (opened && engine.RecordCount() > 0) {
-    ctx.host.message(&main, name + " 题库不为空，不能删除！");
+    ctx.host.Message(&main, name + " 题库不为空，不能删除！");
     engine.Close(full);
     return;
   }
   // A bank that exists but cannot be opened (damaged, held by another
   // program) may hold questions: it is not deleted unseen.
   if (!opened && databases::CourseBankExists(db, name)) {
-    ctx.host.message(&main, name + " 题库打开失败，无法确认其为空，不能删除！");
+    ctx.host.Message(&main, name + " 题库打开失败，无法确认其为空，不能删除！");
     return;
   }
-  if (ctx.host.messageBox(&main, "确定要删除 " + name + " 题库吗？", ui::kMessageCaption,
+  if (ctx.host.MessageBox(&main, "确定要删除 " + name + " 题库吗？", ui::kMessageCaption,
                           ui::MessageButtons::OkCancel) != ui::kButtonOk) {
     // Opened here without its password: it must not stay unlocked.
     if (opened && !wasOpen && engine.IsOpen(full)) engine.Close(full);
@@ -94,7 +94,7 @@ void ResetCoursePasswordCommand(MainWindow& main) {
   auto db = ctx.db();
   const int position = main.组合框1.selectedIndex();
   if (position < 0) {
-    ctx.host.message(&main, "请选择课程！");
+    ctx.host.Message(&main, "请选择课程！");
     return;
   }
   const auto typed = AskAdministratorPassword(ctx.host, &main);
@@ -104,7 +104,7 @@ void ResetCoursePasswordCommand(MainWindow& main) {
   if (library.AdministratorPasswordIs(*typed)) {
     ShowAdminDialog(main, kModeResetCoursePassword);
   } else {
-    ctx.host.message(&main, "管理员密码错误！");
+    ctx.host.Message(&main, "管理员密码错误！");
   }
   // The selected course's record stays current, as selecting it left it.
   if (!ctx.show(databases::OpenCourseLibrary(db))) return;
@@ -152,7 +152,7 @@ AdminDialog::AdminDialog(AppContext& ctx, MainWindow& main)
   onCreated = [this] { Created(); };
   onDestroyed = [this] { Destroyed(); };
   确定.onClick = [this] { Confirm(); };
-  取消.onClick = [this] { close(); };
+  取消.onClick = [this] { Close(); };
 }
 
 void AdminDialog::Created() {
@@ -191,13 +191,13 @@ void AdminDialog::Destroyed() {
   if (mode_ != kModeSetAdministrator) return;
   // Without an administrator nobody could ever add a course.
   if (ctx_.show(databases::OpenCourseLibrary(ctx_.db())) && ctx_.engine.RecordCount() == 0)
-    host().exitProgram(0);
+    host().ExitProgram(0);
 }
 
-void AdminDialog::Say(const std::string& text) { host().message(this, text); }
+void AdminDialog::Say(const std::string& text) { host().Message(this, text); }
 
 bool AdminDialog::AskOkCancel(const std::string& text) {
-  return host().messageBox(this, text, ui::kMessageCaption, ui::MessageButtons::OkCancel) ==
+  return host().MessageBox(this, text, ui::kMessageCaption, ui::MessageButtons::OkCancel) ==
          ui::kButtonOk;
 }
 
@@ -232,7 +232,7 @@ void AdminDialog::ConfirmSetAdministrator() {
   if (!ctx_.show(databases::OpenCourseLibrary(ctx_.db()))) return;
   databases::CourseLibrary library(ctx_.engine);
   if (!library.AddAdministrator(name, password)) return Say("保存管理员失败！" + library.lastError().message);
-  close();
+  Close();
 }
 
 void AdminDialog::ConfirmAddCourse() {
@@ -250,14 +250,14 @@ void AdminDialog::ConfirmAddCourse() {
   // existing bank, and before anything is written.
   if (!ctx_.show(databases::CheckNewCourse(name, password))) return;
   const bool exists = databases::CourseBankExists(db, name);
-  if (exists && ctx_.host.messageBox(ctx_.mainWindow, "已经存在 " + name + ".edb 是否覆盖？",
+  if (exists && ctx_.host.MessageBox(ctx_.mainWindow, "已经存在 " + name + ".edb 是否覆盖？",
                                      ui::kMessageCaption, ui::MessageButtons::YesNo,
                                      ui::MessageIcon::Question) != ui::kButtonYes)
     return;
   const auto existing = exists ? databases::ExistingBank::Replace : databases::ExistingBank::Keep;
   if (!ctx_.show(databases::CreateCourseBank(db, name, password, existing))) return;
   main_.LoadCourseList();
-  close();
+  Close();
 }
 
 void AdminDialog::ConfirmResetCoursePassword() {
@@ -285,7 +285,7 @@ void AdminDialog::ConfirmResetCoursePassword() {
       Say("重置课程 " + course->name + " 的密码失败！" + library.lastError().message);
     }
   }
-  close();
+  Close();
 }
 
 void AdminDialog::ConfirmChangeAdministratorName() {
@@ -297,7 +297,7 @@ void AdminDialog::ConfirmChangeAdministratorName() {
   if (text::gbkLength(name) > kMaxNameBytes) return Say(kAdministratorNameTooLong);
   databases::CourseLibrary library(ctx_.engine);
   if (!library.RenameAdministrator(name)) return Say("修改管理员姓名失败！" + library.lastError().message);
-  close();
+  Close();
 }
 
 void AdminDialog::ConfirmChangeAdministratorPassword() {
@@ -311,7 +311,7 @@ void AdminDialog::ConfirmChangeAdministratorPassword() {
   databases::CourseLibrary library(ctx_.engine);
   if (!library.SetAdministratorPassword(password))
     return Say("修改管理员密码失败！" + library.lastError().message);
-  close();
+  Close();
 }
 
 }  // namespace app

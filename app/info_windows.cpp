@@ -54,7 +54,7 @@ AboutWindow::AboutWindow(ui::Host& host)
   标签名称.setGeometry({20, 30, 205, 20});
   标签说明.setGeometry({20, 62, 205, 20});
   确定.setGeometry({82, 124, 80, 28});
-  确定.onClick = [this] { close(); };
+  确定.onClick = [this] { Close(); };
   setLayout(L::column({
       L::stretch(1),
       L::row({L::stretch(1), L::unit(标签名称), L::stretch(1)}),
@@ -70,7 +70,7 @@ PlaceholderWindow::PlaceholderWindow(ui::Host& host, const std::string& caption)
       确定(*this, "确定", "确定") {
   标签1.setGeometry({16, 24, 268, 40});
   确定.setGeometry({110, 80, 80, 28});
-  确定.onClick = [this] { close(); };
+  确定.onClick = [this] { Close(); };
   setLayout(L::column({
       L::unit(标签1, 1),
       L::row({L::stretch(1), L::unit(确定), L::stretch(1)}),

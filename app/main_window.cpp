@@ -80,20 +80,20 @@ MainWindow::MainWindow(AppContext& ctx, MainWindowOptions options)
 
   菜单修改姓名.onChoose = [this] { ShowAdminDialog(*this, kModeChangeAdministratorName); };
   菜单修改密码.onChoose = [this] { ShowAdminDialog(*this, kModeChangeAdministratorPassword); };
-  菜单蓝色.onChoose = [this] { host().setColourScheme(1); };
-  菜单绿色.onChoose = [this] { host().setColourScheme(2); };
-  菜单银色.onChoose = [this] { host().setColourScheme(3); };
-  菜单退出.onChoose = [this] { host().exitProgram(0); };
+  菜单蓝色.onChoose = [this] { host().SetColourScheme(1); };
+  菜单绿色.onChoose = [this] { host().SetColourScheme(2); };
+  菜单银色.onChoose = [this] { host().SetColourScheme(3); };
+  菜单退出.onChoose = [this] { host().ExitProgram(0); };
   菜单添加.onChoose = [this] { AddCourseCommand(*this); };
   菜单删除.onChoose = [this] { DeleteCourseCommand(*this); };
   菜单重置密码.onChoose = [this] { ResetCoursePasswordCommand(*this); };
   菜单说明.onChoose = [this] {
     DescriptionWindow window(host());
-    host().showModal(window, this);
+    host().ShowModal(window, this);
   };
   菜单关于.onChoose = [this] {
     AboutWindow window(host());
-    host().showModal(window, nullptr);
+    host().ShowModal(window, nullptr);
   };
 
   SetCourseCommandsEnabled(false);
@@ -113,10 +113,10 @@ void MainWindow::Created() {
   // A lock that cannot be made at all (no writable runtime folder) says
   // nothing about other copies; the program runs rather than refuse.
   if (instanceLock_.state() == SingleInstanceLock::State::HeldElsewhere) {
-    host().message(this, SecondCopyMessage(options_.programFileName));
-    host().exitProgram(0);
+    host().Message(this, SecondCopyMessage(options_.programFileName));
+    host().ExitProgram(0);
   }
-  host().setColourScheme(host().rememberedColourScheme(1));
+  host().SetColourScheme(host().RememberedColourScheme(1));
   LoadCourseList();
   SetCourseCommandsEnabled(false);
 }
@@ -154,14 +154,14 @@ void MainWindow::LoadCourseList() {
   }
   ctx_.show(databases::PruneCourseLibrary(db));
 
-  组合框1.clear();
+  组合框1.Clear();
   SetCourseCommandsEnabled(false);
   课程密码.setText({});
   SyncSelectedCourse();
 
   std::vector<std::string> names;
   databases::CourseLibrary(engine).CourseNames(names);
-  for (const auto& name : names) 组合框1.addItem(name);
+  for (const auto& name : names) 组合框1.AddItem(name);
   SyncSelectedCourse();
 }
 
@@ -203,7 +203,7 @@ void MainWindow::OpenCourseWindow(const WindowFactory& factory, const char* capt
   std::unique_ptr<ui::Window> window;
   if (factory) window = factory(ctx_, this);
   if (!window) window = std::make_unique<PlaceholderWindow>(host(), caption);
-  host().showModal(*window, this);
+  host().ShowModal(*window, this);
 }
 
 }  // namespace app

@@ -13,11 +13,11 @@ namespace app {
 inline bool ShowResult(ui::Host& host, const ui::Window* owner, const databases::Result& result) {
   if (!result.message.empty()) {
     if (result.kind == databases::MessageKind::Error)
-      host.messageBox(owner, result.message, "错误", ui::MessageButtons::Ok, ui::MessageIcon::Error);
+      host.MessageBox(owner, result.message, "错误", ui::MessageButtons::Ok, ui::MessageIcon::Error);
     else
-      host.message(owner, result.message);
+      host.Message(owner, result.message);
   }
-  if (result.endProgram) host.exitProgram(0);
+  if (result.endProgram) host.ExitProgram(0);
   return result.ok;
 }
 

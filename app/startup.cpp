@@ -4,14 +4,14 @@
 
 namespace app {
 
-void ShowMainWindow(MainWindow& main) { main.host().showModeless(main, nullptr); }
+void ShowMainWindow(MainWindow& main) { main.host().ShowModeless(main, nullptr); }
 
 SingleInstanceLock ClaimSingleInstance(ui::Host& host, const std::string& programFileName,
                                        const std::string& lockDirectory) {
   SingleInstanceLock lock = SingleInstanceLock::Acquire(programFileName, lockDirectory);
   if (lock.state() == SingleInstanceLock::State::HeldElsewhere) {
-    host.message(nullptr, SecondCopyMessage(programFileName));
-    host.exitProgram(0);
+    host.Message(nullptr, SecondCopyMessage(programFileName));
+    host.ExitProgram(0);
   }
   return lock;
 }

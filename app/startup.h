@@ -15,7 +15,7 @@
 // ("程序 <name> 已经运行！", exit 0), switches colour scheme 1 on, loads the
 // course list (first run: the administrator dialog, then "题型库") and
 // disables the course commands. Failures there end the program through
-// host.exitProgram(0). Closing the main window closes every database; the
+// host.ExitProgram(0). Closing the main window closes every database; the
 // host's loop should end on the window's closed() signal.
 #pragma once
 

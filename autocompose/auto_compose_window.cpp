@@ -87,7 +87,7 @@ class AutoComposeWindow::WindowHooks : public RunHooks {
     if (two_ && Similarity() < toInt(w_.标签7.text())) w_.标签7.setText(w_.compose_.similarity.text());
   }
   bool KeepRunning() override {
-    w_.host().processPendingEvents();
+    w_.host().ProcessPendingEvents();
     return w_.running_;
   }
 
@@ -149,13 +149,13 @@ AutoComposeWindow::AutoComposeWindow(app::AppContext& ctx, ComposeSide compose)
   进度条1.setGeometry({416, 315, 128, 16});
   标签6.setGeometry({417, 337, 170, 18});
   状态条1.setGeometry({0, 405, 600, 24});
-  for (const char* s : {"90", "80", "70", "60", "50", "40", "30", "20", "10"}) 组合框1.addItem(s);
+  for (const char* s : {"90", "80", "70", "60", "50", "40", "30", "20", "10"}) 组合框1.AddItem(s);
   组合框1.setSelectedIndex(0);
 
   onCreated = [this] { opened(); };
   onMayClose = [this] {
     if (!running_ && !loopActive_) return true;
-    host().messageBox(this, "请先停止自动组卷！", ui::kMessageCaption, ui::MessageButtons::Ok,
+    host().MessageBox(this, "请先停止自动组卷！", ui::kMessageCaption, ui::MessageButtons::Ok,
                       ui::MessageIcon::Information);
     return false;
   };
@@ -163,7 +163,7 @@ AutoComposeWindow::AutoComposeWindow(app::AppContext& ctx, ComposeSide compose)
     compose_.minDifficulty.setEnabled(true);
     compose_.maxDifficulty.setEnabled(true);
     compose_.autoComposeButton.setEnabled(true);
-    if (help_ && help_->isOpen()) help_->destroy();
+    if (help_ && help_->isOpen()) help_->Destroy();
   };
 
   高级表格1.onLeftButtonUp = [this](int, int, int) {
@@ -178,7 +178,7 @@ AutoComposeWindow::AutoComposeWindow(app::AppContext& ctx, ComposeSide compose)
   高级表格1.CellEdited = [this] { ApplyDrawCount(); };
   高级表格1.onKeyDown = [](int key, int) { return key < 48 || key > 57; };
   高级表格1.onRightButtonUp = [this](int x, int y, int) {
-    菜单排序.popup(高级表格1.left() + x, 高级表格1.top() + y);
+    菜单排序.Popup(高级表格1.left() + x, 高级表格1.top() + y);
     return true;
   };
   按可选题数.onChoose = [this] { SortBySelectable(); };
@@ -191,7 +191,7 @@ AutoComposeWindow::AutoComposeWindow(app::AppContext& ctx, ComposeSide compose)
 }
 
 AutoComposeWindow::~AutoComposeWindow() {
-  if (help_ && help_->isOpen()) help_->destroy();
+  if (help_ && help_->isOpen()) help_->Destroy();
 }
 
 void AutoComposeWindow::opened() {
@@ -222,7 +222,7 @@ void AutoComposeWindow::opened() {
   选择框组B卷.setEnabled(false);
   按钮开始.setEnabled(false);
   const ui::Window& c = compose_.window;
-  move(std::max(0, c.left() + (c.width() - width()) / 2), 300);
+  Move(std::max(0, c.left() + (c.width() - width()) / 2), 300);
 }
 
 std::vector<ComposeRow> AutoComposeWindow::composeRows() const {
@@ -313,7 +313,7 @@ void AutoComposeWindow::SortByTypeOrder() {
   // its chosen count out of sight.
   for (int r = 1; r <= last; ++r)
     if (!taken[static_cast<std::size_t>(r - 1)]) order.push_back(r - 1);
-  if (last >= 1) 高级表格1.permuteRows(1, order);
+  if (last >= 1) 高级表格1.PermuteRows(1, order);
   for (int first = 1; first <= last;) {
     int end = first;
     while (end < last && 高级表格1.cellText(end + 1, kStType) == 高级表格1.cellText(first, kStType)) ++end;
@@ -515,14 +515,14 @@ void AutoComposeWindow::StartOrStop() {
 
   const PlanProblems problems = CheckPlan(rows, planRows(), range, both, requirement);
   if (problems.any() &&
-      host().messageBox(this, problems.text() + "\r\n仍要开始自动组卷吗？", ui::kMessageCaption,
+      host().MessageBox(this, problems.text() + "\r\n仍要开始自动组卷吗？", ui::kMessageCaption,
                         ui::MessageButtons::OkCancel, ui::MessageIcon::Warning) != ui::kButtonOk)
     return;
 
   const char* question = both ? "自动组A、B卷将取消原来A、B卷所有选择，确定要自动组A、B卷吗？"
                          : a  ? "自动组A卷将取消原来A卷所有选择，确定要自动组A卷吗？"
                               : "自动组B卷将取消原来B卷所有选择，确定要自动组B卷吗？";
-  if (host().messageBox(this, question, ui::kMessageCaption, ui::MessageButtons::OkCancel) ==
+  if (host().MessageBox(this, question, ui::kMessageCaption, ui::MessageButtons::OkCancel) ==
       ui::kButtonOk) {
     prepareRun(kAttemptsPerQuestion * chosenTotal_);
     auto plan = planRows();
@@ -537,12 +537,12 @@ void AutoComposeWindow::StartOrStop() {
       const char* done = both ? "自动组A、B卷完毕，请在组卷窗口查看。"
                          : a  ? "自动A组卷完毕，请在组卷窗口查看。"
                               : "自动组B卷完毕，请在组卷窗口查看。";
-      host().messageBox(this, done, ui::kMessageCaption, ui::MessageButtons::Ok,
+      host().MessageBox(this, done, ui::kMessageCaption, ui::MessageButtons::Ok,
                         ui::MessageIcon::Information);
       状态条1.setText("");
     } else if (r.failureDue) {
       const char* failed = both ? "自动组A、B卷不成功！" : a ? "自动组A卷不成功！" : "自动组B卷不成功！";
-      host().messageBox(this, failed, ui::kMessageCaption, ui::MessageButtons::Ok,
+      host().MessageBox(this, failed, ui::kMessageCaption, ui::MessageButtons::Ok,
                         ui::MessageIcon::Warning);
     }
   }
@@ -558,7 +558,7 @@ void AutoComposeWindow::TickElapsed() {
 
 void AutoComposeWindow::showHelp() {
   if (!help_) help_ = std::make_unique<AutoComposeHelpWindow>(host());
-  host().showModeless(*help_, this);
+  host().ShowModeless(*help_, this);
 }
 
 std::unique_ptr<ui::Window> MakeAutoComposeWindow(app::AppContext& ctx, ui::Window* owner) {

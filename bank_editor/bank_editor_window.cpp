@@ -63,8 +63,8 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
       pictures_(*this),
       find_(*this) {
   groupEditing_.SetCellCommit(cellCommit_);
-  工具条1.addButton("添加", "add");
-  工具条1.addButton("删除", "delete");
+  工具条1.AddButton("添加", "add");
+  工具条1.AddButton("删除", "delete");
   右键菜单.setVisible(false);
   横向滚动条1.setRange(1, 500);
   横向滚动条1.setPageStep(10);
@@ -128,7 +128,7 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
   高级表格1.HeaderClicked = [this](int, int) { headerClicked(); };
   高级表格1.ColumnResized = [this](int) { GoToCell(state_.currentRow, state_.currentColumn); };
   // A view lays the grid out after the window's size handler ran.
-  高级表格1.CellAreaResized = [this] {
+  高级表格1.cellAreaResized = [this] {
     if (isOpen()) fitColumns();
   };
 
@@ -136,7 +136,7 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
   onMayClose = [this] { return mayClose(); };
   onSizeChanged = [this] { LayoutBankEditor(); };
   onDestroyed = [this] {
-    if (help_) help_->destroy();
+    if (help_) help_->Destroy();
   };
 }
 
@@ -167,11 +167,11 @@ void BankEditorWindow::opening() {
   state_ = EditorState{};
   courseName_ = ctx_.selectedCourse.name;
   if (!MakeBankCurrent()) {
-    destroy();
+    Destroy();
     return;
   }
   model_ = std::make_unique<BankModel>(ctx_.engine, courseName_);
-  if (!model_->Load()) host().message(this, model_->lastError().message);
+  if (!model_->Load()) host().Message(this, model_->lastError().message);
   // The rows first: whether the grid needs a scroll bar sets the widths.
   高级表格1.SetRowCount(static_cast<int>(model_->size()) + 1);
   for (int c = kColKnowledge; c <= kColMasked; ++c)
@@ -193,7 +193,7 @@ std::vector<std::string> BankEditorWindow::QuestionTypes() {
 }
 
 void BankEditorWindow::LoadBankGrid() {
-  if (model_ && !model_->Load()) host().message(this, model_->lastError().message);
+  if (model_ && !model_->Load()) host().Message(this, model_->lastError().message);
   fillGrid();
 }
 
@@ -219,7 +219,7 @@ const databases::Question& BankEditorWindow::RowQuestion(int row) const {
 
 bool BankEditorWindow::StoreChanges(int row, const databases::QuestionChanges& changes) {
   if (!model_->Update(RowRecordId(高级表格1, row), changes)) {
-    host().message(this, model_->lastError().message);
+    host().Message(this, model_->lastError().message);
     return false;
   }
   ShowChanges(高级表格1, row, changes);
@@ -232,7 +232,7 @@ bool BankEditorWindow::StoreRows(
   changes.reserve(writes.size());
   for (const auto& [row, change] : writes) changes.emplace_back(RowRecordId(高级表格1, row), change);
   if (!model_->UpdateMany(changes)) {
-    host().message(this, model_->lastError().message);
+    host().Message(this, model_->lastError().message);
     return false;
   }
   for (const auto& [row, change] : writes) ShowChanges(高级表格1, row, change);
@@ -316,7 +316,7 @@ bool BankEditorWindow::ValidateQuestionRow(int row) {
   const std::optional<RuleFailure> failure = CheckQuestionRules(RowQuestion(row));
   if (!failure) return true;
   GoToCell(row, failure->column);
-  host().message(this, failure->message);
+  host().Message(this, failure->message);
   return false;
 }
 
@@ -327,7 +327,7 @@ bool BankEditorWindow::FindDuplicateQuestion(int row) {
   if (row < 1 || row >= 高级表格1.RowCount()) return false;
   if (model_->FindDuplicate(RowRecordId(高级表格1, row)) == 0) return false;
   GoToCell(row, kColText1);
-  host().message(this, "试题重复！");
+  host().Message(this, "试题重复！");
   return true;
 }
 
@@ -446,7 +446,7 @@ bool BankEditorWindow::rightButtonUp(int x, int y) {
     }
   }
   if (oneRow) 菜单复制该题并粘贴.setVisible(true);
-  if (oneColumn || oneRow) 右键菜单.popup(g.left() + x, g.top() + y);
+  if (oneColumn || oneRow) 右键菜单.Popup(g.left() + x, g.top() + y);
   return true;
 }
 
@@ -496,12 +496,12 @@ void BankEditorWindow::FindNext() { find_.Next(); }
 
 void BankEditorWindow::ShowHelp() {
   if (!help_) help_ = std::make_unique<HelpWindow>(host());
-  if (!help_->isOpen()) host().showModeless(*help_, this);
+  if (!help_->isOpen()) host().ShowModeless(*help_, this);
 }
 
 void BankEditorWindow::OpenQuestionTextEditor(int row, int column) {
   QuestionTextEditor dialog(*this, row, column);
-  host().showModal(dialog, this);
+  host().ShowModal(dialog, this);
 }
 
 // ---- Closing ------------------------------------------------------------------

@@ -24,7 +24,7 @@ std::vector<int> BankColumnWidths(int cellAreaWidth) {
 }
 
 void SetUpBankColumns(ui::GridControl& grid) {
-  grid.setShowZero(false);
+  grid.SetShowZero(false);
   grid.SetColumnType(kColScore, ui::ColumnType::Numeric);
   for (int c = kColChoice; c <= kColMasked; ++c) grid.SetColumnType(c, ui::ColumnType::CheckBox);
   grid.SetColumnType(kColRecordId, ui::ColumnType::Numeric);

@@ -25,7 +25,7 @@ void CellCommit::Refuse(int row, int column, const std::string& message) {
     g.SetCellData(row, column, ui::CellKind::Text, static_cast<std::int64_t>(preEditNumber_));
   else
     g.SetCellData(row, column, ui::CellKind::Text, preEditText_);
-  if (!message.empty()) editor_.host().message(&editor_, message);
+  if (!message.empty()) editor_.host().Message(&editor_, message);
 }
 
 void CellCommit::Commit(int row, int column) {

@@ -25,7 +25,7 @@ void BankEditorWindow::EditQuestionTypes() {
       if (g.cellText(r, kColType) == from) g.SetCellData(r, kColType, ui::CellKind::Text, to);
   };
   window.onTypesChanged = [this] { RefreshTypeDropDown(); };
-  host().showModal(window, this);
+  host().ShowModal(window, this);
   MakeBankCurrent();
 }
 
@@ -44,7 +44,7 @@ void BankEditorWindow::ExportToMoodle() {
 
 void BankEditorWindow::EditDifficultyDescription() {
   bank_editor::pictures::DifficultyDescriptionWindow window(ctx_);
-  host().showModal(window, this);
+  host().ShowModal(window, this);
   MakeBankCurrent();
 }
 
@@ -89,7 +89,7 @@ void BankEditorWindow::AddQuestion() {
   fresh.difficulty = 1;
   fresh.id = model_->Append(fresh);
   if (fresh.id == 0) {
-    host().message(this, model_->lastError().message);
+    host().Message(this, model_->lastError().message);
     return;
   }
   const int at = std::clamp(state_.currentRow + 1, 1, g.RowCount());
@@ -109,19 +109,19 @@ void BankEditorWindow::DeleteQuestions() {
   auto& g = 高级表格1;
   const int first = g.SelectionFirstRow();
   if (first < 1) {
-    host().message(this, "请选择试题！");
+    host().Message(this, "请选择试题！");
     return;
   }
   const int last = std::min(g.SelectionLastRow(), g.RowCount() - 1);
   for (int r = first; r <= last; ++r) {
     const databases::Question& q = RowQuestion(r);
     if (q.isTitle() && q.score != 0) {
-      host().message(this, "选择试题中包含带有子试题而不能被删除的标题试题，请重新选择！");
+      host().Message(this, "选择试题中包含带有子试题而不能被删除的标题试题，请重新选择！");
       UpdateEditorCaption();
       return;
     }
   }
-  if (host().messageBox(this, "删除试题后将不能恢复，确定要删除所选试题吗", ui::kMessageCaption,
+  if (host().MessageBox(this, "删除试题后将不能恢复，确定要删除所选试题吗", ui::kMessageCaption,
                         ui::MessageButtons::OkCancel, ui::MessageIcon::Warning) != ui::kButtonOk)
     return;
   bool deleted = false;
@@ -131,7 +131,7 @@ void BankEditorWindow::DeleteQuestions() {
     const int titleRow = q.isMember() && !q.masked ? TitleRowOf(q.groupName) : 0;
     if (!ChangeTitleScore(titleRow, -q.score)) break;
     if (!model_->Delete(q.id)) {
-      host().message(this, model_->lastError().message);
+      host().Message(this, model_->lastError().message);
       ChangeTitleScore(titleRow, q.score);
       break;
     }
@@ -140,7 +140,7 @@ void BankEditorWindow::DeleteQuestions() {
     g.DeleteRow(r);
     deleted = true;
   }
-  if (deleted && !model_->Pack()) host().message(this, model_->lastError().message);
+  if (deleted && !model_->Pack()) host().Message(this, model_->lastError().message);
   const int row = first > 1 ? first - 1 : (g.RowCount() > 1 ? 1 : 0);
   GoToCell(row, kColText1);
   UpdateDeleteCommands();
@@ -156,14 +156,14 @@ void BankEditorWindow::CopyQuestion() {
   for (const auto kind : {databases::PictureKind::Question, databases::PictureKind::Answer}) {
     pictures[static_cast<int>(kind)] = model_->ReadPicture(copy.id, kind);
     if (model_->lastError().code != 0) {
-      host().message(this, model_->lastError().message);
+      host().Message(this, model_->lastError().message);
       return;
     }
   }
   if (copy.isTitle()) copy.groupName = copy.groupNumber = "";
   copy.id = model_->Append(copy, pictures[0], pictures[1]);
   if (copy.id == 0) {
-    host().message(this, model_->lastError().message);
+    host().Message(this, model_->lastError().message);
     return;
   }
   g.InsertRow(std::nullopt, row + 1);

@@ -55,7 +55,7 @@ bool BankEditorWindow::CheckLabelPairs() {
   for (int r = 1; r < 高级表格1.RowCount(); ++r) questions.push_back(&RowQuestion(r));
   const auto gap = FindLabelPairGap(questions);
   if (!gap) return true;
-  const int answer = host().messageBox(this, gap->second, ui::kMessageCaption,
+  const int answer = host().MessageBox(this, gap->second, ui::kMessageCaption,
                                        ui::MessageButtons::YesNo, ui::MessageIcon::Question);
   if (answer != ui::kButtonYes) return true;
   GoToCell(gap->first + 1, kColText1);

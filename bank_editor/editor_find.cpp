@@ -78,7 +78,7 @@ bool EditorFind::ShowHit(const GridCell& hit) {
 
 void EditorFind::FromStart() {
   const auto hit = FindFromFirstCell(editor_.高级表格1, editor_.编辑框1.text());
-  if (!hit) return editor_.host().message(&editor_, "没有找到指定文本");
+  if (!hit) return editor_.host().Message(&editor_, "没有找到指定文本");
   if (ShowHit(*hit)) editor_.按钮下一个.setEnabled(true);
 }
 
@@ -87,13 +87,13 @@ void EditorFind::FromCurrent() {
   const GridCell start = FindStartCell({editor_.currentRow(), editor_.currentColumn()},
                                        editor_.高级表格1.RowCount(), examine);
   const auto hit = FindFrom(editor_.高级表格1, editor_.编辑框1.text(), start, examine);
-  if (!hit) return editor_.host().message(&editor_, "没有找到指定文本");
+  if (!hit) return editor_.host().Message(&editor_, "没有找到指定文本");
   if (ShowHit(*hit)) editor_.按钮下一个.setEnabled(true);
 }
 
 void EditorFind::Next() {
   const auto hit = FindFrom(editor_.高级表格1, editor_.编辑框1.text(), position_, false);
-  if (!hit) return editor_.host().message(&editor_, "没有找到指定文本");
+  if (!hit) return editor_.host().Message(&editor_, "没有找到指定文本");
   ShowHit(*hit);
 }
 

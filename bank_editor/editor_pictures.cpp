@@ -93,12 +93,12 @@ void EditorPictures::Store(int row, int column, ui::Bytes bytes) {
     }
   }
   if (!model.Update(id, PictureChange(slot, databases::kPictureMark, pictureBuffer_))) {
-    editor_.host().message(&editor_, model.lastError().message);
+    editor_.host().Message(&editor_, model.lastError().message);
     return;
   }
   if (slot == pic::PictureSlot::Question && editor_.FindDuplicateQuestion(row)) {
     if (!model.Update(id, PictureChange(slot, std::move(oldMarker), oldBytes)))
-      editor_.host().message(&editor_, model.lastError().message);
+      editor_.host().Message(&editor_, model.lastError().message);
     return;
   }
   editor_.高级表格1.SetCellData(row, column, ui::CellKind::Text,
@@ -112,7 +112,7 @@ void EditorPictures::Delete() {
   const pic::PictureSlot slot = *pic::SlotOfColumn(editor_.currentColumn());
   BankModel& model = editor_.model();
   if (!model.Update(RowRecordId(editor_.高级表格1, row), PictureChange(slot, {}, {}))) {
-    editor_.host().message(&editor_, model.lastError().message);
+    editor_.host().Message(&editor_, model.lastError().message);
     return;
   }
   editor_.高级表格1.SetCellData(row, editor_.currentColumn(), ui::CellKind::Text, std::string());

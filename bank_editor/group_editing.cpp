@@ -37,7 +37,7 @@ long long leadingDigits(const std::string& s) {
 GroupEditing::GroupEditing(BankEditorWindow& editor) : editor_(editor) {}
 
 bool GroupEditing::Confirm(const std::string& question) {
-  return editor_.host().messageBox(&editor_, question, ui::kMessageCaption,
+  return editor_.host().MessageBox(&editor_, question, ui::kMessageCaption,
                                    ui::MessageButtons::OkCancel,
                                    ui::MessageIcon::Question) == ui::kButtonOk;
 }
@@ -80,7 +80,7 @@ void GroupEditing::CommitGroupNumber(int row) {
 bool GroupEditing::DissolveTitle(int row, const char* membersMessage) {
   for (int r : editor_.GroupRows(editor_.RowQuestion(row).groupName)) {
     if (r != row && !editor_.RowQuestion(r).isTitle()) {
-      editor_.host().message(&editor_, membersMessage);
+      editor_.host().Message(&editor_, membersMessage);
       return false;
     }
   }
@@ -128,13 +128,13 @@ bool GroupEditing::EditGroupName(int row, const std::string& content) {
     return true;
   }
   if (text::gbkLength(t) > kMaxGroupName) {
-    editor_.host().message(&editor_, "分组名长度超标！");
+    editor_.host().Message(&editor_, "分组名长度超标！");
     return false;
   }
   if (o.empty()) return JoinGroup(row, t, false);
   if (title) {
     if (editor_.TitleRowOf(t) > 0) {
-      editor_.host().message(&editor_, "新分组名的标题试题已经存在！");
+      editor_.host().Message(&editor_, "新分组名的标题试题已经存在！");
       return true;
     }
     if (!Confirm("确定要更改标题分组名吗？")) return true;
@@ -165,7 +165,7 @@ bool GroupEditing::JoinGroup(int row, const std::string& name, bool wasMember) {
   if (title > 0) {
     const databases::Question& t = editor_.RowQuestion(title);
     if (t.type != q.type) {
-      editor_.host().message(&editor_, "当前题型与分组 " + name + " 题型不一致！");
+      editor_.host().Message(&editor_, "当前题型与分组 " + name + " 题型不一致！");
       return false;
     }
     if (t.difficulty != q.difficulty &&

@@ -70,25 +70,25 @@ NewGroupNameWindow::NewGroupNameWindow(ui::Host& host, const ui::GridControl& gr
   setLayout(lay::column({lay::unit(新分组名),
                          lay::row({lay::stretch(1), lay::unit(按钮确定), lay::unit(按钮取消)})}));
   按钮确定.onClick = [this] { confirm(); };
-  按钮取消.onClick = [this] { close(); };
+  按钮取消.onClick = [this] { Close(); };
   onMayClose = [this] { return mayClose(); };
 }
 
 void NewGroupNameWindow::confirm() {
   const std::string name = text::removeSpaces(新分组名.text());
-  if (name.empty()) return host().message(this, "分组名不能为空！");
-  if (text::gbkLength(name) > 512) return host().message(this, "分组名长度超标！");
+  if (name.empty()) return host().Message(this, "分组名不能为空！");
+  if (text::gbkLength(name) > 512) return host().Message(this, "分组名长度超标！");
   for (int r = 1; r < grid_.RowCount(); ++r)
-    if (grid_.cellText(r, kColGroupName) == name) return host().message(this, "该分组名已经存在！");
-  if (nameTaken && nameTaken(name)) return host().message(this, "该分组名已经存在！");
+    if (grid_.cellText(r, kColGroupName) == name) return host().Message(this, "该分组名已经存在！");
+  if (nameTaken && nameTaken(name)) return host().Message(this, "该分组名已经存在！");
   result_ = name;
   done_ = true;
-  close();
+  Close();
 }
 
 bool NewGroupNameWindow::mayClose() {
   if (done_) return true;
-  return host().messageBox(this, "确定取消更改源分组名并跳过该题吗", ui::kMessageCaption,
+  return host().MessageBox(this, "确定取消更改源分组名并跳过该题吗", ui::kMessageCaption,
                            ui::MessageButtons::OkCancel,
                            ui::MessageIcon::Question) == ui::kButtonOk;
 }
@@ -96,12 +96,12 @@ bool NewGroupNameWindow::mayClose() {
 // ---- Export ---------------------------------------------------------------------------
 
 void BankEditorWindow::ExportBank() {
-  const auto folder = host().chooseFolder(this, "选择保存文件的文件夹");
+  const auto folder = host().ChooseFolder(this, "选择保存文件的文件夹");
   if (!folder) return;
   std::error_code ec;
   const fs::path dataDir = ctx_.dataDir.empty() ? fs::current_path(ec) : fs::path(ctx_.dataDir);
   if (fs::weakly_canonical(*folder, ec) == fs::weakly_canonical(dataDir, ec)) {
-    host().message(this, "不能复制到源文件夹！请双击选择别的文件夹。");
+    host().Message(this, "不能复制到源文件夹！请双击选择别的文件夹。");
     return;
   }
   std::string dir = *folder;
@@ -114,17 +114,17 @@ void BankEditorWindow::ExportBank() {
   const std::string ownBase = ctx_.dataPath(courseName_);
   if (fs::exists(ownBase + ".edb", ec)) {
     if (fs::exists(dir + base + ".edb", ec) &&
-        host().messageBox(this, "目标文件 " + base + ".edb 已经存在，继续复制将覆盖它，继续复制吗？",
+        host().MessageBox(this, "目标文件 " + base + ".edb 已经存在，继续复制将覆盖它，继续复制吗？",
                           ui::kMessageCaption, ui::MessageButtons::YesNo,
                           ui::MessageIcon::Question) != ui::kButtonYes)
       return finish();
     std::string failed;
     if (!copyBankFiles(ownBase, dir + base, failed)) {
-      host().message(this, "导出失败，不能写入文件 " + failed);
+      host().Message(this, "导出失败，不能写入文件 " + failed);
       return finish();
     }
   }
-  host().message(this, "导出课程完毕。");
+  host().Message(this, "导出课程完毕。");
   finish();
 }
 
@@ -207,13 +207,13 @@ class BankSnapshot {
 void BankEditorWindow::ImportBank() {
   auto& engine = ctx_.engine;
   auto& g = 高级表格1;
-  const auto chosen = host().openFileDialog(this, "数据库文件（*.edb）|*.edb");
+  const auto chosen = host().OpenFileDialog(this, "数据库文件（*.edb）|*.edb");
   if (!chosen) return;
   std::string source = *chosen;
   if (source.size() >= 4) source.resize(source.size() - 4);
   if (!MakeBankCurrent()) return;
   if (model_->bank().IsFile(source)) {
-    host().message(this, "题库不能自我导入！");
+    host().Message(this, "题库不能自我导入！");
     return;
   }
   // By path: the source may carry the course's name.
@@ -221,13 +221,13 @@ void BankEditorWindow::ImportBank() {
   const std::string bankPath = bank.name();
   std::string password;
   if (databases::BankImportSource::IsPasswordProtected(engine, *chosen)) {
-    const auto typed = host().inputBox(this, "请输入欲导入数据库的密码：", "请输入：", {}, true);
+    const auto typed = host().InputBox(this, "请输入欲导入数据库的密码：", "请输入：", {}, true);
     if (!typed) return;
     password = *typed;
   }
   databases::BankImportSource from(engine, kImportAlias);
   if (!from.Open(source, password, bank)) {
-    host().message(this, from.lastError().message + "\r\n" +
+    host().Message(this, from.lastError().message + "\r\n" +
                              "密码错误或导入题库.edb和.edt的文件名不一致！");
     from.Close();
     MakeBankCurrent();
@@ -238,7 +238,7 @@ void BankEditorWindow::ImportBank() {
   const std::int64_t n = from.Count();
   const auto progress = [&](std::int64_t i) {
     状态条1.setText("正在导入处理： " + std::to_string(i) + "/" + std::to_string(n));
-    host().processPendingEvents();
+    host().ProcessPendingEvents();
   };
   const auto finish = [&](const std::string& status) {
     from.Close();
@@ -271,7 +271,7 @@ void BankEditorWindow::ImportBank() {
     if (!from.Read(i, q, deleted)) {
       const std::string why = from.lastError().message;
       finish("导入失败。");
-      host().message(this, "导入题库的第 " + std::to_string(i) + " 条记录读不出：" + why +
+      host().Message(this, "导入题库的第 " + std::to_string(i) + " 条记录读不出：" + why +
                                "\r\n题库没有改变。");
       return;
     }
@@ -289,12 +289,12 @@ void BankEditorWindow::ImportBank() {
     }
     if (q.isTitle() && titles.contains(name)) {
       std::string newName;
-      if (host().messageBox(this, "分组名重复！按确定更改源分组名并导入，按取消跳过",
+      if (host().MessageBox(this, "分组名重复！按确定更改源分组名并导入，按取消跳过",
                             ui::kMessageCaption, ui::MessageButtons::OkCancel,
                             ui::MessageIcon::Question) == ui::kButtonOk) {
         NewGroupNameWindow ask(host(), g);
         ask.nameTaken = [&](const std::string& candidate) { return groupNames.contains(candidate); };
-        host().showModal(ask, this);
+        host().ShowModal(ask, this);
         newName = ask.result();
       }
       if (newName.empty()) {
@@ -342,7 +342,7 @@ void BankEditorWindow::ImportBank() {
     addedTypes.push_back(id);
   }
   BankSnapshot snapshot(bankPath.substr(0, bankPath.size() - 4),
-                        host().temporaryFolder() + "/导入前-" + courseName_);
+                        host().TemporaryFolder() + "/导入前-" + courseName_);
   if (failure.empty() && !incoming.empty() && !snapshot.take(failure))
     failure = "不能保存导入前的题库：" + failure;
   bool bankChanged = false;
@@ -387,7 +387,7 @@ void BankEditorWindow::ImportBank() {
     }
     for (auto it = addedTypes.rbegin(); it != addedTypes.rend(); ++it) library.Remove(*it);
     finish("导入失败。");
-    host().message(this, "导入失败，题库没有改变：" + failure);
+    host().Message(this, "导入失败，题库没有改变：" + failure);
     return;
   }
   snapshot.discard();
@@ -409,7 +409,7 @@ void BankEditorWindow::ImportBank() {
   状态条1.setText("成功导入" + std::to_string(imported) + "条记录。");
   setEnabled(true);
   if (state_.topLevelCount >= 1) 菜单导出.setEnabled(true);
-  host().message(this, skipped > 0 ? std::to_string(skipped) + "条记录重复，实际导入" +
+  host().Message(this, skipped > 0 ? std::to_string(skipped) + "条记录重复，实际导入" +
                                          std::to_string(imported) + "条记录。"
                                    : "成功导入" + std::to_string(imported) + "条记录。");
 }

@@ -31,12 +31,12 @@ QuestionTextEditor::QuestionTextEditor(BankEditorWindow& editor, int row, int co
     按钮复制粘贴.setCaption(kCopyAll);
   } else {
     按钮复制粘贴.setCaption(kPaste);
-    按钮复制粘贴.setEnabled(host().clipboardText().has_value());
+    按钮复制粘贴.setEnabled(host().ClipboardText().has_value());
   }
   编辑框1.onTextChanged = [this] { 按钮复制粘贴.setEnabled(!编辑框1.text().empty()); };
   按钮确定.onClick = [this] { confirm(); };
   按钮复制粘贴.onClick = [this] { copyOrPaste(); };
-  按钮取消.onClick = [this] { close(); };
+  按钮取消.onClick = [this] { Close(); };
 
   编辑框1.setGeometry({8, 8, 504, 262});
   按钮确定.setGeometry({260, 282, 80, 26});
@@ -50,32 +50,32 @@ QuestionTextEditor::QuestionTextEditor(BankEditorWindow& editor, int row, int co
 
 void QuestionTextEditor::copyOrPaste() {
   if (按钮复制粘贴.caption() == kCopyAll) {
-    host().setClipboardText(编辑框1.text());
-    close();
+    host().SetClipboardText(编辑框1.text());
+    Close();
     return;
   }
-  if (const auto clip = host().clipboardText()) 编辑框1.setText(*clip);
+  if (const auto clip = host().ClipboardText()) 编辑框1.setText(*clip);
 }
 
 void QuestionTextEditor::confirm() {
   const std::string content = 编辑框1.text();
   if (column_ == kColGroupName) {
-    if (editor_.EditGroupName(row_, content)) close();
+    if (editor_.EditGroupName(row_, content)) Close();
     return;
   }
   const TextEditDecision d =
       DecideTextEdit(column_, content, before_, FactsOf(editor_.RowQuestion(row_)));
   switch (d.kind) {
     case TextEditDecision::Kind::Close:
-      if (!d.message.empty()) host().message(this, d.message);
-      close();
+      if (!d.message.empty()) host().Message(this, d.message);
+      Close();
       return;
     case TextEditDecision::Kind::StayOpen:
-      host().message(this, d.message);
+      host().Message(this, d.message);
       return;
     case TextEditDecision::Kind::Store:
       // A refused write keeps the editor open with the text still in it.
-      if (editor_.StoreTextCell(row_, column_, d.value)) close();
+      if (editor_.StoreTextCell(row_, column_, d.value)) Close();
       return;
   }
 }

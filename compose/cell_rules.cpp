@@ -51,7 +51,7 @@ bool ComposeWindow::composeRightButtonUp(int x, int y) {
   菜单全选.setVisible(marks);
   菜单清空.setVisible(marks);
   菜单取反.setVisible(marks);
-  菜单排序.popup(高级表格1.left() + x, 高级表格1.top() + y);
+  菜单排序.Popup(高级表格1.left() + x, 高级表格1.top() + y);
   return true;
 }
 
@@ -97,7 +97,7 @@ void ComposeWindow::editDifficulty() {
   const std::int64_t v = text::toInteger(g.cellText(r, kColDifficulty));
   if (v < 1 || v > 9) {
     putBack();
-    host().message(this, "请直接选择难度值！");
+    host().Message(this, "请直接选择难度值！");
     return;
   }
   const int d = static_cast<int>(v);
@@ -105,7 +105,7 @@ void ComposeWindow::editDifficulty() {
   if (d == c.difficulty) return;
   const std::string& number = g.cellText(r, kColGroupNumber);
   if (isTitleNumber(number)) {
-    if (host().messageBox(this, "确定要更改该试题分组的难度吗？", ui::kMessageCaption,
+    if (host().MessageBox(this, "确定要更改该试题分组的难度吗？", ui::kMessageCaption,
                           ui::MessageButtons::OkCancel, ui::MessageIcon::Question) != ui::kButtonOk)
       return putBack();
     std::vector<RowChange> changes;
@@ -134,17 +134,17 @@ void ComposeWindow::editScore() {
   if (v == c.score) return putBack();
   if (isTitleNumber(g.cellText(r, kColGroupNumber))) {
     putBack();
-    host().message(this, "不能修改标题试题分值");
+    host().Message(this, "不能修改标题试题分值");
     return;
   }
   if (v == 0) {
     putBack();
-    host().message(this, "试题分值不能为0");
+    host().Message(this, "试题分值不能为0");
     return;
   }
   if (v < 1 || v > 100) {
     putBack();
-    host().message(this, "请输入1-100的分值！");
+    host().Message(this, "请输入1-100的分值！");
     return;
   }
   const int score = static_cast<int>(v);

@@ -136,7 +136,7 @@ ComposeWindow::ComposeWindow(app::AppContext& ctx)
 
   组合框大题编号类型.onSelectionChanged = [this] { UpdateGenerateButtons(); };
   组合框大题编号类型.onRightButtonUp = [this](int x, int y, int) {
-    菜单大题.popup(组合框大题编号类型.left() + x, 组合框大题编号类型.top() + y);
+    菜单大题.Popup(组合框大题编号类型.left() + x, 组合框大题编号类型.top() + y);
     return true;
   };
   组合框最高难度.onListOpened = [this] {
@@ -181,13 +181,13 @@ ComposeWindow::ComposeWindow(app::AppContext& ctx)
   onCreated = [this] { opening(); };
   onMayClose = [this] { return mayClose(); };
   onDestroyed = [this] {
-    if (autoCompose_ && autoCompose_->isOpen()) autoCompose_->destroy();
-    if (help_ && help_->isOpen()) help_->destroy();
+    if (autoCompose_ && autoCompose_->isOpen()) autoCompose_->Destroy();
+    if (help_ && help_->isOpen()) help_->Destroy();
   };
 }
 
 ComposeWindow::~ComposeWindow() {
-  if (autoCompose_ && autoCompose_->isOpen()) autoCompose_->destroy();
+  if (autoCompose_ && autoCompose_->isOpen()) autoCompose_->Destroy();
 }
 
 void ComposeWindow::buildLayout() {
@@ -240,7 +240,7 @@ void ComposeWindow::opening() {
   courseName_ = ctx_.selectedCourse.name;
   coursePosition_ = ctx_.selectedCourse.position;
   shortOfLabels_ = false;
-  if (host().wordProcessorAvailable()) {
+  if (host().WordProcessorAvailable()) {
     单选框word.setEnabled(true);
     单选框html.setEnabled(true);
     单选框word.setChecked(true);
@@ -285,7 +285,7 @@ void ComposeWindow::LoadComposeGrid() {
 
   std::vector<databases::Question> questions;
   databases::CourseBank bank(ctx_.engine, courseName_);
-  if (!bank.ReadAll(questions)) host().message(this, bank.lastError().message);
+  if (!bank.ReadAll(questions)) host().Message(this, bank.lastError().message);
   stored_.clear();
   stored_.reserve(questions.size());
   g.SetRowCount(static_cast<int>(questions.size()) + 1);
@@ -378,10 +378,10 @@ void ComposeWindow::restoreCursor() {
 void ComposeWindow::fillDifficultyList(ui::ComboBox& list, int from, int to,
                                        std::string& remembered) {
   remembered = list.text();
-  list.clear();
+  list.Clear();
   for (int d = std::clamp(from, 1, 9); d <= std::clamp(to, 1, 9); ++d)
-    list.addItem(std::to_string(d), d);
-  list.setSelectedIndex(list.findItem(remembered));
+    list.AddItem(std::to_string(d), d);
+  list.setSelectedIndex(list.FindItem(remembered));
   if (list.selectedIndex() < 0) list.setText(remembered);
 }
 
@@ -438,7 +438,7 @@ bool ComposeWindow::store(const std::vector<RowChange>& changes) {
   for (const RowChange& c : changes) batch.emplace_back(RecordIdOf(c.row), c.changes);
   databases::CourseBank bank(ctx_.engine, courseName_);
   if (!bank.UpdateMany(batch)) {
-    host().message(this, bank.lastError().message);
+    host().Message(this, bank.lastError().message);
     return false;
   }
   for (const auto& [id, c] : batch) {
@@ -483,18 +483,18 @@ void ComposeWindow::PreviewQuestion(int row) {
   bank_editor::pictures::QuestionPreviewWindow preview(host(), g.cellText(row, kColText1),
                                                        std::move(picture),
                                                        g.cellText(row, kColText2));
-  host().showModal(preview, this);
+  host().ShowModal(preview, this);
 }
 
 void ComposeWindow::EditDifficultyDescription() {
   bank_editor::pictures::DifficultyDescriptionWindow window(ctx_);
-  host().showModal(window, this);
+  host().ShowModal(window, this);
   标签2.setText(window.description());
 }
 
 void ComposeWindow::ShowHelp() {
   if (!help_) help_ = std::make_unique<ComposeHelpWindow>(host());
-  if (!help_->isOpen()) host().showModeless(*help_, this);
+  if (!help_->isOpen()) host().ShowModeless(*help_, this);
 }
 
 ui::Window* ComposeWindow::autoComposeWindow() const {
@@ -502,13 +502,13 @@ ui::Window* ComposeWindow::autoComposeWindow() const {
 }
 
 void ComposeWindow::CloseAutoCompose() {
-  if (ui::Window* w = autoComposeWindow()) w->close();
+  if (ui::Window* w = autoComposeWindow()) w->Close();
 }
 
 void ComposeWindow::OpenAutoCompose() {
   if (autoComposeWindow()) return;
   if (!ctx_.makeAutoComposeWindow) {
-    host().message(this, "本版本尚未提供自动组卷功能。");
+    host().Message(this, "本版本尚未提供自动组卷功能。");
     return;
   }
   WriteBackGridEdits();
@@ -520,12 +520,12 @@ void ComposeWindow::OpenAutoCompose() {
     组合框最高难度.setEnabled(true);
     return;
   }
-  host().showModeless(*autoCompose_, this);
+  host().ShowModeless(*autoCompose_, this);
 }
 
 bool ComposeWindow::mayClose() {
   if (ui::Window* w = autoComposeWindow()) {
-    if (!w->close()) return false;
+    if (!w->Close()) return false;
   }
   WriteBackGridEdits();
   return true;

@@ -89,11 +89,11 @@ bool GatherRequest(ComposeWindow& w, output::Paper paper, const std::string& sta
 
 bool ComposeWindow::RequestPaper(char which, output::PaperRequest& request) {
   if (!ctx_.groupOrderFlag) SortByGroup();
-  const std::string stamp = text::FormatTimestamp(host().now());
+  const std::string stamp = text::FormatTimestamp(host().Now());
   const output::Paper paper = which == 'B' ? output::Paper::B : output::Paper::A;
   std::string error;
   if (GatherRequest(*this, paper, stamp, request, error)) return true;
-  host().message(this, error);
+  host().Message(this, error);
   return false;
 }
 
@@ -110,7 +110,7 @@ void ComposeWindow::GeneratePaper(char which) {
 
 void ComposeWindow::ExportPaperToMoodle(char which) {
   if ((which == 'B' ? B卷总分 : A卷总分).text() == "0") {
-    host().message(this, std::string(which == 'B' ? "B" : "A") + "卷还没有选题！");
+    host().Message(this, std::string(which == 'B' ? "B" : "A") + "卷还没有选题！");
     return;
   }
   output::PaperRequest request;
@@ -118,17 +118,17 @@ void ComposeWindow::ExportPaperToMoodle(char which) {
   databases::CourseBank bank(ctx_.engine, courseName_);
   output::CourseBankSource source(bank);
   const output::PaperLayout layout = output::GeneratePaper(request, source, ctx_.random);
-  if (!layout.stopMessage.empty()) host().message(this, layout.stopMessage);
-  const auto path = host().saveFileDialog(this, "Moodle XML文件|*.xml", "导出为Moodle XML",
+  if (!layout.stopMessage.empty()) host().Message(this, layout.stopMessage);
+  const auto path = host().SaveFileDialog(this, "Moodle XML文件|*.xml", "导出为Moodle XML",
                                           exchange::MoodlePaperTitle(layout) + ".xml");
   if (!path) return;
   exchange::MoodleExport result;
   std::string error;
   if (!exchange::ExportLayoutToMoodleFile(bank, courseName_, layout, *path, result, error)) {
-    host().message(this, "导出Moodle XML不成功：" + error);
+    host().Message(this, "导出Moodle XML不成功：" + error);
     return;
   }
-  host().message(this, "导出Moodle XML完毕：写出" + std::to_string(result.written) + "题。");
+  host().Message(this, "导出Moodle XML完毕：写出" + std::to_string(result.written) + "题。");
 }
 
 }  // namespace compose

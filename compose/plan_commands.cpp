@@ -11,8 +11,8 @@ namespace {
 constexpr const char* kPlanFilter = "组卷方案|*.mcplan|所有文件|*.*";
 
 // Chooses the item with this text; false (choice unchanged) when absent.
-bool chooseText(ui::ComboBox& list, const std::string& text) {
-  const int i = list.findItem(text);
+bool ChooseText(ui::ComboBox& list, const std::string& text) {
+  const int i = list.FindItem(text);
   if (i < 0) return false;
   list.setSelectedIndex(i);
   return true;
@@ -40,19 +40,19 @@ PaperPlan ComposeWindow::CurrentPlan() const {
 }
 
 void ComposeWindow::SavePlan() {
-  const auto chosen = host().saveFileDialog(this, kPlanFilter, "保存方案", courseName_ + kPlanExtension);
+  const auto chosen = host().SaveFileDialog(this, kPlanFilter, "保存方案", courseName_ + kPlanExtension);
   if (!chosen || chosen->empty()) return;
   std::string error;
-  if (!WritePlanFile(WithPlanExtension(*chosen), CurrentPlan(), error)) host().message(this, error);
+  if (!WritePlanFile(WithPlanExtension(*chosen), CurrentPlan(), error)) host().Message(this, error);
 }
 
 void ComposeWindow::OpenPlan() {
-  const auto chosen = host().openFileDialog(this, kPlanFilter, "打开方案");
+  const auto chosen = host().OpenFileDialog(this, kPlanFilter, "打开方案");
   if (!chosen || chosen->empty()) return;
   PaperPlan plan;
   std::string error;
   if (!ReadPlanFile(*chosen, courseName_, plan, error)) {
-    host().message(this, error);
+    host().Message(this, error);
     return;
   }
   ApplyPlan(plan);
@@ -85,20 +85,20 @@ bool ComposeWindow::ApplyPlan(const PaperPlan& plan) {
     单选框pdf.setChecked(true);
   else
     单选框html.setChecked(true);
-  const bool numberingFound = chooseText(组合框大题编号类型, plan.sectionNumbering);
-  chooseText(组合框大题编号后缀, plan.sectionSuffix);
-  chooseText(组合框选项编号类型, plan.optionLabels);
-  chooseText(组合框选项编号后缀, plan.optionSuffix);
+  const bool numberingFound = ChooseText(组合框大题编号类型, plan.sectionNumbering);
+  ChooseText(组合框大题编号后缀, plan.sectionSuffix);
+  ChooseText(组合框选项编号类型, plan.optionLabels);
+  ChooseText(组合框选项编号后缀, plan.optionSuffix);
   选择框大题分值.setChecked(plan.sectionScoreNote);
   选择框选项换行.setChecked(plan.optionsOnOwnLines);
   选择框小题连续编号.setChecked(plan.continuousNumbering);
   RecomputeTypeScores();
 
   if (!leftOut.empty())
-    host().message(this, "方案中有 " + std::to_string(leftOut.size()) +
+    host().Message(this, "方案中有 " + std::to_string(leftOut.size()) +
                              " 道试题已从题库中删除或已被屏蔽，没有选入试卷。");
   if (!numberingFound)
-    host().message(this, "方案中的大题编号类型“" + plan.sectionNumbering + "”已不存在，改用“" +
+    host().Message(this, "方案中的大题编号类型“" + plan.sectionNumbering + "”已不存在，改用“" +
                              组合框大题编号类型.text() + "”。");
   return true;
 }

@@ -83,7 +83,7 @@ bool ComposeWindow::SaveTypeOrder() {
   if (coursePosition_ < 0 || !ctx_.show(databases::OpenCourseLibrary(ctx_.db()))) return false;
   databases::CourseLibrary library(ctx_.engine);
   if (library.SetTypeOrder(coursePosition_, JoinTypeOrder(TypeOrder()))) return true;
-  host().message(this, library.lastError().message);
+  host().Message(this, library.lastError().message);
   return false;
 }
 
@@ -164,11 +164,11 @@ void ComposeWindow::typeOrderCellEdited() {
       if (v == 0) return;  // no batch score for this type
       if (v < 0 || v > 100) {
         putBack();
-        host().message(this, "请输入1-100的分值！");
+        host().Message(this, "请输入1-100的分值！");
         return;
       }
       if (v == text::toInteger(orderBatchText_)) return;
-      if (host().messageBox(this, "确定要改变题型分值吗？", ui::kMessageCaption,
+      if (host().MessageBox(this, "确定要改变题型分值吗？", ui::kMessageCaption,
                             ui::MessageButtons::OkCancel, ui::MessageIcon::Question) != ui::kButtonOk)
         return putBack();
       applyBatchScore(row, static_cast<int>(v));
@@ -183,7 +183,7 @@ void ComposeWindow::typeOrderCellEdited() {
       }
       databases::TypeLibrary types(ctx_.engine);
       if (!types.SetAnswerOnNewLine(id, on)) {
-        host().message(this, types.lastError().message);
+        host().Message(this, types.lastError().message);
         g.SetCellData(row, kOrderAnswerOnNewLine, ui::CellKind::Check, !on);
       }
       return;
@@ -239,16 +239,16 @@ bool ComposeWindow::typeOrderRightButtonUp() {
   auto& g = 高级表格题型排序分值;
   const int row = g.CursorRow();
   if (row < 1 || row >= g.RowCount()) return true;
-  const auto colour = host().chooseColour(this, g.GetCellBackColour(row, 0));
+  const auto colour = host().ChooseColour(this, g.GetCellBackColour(row, 0));
   if (!colour) return true;
   if (*colour == databases::kGreyColour) {
-    host().message(this, "请选灰色以外的颜色！");
+    host().Message(this, "请选灰色以外的颜色！");
     return true;
   }
   if (!ctx_.show(databases::OpenTypeOrderColourLibrary(ctx_.db()))) return true;
   databases::ColourLibrary library(ctx_.engine);
   if (!library.SetColour(row, *colour, g.RowCount() - 1)) {
-    host().message(this, library.lastError().message);
+    host().Message(this, library.lastError().message);
     return true;
   }
   g.SetRangeBackColour(row, 0, row, g.ColumnCount() - 2, *colour);
@@ -282,7 +282,7 @@ void ComposeWindow::RecomputeTypeScores() {
   A卷总分.setText(std::to_string(scores_.totalA));
   B卷总分.setText(std::to_string(scores_.totalB));
   标签相似度.setText(std::to_string(scores_.similarity));
-  selectionStamp_ = text::FormatTimestamp(host().now());
+  selectionStamp_ = text::FormatTimestamp(host().Now());
   UpdateGenerateButtons();
 }
 
@@ -293,7 +293,7 @@ void ComposeWindow::UpdateGenerateButtons() {
   const int labels = 高级表格大题编号类型.RowCount() - 1;
   if (scores_.sectionsA > labels || scores_.sectionsB > labels) {
     // Said once when it arises; automatic drawing recomputes after each try.
-    if (!shortOfLabels_) host().message(this, "大题编号不够用！");
+    if (!shortOfLabels_) host().Message(this, "大题编号不够用！");
     shortOfLabels_ = true;
     return;
   }
@@ -309,17 +309,17 @@ void ComposeWindow::LoadNumberingTypes() {
   auto& table = 高级表格大题编号类型;
   if (!table.LoadFromFile(path)) {
     types::NumberingWindow window(host(), path);
-    host().showModal(window, this);
+    host().ShowModal(window, this);
     if (!table.LoadFromFile(path)) {
       // Without the file the table stays in memory for this window only;
       // opening the numbering window again would not get further.
-      host().message(this, "无法保存大题编号类型文件：" + path);
+      host().Message(this, "无法保存大题编号类型文件：" + path);
       types::FillDefaultNumberingGrid(table);
     }
   }
-  组合框大题编号类型.clear();
+  组合框大题编号类型.Clear();
   if (table.RowCount() > 1)
-    for (int c = 1; c < table.ColumnCount(); ++c) 组合框大题编号类型.addItem(table.cellText(0, c), c);
+    for (int c = 1; c < table.ColumnCount(); ++c) 组合框大题编号类型.AddItem(table.cellText(0, c), c);
   组合框大题编号类型.setSelectedIndex(组合框大题编号类型.count() > 0 ? 0 : -1);
   UpdateGenerateButtons();
 }
@@ -328,11 +328,11 @@ void ComposeWindow::OpenNumberingWindow() {
   const std::string chosen = 组合框大题编号类型.text();
   {
     types::NumberingWindow window(host(), types::NumberingFilePath(ctx_.dataDir));
-    host().showModal(window, this);
+    host().ShowModal(window, this);
   }
   LoadNumberingTypes();
   // The type in use stays chosen while it exists.
-  const int again = 组合框大题编号类型.findItem(chosen);
+  const int again = 组合框大题编号类型.FindItem(chosen);
   if (again > 0) {
     组合框大题编号类型.setSelectedIndex(again);
     UpdateGenerateButtons();

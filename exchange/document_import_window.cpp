@@ -75,7 +75,7 @@ DocumentImportWindow::DocumentImportWindow(ui::Host& host, databases::CourseBank
   Fill();
   按钮导入.setEnabled(preview_.importable > 0);
   按钮导入.onClick = [this] { Import(); };
-  按钮取消.onClick = [this] { close(); };
+  按钮取消.onClick = [this] { Close(); };
 
   namespace lay = ui::layout;
   setLayout(lay::column({lay::unit(标签统计), lay::unit(高级表格1, 3), lay::unit(标签问题),
@@ -122,42 +122,42 @@ void DocumentImportWindow::Fill() {
 void DocumentImportWindow::Import() {
   std::string error;
   if (!WriteDocumentImport(bank_, types_, preview_, error)) {
-    host().message(this, "导入失败，题库未改变：" + error);
+    host().Message(this, "导入失败，题库未改变：" + error);
     return;
   }
   imported_ = preview_.importable;
-  host().message(this, "成功导入" + std::to_string(imported_) + "题。");
-  close();
+  host().Message(this, "成功导入" + std::to_string(imported_) + "题。");
+  Close();
 }
 
 int ImportQuestionsFromDocument(ui::Host& host, ui::Window* owner, databases::CourseBank& bank,
                                 databases::TypeLibrary& types) {
-  const auto path = host.openFileDialog(owner, kFileFilter, "从文档导入");
+  const auto path = host.OpenFileDialog(owner, kFileFilter, "从文档导入");
   if (!path) return 0;
   ImportPreview preview;
   std::string error;
   if (!PrepareDocumentImport(*path, bank, types, preview, error)) {
-    host.message(owner, error);
+    host.Message(owner, error);
     return 0;
   }
   const auto slash = path->find_last_of('/');
   DocumentImportWindow window(host, bank, types, std::move(preview),
                               slash == std::string::npos ? *path : path->substr(slash + 1));
-  host.showModal(window, owner);
+  host.ShowModal(window, owner);
   return window.imported();
 }
 
 void ExportBankToMoodle(ui::Host& host, ui::Window* owner, databases::CourseBank& bank,
                         const std::string& course) {
-  const auto path = host.saveFileDialog(owner, "Moodle XML文件|*.xml", "导出为Moodle XML", course + ".xml");
+  const auto path = host.SaveFileDialog(owner, "Moodle XML文件|*.xml", "导出为Moodle XML", course + ".xml");
   if (!path) return;
   MoodleExport result;
   std::string error;
   if (!ExportBankToMoodleFile(bank, course, *path, result, error)) {
-    host.message(owner, "导出Moodle XML不成功：" + error);
+    host.Message(owner, "导出Moodle XML不成功：" + error);
     return;
   }
-  host.message(owner, "导出Moodle XML完毕：写出" + std::to_string(result.written) + "题" +
+  host.Message(owner, "导出Moodle XML完毕：写出" + std::to_string(result.written) + "题" +
                           (result.masked ? "，略去屏蔽的" + std::to_string(result.masked) + "题。" : "。"));
 }
 

@@ -53,16 +53,16 @@ bool ProducePaper(ui::Host& host, const ui::Window* owner, const PaperRequest& r
                   PaperSource& source, app::ProgramRandom& random, OutputFormat format,
                   PdfRenderer* pdf) {
   const PaperLayout layout = GeneratePaper(request, source, random);
-  if (!layout.stopMessage.empty()) host.messageBox(owner, layout.stopMessage);
-  const WrittenPaper written = WritePaperDocuments(layout, source, host.temporaryFolder(), format, pdf);
+  if (!layout.stopMessage.empty()) host.MessageBox(owner, layout.stopMessage);
+  const WrittenPaper written = WritePaperDocuments(layout, source, host.TemporaryFolder(), format, pdf);
   if (!written.ok) {
-    host.messageBox(owner, written.error, ui::kMessageCaption, ui::MessageButtons::Ok,
+    host.MessageBox(owner, written.error, ui::kMessageCaption, ui::MessageButtons::Ok,
                     ui::MessageIcon::Error);
     return false;
   }
   for (const std::string& path : {written.paperPath, written.answersPath})
-    if (!host.openDocument(path))
-      host.messageBox(owner, "无法打开 " + path + "，请在文件夹中直接打开它。", ui::kMessageCaption,
+    if (!host.OpenDocument(path))
+      host.MessageBox(owner, "无法打开 " + path + "，请在文件夹中直接打开它。", ui::kMessageCaption,
                       ui::MessageButtons::Ok, ui::MessageIcon::Warning);
   return true;
 }

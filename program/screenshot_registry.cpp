@@ -42,7 +42,7 @@ Shot adminDialog(const char* mode, std::vector<std::string> typed) {
             s.shoot(dialog, &s.main, [&] {
               ui::EditBox* boxes[] = {&dialog.新课程, &dialog.课程密码, &dialog.课程密码1};
               for (std::size_t i = 0; i < typed.size() && i < 3; ++i)
-                if (!typed[i].empty() && !boxes[i]->readOnly()) boxes[i]->replaceText(typed[i]);
+                if (!typed[i].empty() && !boxes[i]->readOnly()) boxes[i]->ReplaceText(typed[i]);
             });
           }};
 }
@@ -72,7 +72,7 @@ ui::Bytes samplePicture() {
 
 // Selects the demonstration course in the main window.
 void selectDemoCourse(ShotContext& s) {
-  if (s.main.组合框1.count() > 0 && s.main.组合框1.selectedIndex() != 0) s.main.组合框1.choose(0);
+  if (s.main.组合框1.count() > 0 && s.main.组合框1.selectedIndex() != 0) s.main.组合框1.Choose(0);
 }
 
 }  // namespace
@@ -84,11 +84,11 @@ const std::vector<Shot>& Shots() {
          s.capture(s.main);
        }},
       {"main window in the other colour schemes", [](ShotContext& s) {
-         s.main.菜单绿色.choose();
+         s.main.菜单绿色.Choose();
          s.capture(s.main, std::string(app::kMainWindowCaption) + " 绿色");
-         s.main.菜单银色.choose();
+         s.main.菜单银色.Choose();
          s.capture(s.main, std::string(app::kMainWindowCaption) + " 银色");
-         s.main.菜单蓝色.choose();
+         s.main.菜单蓝色.Choose();
        }},
       adminDialog(app::kModeSetAdministrator, {"管理员", "123456", "123456"}),
       adminDialog(app::kModeAddCourse, {"高等数学", "", ""}),
@@ -97,11 +97,11 @@ const std::vector<Shot>& Shots() {
       adminDialog(app::kModeChangeAdministratorPassword, {"123456", "", ""}),
       {"administrator password prompt", [](ShotContext& s) {
          s.input("请输入管理员密码：", "请输入：", "123456", true);
-         s.message("管理员密码错误！");
+         s.Message("管理员密码错误！");
        }},
       {"messages", [](ShotContext& s) {
-         s.message("程序 mochuan 已经运行！");
-         s.message("确定要删除 示例课程 题库吗？", std::string(ui::kMessageCaption),
+         s.Message("程序 mochuan 已经运行！");
+         s.Message("确定要删除 示例课程 题库吗？", std::string(ui::kMessageCaption),
                    ui::MessageButtons::OkCancel, ui::MessageIcon::Question);
        }},
       {"description", [](ShotContext& s) {
@@ -120,7 +120,7 @@ const std::vector<Shot>& Shots() {
          std::unique_ptr<ui::Window> window = bank_editor::MakeBankEditor(s.ctx, &s.main);
          auto* editor = dynamic_cast<bank_editor::BankEditorWindow*>(window.get());
          if (!editor) return;
-         s.host.openView(*editor, &s.main, true);
+         s.host.OpenView(*editor, &s.main, true);
          editor->FitRowHeights();
          s.capture(*editor);
          namespace pics = bank_editor::pictures;
@@ -131,7 +131,7 @@ const std::vector<Shot>& Shots() {
          }
          {
            bank_editor::NewGroupNameWindow dialog(s.host, editor->高级表格1);
-           s.shoot(dialog, editor, [&] { dialog.新分组名.replaceText("第三单元"); });
+           s.shoot(dialog, editor, [&] { dialog.新分组名.ReplaceText("第三单元"); });
          }
          {
            bank_editor::HelpWindow help(s.host);
@@ -142,14 +142,14 @@ const std::vector<Shot>& Shots() {
            s.shoot(preview, editor);
          }
          {
-           if (const auto image = s.host.decodeImage(picture)) s.host.setClipboardImage(*image);
+           if (const auto image = s.host.DecodeImage(picture)) s.host.SetClipboardImage(*image);
            pics::ClipboardPictureWindow clipboard(s.host);
            s.shoot(clipboard, editor);
          }
          {
            pics::DifficultyDescriptionWindow difficulty(s.ctx);
            s.shoot(difficulty, editor,
-                   [&] { difficulty.编辑框2.replaceText("1～3 容易，4～6 中等，7～9 难"); });
+                   [&] { difficulty.编辑框2.ReplaceText("1～3 容易，4～6 中等，7～9 难"); });
          }
          {
            pics::QuestionPreviewWindow preview(
@@ -183,7 +183,7 @@ const std::vector<Shot>& Shots() {
            s.shoot(window, editor);
          }
 #endif
-         editor->destroy();
+         editor->Destroy();
        }},
 #endif
 #ifdef MC_WITH_COMPOSE
@@ -199,7 +199,7 @@ const std::vector<Shot>& Shots() {
          std::unique_ptr<ui::Window> window = compose::MakeComposeWindow(s.ctx, &s.main);
          auto* c = dynamic_cast<compose::ComposeWindow*>(window.get());
          if (!c) return;
-         s.host.openView(*c, &s.main, true);
+         s.host.OpenView(*c, &s.main, true);
          // A few questions in each paper, some in both.
          auto& g = c->高级表格1;
          int a = 0, b = 0;
@@ -207,11 +207,11 @@ const std::vector<Shot>& Shots() {
            const std::string& number = g.cellText(r, compose::kColGroupNumber);
            if (number == "0" || number.empty()) {
              if (a < 12 && r % 2 == 1) {
-               g.click(r, compose::kColA);
+               g.Click(r, compose::kColA);
                ++a;
              }
              if (b < 10 && r % 3 != 0) {
-               g.click(r, compose::kColB);
+               g.Click(r, compose::kColB);
                ++b;
              }
            }
@@ -222,7 +222,7 @@ const std::vector<Shot>& Shots() {
            compose::ComposeHelpWindow help(s.host);
            s.shoot(help, c);
          }
-         c->destroy();
+         c->Destroy();
        }},
 #endif
 #ifdef MC_WITH_AUTOCOMPOSE
@@ -234,28 +234,28 @@ const std::vector<Shot>& Shots() {
          std::unique_ptr<ui::Window> window = compose::MakeComposeWindow(s.ctx, &s.main);
          auto* c = dynamic_cast<compose::ComposeWindow*>(window.get());
          if (!c) return;
-         s.host.openView(*c, &s.main, true);
-         c->按钮自动组卷.click();
+         s.host.OpenView(*c, &s.main, true);
+         c->按钮自动组卷.Click();
          auto* w = dynamic_cast<autocompose::AutoComposeWindow*>(c->autoComposeWindow());
          if (w) {
            // The rows with most selectable questions get what they offer,
            // up to 3 each; both papers drawn with the bound at 60.
            auto& g = w->高级表格1;
            for (int r = g.RowCount() - 1, rows = 0; r >= 1 && rows < 4; --r, ++rows) {
-             g.click(r, 5);
+             g.Click(r, 5);
              const int offered = static_cast<int>(g.columnListItems(5).size()) - 1;
-             if (g.Editable() && offered > 0) g.chooseListItem(r, 5, std::min(offered, 3));
+             if (g.Editable() && offered > 0) g.ChooseListItem(r, 5, std::min(offered, 3));
            }
-           w->选择框组A卷.toggle();
-           w->选择框组B卷.toggle();
-           w->组合框1.chooseText("60");
-           w->按钮开始.click();  // the pictures' host answers OK
+           w->选择框组A卷.Toggle();
+           w->选择框组B卷.Toggle();
+           w->组合框1.ChooseText("60");
+           w->按钮开始.Click();  // the pictures' host answers OK
            g.SetCursorCell(g.RowCount() - 1, 5);  // the chosen counts in sight
            s.capture(*w);
-           w->close();
+           w->Close();
          }
          s.capture(*c, c->caption() + " 自动组卷后");
-         c->destroy();
+         c->Destroy();
        }},
 #endif
   };

@@ -34,7 +34,7 @@ void ShotContext::save(QWidget& widget, const std::string& caption, const std::s
 }
 
 void ShotContext::capture(ui::Window& window, const std::string& name) {
-  ui::qt::WindowView* view = host.viewOf(window);
+  ui::qt::WindowView* view = host.ViewOf(window);
   if (!view) {
     ++failed_;
     std::fprintf(stderr, "%s is not open\n", window.caption().c_str());
@@ -49,7 +49,7 @@ void ShotContext::capture(ui::Window& window, const std::string& name) {
 
 void ShotContext::shoot(ui::Window& window, ui::Window* owner, const std::function<void()>& prepare,
                         const std::string& name) {
-  host.openView(window, owner, true);
+  host.OpenView(window, owner, true);
   if (!window.isOpen()) {
     ++failed_;
     std::fprintf(stderr, "%s closed as it opened\n", window.caption().c_str());
@@ -57,14 +57,14 @@ void ShotContext::shoot(ui::Window& window, ui::Window* owner, const std::functi
   }
   if (prepare) prepare();
   capture(window, name);
-  window.destroy();
+  window.Destroy();
   QCoreApplication::processEvents();
 }
 
-void ShotContext::message(const std::string& text, const std::string& caption,
+void ShotContext::Message(const std::string& text, const std::string& caption,
                           ui::MessageButtons buttons, ui::MessageIcon icon) {
-  QWidget* parent = host.viewOf(main);
-  std::unique_ptr<QMessageBox> box = ui::qt::QtHost::makeMessageBox(parent, text, caption, buttons, icon);
+  QWidget* parent = host.ViewOf(main);
+  std::unique_ptr<QMessageBox> box = ui::qt::QtHost::MakeMessageBox(parent, text, caption, buttons, icon);
   box->setWindowModality(Qt::NonModal);
   box->show();
   QCoreApplication::processEvents();
@@ -74,9 +74,9 @@ void ShotContext::message(const std::string& text, const std::string& caption,
 
 void ShotContext::input(const std::string& prompt, const std::string& caption,
                         const std::string& typed, bool masked) {
-  QWidget* parent = host.viewOf(main);
+  QWidget* parent = host.ViewOf(main);
   std::unique_ptr<QInputDialog> dialog =
-      ui::qt::QtHost::makeInputDialog(parent, prompt, caption, typed, masked);
+      ui::qt::QtHost::MakeInputDialog(parent, prompt, caption, typed, masked);
   dialog->setWindowModality(Qt::NonModal);
   dialog->show();
   QCoreApplication::processEvents();
@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
 
   recfile::RecordFileEngine engine;
   std::string error;
-  const std::string dataDir = program::MakeDemoDataDirectory(engine, host.temporaryFolder(), &error);
+  const std::string dataDir = program::MakeDemoDataDirectory(engine, host.TemporaryFolder(), &error);
   if (dataDir.empty() || !app::EnterDataDirectory(dataDir, &error)) {
     std::fprintf(stderr, "no demonstration folder: %s\n", error.c_str());
     return 1;
@@ -149,12 +149,12 @@ int main(int argc, char** argv) {
     ctx.makeBankEditor = bank_editor::MakeBankEditor;
 #endif
     app::MainWindow main(ctx, {"mochuan-screenshots", runtime});
-    host.openView(main, nullptr, false);
+    host.OpenView(main, nullptr, false);
     program::ShotContext shots(host, ctx, main, outDir);
     for (const program::Shot& shot : program::Shots()) shot.take(shots);
     written = shots.written();
     failed = shots.failed();
-    main.destroy();
+    main.Destroy();
     QCoreApplication::processEvents();
   }
   std::error_code ec;

@@ -31,7 +31,7 @@ class ShotContext {
   // Pictures a window that is open now.
   void capture(ui::Window& window, const std::string& name = {});
   // Pictures a message box as the host shows it, named "<caption> <text>".
-  void message(const std::string& text, const std::string& caption = std::string(ui::kMessageCaption),
+  void Message(const std::string& text, const std::string& caption = std::string(ui::kMessageCaption),
                ui::MessageButtons buttons = ui::MessageButtons::Ok,
                ui::MessageIcon icon = ui::MessageIcon::None);
 

@@ -30,13 +30,13 @@ NumberingWindow::NumberingWindow(ui::Host& host, std::string path)
       path_(std::move(path)),
       watch_(std::make_unique<CursorWatch>(*this)) {
   // No layout: the window is fitted to the grid, which sits at its geometry.
-  高级表格1.addObserver(watch_.get());
+  高级表格1.AddObserver(watch_.get());
   菜单添加行.onChoose = [this] { AddRow(); };
   菜单添加列.onChoose = [this] { AddColumn(); };
   菜单末尾行.onChoose = [this] { DeleteLastRow(); };
   菜单当前列.onChoose = [this] { DeleteCurrentColumn(); };
   高级表格1.onRightButtonUp = [this](int x, int y, int) {
-    菜单编辑.popup(高级表格1.left() + x, 高级表格1.top() + y);
+    菜单编辑.Popup(高级表格1.left() + x, 高级表格1.top() + y);
     return true;
   };
   高级表格1.onKeyDown = [](int key, int) { return key != ui::kKeyDelete; };
@@ -46,7 +46,7 @@ NumberingWindow::NumberingWindow(ui::Host& host, std::string path)
   onDestroyed = [this] { saved_ = 高级表格1.SaveToFile(path_); };
 }
 
-NumberingWindow::~NumberingWindow() { 高级表格1.removeObserver(watch_.get()); }
+NumberingWindow::~NumberingWindow() { 高级表格1.RemoveObserver(watch_.get()); }
 
 void NumberingWindow::opening() {
   saved_ = false;
@@ -75,7 +75,7 @@ void NumberingWindow::UpdateMenusAndSize() {
   const int gridWidth = width + 15;
   const int gridHeight = kRowHeight * rows + 15;
   g.setGeometry({0, 0, gridWidth, gridHeight});
-  resize(gridWidth, gridHeight);
+  Resize(gridWidth, gridHeight);
 }
 
 void NumberingWindow::AddRow() {
@@ -89,7 +89,7 @@ void NumberingWindow::AddRow() {
 }
 
 void NumberingWindow::AddColumn() {
-  const auto name = host().inputBox(this, "请输入添加列的标题：");
+  const auto name = host().InputBox(this, "请输入添加列的标题：");
   if (!name || text::removeSpaces(*name).empty()) return;
   auto& g = 高级表格1;
   g.InsertColumn(text::removeSpaces(*name));
@@ -119,7 +119,7 @@ bool NumberingWindow::mayClose() {
   for (int r = 1; r < g.RowCount(); ++r)
     for (int c = 1; c < g.ColumnCount(); ++c)
       if (text::removeSpaces(g.cellText(r, c)).empty()) {
-        host().message(this, "请完善大题编号！");
+        host().Message(this, "请完善大题编号！");
         return false;
       }
   return true;

@@ -3,7 +3,7 @@
 // types can be added after it and deleted again. Closing refuses empty
 // labels and saves the table to its file.
 //   types::NumberingWindow w(host, types::NumberingFilePath(dataDir));
-//   host.showModal(w, composeWindow);   // the file is written on close
+//   host.ShowModal(w, composeWindow);   // the file is written on close
 #pragma once
 
 #include <memory>

@@ -64,7 +64,7 @@ void QuestionTypeWindow::LoadTypeList() {
   std::vector<databases::QuestionType> list;
   if (!ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db()))) return;
   databases::TypeLibrary library(ctx_.engine);
-  if (!library.ReadAll(list)) host().message(this, library.lastError().message);
+  if (!library.ReadAll(list)) host().Message(this, library.lastError().message);
   const int n = static_cast<int>(list.size());
   g.SetRowCount(n + 1);
   g.SetRangeAlignment(0, kTypeNameColumn, n, kTypeNoteColumn, 2);
@@ -109,17 +109,17 @@ std::string QuestionTypeWindow::nameProblem(const std::string& name,
 }
 
 void QuestionTypeWindow::AddQuestionType() {
-  const auto typed = host().inputBox(this, "请输入题型名称（字母512字内，汉字256字内）：");
+  const auto typed = host().InputBox(this, "请输入题型名称（字母512字内，汉字256字内）：");
   if (!typed) return;
   const std::string name = text::trimSpaces(*typed);
   if (const std::string problem = nameProblem(name, "题型 " + name + " 已经存在！");
       !problem.empty()) {
-    host().message(this, problem);
+    host().Message(this, problem);
     return;
   }
   databases::TypeLibrary library(ctx_.engine);
   if (!library.Add(name)) {
-    host().message(this, library.lastError().message);
+    host().Message(this, library.lastError().message);
     LoadTypeList();
     return;
   }
@@ -140,7 +140,7 @@ void QuestionTypeWindow::EditTypeCell() {
   if (c != kTypeNoteColumn) return;  // "答案换行" is set in the compose window
   databases::TypeLibrary library(ctx_.engine);
   if (!ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db())) || !library.SetNote(ids_[r - 1], t)) {
-    host().message(this, library.lastError().message);
+    host().Message(this, library.lastError().message);
     g.SetCellData(r, c, ui::CellKind::Text, editedCellOldText_);
     return;
   }
@@ -154,18 +154,18 @@ void QuestionTypeWindow::rename(int row, const std::string& from, const std::str
   const std::string to = text::trimSpaces(typed);
   if (to == from) return putBack();
   if (const std::string problem = nameProblem(to, "已经存在题型 " + to); !problem.empty()) {
-    host().message(this, problem);
+    host().Message(this, problem);
     return putBack();
   }
   if (refusedByUse(from, true, "该题型正在被其它题库使用，不能修改！", "不能修改！"))
     return putBack();
-  if (host().messageBox(this, "确定要将题型 " + from + " 修改为 " + to + " 吗？",
+  if (host().MessageBox(this, "确定要将题型 " + from + " 修改为 " + to + " 吗？",
                         ui::kMessageCaption, ui::MessageButtons::OkCancel,
                         ui::MessageIcon::Question) != ui::kButtonOk)
     return putBack();
   databases::TypeLibrary library(ctx_.engine);
   if (!ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db())) || !library.Rename(ids_[row - 1], to)) {
-    host().message(this, library.lastError().message);
+    host().Message(this, library.lastError().message);
     return putBack();
   }
   if (!renameInCurrentBank(from, to)) {
@@ -193,7 +193,7 @@ bool QuestionTypeWindow::renameInCurrentBank(const std::string& from, const std:
     }
     ok = changes.empty() || bank.UpdateMany(changes);
   }
-  if (!ok) host().message(this, "打开 " + course + " 题库错误！" + bank.lastError().message);
+  if (!ok) host().Message(this, "打开 " + course + " 题库错误！" + bank.lastError().message);
   return ok;
 }
 
@@ -212,11 +212,11 @@ bool QuestionTypeWindow::refusedByUse(const std::string& type, bool skipCurrent,
     ctx_.show(opening);
     switch (use) {
       case databases::TypeUse::Unused: break;
-      case databases::TypeUse::Used: host().message(this, usedMessage); return true;
+      case databases::TypeUse::Used: host().Message(this, usedMessage); return true;
       case databases::TypeUse::Unknown:
         // A bank that cannot be read might use the type; changing it would
         // leave its questions with a type the library lacks.
-        host().message(this, "无法查看课程 " + course->name + " 的题库是否使用该题型，" +
+        host().Message(this, "无法查看课程 " + course->name + " 的题库是否使用该题型，" +
                                  unknownEnding);
         return true;
     }
@@ -232,7 +232,7 @@ void QuestionTypeWindow::DeleteQuestionType() {
   if (refusedByUse(type, false, "该题型正在被使用，不能删除！", "不能删除！")) return;
   databases::TypeLibrary library(ctx_.engine);
   if (!ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db())) || !library.Remove(ids_[r - 1])) {
-    host().message(this, library.lastError().message);
+    host().Message(this, library.lastError().message);
     LoadTypeList();
     return;
   }

@@ -113,16 +113,16 @@ std::string formatDate(double days) {
 
 GridControl::GridControl(Window& window, std::string name, const GridSettings& settings)
     : Unit(&window, std::move(name), UnitKind::Grid) {
-  init(settings);
+  Init(settings);
 }
 
 GridControl::GridControl(const GridSettings& settings) : Unit(nullptr, {}, UnitKind::Grid) {
-  init(settings);
+  Init(settings);
 }
 
 GridControl::~GridControl() = default;
 
-void GridControl::init(const GridSettings& s) {
+void GridControl::Init(const GridSettings& s) {
   columnCount_ = std::max(0, s.columns);
   defaultRowHeight_ = std::max(0, s.rowHeight);
   defaultColumnWidth_ = std::max(0, s.columnWidth);
@@ -131,7 +131,7 @@ void GridControl::init(const GridSettings& s) {
   columns_.assign(static_cast<std::size_t>(columnCount_),
                   Column{ColumnType::Text, defaultColumnWidth_, 0, {}});
   rows_.clear();
-  for (int i = 0; i < std::max(1, s.rows); ++i) rows_.push_back(makeRow());
+  for (int i = 0; i < std::max(1, s.rows); ++i) rows_.push_back(MakeRow());
   fixedRows_ = std::max(0, s.fixedRows);
   fixedColumns_ = std::max(0, s.fixedColumns);
   editable_ = s.editable;
@@ -140,31 +140,31 @@ void GridControl::init(const GridSettings& s) {
   setVisible(s.visible);
 }
 
-GridControl::Row GridControl::makeRow() const {
+GridControl::Row GridControl::MakeRow() const {
   Row r;
   r.cells.resize(static_cast<std::size_t>(columnCount_));
   r.height = defaultRowHeight_;
   return r;
 }
 
-bool GridControl::inGrid(int row, int column) const {
+bool GridControl::InGrid(int row, int column) const {
   return row >= 0 && column >= 0 && row < RowCount() && column < columnCount_;
 }
 
 int GridControl::FixedRowCount() const { return std::min(fixedRows_, RowCount()); }
 int GridControl::FixedColumnCount() const { return std::min(fixedColumns_, columnCount_); }
 
-bool GridControl::isFixedCell(int row, int column) const {
-  return inGrid(row, column) && (row < FixedRowCount() || column < FixedColumnCount());
+bool GridControl::IsFixedCell(int row, int column) const {
+  return InGrid(row, column) && (row < FixedRowCount() || column < FixedColumnCount());
 }
 
-bool GridControl::isDataCell(int row, int column) const {
-  return inGrid(row, column) && !isFixedCell(row, column);
+bool GridControl::IsDataCell(int row, int column) const {
+  return InGrid(row, column) && !IsFixedCell(row, column);
 }
 
 // ---- Cells -------------------------------------------------------------------
 
-std::string GridControl::formatForColumn(int column, double v) const {
+std::string GridControl::FormatForColumn(int column, double v) const {
   const int decimals = columns_[static_cast<std::size_t>(column)].decimals;
   double r = text::roundHalfAway(v, decimals);
   if (r == 0.0) {
@@ -179,10 +179,10 @@ std::string GridControl::formatForColumn(int column, double v) const {
 }
 
 bool GridControl::SetCellData(int row, int column, CellKind kind, const CellValue& value) {
-  if (!inGrid(row, column)) return false;
+  if (!InGrid(row, column)) return false;
   Cell& cell = rows_[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
   const Column& col = columns_[static_cast<std::size_t>(column)];
-  const bool data = isDataCell(row, column);
+  const bool data = IsDataCell(row, column);
 
   switch (kind) {
     case CellKind::Text: {
@@ -227,7 +227,7 @@ bool GridControl::SetCellData(int row, int column, CellKind kind, const CellValu
         if (whole && *whole != 0)
           textValue = formatWhole(*whole, col.decimals);
         else if (number)
-          textValue = formatForColumn(column, *number);
+          textValue = FormatForColumn(column, *number);
       } else if (data && col.type == ColumnType::Date) {
         if (number) {
           textValue = formatDate(*number);
@@ -287,33 +287,33 @@ CellValue GridControl::GetCellData(int row, int column) const {
       columns_[static_cast<std::size_t>(column)].type == ColumnType::Picture) {
     return cellPicture(row, column);
   }
-  if (!inGrid(row, column)) return false;
+  if (!InGrid(row, column)) return false;
   if (columns_[static_cast<std::size_t>(column)].type == ColumnType::CheckBox &&
-      isDataCell(row, column))
+      IsDataCell(row, column))
     return cellChecked(row, column);
   return cellText(row, column);
 }
 
 const std::string& GridControl::cellText(int row, int column) const {
-  if (!inGrid(row, column)) return kEmptyText;
+  if (!InGrid(row, column)) return kEmptyText;
   return rows_[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)].text;
 }
 
 bool GridControl::cellChecked(int row, int column) const {
-  if (!inGrid(row, column)) return false;
+  if (!InGrid(row, column)) return false;
   return rows_[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)].has(
       Cell::kChecked);
 }
 
 const Bytes& GridControl::cellPicture(int row, int column) const {
-  if (!inGrid(row, column)) return kNoBytes;
+  if (!InGrid(row, column)) return kNoBytes;
   const auto& p =
       rows_[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)].picture;
   return p ? *p : kNoBytes;
 }
 
-const std::string& GridControl::displayText(int row, int column) const {
-  if (isDataCell(row, column)) {
+const std::string& GridControl::DisplayText(int row, int column) const {
+  if (IsDataCell(row, column)) {
     const ColumnType t = columns_[static_cast<std::size_t>(column)].type;
     if (t == ColumnType::CheckBox || t == ColumnType::Picture) return kEmptyText;
   }
@@ -324,7 +324,7 @@ CellStyle GridControl::cellStyle(int row, int column) const {
   CellStyle s;
   s.backColour = defaultBack_;
   s.fontHeight = defaultFontHeight_;
-  if (!inGrid(row, column)) return s;
+  if (!InGrid(row, column)) return s;
   const Cell& c = rows_[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
   if (c.has(Cell::kHasBack)) {
     s.backColour = c.back;
@@ -345,12 +345,12 @@ void GridControl::SetRowCount(int rows) {
   if (rows > old) {
     each([&](GridObserver& o) { o.rowsAboutToBeInserted(old, rows - old); });
     rows_.reserve(static_cast<std::size_t>(rows));
-    for (int i = old; i < rows; ++i) rows_.push_back(makeRow());
+    for (int i = old; i < rows; ++i) rows_.push_back(MakeRow());
     each([&](GridObserver& o) { o.rowsInserted(old, rows - old); });
   } else {
     each([&](GridObserver& o) { o.rowsAboutToBeRemoved(rows, old - rows); });
     rows_.resize(static_cast<std::size_t>(rows));
-    clampCursor();
+    ClampCursor();
     each([&](GridObserver& o) { o.rowsRemoved(rows, old - rows); });
   }
 }
@@ -370,7 +370,7 @@ void GridControl::SetColumnCount(int columns) {
     columns_.resize(static_cast<std::size_t>(columns));
     columnCount_ = columns;
     for (Row& r : rows_) r.cells.resize(static_cast<std::size_t>(columns));
-    clampCursor();
+    ClampCursor();
     each([&](GridObserver& o) { o.columnsRemoved(columns, old - columns); });
   }
 }
@@ -393,7 +393,7 @@ bool GridControl::InsertRow(std::optional<std::string> heading, std::optional<in
   int at = RowCount();
   if (position && *position >= FixedRowCount() && *position < RowCount()) at = *position;
   each([&](GridObserver& o) { o.rowsAboutToBeInserted(at, 1); });
-  rows_.insert(rows_.begin() + at, makeRow());
+  rows_.insert(rows_.begin() + at, MakeRow());
   // An edit in progress ends in the cell it began in.
   if (editing() && at <= editRow_) ++editRow_;
   each([&](GridObserver& o) { o.rowsInserted(at, 1); });
@@ -420,7 +420,7 @@ bool GridControl::DeleteRow(int row) {
   if (editRow_ == row) editRow_ = editColumn_ = -1;
   if (editRow_ > row) --editRow_;
   rows_.erase(rows_.begin() + row);
-  clampCursor();
+  ClampCursor();
   each([&](GridObserver& o) { o.rowsRemoved(row, 1); });
   return true;
 }
@@ -433,12 +433,12 @@ bool GridControl::DeleteColumn(int column) {
   columns_.erase(columns_.begin() + column);
   --columnCount_;
   for (Row& r : rows_) r.cells.erase(r.cells.begin() + column);
-  clampCursor();
+  ClampCursor();
   each([&](GridObserver& o) { o.columnsRemoved(column, 1); });
   return true;
 }
 
-void GridControl::clampCursor() {
+void GridControl::ClampCursor() {
   const int maxRow = RowCount() - 1;
   const int maxCol = std::max(0, columnCount_ - 1);
   const int r = std::clamp(cursorRow_, 0, maxRow);
@@ -500,7 +500,7 @@ void GridControl::SetUniformColumnWidth(int width) {
 
 // ---- Column types ----------------------------------------------------------------
 
-void GridControl::rewriteNumericColumn(int column) {
+void GridControl::RewriteNumericColumn(int column) {
   for (int r = FixedRowCount(); r < RowCount(); ++r) {
     if (column < FixedColumnCount()) break;
     std::string& t = rows_[static_cast<std::size_t>(r)].cells[static_cast<std::size_t>(column)].text;
@@ -508,7 +508,7 @@ void GridControl::rewriteNumericColumn(int column) {
     const auto whole = plainInteger(t);
     t = whole && *whole != 0
             ? formatWhole(*whole, columns_[static_cast<std::size_t>(column)].decimals)
-            : formatForColumn(column, text::toDouble(t));
+            : FormatForColumn(column, text::toDouble(t));
   }
 }
 
@@ -518,7 +518,7 @@ bool GridControl::SetColumnType(int column, ColumnType type) {
   Column& col = columns_[static_cast<std::size_t>(column)];
   col.type = type;
   if (type == ColumnType::Numeric) {
-    rewriteNumericColumn(column);
+    RewriteNumericColumn(column);
   } else if (type == ColumnType::DropDown) {
     col.items = pending_;
   } else if (type == ColumnType::CheckBox && column >= FixedColumnCount()) {
@@ -542,7 +542,7 @@ bool GridControl::SetColumnDecimals(int column, int decimals) {
   if (column < 0 || column >= columnCount_) return false;
   columns_[static_cast<std::size_t>(column)].decimals = std::clamp(decimals, 0, 15);
   if (GetColumnType(column) == ColumnType::Numeric) {
-    rewriteNumericColumn(column);
+    RewriteNumericColumn(column);
     each([&](GridObserver& o) { o.cellsChanged(0, column, RowCount() - 1, column); });
   }
   return true;
@@ -571,16 +571,16 @@ const std::vector<std::string>& GridControl::columnListItems(int column) const {
 
 // ---- Range styles ----------------------------------------------------------------
 
-bool GridControl::clampRange(int& r1, int& c1, int& r2, int& c2) const {
-  if (!inGrid(r1, c1)) return false;
+bool GridControl::ClampRange(int& r1, int& c1, int& r2, int& c2) const {
+  if (!InGrid(r1, c1)) return false;
   r2 = std::min(r2, RowCount() - 1);
   c2 = std::min(c2, columnCount_ - 1);
   return r2 >= r1 && c2 >= c1;
 }
 
 template <class F>
-void GridControl::forRange(int r1, int c1, int r2, int c2, F f) {
-  if (!clampRange(r1, c1, r2, c2)) return;
+void GridControl::ForRange(int r1, int c1, int r2, int c2, F f) {
+  if (!ClampRange(r1, c1, r2, c2)) return;
   for (int r = r1; r <= r2; ++r) {
     auto& cells = rows_[static_cast<std::size_t>(r)].cells;
     for (int c = c1; c <= c2; ++c) f(cells[static_cast<std::size_t>(c)]);
@@ -590,19 +590,19 @@ void GridControl::forRange(int r1, int c1, int r2, int c2, F f) {
 
 void GridControl::SetRangeAlignment(int r1, int c1, int r2, int c2, int mode) {
   const Alignment a = mode == 2 ? Alignment::Centre : mode == 3 ? Alignment::Right : Alignment::Left;
-  forRange(r1, c1, r2, c2, [a](Cell& c) { c.alignment = a; });
+  ForRange(r1, c1, r2, c2, [a](Cell& c) { c.alignment = a; });
 }
 
 void GridControl::SetRangeWordWrap(int r1, int c1, int r2, int c2, bool on) {
-  forRange(r1, c1, r2, c2, [on](Cell& c) { c.set(Cell::kWrap, on); });
+  ForRange(r1, c1, r2, c2, [on](Cell& c) { c.set(Cell::kWrap, on); });
 }
 
 void GridControl::SetRangeReadOnly(int r1, int c1, int r2, int c2, bool on) {
-  forRange(r1, c1, r2, c2, [on](Cell& c) { c.set(Cell::kReadOnly, on); });
+  ForRange(r1, c1, r2, c2, [on](Cell& c) { c.set(Cell::kReadOnly, on); });
 }
 
 void GridControl::SetRangeBackColour(int r1, int c1, int r2, int c2, Rgb colour) {
-  forRange(r1, c1, r2, c2, [colour](Cell& c) {
+  ForRange(r1, c1, r2, c2, [colour](Cell& c) {
     c.back = colour;
     c.set(Cell::kHasBack, true);
   });
@@ -610,11 +610,11 @@ void GridControl::SetRangeBackColour(int r1, int c1, int r2, int c2, Rgb colour)
 
 void GridControl::SetRangeFontHeight(int r1, int c1, int r2, int c2, int height) {
   const auto h = static_cast<std::int16_t>(std::clamp(height, 0, 32767));
-  forRange(r1, c1, r2, c2, [h](Cell& c) { c.fontHeight = h; });
+  ForRange(r1, c1, r2, c2, [h](Cell& c) { c.fontHeight = h; });
 }
 
 Rgb GridControl::GetCellBackColour(int row, int column) const {
-  if (!inGrid(row, column)) return -1;
+  if (!InGrid(row, column)) return -1;
   const Cell& c = rows_[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
   return c.has(Cell::kHasBack) ? c.back : defaultBack_;
 }
@@ -643,7 +643,7 @@ void GridControl::SelectRange(int firstRow, int firstColumn, std::optional<int> 
   each([](GridObserver& o) { o.selectionChanged(); });
 }
 
-void GridControl::clearSelection() {
+void GridControl::ClearSelection() {
   selFirstRow_ = selFirstColumn_ = selLastRow_ = selLastColumn_ = -1;
   each([](GridObserver& o) { o.selectionChanged(); });
 }
@@ -657,7 +657,7 @@ int GridControl::SelectionLastColumn() const {
   return cellSelection_ ? selLastColumn_ : cursorColumn_;
 }
 
-void GridControl::setCellSelection(bool on) {
+void GridControl::SetCellSelection(bool on) {
   if (cellSelection_ == on) return;
   cellSelection_ = on;
   each([](GridObserver& o) {
@@ -672,14 +672,14 @@ void GridControl::SetEditable(bool on) {
   each([](GridObserver& o) { o.settingsChanged(); });
 }
 
-void GridControl::setShowZero(bool on) {
+void GridControl::SetShowZero(bool on) {
   if (showZero_ == on) return;
   showZero_ = on;
   each([](GridObserver& o) { o.settingsChanged(); });
 }
 
-bool GridControl::canEditCell(int row, int column) const {
-  if (!editable_ || !isDataCell(row, column)) return false;
+bool GridControl::CanEditCell(int row, int column) const {
+  if (!editable_ || !IsDataCell(row, column)) return false;
   if (columns_[static_cast<std::size_t>(column)].type == ColumnType::Picture) return false;
   return !rows_[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)].has(
       Cell::kReadOnly);
@@ -687,10 +687,10 @@ bool GridControl::canEditCell(int row, int column) const {
 
 // ---- User actions ------------------------------------------------------------------
 
-bool GridControl::actsNow() const { return canAct(); }
+bool GridControl::ActsNow() const { return CanAct(); }
 
-Rect GridControl::cellRect(int row, int column) const {
-  if (!inGrid(row, column)) return {-1, -1, 0, 0};
+Rect GridControl::CellRect(int row, int column) const {
+  if (!InGrid(row, column)) return {-1, -1, 0, 0};
   Rect r;
   for (int c = 0; c < column; ++c) r.left += columns_[static_cast<std::size_t>(c)].width;
   for (int i = 0; i < row; ++i) r.top += rows_[static_cast<std::size_t>(i)].height;
@@ -706,11 +706,11 @@ void centreOf(const Rect& r, int& x, int& y) {
 }
 }  // namespace
 
-void GridControl::toggleCheckByUser(int row, int column) {
+void GridControl::ToggleCheckByUser(int row, int column) {
   editRow_ = row;
   editColumn_ = column;
   if (EditBegun) EditBegun();
-  if (inGrid(row, column)) {
+  if (InGrid(row, column)) {
     Cell& c = rows_[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
     c.set(Cell::kChecked, !c.has(Cell::kChecked));
     each([&](GridObserver& o) { o.cellsChanged(row, column, row, column); });
@@ -719,15 +719,15 @@ void GridControl::toggleCheckByUser(int row, int column) {
   if (CellEdited) CellEdited();
 }
 
-bool GridControl::leftButtonDown(int row, int column, int modifiers) {
+bool GridControl::LeftButtonDown(int row, int column, int modifiers) {
   int x = 0, y = 0;
-  centreOf(cellRect(row, column), x, y);
-  return leftButtonDown(row, column, x, y, modifiers);
+  centreOf(CellRect(row, column), x, y);
+  return LeftButtonDown(row, column, x, y, modifiers);
 }
 
-bool GridControl::leftButtonDown(int row, int column, int x, int y, int modifiers) {
-  if (!actsNow() || !inGrid(row, column)) return false;
-  if (editing()) cancelEdit();
+bool GridControl::LeftButtonDown(int row, int column, int x, int y, int modifiers) {
+  if (!ActsNow() || !InGrid(row, column)) return false;
+  if (editing()) CancelEdit();
   afterDoubleClick_ = false;
   pressRow_ = pressColumn_ = -1;
   if (onLeftButtonDown && !onLeftButtonDown(x, y, modifiers)) return false;
@@ -738,14 +738,14 @@ bool GridControl::leftButtonDown(int row, int column, int x, int y, int modifier
   return true;
 }
 
-bool GridControl::leftButtonUp(int row, int column, int modifiers) {
+bool GridControl::LeftButtonUp(int row, int column, int modifiers) {
   int x = 0, y = 0;
-  centreOf(cellRect(row, column), x, y);
-  return leftButtonUp(row, column, x, y, modifiers);
+  centreOf(CellRect(row, column), x, y);
+  return LeftButtonUp(row, column, x, y, modifiers);
 }
 
-bool GridControl::leftButtonUp(int row, int column, int x, int y, int modifiers) {
-  if (!actsNow() || pressRow_ < 0) return false;
+bool GridControl::LeftButtonUp(int row, int column, int x, int y, int modifiers) {
+  if (!ActsNow() || pressRow_ < 0) return false;
   const bool wasDouble = afterDoubleClick_;
   afterDoubleClick_ = false;
   const int pr = pressRow_;
@@ -756,15 +756,15 @@ bool GridControl::leftButtonUp(int row, int column, int x, int y, int modifiers)
   if (onLeftButtonUp && !onLeftButtonUp(x, y, modifiers)) return false;
   if (wasDouble) return true;
   if (row == pr && column == pc && GetColumnType(pc) == ColumnType::CheckBox &&
-      canEditCell(pr, pc))
-    toggleCheckByUser(pr, pc);
+      CanEditCell(pr, pc))
+    ToggleCheckByUser(pr, pc);
   if (GridClicked) GridClicked(x, y);
-  if (isFixedCell(pr, pc) && HeaderClicked) HeaderClicked(pr, pc);
+  if (IsFixedCell(pr, pc) && HeaderClicked) HeaderClicked(pr, pc);
   return true;
 }
 
-bool GridControl::leftDoubleClick(int row, int column, int x, int y, int modifiers) {
-  if (!actsNow() || !inGrid(row, column)) return false;
+bool GridControl::LeftDoubleClick(int row, int column, int x, int y, int modifiers) {
+  if (!ActsNow() || !InGrid(row, column)) return false;
   afterDoubleClick_ = true;
   pressRow_ = row;
   pressColumn_ = column;
@@ -772,36 +772,36 @@ bool GridControl::leftDoubleClick(int row, int column, int x, int y, int modifie
   return true;
 }
 
-bool GridControl::rightButtonUp(int row, int column, int modifiers) {
+bool GridControl::RightButtonUp(int row, int column, int modifiers) {
   int x = 0, y = 0;
-  centreOf(cellRect(row, column), x, y);
-  return rightButtonUp(row, column, x, y, modifiers);
+  centreOf(CellRect(row, column), x, y);
+  return RightButtonUp(row, column, x, y, modifiers);
 }
 
 int GridControl::cellAreaWidth() const {
   return cellAreaWidth_ >= 0 ? cellAreaWidth_ : std::max(0, width() - kDesignDecoration);
 }
 
-void GridControl::setCellAreaWidth(int width) {
+void GridControl::SetCellAreaWidth(int width) {
   width = std::max(0, width);
   if (width == cellAreaWidth_) return;
   cellAreaWidth_ = width;
-  if (CellAreaResized) CellAreaResized();
+  if (cellAreaResized) cellAreaResized();
 }
 
-bool GridControl::rightButtonDown(int row, int column, int modifiers) {
+bool GridControl::RightButtonDown(int row, int column, int modifiers) {
   int x = 0, y = 0;
-  centreOf(cellRect(row, column), x, y);
-  return rightButtonDown(row, column, x, y, modifiers);
+  centreOf(CellRect(row, column), x, y);
+  return RightButtonDown(row, column, x, y, modifiers);
 }
 
-bool GridControl::rightButtonDown(int row, int column, int x, int y, int modifiers) {
+bool GridControl::RightButtonDown(int row, int column, int x, int y, int modifiers) {
   rightPressRefused_ = false;
-  if (!actsNow() || !inGrid(row, column)) return false;
+  if (!ActsNow() || !InGrid(row, column)) return false;
   const bool inSelection = row >= SelectionFirstRow() && row <= SelectionLastRow() &&
                            column >= SelectionFirstColumn() && column <= SelectionLastColumn();
-  if (isFixedCell(row, column) || inSelection) return true;
-  if (editing()) cancelEdit();
+  if (IsFixedCell(row, column) || inSelection) return true;
+  if (editing()) CancelEdit();
   afterDoubleClick_ = false;
   pressRow_ = pressColumn_ = -1;
   if (onLeftButtonDown && !onLeftButtonDown(x, y, modifiers)) {
@@ -817,44 +817,44 @@ bool GridControl::rightButtonDown(int row, int column, int x, int y, int modifie
   return true;
 }
 
-bool GridControl::rightButtonUp(int /*row*/, int /*column*/, int x, int y, int modifiers) {
+bool GridControl::RightButtonUp(int /*row*/, int /*column*/, int x, int y, int modifiers) {
   if (std::exchange(rightPressRefused_, false)) return false;
-  if (!actsNow()) return false;
+  if (!ActsNow()) return false;
   if (onRightButtonUp && !onRightButtonUp(x, y, modifiers)) return false;
   return true;
 }
 
-bool GridControl::click(int row, int column, int modifiers) {
-  if (!leftButtonDown(row, column, modifiers)) return false;
-  return leftButtonUp(row, column, modifiers);
+bool GridControl::Click(int row, int column, int modifiers) {
+  if (!LeftButtonDown(row, column, modifiers)) return false;
+  return LeftButtonUp(row, column, modifiers);
 }
 
-bool GridControl::drag(int fromRow, int fromColumn, int toRow, int toColumn, int modifiers) {
-  if (!leftButtonDown(fromRow, fromColumn, modifiers)) return false;
-  return leftButtonUp(toRow, toColumn, modifiers);
+bool GridControl::Drag(int fromRow, int fromColumn, int toRow, int toColumn, int modifiers) {
+  if (!LeftButtonDown(fromRow, fromColumn, modifiers)) return false;
+  return LeftButtonUp(toRow, toColumn, modifiers);
 }
 
-bool GridControl::doubleClick(int row, int column, int modifiers) {
-  if (!inGrid(row, column)) return false;
-  click(row, column, modifiers);
+bool GridControl::DoubleClick(int row, int column, int modifiers) {
+  if (!InGrid(row, column)) return false;
+  Click(row, column, modifiers);
   int x = 0, y = 0;
-  centreOf(cellRect(row, column), x, y);
-  const bool taken = leftDoubleClick(row, column, x, y, modifiers);
-  leftButtonUp(row, column, x, y, modifiers);
+  centreOf(CellRect(row, column), x, y);
+  const bool taken = LeftDoubleClick(row, column, x, y, modifiers);
+  LeftButtonUp(row, column, x, y, modifiers);
   return taken;
 }
 
-bool GridControl::rightClickCell(int row, int column, int modifiers) {
-  rightButtonDown(row, column, modifiers);
-  return rightButtonUp(row, column, modifiers);
+bool GridControl::RightClickCell(int row, int column, int modifiers) {
+  RightButtonDown(row, column, modifiers);
+  return RightButtonUp(row, column, modifiers);
 }
 
-bool GridControl::rightClick(int x, int y, int modifiers) {
-  return rightButtonUp(-1, -1, x, y, modifiers);
+bool GridControl::RightClick(int x, int y, int modifiers) {
+  return RightButtonUp(-1, -1, x, y, modifiers);
 }
 
-bool GridControl::pressKey(int key, int modifiers) {
-  if (!actsNow()) return false;
+bool GridControl::PressKey(int key, int modifiers) {
+  if (!ActsNow()) return false;
   if (onKeyDown && !onKeyDown(key, modifiers)) return false;
   int r = cursorRow_, c = cursorColumn_;
   switch (key) {
@@ -867,10 +867,10 @@ bool GridControl::pressKey(int key, int modifiers) {
     case kKeyPageUp: r -= 10; break;
     case kKeyPageDown: r += 10; break;
     case kKeyDelete:
-      if (canEditCell(r, c) && GetColumnType(c) != ColumnType::CheckBox) editCell(r, c, "");
+      if (CanEditCell(r, c) && GetColumnType(c) != ColumnType::CheckBox) EditCell(r, c, "");
       return true;
     case kKeySpace:
-      if (canEditCell(r, c) && GetColumnType(c) == ColumnType::CheckBox) toggleCheckByUser(r, c);
+      if (CanEditCell(r, c) && GetColumnType(c) == ColumnType::CheckBox) ToggleCheckByUser(r, c);
       return true;
     default: return true;
   }
@@ -879,8 +879,8 @@ bool GridControl::pressKey(int key, int modifiers) {
   return true;
 }
 
-bool GridControl::beginEdit(int row, int column) {
-  if (!actsNow() || editing() || !canEditCell(row, column)) return false;
+bool GridControl::BeginEdit(int row, int column) {
+  if (!ActsNow() || editing() || !CanEditCell(row, column)) return false;
   if (GetColumnType(column) == ColumnType::CheckBox) return false;
   if (cursorRow_ != row || cursorColumn_ != column) SetCursorCell(row, column);
   editRow_ = row;
@@ -889,7 +889,7 @@ bool GridControl::beginEdit(int row, int column) {
   return true;
 }
 
-bool GridControl::commitEdit(std::string_view text) {
+bool GridControl::CommitEdit(std::string_view text) {
   if (!editing()) return false;
   const int r = editRow_;
   const int c = editColumn_;
@@ -899,27 +899,27 @@ bool GridControl::commitEdit(std::string_view text) {
   return stored;
 }
 
-void GridControl::cancelEdit() {
+void GridControl::CancelEdit() {
   if (!editing()) return;
   editRow_ = editColumn_ = -1;
   if (CellEdited) CellEdited();
 }
 
-bool GridControl::editCell(int row, int column, std::string_view text) {
-  if (!beginEdit(row, column)) return false;
-  return commitEdit(text);
+bool GridControl::EditCell(int row, int column, std::string_view text) {
+  if (!BeginEdit(row, column)) return false;
+  return CommitEdit(text);
 }
 
-bool GridControl::chooseListItem(int row, int column, int index) {
+bool GridControl::ChooseListItem(int row, int column, int index) {
   if (GetColumnType(column) != ColumnType::DropDown) return false;
   const auto& items = columnListItems(column);
   if (index < 0 || index >= static_cast<int>(items.size())) return false;
   const std::string item = items[static_cast<std::size_t>(index)];
-  return editCell(row, column, item);
+  return EditCell(row, column, item);
 }
 
-bool GridControl::resizeColumn(int column, int width) {
-  if (!actsNow() || column < 0 || column >= columnCount_ || width < 0) return false;
+bool GridControl::ResizeColumn(int column, int width) {
+  if (!ActsNow() || column < 0 || column >= columnCount_ || width < 0) return false;
   SetColumnWidth(column, width);
   if (ColumnResized) ColumnResized(column);
   return true;
@@ -927,14 +927,14 @@ bool GridControl::resizeColumn(int column, int width) {
 
 // ---- Views and sorts ---------------------------------------------------------------
 
-void GridControl::addObserver(GridObserver* observer) {
+void GridControl::AddObserver(GridObserver* observer) {
   if (std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
     observers_.push_back(observer);
 }
 
-void GridControl::removeObserver(GridObserver* observer) { std::erase(observers_, observer); }
+void GridControl::RemoveObserver(GridObserver* observer) { std::erase(observers_, observer); }
 
-void GridControl::permuteRows(int first, const std::vector<int>& order) {
+void GridControl::PermuteRows(int first, const std::vector<int>& order) {
   const int n = static_cast<int>(order.size());
   if (n == 0 || first < 0 || first + n > RowCount()) return;
   std::vector<Row> moved;
@@ -945,7 +945,7 @@ void GridControl::permuteRows(int first, const std::vector<int>& order) {
     row.height = defaultRowHeight_;
     for (int c = 0; c < columnCount_; ++c) {
       Cell& cell = row.cells[static_cast<std::size_t>(c)];
-      cell.resetStyle();
+      cell.ResetStyle();
       // A copied row carries only what its column holds.
       const ColumnType t = columns_[static_cast<std::size_t>(c)].type;
       const bool fixed = first + k < FixedRowCount() || c < FixedColumnCount();

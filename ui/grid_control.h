@@ -188,11 +188,11 @@ class GridControl : public Unit {
   const Bytes& cellPicture(int row, int column) const;
   CellStyle cellStyle(int row, int column) const;
   // True for a cell inside the fixed rows or columns.
-  bool isFixedCell(int row, int column) const;
+  bool IsFixedCell(int row, int column) const;
   // Inside the grid and not fixed.
-  bool isDataCell(int row, int column) const;
+  bool IsDataCell(int row, int column) const;
   // Text a view shows: the text, or "" for check-box and picture data cells.
-  const std::string& displayText(int row, int column) const;
+  const std::string& DisplayText(int row, int column) const;
 
   // ---- Rows, columns and sizes ------------------------------------------
   int RowCount() const { return static_cast<int>(rows_.size()); }
@@ -233,9 +233,9 @@ class GridControl : public Unit {
   // the frame and scroll bar the windows were laid out for.
   static constexpr int kDesignDecoration = 18;
   int cellAreaWidth() const;
-  void setCellAreaWidth(int width);
+  void SetCellAreaWidth(int width);
   // Raised when a view told another cell area width (its size changed).
-  std::function<void()> CellAreaResized;
+  std::function<void()> cellAreaResized;
 
   // ---- Column types and drop-down items ---------------------------------
   // False for a column outside the grid or a type outside 1..8.
@@ -275,7 +275,7 @@ class GridControl : public Unit {
   // first cell.
   void SelectRange(int firstRow, int firstColumn, std::optional<int> lastRow = std::nullopt,
                    std::optional<int> lastColumn = std::nullopt);
-  void clearSelection();
+  void ClearSelection();
   // Corners of the selection, -1 when nothing is selected; in a grid
   // without cell selection, the focus cell's row or column.
   int SelectionFirstRow() const;
@@ -283,16 +283,16 @@ class GridControl : public Unit {
   int SelectionLastRow() const;
   int SelectionLastColumn() const;
   bool cellSelection() const { return cellSelection_; }
-  void setCellSelection(bool on);
+  void SetCellSelection(bool on);
 
   // ---- Settings ---------------------------------------------------------
   bool Editable() const { return editable_; }
   void SetEditable(bool on);
   bool showZero() const { return showZero_; }
-  void setShowZero(bool on);
+  void SetShowZero(bool on);
   // True when in-place editing of the cell may start now: the grid is
   // editable, the cell is a data cell, not read-only and not a picture cell.
-  bool canEditCell(int row, int column) const;
+  bool CanEditCell(int row, int column) const;
 
   // ---- Files ------------------------------------------------------------
   // Writes the whole grid (UTF-8 text; format in grid_file_format.md).
@@ -317,80 +317,80 @@ class GridControl : public Unit {
   // Left button down over a cell: onLeftButtonDown, then the focus cell
   // (and, with cell selection, the selection) moves there. False when the
   // handler refused the button.
-  bool leftButtonDown(int row, int column, int modifiers = 0);
-  bool leftButtonDown(int row, int column, int x, int y, int modifiers);
+  bool LeftButtonDown(int row, int column, int modifiers = 0);
+  bool LeftButtonDown(int row, int column, int x, int y, int modifiers);
   // Left button up over a cell: the selection spans from the pressed cell
   // to this one; onLeftButtonUp; then a check-box toggle (EditBegun, new
   // state, CellEdited) when the pressed cell allows it; then GridClicked
   // and, for a fixed cell, HeaderClicked. After a double click only
   // onLeftButtonUp is raised.
-  bool leftButtonUp(int row, int column, int modifiers = 0);
-  bool leftButtonUp(int row, int column, int x, int y, int modifiers);
+  bool LeftButtonUp(int row, int column, int modifiers = 0);
+  bool LeftButtonUp(int row, int column, int x, int y, int modifiers);
   // The second press of a double click: onDoubleClick. A view starts
   // in-place editing (beginEdit) afterwards when the handler accepted it and
   // canEditCell allows it.
-  bool leftDoubleClick(int row, int column, int x, int y, int modifiers);
+  bool LeftDoubleClick(int row, int column, int x, int y, int modifiers);
   // Right button down over a cell: the cell under the mouse becomes the
-  // focus cell as with a left click (onLeftButtonDown, the move,
+  // focus cell as with a left Click (onLeftButtonDown, the move,
   // onLeftButtonUp, so a window's checks on leaving a cell apply), unless
   // the cell lies in the selection or is fixed. No check box is toggled and
   // no GridClicked or HeaderClicked is raised. False when a handler refused
   // the move; the release that follows then raises nothing either.
-  bool rightButtonDown(int row, int column, int modifiers = 0);
-  bool rightButtonDown(int row, int column, int x, int y, int modifiers);
+  bool RightButtonDown(int row, int column, int modifiers = 0);
+  bool RightButtonDown(int row, int column, int x, int y, int modifiers);
   // Right button up: onRightButtonUp.
-  bool rightButtonUp(int row, int column, int modifiers = 0);
-  bool rightButtonUp(int row, int column, int x, int y, int modifiers);
+  bool RightButtonUp(int row, int column, int modifiers = 0);
+  bool RightButtonUp(int row, int column, int x, int y, int modifiers);
 
-  // A whole click (down and up on one cell).
-  bool click(int row, int column, int modifiers = 0);
+  // A whole Click (down and up on one cell).
+  bool Click(int row, int column, int modifiers = 0);
   // A drag from one cell to another (down on the first, up on the last).
-  bool drag(int fromRow, int fromColumn, int toRow, int toColumn, int modifiers = 0);
+  bool Drag(int fromRow, int fromColumn, int toRow, int toColumn, int modifiers = 0);
   // A whole double click: down, up, double click, up.
-  bool doubleClick(int row, int column, int modifiers = 0);
+  bool DoubleClick(int row, int column, int modifiers = 0);
   // A right click on a cell (down and up at the cell's centre).
-  bool rightClickCell(int row, int column, int modifiers = 0);
+  bool RightClickCell(int row, int column, int modifiers = 0);
   // A right click at x, y of the grid.
-  bool rightClick(int x = 0, int y = 0, int modifiers = 0) override;
+  bool RightClick(int x = 0, int y = 0, int modifiers = 0) override;
 
   // A key goes down: onKeyDown; unless refused, the grid's own handling:
   // arrows/Home/End/PageUp/PageDown move the focus cell; Delete empties an
   // editable text cell (EditBegun, empty, CellEdited); Space toggles an
   // editable check-box cell.
-  bool pressKey(int key, int modifiers = 0) override;
+  bool PressKey(int key, int modifiers = 0) override;
 
   // In-place editing. beginEdit moves the focus cell there if needed and
   // raises EditBegun (false when the cell cannot be edited now);
   // commitEdit stores the text (a numeric column keeps the old value when
   // the text is not a number) and raises CellEdited; cancelEdit keeps the
   // old value and raises CellEdited too.
-  bool beginEdit(int row, int column);
-  bool commitEdit(std::string_view text);
-  void cancelEdit();
+  bool BeginEdit(int row, int column);
+  bool CommitEdit(std::string_view text);
+  void CancelEdit();
   bool editing() const { return editRow_ >= 0; }
   int editRow() const { return editRow_; }
   int editColumn() const { return editColumn_; }
   // Begin, type `text`, commit.
-  bool editCell(int row, int column, std::string_view text);
+  bool EditCell(int row, int column, std::string_view text);
   // Begin, choose item `index` of the column's drop-down list, commit.
-  bool chooseListItem(int row, int column, int index);
+  bool ChooseListItem(int row, int column, int index);
   // The person drags the right border of a column: new width, then
   // ColumnResized.
-  bool resizeColumn(int column, int width);
+  bool ResizeColumn(int column, int width);
 
   // Top-left pixel of a cell when nothing is scrolled (fixed and hidden
   // sizes included); {-1,-1,0,0} outside.
-  Rect cellRect(int row, int column) const;
+  Rect CellRect(int row, int column) const;
 
   // ---- Views ------------------------------------------------------------
-  void addObserver(GridObserver* observer);
-  void removeObserver(GridObserver* observer);
+  void AddObserver(GridObserver* observer);
+  void RemoveObserver(GridObserver* observer);
 
   // ---- Used by the row sorts --------------------------------------------
   // Reorders rows first..first+order.size()-1: new row first+k takes the
   // cells of old row first+order[k]. Moved rows get the default height and
   // default cell styles, as rows inserted afresh.
-  void permuteRows(int first, const std::vector<int>& order);
+  void PermuteRows(int first, const std::vector<int>& order);
 
   // Storage, private to the grid and its tests of layout size.
   struct Cell {
@@ -415,7 +415,7 @@ class GridControl : public Unit {
     }
     bool has(std::uint8_t f) const { return (flags & f) != 0; }
     void set(std::uint8_t f, bool on) { flags = on ? (flags | f) : (flags & ~f); }
-    void resetStyle() {
+    void ResetStyle() {
       back = 0;
       fontHeight = 0;
       alignment = Alignment::Left;
@@ -434,18 +434,18 @@ class GridControl : public Unit {
   };
 
  private:
-  void init(const GridSettings& s);
-  bool inGrid(int row, int column) const;
-  bool clampRange(int& r1, int& c1, int& r2, int& c2) const;
+  void Init(const GridSettings& s);
+  bool InGrid(int row, int column) const;
+  bool ClampRange(int& r1, int& c1, int& r2, int& c2) const;
   template <class F>
-  void forRange(int r1, int c1, int r2, int c2, F f);
-  bool storeText(int row, int column, std::string text);
-  std::string formatForColumn(int column, double v) const;
-  void rewriteNumericColumn(int column);
-  void clampCursor();
-  void toggleCheckByUser(int row, int column);
-  bool actsNow() const;
-  Row makeRow() const;
+  void ForRange(int r1, int c1, int r2, int c2, F f);
+  bool StoreText(int row, int column, std::string text);
+  std::string FormatForColumn(int column, double v) const;
+  void RewriteNumericColumn(int column);
+  void ClampCursor();
+  void ToggleCheckByUser(int row, int column);
+  bool ActsNow() const;
+  Row MakeRow() const;
 
   template <class F>
   void each(F f) const {

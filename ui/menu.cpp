@@ -10,7 +10,7 @@ namespace ui {
 MenuItem::MenuItem(Window& window, std::string caption, std::string name)
     : Unit(&window, name.empty() ? caption : std::move(name), UnitKind::MenuItem),
       caption_(std::move(caption)) {
-  window.registerMenu(this);
+  window.RegisterMenu(this);
 }
 
 MenuItem::MenuItem(MenuItem& parent, std::string caption, std::string name)
@@ -18,13 +18,13 @@ MenuItem::MenuItem(MenuItem& parent, std::string caption, std::string name)
       caption_(std::move(caption)),
       parent_(&parent) {
   parent.items_.push_back(this);
-  parent.notify(change::kItems);
+  parent.Notify(change::kItems);
 }
 
 MenuItem::MenuItem(MenuItem& parent, SeparatorTag)
     : Unit(parent.window(), "-", UnitKind::MenuItem), parent_(&parent), separator_(true) {
   parent.items_.push_back(this);
-  parent.notify(change::kItems);
+  parent.Notify(change::kItems);
 }
 
 MenuItem::~MenuItem() {
@@ -32,17 +32,17 @@ MenuItem::~MenuItem() {
   if (parent_) {
     std::erase(parent_->items_, this);
   } else if (window() && !separator_) {
-    window()->unregisterMenu(this);
+    window()->UnregisterMenu(this);
   }
 }
 
 void MenuItem::setCaption(std::string caption) {
   if (caption_ == caption) return;
   caption_ = std::move(caption);
-  notify(change::kText);
+  Notify(change::kText);
 }
 
-std::string MenuItem::plainCaption() const {
+std::string MenuItem::PlainCaption() const {
   std::string out;
   out.reserve(caption_.size());
   for (std::size_t i = 0; i < caption_.size(); ++i) {
@@ -58,7 +58,7 @@ std::string MenuItem::plainCaption() const {
   return out;
 }
 
-char MenuItem::accelerator() const {
+char MenuItem::Accelerator() const {
   for (std::size_t i = 0; i + 1 < caption_.size(); ++i) {
     if (caption_[i] != '&') continue;
     if (caption_[i + 1] == '&') {
@@ -73,25 +73,25 @@ char MenuItem::accelerator() const {
 void MenuItem::setChecked(bool on) {
   if (checked_ == on) return;
   checked_ = on;
-  notify(change::kValue);
+  Notify(change::kValue);
 }
 
-MenuItem* MenuItem::find(std::string_view caption) const {
+MenuItem* MenuItem::Find(std::string_view caption) const {
   for (MenuItem* child : items_) {
     if (child->separator_) continue;
-    if (child->caption_ == caption || child->plainCaption() == caption) return child;
-    if (MenuItem* found = child->find(caption)) return found;
+    if (child->caption_ == caption || child->PlainCaption() == caption) return child;
+    if (MenuItem* found = child->Find(caption)) return found;
   }
   return nullptr;
 }
 
-bool MenuItem::poppedUp() const {
+bool MenuItem::PoppedUp() const {
   for (const MenuItem* m = this; m; m = m->parent_)
     if (m->popupDepth_ > 0) return true;
   return false;
 }
 
-bool MenuItem::choose() {
+bool MenuItem::Choose() {
   if (separator_ || !items_.empty()) return false;
   if (!enabled() || !visible()) return false;
   if (window() && !window()->acceptsInput()) return false;
@@ -111,14 +111,14 @@ bool MenuItem::choose() {
   return true;
 }
 
-void MenuItem::popup(int x, int y) {
+void MenuItem::Popup(int x, int y) {
   if (!window()) return;
   ++popupDepth_;
   struct Restore {
     int& depth;
     ~Restore() { --depth; }
   } restore{popupDepth_};
-  window()->host().popupMenu(*window(), *this, x, y);
+  window()->host().PopupMenu(*window(), *this, x, y);
 }
 
 }  // namespace ui

@@ -29,9 +29,9 @@ class MenuItem : public Unit {
   const std::string& caption() const { return caption_; }
   void setCaption(std::string caption);
   // The caption without the "&" marks ("&&" stands for one "&").
-  std::string plainCaption() const;
+  std::string PlainCaption() const;
   // The accelerator letter, 0 when there is none.
-  char accelerator() const;
+  char Accelerator() const;
 
   bool isSeparator() const { return separator_; }
   bool checked() const { return checked_; }
@@ -43,7 +43,7 @@ class MenuItem : public Unit {
   bool hasItems() const { return !items_.empty(); }
   // The first entry below this one (any depth) with that caption, with or
   // without its "&" marks; nullptr when absent.
-  MenuItem* find(std::string_view caption) const;
+  MenuItem* Find(std::string_view caption) const;
 
   std::function<void()> onChoose;
 
@@ -51,13 +51,13 @@ class MenuItem : public Unit {
   // sub-menu, a disabled or hidden entry, below a disabled menu, or in a
   // disabled window. Entries of a hidden top-level menu can be chosen only
   // while that menu pops up.
-  bool choose();
+  bool Choose();
   // The program pops this menu up at x, y of the window's client area
   // through the host; returns when the menu has closed (an entry chosen
   // meanwhile has run its handler).
-  void popup(int x, int y);
+  void Popup(int x, int y);
   // True while this menu (or the menu it belongs to) pops up.
-  bool poppedUp() const;
+  bool PoppedUp() const;
 
  private:
   std::string caption_;

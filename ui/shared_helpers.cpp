@@ -20,7 +20,7 @@ constexpr double kTolerance = 1e-7;
 std::string keyText(const GridControl& grid, int row, int column) {
   switch (grid.GetColumnType(column)) {
     case ColumnType::CheckBox:
-      if (grid.isDataCell(row, column)) return grid.cellChecked(row, column) ? "真" : "假";
+      if (grid.IsDataCell(row, column)) return grid.cellChecked(row, column) ? "真" : "假";
       return grid.cellText(row, column);
     case ColumnType::Picture: {
       const Bytes& b = grid.cellPicture(row, column);
@@ -52,7 +52,7 @@ void SortGridRows(Window& window, GridControl& grid, int keyColumn, int firstRow
                   int keyKind, bool caseSensitive, bool ascending) {
   if (firstRow >= lastRow) return;
   if (keyKind < kSortNumeric || keyKind > kSortCheckState) {
-    window.host().messageBox(&window, "排序列类型错误！");
+    window.host().MessageBox(&window, "排序列类型错误！");
     return;
   }
   firstRow = std::max(0, firstRow);
@@ -106,7 +106,7 @@ void SortGridRows(Window& window, GridControl& grid, int keyColumn, int firstRow
     }
   }
 
-  grid.permuteRows(firstRow, order);
+  grid.PermuteRows(firstRow, order);
   // The rows were rewritten through column 0's text; a numeric column 0 is
   // formatted again, as when its type is given back.
   if (grid.GetColumnType(0) == ColumnType::Numeric) grid.SetColumnType(0, ColumnType::Numeric);
@@ -130,7 +130,7 @@ void SortWithinGroups(Window& window, GridControl& grid, int groupColumn, int nu
 
 int CountTextLines(Host& host, int width, std::string_view text) {
   if (text.empty()) return 1;
-  return host.countTextLines(width, text, kMeasureFont);
+  return host.CountTextLines(width, text, kMeasureFont);
 }
 
 int FindTextInList(const std::vector<std::string>& list, std::string_view text) {

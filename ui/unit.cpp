@@ -6,29 +6,29 @@ namespace ui {
 
 Unit::Unit(Window* window, std::string name, UnitKind kind)
     : window_(window), name_(std::move(name)), kind_(kind) {
-  if (window_ && kind_ != UnitKind::MenuItem) window_->registerUnit(this);
+  if (window_ && kind_ != UnitKind::MenuItem) window_->RegisterUnit(this);
 }
 
 Unit::~Unit() {
-  if (window_ && kind_ != UnitKind::MenuItem) window_->unregisterUnit(this);
+  if (window_ && kind_ != UnitKind::MenuItem) window_->UnregisterUnit(this);
 }
 
 void Unit::setEnabled(bool on) {
   if (enabled_ == on) return;
   enabled_ = on;
-  notify(change::kEnabled);
+  Notify(change::kEnabled);
 }
 
 void Unit::setVisible(bool on) {
   if (visible_ == on) return;
   visible_ = on;
-  notify(change::kVisible);
+  Notify(change::kVisible);
 }
 
 void Unit::setGeometry(const Rect& r) {
   if (geometry_ == r) return;
   geometry_ = r;
-  notify(change::kGeometry);
+  Notify(change::kGeometry);
 }
 
 void Unit::setLeft(int v) { setGeometry({v, geometry_.top, geometry_.width, geometry_.height}); }
@@ -36,18 +36,18 @@ void Unit::setTop(int v) { setGeometry({geometry_.left, v, geometry_.width, geom
 void Unit::setWidth(int v) { setGeometry({geometry_.left, geometry_.top, v, geometry_.height}); }
 void Unit::setHeight(int v) { setGeometry({geometry_.left, geometry_.top, geometry_.width, v}); }
 
-bool Unit::canAct() const {
+bool Unit::CanAct() const {
   return enabled_ && visible_ && (window_ == nullptr || window_->acceptsInput());
 }
 
-bool Unit::rightClick(int x, int y, int modifiers) {
-  if (!canAct()) return false;
+bool Unit::RightClick(int x, int y, int modifiers) {
+  if (!CanAct()) return false;
   if (onRightButtonUp && !onRightButtonUp(x, y, modifiers)) return false;
   return true;
 }
 
-bool Unit::pressKey(int key, int modifiers) {
-  if (!canAct()) return false;
+bool Unit::PressKey(int key, int modifiers) {
+  if (!CanAct()) return false;
   if (onKeyDown && !onKeyDown(key, modifiers)) return false;
   return true;
 }

@@ -24,15 +24,15 @@ class Signal {
   using Slot = std::function<void(Args...)>;
   using Id = std::uint64_t;
 
-  Id connect(Slot slot) {
+  Id Connect(Slot slot) {
     const Id id = ++lastId_;
     slots_.push_back({id, std::make_shared<Slot>(std::move(slot))});
     return id;
   }
-  void disconnect(Id id) {
+  void Disconnect(Id id) {
     std::erase_if(slots_, [id](const Entry& e) { return e.id == id; });
   }
-  void emit(Args... args) const {
+  void Emit(Args... args) const {
     if (slots_.empty()) return;
     const auto snapshot = slots_;
     for (const auto& e : snapshot) (*e.slot)(args...);
@@ -119,7 +119,7 @@ class Unit {
 
   // True when a person can act on the unit now: it is enabled and visible
   // and its window takes input.
-  bool canAct() const;
+  bool CanAct() const;
 
   // Raised after any change of what the unit shows; the argument is a mask
   // of change:: bits.
@@ -134,11 +134,11 @@ class Unit {
 
   // User actions common to all units; they return false when the unit
   // could not take the action or a handler refused it.
-  virtual bool rightClick(int x = 0, int y = 0, int modifiers = 0);
-  virtual bool pressKey(int key, int modifiers = 0);
+  virtual bool RightClick(int x = 0, int y = 0, int modifiers = 0);
+  virtual bool PressKey(int key, int modifiers = 0);
 
  protected:
-  void notify(unsigned what) { changed_.emit(what); }
+  void Notify(unsigned what) { changed_.Emit(what); }
 
  private:
   Window* window_;

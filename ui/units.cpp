@@ -42,11 +42,11 @@ Label::Label(std::string text) : Unit(nullptr, {}, UnitKind::Label), text_(std::
 void Label::setText(std::string text) {
   if (text_ == text) return;
   text_ = std::move(text);
-  notify(change::kText);
+  Notify(change::kText);
 }
 
-bool Label::click() {
-  if (!canAct()) return false;
+bool Label::Click() {
+  if (!CanAct()) return false;
   if (onClick) onClick();
   return true;
 }
@@ -60,46 +60,46 @@ EditBox::EditBox(std::string text) : Unit(nullptr, {}, UnitKind::EditBox), text_
 void EditBox::setText(std::string text) {
   if (text_ == text) return;
   text_ = std::move(text);
-  notify(change::kText);
+  Notify(change::kText);
   if (onTextChanged) onTextChanged();
 }
 
 void EditBox::setMultiLine(bool on) {
   if (multiLine_ == on) return;
   multiLine_ = on;
-  notify(change::kOptions);
+  Notify(change::kOptions);
 }
 
 void EditBox::setPasswordInput(bool on) {
   if (password_ == on) return;
   password_ = on;
-  notify(change::kOptions);
+  Notify(change::kOptions);
 }
 
 void EditBox::setReadOnly(bool on) {
   if (readOnly_ == on) return;
   readOnly_ = on;
-  notify(change::kOptions);
+  Notify(change::kOptions);
 }
 
 void EditBox::setMaxLength(int characters) {
   characters = std::max(0, characters);
   if (maxLength_ == characters) return;
   maxLength_ = characters;
-  notify(change::kOptions);
+  Notify(change::kOptions);
 }
 
-bool EditBox::acceptsTyping() const { return canAct() && !readOnly_; }
+bool EditBox::AcceptsTyping() const { return CanAct() && !readOnly_; }
 
-bool EditBox::replaceText(std::string_view text) {
-  if (!acceptsTyping()) return false;
+bool EditBox::ReplaceText(std::string_view text) {
+  if (!AcceptsTyping()) return false;
   if (maxLength_ > 0) text = firstChars(text, static_cast<std::size_t>(maxLength_));
   setText(std::string(text));
   return true;
 }
 
-bool EditBox::type(std::string_view text) {
-  if (!acceptsTyping()) return false;
+bool EditBox::Type(std::string_view text) {
+  if (!AcceptsTyping()) return false;
   if (maxLength_ > 0) {
     const std::size_t have = charCount(text_);
     const std::size_t room = have >= static_cast<std::size_t>(maxLength_)
@@ -121,11 +121,11 @@ Button::Button(std::string caption)
 void Button::setCaption(std::string caption) {
   if (caption_ == caption) return;
   caption_ = std::move(caption);
-  notify(change::kText);
+  Notify(change::kText);
 }
 
-bool Button::click() {
-  if (!canAct()) return false;
+bool Button::Click() {
+  if (!CanAct()) return false;
   if (onClick) onClick();
   return true;
 }
@@ -142,17 +142,17 @@ CheckBox::CheckBox(std::string caption, bool checked)
 void CheckBox::setCaption(std::string caption) {
   if (caption_ == caption) return;
   caption_ = std::move(caption);
-  notify(change::kText);
+  Notify(change::kText);
 }
 
 void CheckBox::setChecked(bool on) {
   if (checked_ == on) return;
   checked_ = on;
-  notify(change::kValue);
+  Notify(change::kValue);
 }
 
-bool CheckBox::toggle() {
-  if (!canAct()) return false;
+bool CheckBox::Toggle() {
+  if (!CanAct()) return false;
   setChecked(!checked_);
   if (onClick) onClick();
   return true;
@@ -171,7 +171,7 @@ RadioButton::RadioButton(Window& window, std::string name, std::string caption, 
 void RadioButton::setCaption(std::string caption) {
   if (caption_ == caption) return;
   caption_ = std::move(caption);
-  notify(change::kText);
+  Notify(change::kText);
 }
 
 void RadioButton::setChecked(bool on) {
@@ -181,17 +181,17 @@ void RadioButton::setChecked(bool on) {
       auto* other = static_cast<RadioButton*>(u);
       if (other->group_ == group_ && other->checked_) {
         other->checked_ = false;
-        other->notify(change::kValue);
+        other->Notify(change::kValue);
       }
     }
   }
   if (checked_ == on) return;
   checked_ = on;
-  notify(change::kValue);
+  Notify(change::kValue);
 }
 
-bool RadioButton::choose() {
-  if (!canAct()) return false;
+bool RadioButton::Choose() {
+  if (!CanAct()) return false;
   setChecked(true);
   if (onClick) onClick();
   return true;
@@ -206,7 +206,7 @@ ComboBox::ComboBox(Style style) : Unit(nullptr, {}, UnitKind::ComboBox), style_(
 void ComboBox::setStyle(Style s) {
   if (style_ == s) return;
   style_ = s;
-  notify(change::kOptions);
+  Notify(change::kOptions);
 }
 
 const std::string& ComboBox::itemText(int index) const {
@@ -225,22 +225,22 @@ void ComboBox::setItemData(int index, std::int64_t data) {
   data_[static_cast<std::size_t>(index)] = data;
 }
 
-int ComboBox::addItem(std::string text, std::int64_t data) {
+int ComboBox::AddItem(std::string text, std::int64_t data) {
   items_.push_back(std::move(text));
   data_.push_back(data);
-  notify(change::kItems);
+  Notify(change::kItems);
   return count() - 1;
 }
 
-void ComboBox::insertItem(int index, std::string text, std::int64_t data) {
+void ComboBox::InsertItem(int index, std::string text, std::int64_t data) {
   index = std::clamp(index, 0, count());
   items_.insert(items_.begin() + index, std::move(text));
   data_.insert(data_.begin() + index, data);
   if (selected_ >= index) ++selected_;
-  notify(change::kItems | change::kSelection);
+  Notify(change::kItems | change::kSelection);
 }
 
-void ComboBox::removeItem(int index) {
+void ComboBox::RemoveItem(int index) {
   if (index < 0 || index >= count()) return;
   items_.erase(items_.begin() + index);
   data_.erase(data_.begin() + index);
@@ -250,15 +250,15 @@ void ComboBox::removeItem(int index) {
   } else if (selected_ > index) {
     --selected_;
   }
-  notify(change::kItems | change::kSelection | change::kText);
+  Notify(change::kItems | change::kSelection | change::kText);
 }
 
-void ComboBox::clear() {
+void ComboBox::Clear() {
   items_.clear();
   data_.clear();
   selected_ = -1;
   text_.clear();
-  notify(change::kItems | change::kSelection | change::kText);
+  Notify(change::kItems | change::kSelection | change::kText);
 }
 
 void ComboBox::setItems(std::vector<std::string> items) {
@@ -266,7 +266,7 @@ void ComboBox::setItems(std::vector<std::string> items) {
   data_.assign(items_.size(), 0);
   selected_ = -1;
   if (style_ == Style::DropDownList) text_.clear();
-  notify(change::kItems | change::kSelection | change::kText);
+  Notify(change::kItems | change::kSelection | change::kText);
 }
 
 void ComboBox::setSelectedIndex(int index) {
@@ -276,54 +276,54 @@ void ComboBox::setSelectedIndex(int index) {
     text_ = items_[static_cast<std::size_t>(index)];
   else if (style_ == Style::DropDownList)
     text_.clear();
-  notify(change::kSelection | change::kText);
+  Notify(change::kSelection | change::kText);
 }
 
 void ComboBox::setText(std::string text) {
   if (style_ == Style::DropDownList) {
-    setSelectedIndex(findItem(text));
+    setSelectedIndex(FindItem(text));
     return;
   }
   text_ = std::move(text);
-  const int found = findItem(text_);
+  const int found = FindItem(text_);
   selected_ = found;
-  notify(change::kSelection | change::kText);
+  Notify(change::kSelection | change::kText);
 }
 
-int ComboBox::findItem(std::string_view text) const {
+int ComboBox::FindItem(std::string_view text) const {
   for (int i = 0; i < count(); ++i)
     if (items_[static_cast<std::size_t>(i)] == text) return i;
   return -1;
 }
 
-bool ComboBox::openList() {
-  if (!canAct()) return false;
+bool ComboBox::OpenList() {
+  if (!CanAct()) return false;
   if (onListOpened) onListOpened();
   return true;
 }
 
-bool ComboBox::choose(int index) {
-  if (!openList()) return false;
+bool ComboBox::Choose(int index) {
+  if (!OpenList()) return false;
   if (index < 0 || index >= count()) return false;
   setSelectedIndex(index);
   if (onSelectionChanged) onSelectionChanged();
   return true;
 }
 
-bool ComboBox::chooseText(std::string_view text) {
-  if (!openList()) return false;
-  const int index = findItem(text);
+bool ComboBox::ChooseText(std::string_view text) {
+  if (!OpenList()) return false;
+  const int index = FindItem(text);
   if (index < 0) return false;
   setSelectedIndex(index);
   if (onSelectionChanged) onSelectionChanged();
   return true;
 }
 
-bool ComboBox::type(std::string_view text) {
-  if (!canAct() || style_ != Style::Editable) return false;
+bool ComboBox::Type(std::string_view text) {
+  if (!CanAct() || style_ != Style::Editable) return false;
   text_ = std::string(text);
-  selected_ = findItem(text_);
-  notify(change::kSelection | change::kText);
+  selected_ = FindItem(text_);
+  Notify(change::kSelection | change::kText);
   if (onTextChanged) onTextChanged();
   return true;
 }
@@ -338,40 +338,40 @@ void ScrollBar::setRange(int minimum, int maximum) {
   min_ = minimum;
   max_ = maximum;
   pos_ = std::clamp(pos_, min_, max_);
-  notify(change::kRange | change::kValue);
+  Notify(change::kRange | change::kValue);
 }
 
 void ScrollBar::setPageStep(int step) {
   page_ = std::max(0, step);
-  notify(change::kRange);
+  Notify(change::kRange);
 }
 
 void ScrollBar::setLineStep(int step) {
   line_ = std::max(0, step);
-  notify(change::kRange);
+  Notify(change::kRange);
 }
 
 void ScrollBar::setPosition(int position) {
   position = std::clamp(position, min_, max_);
   if (position == pos_) return;
   pos_ = position;
-  notify(change::kValue);
+  Notify(change::kValue);
 }
 
-bool ScrollBar::moveTo(int position) {
-  if (!canAct()) return false;
+bool ScrollBar::MoveTo(int position) {
+  if (!CanAct()) return false;
   position = std::clamp(position, min_, max_);
   if (position == pos_) return true;
   pos_ = position;
-  notify(change::kValue);
+  Notify(change::kValue);
   if (onPositionChanged) onPositionChanged();
   return true;
 }
 
-bool ScrollBar::lineUp() { return moveTo(pos_ - line_); }
-bool ScrollBar::lineDown() { return moveTo(pos_ + line_); }
-bool ScrollBar::pageUp() { return moveTo(pos_ - page_); }
-bool ScrollBar::pageDown() { return moveTo(pos_ + page_); }
+bool ScrollBar::LineUp() { return MoveTo(pos_ - line_); }
+bool ScrollBar::LineDown() { return MoveTo(pos_ + line_); }
+bool ScrollBar::PageUp() { return MoveTo(pos_ - page_); }
+bool ScrollBar::PageDown() { return MoveTo(pos_ + page_); }
 
 // ---- ProgressBar -----------------------------------------------------------
 
@@ -383,14 +383,14 @@ void ProgressBar::setRange(int minimum, int maximum) {
   min_ = minimum;
   max_ = maximum;
   pos_ = std::clamp(pos_, min_, max_);
-  notify(change::kRange | change::kValue);
+  Notify(change::kRange | change::kValue);
 }
 
 void ProgressBar::setPosition(int position) {
   position = std::clamp(position, min_, max_);
   if (position == pos_) return;
   pos_ = position;
-  notify(change::kValue);
+  Notify(change::kValue);
 }
 
 // ---- StatusBar -------------------------------------------------------------
@@ -410,7 +410,7 @@ void StatusBar::setText(std::string text, int part) {
   auto& slot = parts_[static_cast<std::size_t>(part)];
   if (slot == text) return;
   slot = std::move(text);
-  notify(change::kText);
+  Notify(change::kText);
 }
 
 // ---- ToolBar ---------------------------------------------------------------
@@ -424,9 +424,9 @@ const ToolBar::ToolButton& ToolBar::button(int index) const {
   return buttons_[static_cast<std::size_t>(index)];
 }
 
-int ToolBar::addButton(std::string caption, std::string icon) {
+int ToolBar::AddButton(std::string caption, std::string icon) {
   buttons_.push_back({std::move(caption), std::move(icon), true, true});
-  notify(change::kItems);
+  Notify(change::kItems);
   return buttonCount() - 1;
 }
 
@@ -435,7 +435,7 @@ void ToolBar::setButtonEnabled(int index, bool on) {
   auto& b = buttons_[static_cast<std::size_t>(index)];
   if (b.enabled == on) return;
   b.enabled = on;
-  notify(change::kItems);
+  Notify(change::kItems);
 }
 
 void ToolBar::setButtonVisible(int index, bool on) {
@@ -443,13 +443,13 @@ void ToolBar::setButtonVisible(int index, bool on) {
   auto& b = buttons_[static_cast<std::size_t>(index)];
   if (b.visible == on) return;
   b.visible = on;
-  notify(change::kItems);
+  Notify(change::kItems);
 }
 
 bool ToolBar::buttonEnabled(int index) const { return button(index).enabled; }
 
-bool ToolBar::clickButton(int index) {
-  if (!canAct()) return false;
+bool ToolBar::ClickButton(int index) {
+  if (!CanAct()) return false;
   const ToolButton& b = button(index);
   if (!b.enabled || !b.visible) return false;
   if (onButtonClicked) onButtonClicked(index);
@@ -464,7 +464,7 @@ GroupBox::GroupBox(Window& window, std::string name, std::string caption)
 void GroupBox::setCaption(std::string caption) {
   if (caption_ == caption) return;
   caption_ = std::move(caption);
-  notify(change::kText);
+  Notify(change::kText);
 }
 
 // ---- PictureBox ------------------------------------------------------------
@@ -474,17 +474,17 @@ PictureBox::PictureBox(Window& window, std::string name)
 
 void PictureBox::setImage(Bytes bytes) {
   image_ = std::move(bytes);
-  notify(change::kImage);
+  Notify(change::kImage);
 }
 
 void PictureBox::clearImage() {
   if (image_.empty()) return;
   image_.clear();
-  notify(change::kImage);
+  Notify(change::kImage);
 }
 
-bool PictureBox::click() {
-  if (!canAct()) return false;
+bool PictureBox::Click() {
+  if (!CanAct()) return false;
   if (onClick) onClick();
   return true;
 }
@@ -497,7 +497,7 @@ Timer::Timer(Window& window, std::string name, int intervalMs)
 }
 
 Timer::~Timer() {
-  if (interval_ > 0) window()->host().stopTimer(*this);
+  if (interval_ > 0) window()->host().StopTimer(*this);
 }
 
 void Timer::setInterval(int ms) {
@@ -506,13 +506,13 @@ void Timer::setInterval(int ms) {
   const bool wasRunning = interval_ > 0;
   interval_ = ms;
   if (interval_ > 0)
-    window()->host().startTimer(*this);
+    window()->host().StartTimer(*this);
   else if (wasRunning)
-    window()->host().stopTimer(*this);
-  notify(change::kValue);
+    window()->host().StopTimer(*this);
+  Notify(change::kValue);
 }
 
-void Timer::tick() {
+void Timer::Tick() {
   if (interval_ > 0 && onTick) onTick();
 }
 

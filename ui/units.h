@@ -28,7 +28,7 @@ class Label : public Unit {
   void setText(std::string text);
 
   std::function<void()> onClick;
-  bool click();
+  bool Click();
 
  private:
   std::string text_;
@@ -58,12 +58,12 @@ class EditBox : public Unit {
 
   // The person replaces the whole content with `text` (select all, type),
   // cut to the length limit. False when the box refuses input.
-  bool replaceText(std::string_view text);
+  bool ReplaceText(std::string_view text);
   // The person types `text` at the end of the content, up to the limit.
-  bool type(std::string_view text);
+  bool Type(std::string_view text);
 
  private:
-  bool acceptsTyping() const;
+  bool AcceptsTyping() const;
   std::string text_;
   bool multiLine_ = false;
   bool password_ = false;
@@ -80,7 +80,7 @@ class Button : public Unit {
   void setCaption(std::string caption);
 
   std::function<void()> onClick;
-  bool click();
+  bool Click();
 
  private:
   std::string caption_;
@@ -98,7 +98,7 @@ class CheckBox : public Unit {
 
   // Raised after a person ticked or unticked the box.
   std::function<void()> onClick;
-  bool toggle();
+  bool Toggle();
 
  private:
   std::string caption_;
@@ -121,7 +121,7 @@ class RadioButton : public Unit {
 
   // Raised after a person chose this button.
   std::function<void()> onClick;
-  bool choose();
+  bool Choose();
 
  private:
   std::string caption_;
@@ -147,11 +147,11 @@ class ComboBox : public Unit {
   std::int64_t itemData(int index) const;          // 0 outside the list
   void setItemData(int index, std::int64_t data);
   // Returns the new item's index.
-  int addItem(std::string text, std::int64_t data = 0);
-  void insertItem(int index, std::string text, std::int64_t data = 0);
-  void removeItem(int index);
+  int AddItem(std::string text, std::int64_t data = 0);
+  void InsertItem(int index, std::string text, std::int64_t data = 0);
+  void RemoveItem(int index);
   // Removes every item and the selection; the text becomes empty.
-  void clear();
+  void Clear();
   void setItems(std::vector<std::string> items);
 
   // -1 when nothing is selected.
@@ -164,25 +164,25 @@ class ComboBox : public Unit {
   // selected (none when absent), as the platform does.
   void setText(std::string text);
   // First item equal to text, -1 when absent.
-  int findItem(std::string_view text) const;
+  int FindItem(std::string_view text) const;
 
   std::function<void()> onListOpened;       // the list is about to open
   std::function<void()> onSelectionChanged; // a person chose an item
   std::function<void()> onTextChanged;      // a person typed (Editable only)
 
   // The person opens the list (raises onListOpened).
-  bool openList();
+  bool OpenList();
   // The person opens the list and clicks item `index` of the list as it
   // is after onListOpened ran. onSelectionChanged is raised even when the
   // same item is chosen again. False when the index is not in the list.
-  bool choose(int index);
+  bool Choose(int index);
   // Same, finding the item by its text.
-  bool chooseText(std::string_view text);
+  bool ChooseText(std::string_view text);
   // The person types into an editable combo box (replacing the text).
-  bool type(std::string_view text);
+  bool Type(std::string_view text);
 
  private:
-  void notifySelection();
+  void NotifySelection();
   Style style_;
   std::vector<std::string> items_;
   std::vector<std::int64_t> data_;
@@ -211,11 +211,11 @@ class ScrollBar : public Unit {
   std::function<void()> onPositionChanged;
 
   // The person drags the thumb to `position` (clamped).
-  bool moveTo(int position);
-  bool lineUp();
-  bool lineDown();
-  bool pageUp();
-  bool pageDown();
+  bool MoveTo(int position);
+  bool LineUp();
+  bool LineDown();
+  bool PageUp();
+  bool PageDown();
 
  private:
   Orientation orientation_;
@@ -262,14 +262,14 @@ class ToolBar : public Unit {
 
   int buttonCount() const { return static_cast<int>(buttons_.size()); }
   const ToolButton& button(int index) const;
-  int addButton(std::string caption, std::string icon = {});
+  int AddButton(std::string caption, std::string icon = {});
   void setButtonEnabled(int index, bool on);
   void setButtonVisible(int index, bool on);
   bool buttonEnabled(int index) const;
 
   // Raised with the 0-based index of the button a person clicked.
   std::function<void(int index)> onButtonClicked;
-  bool clickButton(int index);
+  bool ClickButton(int index);
 
  private:
   std::vector<ToolButton> buttons_;
@@ -298,14 +298,14 @@ class PictureBox : public Unit {
   void clearImage();
 
   std::function<void()> onClick;
-  bool click();
+  bool Click();
 
  private:
   Bytes image_;
 };
 
 // A window timer. An interval above 0 runs it through the window's host;
-// 0 stops it. The host calls tick() each time the interval passes.
+// 0 stops it. The host calls Tick() each time the interval passes.
 class Timer : public Unit {
  public:
   Timer(Window& window, std::string name, int intervalMs = 0);
@@ -317,7 +317,7 @@ class Timer : public Unit {
 
   std::function<void()> onTick;
   // One period passed: raises onTick while the timer runs.
-  void tick();
+  void Tick();
 
  private:
   int interval_ = 0;

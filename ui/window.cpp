@@ -21,53 +21,53 @@ Window::~Window() = default;
 void Window::setCaption(std::string caption) {
   if (caption_ == caption) return;
   caption_ = std::move(caption);
-  changed_.emit(change::kText);
+  changed_.Emit(change::kText);
 }
 
-void Window::resize(int width, int height) {
+void Window::Resize(int width, int height) {
   if (width == width_ && height == height_) return;
   width_ = width;
   height_ = height;
-  changed_.emit(change::kGeometry);
+  changed_.Emit(change::kGeometry);
   if (onSizeChanged) onSizeChanged();
 }
 
-void Window::move(int left, int top) {
+void Window::Move(int left, int top) {
   if (left == left_ && top == top_) return;
   left_ = left;
   top_ = top;
-  changed_.emit(change::kGeometry);
+  changed_.Emit(change::kGeometry);
 }
 
 void Window::setEnabled(bool on) {
   if (enabled_ == on) return;
   enabled_ = on;
-  changed_.emit(change::kEnabled);
+  changed_.Emit(change::kEnabled);
 }
 
 void Window::setVisible(bool on) {
   if (visible_ == on) return;
   visible_ = on;
-  changed_.emit(change::kVisible);
+  changed_.Emit(change::kVisible);
 }
 
-Unit* Window::findUnit(std::string_view name) const {
+Unit* Window::FindUnit(std::string_view name) const {
   for (Unit* u : units_)
     if (u->name() == name) return u;
   return nullptr;
 }
 
-MenuItem* Window::findMenuItem(std::string_view caption) const {
+MenuItem* Window::FindMenuItem(std::string_view caption) const {
   for (MenuItem* m : menus_) {
-    if (m->caption() == caption || m->plainCaption() == caption) return m;
-    if (MenuItem* found = m->find(caption)) return found;
+    if (m->caption() == caption || m->PlainCaption() == caption) return m;
+    if (MenuItem* found = m->Find(caption)) return found;
   }
   return nullptr;
 }
 
 void Window::setLayout(LayoutNode root) {
   layout_ = std::move(root);
-  changed_.emit(change::kGeometry);
+  changed_.Emit(change::kGeometry);
 }
 
 namespace {
@@ -104,19 +104,19 @@ Button* Window::cancelButton() const {
   return findButton(units_, {"取消"});
 }
 
-bool Window::pressReturn() {
+bool Window::PressReturn() {
   if (!open_ || !enabled_) return false;
   Button* b = defaultButton();
-  return b && b->click();
+  return b && b->Click();
 }
 
-bool Window::pressEscape() {
+bool Window::PressEscape() {
   if (!open_ || !enabled_) return false;
-  if (Button* b = cancelButton()) return b->click();
-  return closesOnEscape_ && userClose();
+  if (Button* b = cancelButton()) return b->Click();
+  return closesOnEscape_ && UserClose();
 }
 
-void Window::open(bool modal, Window* owner) {
+void Window::Open(bool modal, Window* owner) {
   if (open_) {  // shown again while open: only brought back into view
     setVisible(true);
     return;
@@ -128,33 +128,33 @@ void Window::open(bool modal, Window* owner) {
   if (onCreated) onCreated();
 }
 
-bool Window::userClose() {
+bool Window::UserClose() {
   if (!open_ || !enabled_) return false;
-  return close();
+  return Close();
 }
 
-bool Window::close() {
+bool Window::Close() {
   if (!open_) return false;
   if (onMayClose && !onMayClose()) return false;
-  destroy();
+  Destroy();
   return true;
 }
 
-void Window::destroy() {
+void Window::Destroy() {
   if (!open_) return;
   open_ = false;
   setVisible(false);
   if (onDestroyed) onDestroyed();
-  closed_.emit();
+  closed_.Emit();
 }
 
-void Window::registerUnit(Unit* u) { units_.push_back(u); }
-void Window::unregisterUnit(Unit* u) {
+void Window::RegisterUnit(Unit* u) { units_.push_back(u); }
+void Window::UnregisterUnit(Unit* u) {
   std::erase(units_, u);
   if (u == defaultButton_) defaultButton_ = nullptr;
   if (u == cancelButton_) cancelButton_ = nullptr;
 }
-void Window::registerMenu(MenuItem* m) { menus_.push_back(m); }
-void Window::unregisterMenu(MenuItem* m) { std::erase(menus_, m); }
+void Window::RegisterMenu(MenuItem* m) { menus_.push_back(m); }
+void Window::UnregisterMenu(MenuItem* m) { std::erase(menus_, m); }
 
 }  // namespace ui

@@ -3,9 +3,9 @@
 // its life-cycle events. Windows of the program derive from it and hold
 // their units as members.
 //
-// Life cycle: a host shows the window (open(): created is raised); the
-// person closes it (userClose(): may-close is asked) or the program does
-// (close() asks too, destroy() does not); when it closes, destroyed is
+// Life cycle: a host shows the window (Open(): created is raised); the
+// person closes it (UserClose(): may-close is asked) or the program does
+// (Close() asks too, Destroy() does not); when it closes, destroyed is
 // raised and the host's modal wait ends. A closed window may be shown again.
 #pragma once
 
@@ -49,8 +49,8 @@ class Window {
   int top() const { return top_; }
   // Sets the client size; raises onSizeChanged when it differs. A view calls
   // it when a person resizes the window, windows call it themselves too.
-  void resize(int width, int height);
-  void move(int left, int top);
+  void Resize(int width, int height);
+  void Move(int left, int top);
 
   bool enabled() const { return enabled_; }
   void setEnabled(bool on);
@@ -65,12 +65,12 @@ class Window {
 
   // Units (not menu items) in construction order.
   const std::vector<Unit*>& units() const { return units_; }
-  Unit* findUnit(std::string_view name) const;
+  Unit* FindUnit(std::string_view name) const;
   // Top-level menus in construction order (hidden pop-up menus included).
   const std::vector<MenuItem*>& menus() const { return menus_; }
   // A menu entry at any depth by caption (with or without "&"); nullptr
   // when absent.
-  MenuItem* findMenuItem(std::string_view caption) const;
+  MenuItem* FindMenuItem(std::string_view caption) const;
 
   // The arrangement; none means units sit at their geometry.
   void setLayout(LayoutNode root);
@@ -90,8 +90,8 @@ class Window {
   bool closesOnEscape() const { return closesOnEscape_; }
   // Return and Escape pressed in the window and not taken by the unit in
   // focus. True when a button was pressed or the window closed.
-  bool pressReturn();
-  bool pressEscape();
+  bool PressReturn();
+  bool PressEscape();
 
   std::function<void()> onCreated;
   std::function<bool()> onMayClose;  // false keeps the window open
@@ -107,22 +107,22 @@ class Window {
   // Called by hosts when they show the window: marks it open and visible,
   // remembers owner and modality, and raises onCreated. The client size
   // starts at the design size. On a window already open it only shows it.
-  void open(bool modal, Window* owner);
+  void Open(bool modal, Window* owner);
   // The person closes the window (title bar, Alt+F4): nothing when the
-  // window is disabled; otherwise as close(). True when it closed.
-  bool userClose();
+  // window is disabled; otherwise as Close(). True when it closed.
+  bool UserClose();
   // The program asks the window to close: onMayClose decides.
-  bool close();
+  bool Close();
   // Closes without asking: onDestroyed, then closed().
-  void destroy();
+  void Destroy();
 
  private:
   friend class Unit;
   friend class MenuItem;
-  void registerUnit(Unit* u);
-  void unregisterUnit(Unit* u);
-  void registerMenu(MenuItem* m);
-  void unregisterMenu(MenuItem* m);
+  void RegisterUnit(Unit* u);
+  void UnregisterUnit(Unit* u);
+  void RegisterMenu(MenuItem* m);
+  void UnregisterMenu(MenuItem* m);
 
   Host& host_;
   std::string caption_;

@@ -112,10 +112,10 @@ bool OpenFormulaEditor(ui::Host& host, const ui::Window* owner, const ProgramLau
     std::vector<std::string> argv = candidate;
     argv.front() = *path;
     if (launcher.startDetached(argv)) return true;
-    host.message(owner, "无法启动公式编辑器：" + *path);
+    host.Message(owner, "无法启动公式编辑器：" + *path);
     return false;
   }
-  host.message(owner, kInstallWordMessage);
+  host.Message(owner, kInstallWordMessage);
   return false;
 }
 

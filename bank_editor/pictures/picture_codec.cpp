@@ -415,7 +415,7 @@ std::optional<ui::Image> DecodePicture(ui::Host& host, const Bytes& bytes) {
   if (looksLikeJpeg(bytes)) image = DecodeJpeg(bytes);
   else if (looksLikePng(bytes)) image = DecodePng(bytes);
   else if (bytes[0] == 'B' && bytes.size() > 1 && bytes[1] == 'M') image = DecodeBmp(bytes);
-  if (!image) image = host.decodeImage(bytes);
+  if (!image) image = host.DecodeImage(bytes);
   if (image && image->empty()) return std::nullopt;
   return image;
 }
@@ -438,7 +438,7 @@ StoredPicture PictureForStorage(ui::Host& host, std::string_view path, const Byt
   if (!rgb) {
     std::optional<ui::Image> image;
     if (fileBytes.size() > 1 && fileBytes[0] == 'B' && fileBytes[1] == 'M') image = DecodeBmp(fileBytes);
-    if (!image) image = host.decodeImage(fileBytes);
+    if (!image) image = host.DecodeImage(fileBytes);
     if (image && !image->empty() && sizeAcceptable(static_cast<std::uint32_t>(image->width),
                                                    static_cast<std::uint32_t>(image->height)))
       rgb = toRgb(*image);

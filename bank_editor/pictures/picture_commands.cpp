@@ -83,12 +83,12 @@ PictureStoreResult StorePicture(ui::Host& host, const ui::Window* owner, recfile
     }
   }
   if (!WriteSlot(bank, recordId, slot, databases::kPictureMark, bytes)) {
-    host.message(owner, bank.lastError().message);
+    host.Message(owner, bank.lastError().message);
     return PictureStoreResult::Failed;
   }
   if (slot == PictureSlot::Question && findDuplicate && findDuplicate()) {
     if (!WriteSlot(bank, recordId, slot, std::move(oldMarker), oldBytes)) {
-      host.message(owner, bank.lastError().message);
+      host.Message(owner, bank.lastError().message);
       return PictureStoreResult::Failed;
     }
     return PictureStoreResult::Duplicate;
@@ -97,11 +97,11 @@ PictureStoreResult StorePicture(ui::Host& host, const ui::Window* owner, recfile
 }
 
 std::optional<Bytes> ChoosePictureFile(ui::Host& host, const ui::Window* owner) {
-  const auto path = host.openFileDialog(owner, kPictureFileFilter);
+  const auto path = host.OpenFileDialog(owner, kPictureFileFilter);
   if (!path) return std::nullopt;
   StoredPicture picture = PictureFileForStorage(host, *path);
   if (!picture.ok()) {
-    host.message(owner, picture.message);
+    host.Message(owner, picture.message);
     return std::nullopt;
   }
   return std::move(picture.bytes);
@@ -110,13 +110,13 @@ std::optional<Bytes> ChoosePictureFile(ui::Host& host, const ui::Window* owner) 
 void PreviewPicture(ui::Host& host, ui::Window* owner, Bytes picture, PictureSlot slot) {
   if (picture.empty()) return;
   PicturePreviewWindow window(host, std::move(picture), SlotHeading(slot));
-  host.showModal(window, owner);
+  host.ShowModal(window, owner);
 }
 
 bool CopyPictureToClipboard(ui::Host& host, const Bytes& picture) {
   const auto image = DecodePicture(host, picture);
   if (!image) return false;
-  host.setClipboardImage(*image);
+  host.SetClipboardImage(*image);
   return true;
 }
 
@@ -124,12 +124,12 @@ std::optional<Bytes> ImportPictureFromClipboard(ui::Host& host, ui::Window* owne
                                                 std::function<void(const Bytes&)> store) {
   ClipboardPictureWindow window(host, std::move(launcher));
   window.onSave = std::move(store);
-  host.showModal(window, owner);
+  host.ShowModal(window, owner);
   return window.savedPicture();
 }
 
 bool ConfirmDeletePicture(ui::Host& host, const ui::Window* owner) {
-  return host.messageBox(owner, kConfirmDeletePictureMessage, ui::kMessageCaption, ui::MessageButtons::OkCancel) ==
+  return host.MessageBox(owner, kConfirmDeletePictureMessage, ui::kMessageCaption, ui::MessageButtons::OkCancel) ==
          ui::kButtonOk;
 }
 

@@ -47,15 +47,15 @@ ClipboardPictureWindow::ClipboardPictureWindow(ui::Host& host, ProgramLauncher l
   按钮保存.onClick = [this] {
     saved_ = 图片框1.image();
     if (onSave) onSave(*saved_);
-    close();
+    Close();
   };
-  按钮取消.onClick = [this] { close(); };
+  按钮取消.onClick = [this] { Close(); };
   按钮公式编辑器.onClick = [this] { OpenFormulaEditor(this->host(), this, launcher_); };
-  菜单说明.onChoose = [this] { this->host().message(this, kHelpText); };
+  菜单说明.onChoose = [this] { this->host().Message(this, kHelpText); };
 }
 
 void ClipboardPictureWindow::loadClipboard() {
-  const auto image = host().clipboardImage();
+  const auto image = host().ClipboardImage();
   if (image && !image->empty()) 图片框1.setImage(EncodeClipboardBmp(*image));
   else 图片框1.clearImage();
   按钮保存.setEnabled(图片框1.hasImage());

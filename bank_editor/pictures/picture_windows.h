@@ -18,7 +18,7 @@ namespace bank_editor::pictures {
 // every size. The caption is the column heading the picture belongs to
 // ("题图" or "答图"); the window is still found by its name "图片预览".
 //   PicturePreviewWindow w(host, bytes, "题图");
-//   host.showModal(w, editor);
+//   host.ShowModal(w, editor);
 class PicturePreviewWindow : public ui::Window {
  public:
   PicturePreviewWindow(ui::Host& host, ui::Bytes picture, std::string caption);
@@ -35,7 +35,7 @@ class PicturePreviewWindow : public ui::Window {
 // no result. "重新导入" reads the clipboard again (an empty clipboard empties
 // the box). "打开word公式编辑器" starts a formula editor through `launcher`.
 //   ClipboardPictureWindow w(host);
-//   host.showModal(w, editor);
+//   host.ShowModal(w, editor);
 //   if (w.savedPicture()) StorePicture(..., *w.savedPicture(), ...);
 class ClipboardPictureWindow : public ui::Window {
  public:

@@ -26,13 +26,13 @@ void DifficultyDescriptionWindow::load() {
   loaded_ = course.has_value();
   description_ = loaded_ ? course->difficultyNote : std::string();
   编辑框2.setText(description_);
-  if (!loaded_ && ctx_.selectedCourse.position >= 0) host().message(this, library.lastError().message);
+  if (!loaded_ && ctx_.selectedCourse.position >= 0) host().Message(this, library.lastError().message);
 }
 
 bool DifficultyDescriptionWindow::mayClose() {
   if (!loaded_ || text::gbkLength(编辑框2.text()) <= static_cast<std::size_t>(databases::kDifficultyNoteWidth))
     return true;
-  return host().messageBox(this, "难度说明最多80个字节（40个汉字），超出的部分将不能保存，是否仍然关闭？",
+  return host().MessageBox(this, "难度说明最多80个字节（40个汉字），超出的部分将不能保存，是否仍然关闭？",
                            ui::kMessageCaption, ui::MessageButtons::YesNo,
                            ui::MessageIcon::Question) == ui::kButtonYes;
 }
@@ -45,7 +45,7 @@ void DifficultyDescriptionWindow::save() {
   if (library.SetDifficultyNote(position, 编辑框2.text())) {
     if (const auto course = library.CourseAt(position)) description_ = course->difficultyNote;
   } else {
-    host().message(this, library.lastError().message);
+    host().Message(this, library.lastError().message);
   }
   if (!ctx_.selectedCourse.name.empty()) ctx_.engine.SetCurrent(ctx_.selectedCourse.name);
 }
@@ -81,7 +81,7 @@ QuestionPreviewWindow::QuestionPreviewWindow(ui::Host& host, std::string text1, 
   图片框titu1.setGeometry({8, h.text1, kPictureWidth, h.picture});
   标签tiwen2.setGeometry({8, h.text1 + h.picture, kLabelWidth, h.text2});
   onSizeChanged = [this] {
-    if (width() != kWidth) resize(kWidth, height());
+    if (width() != kWidth) Resize(kWidth, height());
   };
 }
 

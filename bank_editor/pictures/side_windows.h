@@ -21,7 +21,7 @@ namespace bank_editor::pictures {
 // than the field's 80 bytes is cut when stored, so closing such a text asks
 // first (No keeps the window open).
 //   DifficultyDescriptionWindow w(ctx);
-//   host.showModal(w, owner);
+//   host.ShowModal(w, owner);
 //   composeLabel.setText(w.description());   // the text as stored
 class DifficultyDescriptionWindow : public ui::Window {
  public:
@@ -48,7 +48,7 @@ class DifficultyDescriptionWindow : public ui::Window {
 // 208 px high with a picture and 0 without. The window (client area) is
 // 600 px wide, always, and as high as the three units plus 80 px.
 //   QuestionPreviewWindow w(host, text1, hasPicture ? data : ui::Bytes{}, text2);
-//   host.showModal(w, composeWindow);
+//   host.ShowModal(w, composeWindow);
 class QuestionPreviewWindow : public ui::Window {
  public:
   QuestionPreviewWindow(ui::Host& host, std::string text1, ui::Bytes picture, std::string text2);

@@ -72,10 +72,10 @@ void BM_OpenCompose10k(benchmark::State& state) {
   Session s;
   for (auto _ : state) {
     compose::ComposeWindow window(s.ctx);
-    window.open(true, nullptr);
+    window.Open(true, nullptr);
     benchmark::DoNotOptimize(window.高级表格1.RowCount());
     if (window.高级表格1.RowCount() != kQuestions + 1) state.SkipWithError("rows missing");
-    window.destroy();
+    window.Destroy();
   }
   if (s.host.messages != 0) state.SkipWithError("opening showed a message");
 }
@@ -84,7 +84,7 @@ BENCHMARK(BM_OpenCompose10k)->Unit(benchmark::kMillisecond);
 void BM_RecomputeTypeScores10k(benchmark::State& state) {
   Session s;
   compose::ComposeWindow window(s.ctx);
-  window.open(true, nullptr);
+  window.Open(true, nullptr);
   auto& grid = window.高级表格1;
   // 100 questions that count on their own, spread over the grid, in both
   // papers for some.
@@ -103,7 +103,7 @@ void BM_RecomputeTypeScores10k(benchmark::State& state) {
     benchmark::DoNotOptimize(window.paperScores().totalA);
   }
   if (window.paperScores().totalA <= 0) state.SkipWithError("nothing counted");
-  window.destroy();
+  window.Destroy();
 }
 BENCHMARK(BM_RecomputeTypeScores10k)->Unit(benchmark::kMicrosecond);
 

@@ -78,7 +78,7 @@ struct OpenEditor {
   bank_editor::BankEditorWindow window;
   int middle = 0;
   explicit OpenEditor(Session& s) : window(s.ctx) {
-    window.open(true, nullptr);
+    window.Open(true, nullptr);
     middle = window.高级表格1.RowCount() / 2;
     window.GoToCell(middle, bank_editor::kColText1);
   }
@@ -88,7 +88,7 @@ void BM_OpenEditor10k(benchmark::State& state) {
   Session s;
   for (auto _ : state) {
     bank_editor::BankEditorWindow editor(s.ctx);
-    editor.open(true, nullptr);
+    editor.Open(true, nullptr);
     benchmark::DoNotOptimize(editor.高级表格1.RowCount());
     if (editor.高级表格1.RowCount() != kQuestions + 1) state.SkipWithError("rows missing");
   }
@@ -98,7 +98,7 @@ BENCHMARK(BM_OpenEditor10k)->Unit(benchmark::kMillisecond);
 void BM_LeaveRowCheck10k(benchmark::State& state) {
   Session s;
   bank_editor::BankEditorWindow editor(s.ctx);
-  editor.open(true, nullptr);
+  editor.Open(true, nullptr);
   // A question late in the grid, so the comparison runs over every row.
   editor.SetPressedRow(editor.高级表格1.RowCount() - 1);
   for (auto _ : state) benchmark::DoNotOptimize(editor.LeaveRowCheck());
@@ -270,7 +270,7 @@ void BM_ImportBank5kInto5k(benchmark::State& state) {
     Require(databases::OpenQuestionTypeLibrary(db));
     engine->Open(dir + "/课程", {}, false, recfile::ShareMode::None, std::string());
     auto editor = std::make_unique<bank_editor::BankEditorWindow>(ctx);
-    editor->open(true, nullptr);
+    editor->Open(true, nullptr);
     const int before = editor->高级表格1.RowCount();
     state.ResumeTiming();
 

@@ -86,7 +86,7 @@ struct SortFixture {
     std::vector<int> order(kRows);
     std::iota(order.begin(), order.end(), 0);
     std::shuffle(order.begin(), order.end(), rng);
-    grid.permuteRows(1, order);
+    grid.PermuteRows(1, order);
   }
 };
 

@@ -23,45 +23,45 @@ class QuietHost : public ui::Host {
  public:
   int messages = 0;
   std::optional<std::string> fileToOpen;  // what the file dialog answers
-  int messageBox(const ui::Window*, std::string_view, std::string_view, ui::MessageButtons,
+  int MessageBox(const ui::Window*, std::string_view, std::string_view, ui::MessageButtons,
                  ui::MessageIcon) override {
     ++messages;
     return ui::kButtonOk;
   }
-  std::optional<std::string> inputBox(const ui::Window*, std::string_view, std::string_view,
+  std::optional<std::string> InputBox(const ui::Window*, std::string_view, std::string_view,
                                       std::string_view, bool) override {
     return std::nullopt;
   }
-  std::optional<std::string> openFileDialog(const ui::Window*, std::string_view,
+  std::optional<std::string> OpenFileDialog(const ui::Window*, std::string_view,
                                             std::string_view) override {
     return fileToOpen;
   }
-  std::optional<std::string> chooseFolder(const ui::Window*, std::string_view) override {
+  std::optional<std::string> ChooseFolder(const ui::Window*, std::string_view) override {
     return std::nullopt;
   }
-  std::optional<ui::Rgb> chooseColour(const ui::Window*, ui::Rgb) override { return std::nullopt; }
-  std::optional<std::string> clipboardText() override { return std::nullopt; }
-  void setClipboardText(std::string_view) override {}
-  std::optional<ui::Image> clipboardImage() override { return std::nullopt; }
-  void setClipboardImage(const ui::Image&) override {}
-  std::optional<ui::Image> decodeImage(const ui::Bytes&) override { return std::nullopt; }
-  bool openDocument(const std::string&) override { return false; }
-  void showModal(ui::Window& w, ui::Window* owner) override {
-    w.open(true, owner);
-    w.destroy();
+  std::optional<ui::Rgb> ChooseColour(const ui::Window*, ui::Rgb) override { return std::nullopt; }
+  std::optional<std::string> ClipboardText() override { return std::nullopt; }
+  void SetClipboardText(std::string_view) override {}
+  std::optional<ui::Image> ClipboardImage() override { return std::nullopt; }
+  void SetClipboardImage(const ui::Image&) override {}
+  std::optional<ui::Image> DecodeImage(const ui::Bytes&) override { return std::nullopt; }
+  bool OpenDocument(const std::string&) override { return false; }
+  void ShowModal(ui::Window& w, ui::Window* owner) override {
+    w.Open(true, owner);
+    w.Destroy();
   }
-  void showModeless(ui::Window& w, ui::Window* owner) override { w.open(false, owner); }
-  void popupMenu(ui::Window&, ui::MenuItem&, int, int) override {}
-  void processPendingEvents() override {}
-  void setColourScheme(int) override {}
-  void startTimer(ui::Timer&) override {}
-  void stopTimer(ui::Timer&) override {}
-  int countTextLines(int, std::string_view, const ui::Font&) override { return 1; }
-  double now() override { return 45000.0; }
-  std::int64_t tickCountMs() override { return 0; }
-  std::string temporaryFolder() override { return "/tmp"; }
-  bool wordProcessorAvailable() override { return false; }
-  [[noreturn]] void exitProgram(int code) override { std::exit(code); }
+  void ShowModeless(ui::Window& w, ui::Window* owner) override { w.Open(false, owner); }
+  void PopupMenu(ui::Window&, ui::MenuItem&, int, int) override {}
+  void ProcessPendingEvents() override {}
+  void SetColourScheme(int) override {}
+  void StartTimer(ui::Timer&) override {}
+  void StopTimer(ui::Timer&) override {}
+  int CountTextLines(int, std::string_view, const ui::Font&) override { return 1; }
+  double Now() override { return 45000.0; }
+  std::int64_t TickCountMs() override { return 0; }
+  std::string TemporaryFolder() override { return "/tmp"; }
+  bool WordProcessorAvailable() override { return false; }
+  [[noreturn]] void ExitProgram(int code) override { std::exit(code); }
 };
 
 // A setup step that fails leaves nothing worth measuring.

@@ -36,27 +36,27 @@ class CourseAdminTest : public AppTest {
   void StartWith(const std::vector<CourseSpec>& courses) {
     MakeInstallation(dir.path(), "王老师", "admin", courses);
     ASSERT_EQ(Start(), std::nullopt);
-    host.clearRecords();
+    host.ClearRecords();
   }
   // 课程(&P) -> 添加(&A) with the administrator password typed.
   void AddCourseAs(const std::string& adminPassword, std::function<void(AdminDialog&)> play) {
-    host.answerInput(adminPassword);
+    host.AnswerInput(adminPassword);
     OnDialog("添加课程", std::move(play));
-    main->菜单添加.choose();
+    main->菜单添加.Choose();
   }
   void ResetPasswordAs(const std::string& adminPassword, std::function<void(AdminDialog&)> play) {
-    host.answerInput(adminPassword);
+    host.AnswerInput(adminPassword);
     OnDialog("重置课程密码", std::move(play));
-    main->菜单重置密码.choose();
+    main->菜单重置密码.Choose();
   }
   // Presses 组卷 for the course at `position` with `password` typed; true
   // when the compose window showed.
   bool OpenCompose(int position, const std::string& password) {
     bool shown = false;
     host.onShow("组卷", [&](ui::Window&) { shown = true; });
-    main->组合框1.choose(position);
-    if (main->课程密码.enabled()) main->课程密码.replaceText(password);
-    main->按钮组卷.click();
+    main->组合框1.Choose(position);
+    if (main->课程密码.enabled()) main->课程密码.ReplaceText(password);
+    main->按钮组卷.Click();
     return shown;
   }
   bool Protected(const std::string& course) {
@@ -83,7 +83,7 @@ TEST_F(CourseAdminTest, AddingACourseWithAndWithoutPasswordCreatesItsBankAndReco
   EXPECT_TRUE(host.inputs()[0].masked);
   EXPECT_EQ(labels, (Strings{"课程名称：", "课程密码：", "课程密码复核："}));
 
-  host.answerMessage(ui::kButtonOk, "您确定要将密码设置为空吗？");
+  host.AnswerMessage(ui::kButtonOk, "您确定要将密码设置为空吗？");
   AddCourseAs("admin", [&](AdminDialog& d) { FillAndConfirm(d, "化学", "", ""); });
   ASSERT_EQ(host.messages().size(), 1u);
   EXPECT_EQ(host.messages()[0].text, "您确定要将密码设置为空吗？");
@@ -97,7 +97,7 @@ TEST_F(CourseAdminTest, AddingACourseWithAndWithoutPasswordCreatesItsBankAndReco
   EXPECT_TRUE(Exists("物理.edt"));
   EXPECT_TRUE(Exists("化学.edt"));
 
-  host.clearRecords();
+  host.ClearRecords();
   EXPECT_FALSE(OpenCompose(0, "p2"));
   EXPECT_TRUE(OpenCompose(0, "p1"));
   EXPECT_TRUE(OpenCompose(1, ""));
@@ -113,12 +113,12 @@ TEST_F(CourseAdminTest, AddingACourseWithAndWithoutPasswordCreatesItsBankAndReco
 
 TEST_F(CourseAdminTest, AddingAskForTheAdministratorPasswordFirst) {
   StartWith({});
-  host.answerInput(std::nullopt);
-  main->菜单添加.choose();
-  host.answerInput("Admin");
-  main->菜单添加.choose();
-  host.answerInput("");
-  main->菜单添加.choose();
+  host.AnswerInput(std::nullopt);
+  main->菜单添加.Choose();
+  host.AnswerInput("Admin");
+  main->菜单添加.Choose();
+  host.AnswerInput("");
+  main->菜单添加.Choose();
   EXPECT_EQ(Messages(), (Strings{"管理员密码错误！", "管理员密码错误！"}));
   EXPECT_TRUE(ModalWindows().empty());
 }
@@ -152,14 +152,14 @@ TEST_F(CourseAdminTest, AddCourseDialogRefusesEachBadEntryAndStaysOpen) {
   AddCourseAs("admin", [&](AdminDialog& d) {
     for (const auto& c : cases) {
       SCOPED_TRACE(c.name + " / " + c.password);
-      host.clearRecords();
-      if (c.answer >= 0) host.answerMessage(c.answer);
+      host.ClearRecords();
+      if (c.answer >= 0) host.AnswerMessage(c.answer);
       FillAndConfirm(d, c.name, c.password, c.again);
       EXPECT_EQ(Messages(), Strings{c.message});
       EXPECT_TRUE(d.isOpen());
       EXPECT_EQ(d.新课程.text(), c.name);
     }
-    d.取消.click();
+    d.取消.Click();
   });
   EXPECT_EQ(main->组合框1.items(), Strings{"物理"});
   EXPECT_EQ(CourseLibraryRecords().size(), 2u);
@@ -169,11 +169,11 @@ TEST_F(CourseAdminTest, AddCourseDialogRefusesEachBadEntryAndStaysOpen) {
 TEST_F(CourseAdminTest, AddingOverALeftoverBankFileAsksBeforeOverwriting) {
   StartWith({});
   std::ofstream(dir / "化学.edb") << "left over";
-  host.answerMessage(ui::kButtonNo, "是否覆盖");
+  host.AnswerMessage(ui::kButtonNo, "是否覆盖");
   AddCourseAs("admin", [&](AdminDialog& d) {
     FillAndConfirm(d, "化学", "c", "c");
     EXPECT_TRUE(d.isOpen());
-    host.answerMessage(ui::kButtonYes, "是否覆盖");
+    host.AnswerMessage(ui::kButtonYes, "是否覆盖");
     FillAndConfirm(d, "化学", "c", "c");
     EXPECT_FALSE(d.isOpen());
   });
@@ -186,8 +186,8 @@ TEST_F(CourseAdminTest, AddingOverALeftoverBankFileAsksBeforeOverwriting) {
 
 TEST_F(CourseAdminTest, ANonEmptyCourseCannotBeDeleted) {
   StartWith({{"语文", "y", 2}});
-  main->组合框1.choose(0);
-  main->菜单删除.choose();
+  main->组合框1.Choose(0);
+  main->菜单删除.Choose();
   EXPECT_EQ(Messages(), Strings{"语文 题库不为空，不能删除！"});
   EXPECT_TRUE(Exists("语文.edb"));
   EXPECT_FALSE(IsOpen("语文"));
@@ -197,17 +197,17 @@ TEST_F(CourseAdminTest, ANonEmptyCourseCannotBeDeleted) {
 TEST_F(CourseAdminTest, DeletingAnEmptyCourseAsksThenRemovesItsFilesAndRecord) {
   StartWith({{"语文", ""}, {"数学", "m"}, {"英语", "e"}});
   std::ofstream(dir / "数学.enx") << "index";
-  main->组合框1.choose(1);
+  main->组合框1.Choose(1);
 
-  host.answerMessage(ui::kButtonCancel);
-  main->菜单删除.choose();
+  host.AnswerMessage(ui::kButtonCancel);
+  main->菜单删除.Choose();
   EXPECT_TRUE(Exists("数学.edb"));
   // Opened without its password to count the questions: not left unlocked.
   EXPECT_FALSE(IsOpen("数学"));
   EXPECT_TRUE(main->课程密码.enabled());
 
-  host.answerMessage(ui::kButtonOk);
-  main->菜单删除.choose();
+  host.AnswerMessage(ui::kButtonOk);
+  main->菜单删除.Choose();
   ASSERT_EQ(host.messages().size(), 2u);
   for (const auto& m : host.messages()) {
     EXPECT_EQ(m.text, "确定要删除 数学 题库吗？");
@@ -221,7 +221,7 @@ TEST_F(CourseAdminTest, DeletingAnEmptyCourseAsksThenRemovesItsFilesAndRecord) {
   EXPECT_EQ(main->组合框1.selectedIndex(), -1);
   EXPECT_FALSE(main->菜单删除.enabled());
   // 英语 moved up to position 1 with its own password.
-  host.clearRecords();
+  host.ClearRecords();
   EXPECT_TRUE(OpenCompose(1, "e"));
   EXPECT_TRUE(Messages().empty());
 }
@@ -230,9 +230,9 @@ TEST_F(CourseAdminTest, DeletingACourseWhoseBankVanishedRemovesItsRecord) {
   StartWith({{"语文", ""}, {"数学", ""}});
   fs::remove(dir / "语文.edb");
   fs::remove(dir / "语文.edt");
-  main->组合框1.choose(0);
-  host.answerMessage(ui::kButtonOk, "确定要删除");
-  main->菜单删除.choose();
+  main->组合框1.Choose(0);
+  host.AnswerMessage(ui::kButtonOk, "确定要删除");
+  main->菜单删除.Choose();
   EXPECT_EQ(Messages(), (Strings{"语文.edb不存在！", "确定要删除 语文 题库吗？"}));
   EXPECT_EQ(main->组合框1.items(), Strings{"数学"});
 }
@@ -240,8 +240,8 @@ TEST_F(CourseAdminTest, DeletingACourseWhoseBankVanishedRemovesItsRecord) {
 TEST_F(CourseAdminTest, ABankThatExistsButCannotBeOpenedIsNotDeletedUnseen) {
   StartWith({{"语文", ""}});
   std::ofstream(dir / "语文.edb", std::ios::trunc) << "not a database, but maybe someone's work";
-  main->组合框1.choose(0);
-  main->菜单删除.choose();
+  main->组合框1.Choose(0);
+  main->菜单删除.Choose();
   const auto messages = Messages();
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0].rfind("打开 语文 题库错误！", 0), 0u);
@@ -262,7 +262,7 @@ TEST_F(CourseAdminTest, DeleteAndResetWithoutASelectedCourseAskToChooseOne) {
 
 TEST_F(CourseAdminTest, ResettingAPasswordToEmptyUnprotectsTheBank) {
   StartWith({{"语文", ""}, {"英语", "old"}});
-  main->组合框1.choose(1);
+  main->组合框1.Choose(1);
   EXPECT_TRUE(Protected("英语"));
   ResetPasswordAs("admin", [&](AdminDialog& d) {
     EXPECT_EQ((Strings{d.标签1.text(), d.标签2.text(), d.标签3.text()}),
@@ -270,10 +270,10 @@ TEST_F(CourseAdminTest, ResettingAPasswordToEmptyUnprotectsTheBank) {
     EXPECT_EQ(d.新课程.text(), "英语");
     EXPECT_TRUE(d.新课程.readOnly());
     FillAndConfirm(d, "", "x", "y");
-    host.answerMessage(ui::kButtonCancel);
+    host.AnswerMessage(ui::kButtonCancel);
     FillAndConfirm(d, "", "", "");
     EXPECT_TRUE(d.isOpen());
-    host.answerMessage(ui::kButtonOk);
+    host.AnswerMessage(ui::kButtonOk);
     FillAndConfirm(d, "", "", "");
     EXPECT_FALSE(d.isOpen());
   });
@@ -283,7 +283,7 @@ TEST_F(CourseAdminTest, ResettingAPasswordToEmptyUnprotectsTheBank) {
   EXPECT_EQ(engine->CurrentName(), "课程库");
   EXPECT_EQ(engine->RecordNumber(), 3);
 
-  host.clearRecords();
+  host.ClearRecords();
   EXPECT_TRUE(OpenCompose(1, ""));
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(CourseLibraryRecords()[2], (std::pair<std::string, std::string>{"英语", ""}));
@@ -298,8 +298,8 @@ TEST_F(CourseAdminTest, ResettingAPasswordReplacesTheOldOneEvenWhileTheCourseIsU
   EXPECT_TRUE(main->课程密码.enabled());
   EXPECT_TRUE(main->课程密码.text().empty());
 
-  main->课程密码.replaceText("old");
-  main->按钮组卷.click();
+  main->课程密码.ReplaceText("old");
+  main->按钮组卷.Click();
   EXPECT_EQ(Messages(), Strings{"课程密码错误！"});
   EXPECT_TRUE(OpenCompose(0, "新密码"));
   EXPECT_EQ(databases::DecipherPassword(CourseLibraryRecords()[1].second), "新密码");
@@ -307,23 +307,23 @@ TEST_F(CourseAdminTest, ResettingAPasswordReplacesTheOldOneEvenWhileTheCourseIsU
 
 TEST_F(CourseAdminTest, ResettingNeedsTheAdministratorPasswordAndAPasswordThatCanBeStored) {
   StartWith({{"英语", "old"}});
-  main->组合框1.choose(0);
-  host.answerInput(std::nullopt);
-  main->菜单重置密码.choose();
-  host.answerInput("wrong");
-  main->菜单重置密码.choose();
+  main->组合框1.Choose(0);
+  host.AnswerInput(std::nullopt);
+  main->菜单重置密码.Choose();
+  host.AnswerInput("wrong");
+  main->菜单重置密码.Choose();
   EXPECT_EQ(Messages(), Strings{"管理员密码错误！"});
   EXPECT_TRUE(ModalWindows().empty());
   EXPECT_EQ(engine->CurrentName(), "课程库");
   EXPECT_EQ(engine->RecordNumber(), 2);
 
-  host.clearRecords();
+  host.ClearRecords();
   const std::string cut = PasswordWithZeroInCipher();
   ResetPasswordAs("admin", [&](AdminDialog& d) {
     FillAndConfirm(d, "", std::string(29, 'x'), std::string(29, 'x'));
     FillAndConfirm(d, "", cut, cut);
     EXPECT_TRUE(d.isOpen());
-    d.取消.click();
+    d.取消.Click();
   });
   EXPECT_EQ(Messages(), (Strings{kTooLongPassword, kCutPassword}));
   EXPECT_TRUE(OpenCompose(0, "old"));
@@ -348,7 +348,7 @@ TEST_F(CourseAdminTest, ChangingTheAdministratorNameChecksThePasswordAndTheNewNa
     FillAndConfirm(d, "", "admin", " 李老师");
     EXPECT_FALSE(d.isOpen());
   });
-  main->菜单修改姓名.choose();
+  main->菜单修改姓名.Choose();
   EXPECT_EQ(Messages(), (Strings{"管理员密码错误！", "管理员密码错误！", "管理员姓名不能为空！",
                                  "管理员姓名太长，最多 20 个字节（一个汉字算 2 个字节）！"}));
   const auto records = CourseLibraryRecords();
@@ -374,14 +374,14 @@ TEST_F(CourseAdminTest, ChangingTheAdministratorPasswordChecksTheOldAndTheNewOne
     FillAndConfirm(d, "admin", "new", "new");
     EXPECT_FALSE(d.isOpen());
   });
-  main->菜单修改密码.choose();
+  main->菜单修改密码.Choose();
   EXPECT_EQ(Messages(), (Strings{"旧密码错误！", "新密码复核错误！", "新密码不能为空！", kTooLongPassword,
                                  kCutPassword}));
 
-  host.clearRecords();
-  host.answerInput("admin");
-  main->菜单添加.choose();
-  AddCourseAs("new", [](AdminDialog& d) { d.取消.click(); });
+  host.ClearRecords();
+  host.AnswerInput("admin");
+  main->菜单添加.Choose();
+  AddCourseAs("new", [](AdminDialog& d) { d.取消.Click(); });
   EXPECT_EQ(Messages(), Strings{"管理员密码错误！"});
   EXPECT_EQ(ModalWindows(), Strings{"添加课程"});
 }
@@ -430,18 +430,18 @@ TEST_F(CourseAdminTest, AnAdministratorPasswordStoredCutShortStillOpensOnlyForTh
     };
     for (const Case& c : {Case{"", false}, Case{"x", false}, Case{form.password, true}}) {
       SCOPED_TRACE("typed \"" + c.typed + "\"");
-      host.clearRecords();
-      AddCourseAs(c.typed, [](AdminDialog& d) { d.取消.click(); });
+      host.ClearRecords();
+      AddCourseAs(c.typed, [](AdminDialog& d) { d.取消.Click(); });
       EXPECT_EQ(ModalWindows().size(), c.admitted ? 1u : 0u);
       EXPECT_EQ(Messages().size(), c.admitted ? 0u : 1u);
     }
-    host.clearRecords();
-    main->组合框1.choose(0);
-    ResetPasswordAs(form.password, [](AdminDialog& d) { d.取消.click(); });
+    host.ClearRecords();
+    main->组合框1.Choose(0);
+    ResetPasswordAs(form.password, [](AdminDialog& d) { d.取消.Click(); });
     EXPECT_EQ(ModalWindows(), Strings{"重置课程密码"});
-    host.clearRecords();
+    host.ClearRecords();
     OnDialog("修改管理员姓名", [&](AdminDialog& d) { FillAndConfirm(d, "", form.password, "李老师"); });
-    main->菜单修改姓名.choose();
+    main->菜单修改姓名.Choose();
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(CourseLibraryRecords()[0].first, "李老师");
   }

@@ -93,8 +93,8 @@ TEST_F(AppTest, LeavingTheFirstRunDialogWithoutAnAdministratorEndsTheProgramEver
     std::function<void(AdminDialog&)> leave;
   };
   const std::vector<Case> cases = {
-      {"取消", [](AdminDialog& d) { d.取消.click(); }},
-      {"close box", [](AdminDialog& d) { d.userClose(); }},
+      {"取消", [](AdminDialog& d) { d.取消.Click(); }},
+      {"close box", [](AdminDialog& d) { d.UserClose(); }},
       {"refused entry, then closed", [](AdminDialog& d) { FillAndConfirm(d, "王老师", "a", "b"); }},
   };
   for (const auto& c : cases) {
@@ -104,7 +104,7 @@ TEST_F(AppTest, LeavingTheFirstRunDialogWithoutAnAdministratorEndsTheProgramEver
     EXPECT_TRUE(Exists("课程库.edb"));
     EXPECT_TRUE(CourseLibraryRecords().empty());
   }
-  host.clearRecords();
+  host.ClearRecords();
   OnDialog("设置管理员姓名密码", [](AdminDialog& d) { FillAndConfirm(d, "王老师", "a", "a"); });
   EXPECT_EQ(Start(), std::nullopt);
   EXPECT_EQ(ModalWindows(), Strings{"设置管理员姓名密码"});
@@ -114,11 +114,11 @@ TEST_F(AppTest, LeavingTheFirstRunDialogWithoutAnAdministratorEndsTheProgramEver
 TEST_F(AppTest, ASecondCopyOfTheSameProgramFileIsRefusedAndACopyUnderAnotherNameRuns) {
   MakeInstallation(dir.path(), "王老师", "admin", {{"高等数学", ""}});
   ASSERT_EQ(Start("mochuan"), std::nullopt);
-  main->组合框1.choose(0);
+  main->组合框1.Choose(0);
 
   recfile::RecordFileEngine secondEngine;
   AppContext second(secondEngine, host, dir.path());
-  host.clearRecords();
+  host.ClearRecords();
   {
     MainWindow copy(second, {"mochuan", lockDir});
     EXPECT_EQ(Run([&] { ShowMainWindow(copy); }), 0);
@@ -131,7 +131,7 @@ TEST_F(AppTest, ASecondCopyOfTheSameProgramFileIsRefusedAndACopyUnderAnotherName
   EXPECT_EQ(main->组合框1.text(), "高等数学");
   EXPECT_EQ(EnabledOn(*main), kCourseWithoutPassword);
 
-  host.clearRecords();
+  host.ClearRecords();
   {
     MainWindow other(second, {"mochuan2", lockDir});
     EXPECT_EQ(Run([&] { ShowMainWindow(other); }), std::nullopt);
@@ -154,7 +154,7 @@ TEST_F(AppTest, TheSingleInstanceCheckComesBeforeAnyWindow) {
   ASSERT_EQ(Run([&] { ShowMainWindow(*main); }), std::nullopt);
   EXPECT_TRUE(host.messages().empty());
 
-  host.clearRecords();
+  host.ClearRecords();
   EXPECT_EQ(Run([&] { ClaimSingleInstance(host, "mochuan", lockDir); }), 0);
   EXPECT_EQ(Messages(), Strings{"程序 mochuan 已经运行！"});
   EXPECT_TRUE(host.shownWindows().empty());
@@ -180,10 +180,10 @@ TEST_F(AppTest, CoursesWhoseBankVanishedArePrunedAndTheLaterOnesMoveUp) {
 
   // Position 1 is now record 3: the password of 英语 governs.
   host.onShow("组卷", [](ui::Window&) {});
-  main->组合框1.choose(1);
+  main->组合框1.Choose(1);
   EXPECT_EQ(EnabledOn(*main), kCourseWithPassword);
-  main->课程密码.replaceText("e");
-  main->按钮组卷.click();
+  main->课程密码.ReplaceText("e");
+  main->按钮组卷.Click();
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(ModalWindows(), Strings{"组卷"});
 }
@@ -196,8 +196,8 @@ TEST_F(AppTest, WithOnlyTheAdministratorTheListIsEmptyAndNothingOpens) {
   EXPECT_TRUE(main->菜单程序.enabled());
   EXPECT_TRUE(main->菜单添加.enabled());
   EXPECT_TRUE(main->菜单帮助.enabled());
-  EXPECT_FALSE(main->按钮组卷.click());
-  EXPECT_FALSE(main->菜单删除.choose());
+  EXPECT_FALSE(main->按钮组卷.Click());
+  EXPECT_FALSE(main->菜单删除.Choose());
   EXPECT_TRUE(ModalWindows().empty());
 }
 
@@ -257,18 +257,18 @@ TEST_F(AppTest, SelectingCoursesFollowsTheStateTable) {
     std::string password;  // in the password box afterwards
   };
   const std::vector<Step> steps = {
-      {"course without password", [&] { main->组合框1.choose(0); }, kCourseWithoutPassword, "语文", ""},
-      {"course with password", [&] { main->组合框1.choose(1); }, kCourseWithPassword, "英语", ""},
+      {"course without password", [&] { main->组合框1.Choose(0); }, kCourseWithoutPassword, "语文", ""},
+      {"course with password", [&] { main->组合框1.Choose(1); }, kCourseWithPassword, "英语", ""},
       {"unlocked",
        [&] {
-         main->课程密码.replaceText("e");
-         main->按钮题库编辑.click();
+         main->课程密码.ReplaceText("e");
+         main->按钮题库编辑.Click();
        },
        kCourseUnlocked, "英语", "e"},
-      {"same course again keeps it unlocked", [&] { main->组合框1.choose(1); }, kCourseUnlocked, "英语",
+      {"same course again keeps it unlocked", [&] { main->组合框1.Choose(1); }, kCourseUnlocked, "英语",
        "e"},
-      {"another course", [&] { main->组合框1.choose(0); }, kCourseWithoutPassword, "语文", ""},
-      {"back: locked again", [&] { main->组合框1.choose(1); }, kCourseWithPassword, "英语", ""},
+      {"another course", [&] { main->组合框1.Choose(0); }, kCourseWithoutPassword, "语文", ""},
+      {"back: locked again", [&] { main->组合框1.Choose(1); }, kCourseWithPassword, "英语", ""},
   };
   for (const auto& s : steps) {
     SCOPED_TRACE(s.what);
@@ -293,21 +293,21 @@ TEST_F(AppTest, AWrongCoursePasswordLeavesNoTraceAndTheRightOneOpensTheWindow) {
     EXPECT_EQ(w.owner(), main.get());
     EXPECT_EQ(engine->CurrentName(), "英语");
   });
-  main->组合框1.choose(0);
-  main->课程密码.replaceText("wrong");
-  main->按钮组卷.click();
+  main->组合框1.Choose(0);
+  main->课程密码.ReplaceText("wrong");
+  main->按钮组卷.Click();
   EXPECT_EQ(Messages(), Strings{"课程密码错误！"});
   EXPECT_EQ(shown, 0);
   EXPECT_EQ(main->课程密码.text(), "wrong");
   EXPECT_EQ(EnabledOn(*main), kCourseWithPassword);
   EXPECT_FALSE(IsOpen("英语"));
 
-  main->课程密码.replaceText("secret");
-  main->按钮组卷.click();
+  main->课程密码.ReplaceText("secret");
+  main->按钮组卷.Click();
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(EnabledOn(*main), kCourseUnlocked);
   // Unlocked: a second press does not ask again.
-  main->按钮组卷.click();
+  main->按钮组卷.Click();
   EXPECT_EQ(shown, 2);
   EXPECT_EQ(Messages(), Strings{"课程密码错误！"});
 }
@@ -316,10 +316,10 @@ TEST_F(AppTest, ACourseWithoutPasswordOpensWhateverThePasswordBoxHolds) {
   MakeInstallation(dir.path(), "王老师", "admin", {{"语文", ""}});
   ASSERT_EQ(Start(), std::nullopt);
   host.onShow("题库编辑", [](ui::Window&) {});
-  main->组合框1.choose(0);
-  EXPECT_FALSE(main->课程密码.replaceText("anything"));
+  main->组合框1.Choose(0);
+  EXPECT_FALSE(main->课程密码.ReplaceText("anything"));
   main->课程密码.setText("left over");
-  main->按钮题库编辑.click();
+  main->按钮题库编辑.Click();
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(ModalWindows(), Strings{"题库编辑"});
 }
@@ -335,7 +335,7 @@ class RecordedWindow : public ui::Window {
 TEST_F(AppTest, TheButtonsShowTheRegisteredWindowsOrAPlaceholder) {
   MakeInstallation(dir.path(), "王老师", "admin", {{"语文", ""}});
   ASSERT_EQ(Start(), std::nullopt);
-  main->组合框1.choose(0);
+  main->组合框1.Choose(0);
 
   struct Case {
     bool registered;
@@ -368,7 +368,7 @@ TEST_F(AppTest, TheButtonsShowTheRegisteredWindowsOrAPlaceholder) {
         EXPECT_NE(dynamic_cast<PlaceholderWindow*>(&w), nullptr);
       }
     });
-    c.button->click();
+    c.button->Click();
     EXPECT_TRUE(played);
   }
 }
@@ -377,16 +377,16 @@ TEST_F(AppTest, ReselectingTheCourseOpenedBeforeTheListWasReloadedEnablesItAgain
   MakeInstallation(dir.path(), "王老师", "admin", {{"英语", "e"}});
   ASSERT_EQ(Start(), std::nullopt);
   host.onShow("组卷", [](ui::Window&) {});
-  main->组合框1.choose(0);
-  main->课程密码.replaceText("e");
-  main->按钮组卷.click();
+  main->组合框1.Choose(0);
+  main->课程密码.ReplaceText("e");
+  main->按钮组卷.Click();
 
   main->LoadCourseList();  // as after adding or deleting a course
   EXPECT_EQ(EnabledOn(*main), kNoCourse);
-  main->组合框1.choose(0);
+  main->组合框1.Choose(0);
   EXPECT_EQ(EnabledOn(*main), kCourseWithPassword);
   // Reloading closed the bank: the password is asked for again.
-  main->按钮组卷.click();
+  main->按钮组卷.Click();
   EXPECT_EQ(Messages(), Strings{"课程密码错误！"});
 }
 
@@ -399,7 +399,7 @@ TEST_F(AppTest, ColourSchemeMenuSwitchesTheSchemeAndEveryStartUsesBlue) {
       {&main->菜单绿色, 2}, {&main->菜单银色, 3}, {&main->菜单蓝色, 1}, {&main->菜单银色, 3}};
   for (const auto& [item, scheme] : cases) {
     SCOPED_TRACE(item->caption());
-    EXPECT_TRUE(item->choose());
+    EXPECT_TRUE(item->Choose());
     EXPECT_EQ(host.colourScheme(), scheme);
   }
   ASSERT_EQ(Start(), std::nullopt);
@@ -411,16 +411,16 @@ TEST_F(AppTest, ExitEndsAtOnceWhileClosingTheWindowClosesEveryDatabase) {
   host.onShow("题库编辑", [](ui::Window&) {});
 
   ASSERT_EQ(Start(), std::nullopt);
-  main->组合框1.choose(0);
-  main->按钮题库编辑.click();
-  EXPECT_EQ(Run([&] { main->菜单退出.choose(); }), 0);
+  main->组合框1.Choose(0);
+  main->按钮题库编辑.Click();
+  EXPECT_EQ(Run([&] { main->菜单退出.Choose(); }), 0);
   EXPECT_TRUE(IsOpen("语文"));
   EXPECT_TRUE(main->isOpen());
 
   ASSERT_EQ(Start(), std::nullopt);
-  main->组合框1.choose(0);
-  main->按钮题库编辑.click();
-  EXPECT_TRUE(main->userClose());
+  main->组合框1.Choose(0);
+  main->按钮题库编辑.Click();
+  EXPECT_TRUE(main->UserClose());
   EXPECT_FALSE(IsOpen("语文"));
   EXPECT_FALSE(IsOpen("课程库"));
 }
@@ -447,8 +447,8 @@ TEST_F(AppTest, HelpMenuShowsTheDescriptionOverTheMainWindowAndAboutWithoutOwner
     EXPECT_EQ(w.designHeight(), 179);
     EXPECT_EQ(dynamic_cast<AboutWindow&>(w).标签名称.text(), "墨川题库与组卷系统 2.0");
   });
-  main->菜单说明.choose();
-  main->菜单关于.choose();
+  main->菜单说明.Choose();
+  main->菜单关于.Choose();
   EXPECT_TRUE(aboutShown);
 
   const Strings lines = {

@@ -97,10 +97,10 @@ class AppTest : public ::testing::Test {
   // Types the three inputs (a read-only one is left alone) and confirms.
   static void FillAndConfirm(AdminDialog& d, const std::string& first, const std::string& second,
                              const std::string& third) {
-    if (!d.新课程.readOnly()) d.新课程.replaceText(first);
-    d.课程密码.replaceText(second);
-    d.课程密码1.replaceText(third);
-    d.确定.click();
+    if (!d.新课程.readOnly()) d.新课程.ReplaceText(first);
+    d.课程密码.ReplaceText(second);
+    d.课程密码1.ReplaceText(third);
+    d.确定.Click();
   }
 
   // The records of "课程库" as (name, stored password) pairs, read by a
@@ -122,7 +122,7 @@ class AppTest : public ::testing::Test {
   bool Exists(const std::string& file) { return fs::exists(dir / file); }
   // Whether the program's engine holds the database of that name open.
   bool IsOpen(const std::string& name) { return engine->IsOpen(engine->ResolvePath(dir / name)); }
-  std::vector<std::string> Messages() const { return host.messageTexts(); }
+  std::vector<std::string> Messages() const { return host.MessageTexts(); }
   // Captions of the windows shown modally, in order.
   std::vector<std::string> ModalWindows() const {
     std::vector<std::string> out;

@@ -41,15 +41,15 @@ TEST_F(AutoComposeTest, OpeningCountsSortsAndColoursTheRows) {
   EXPECT_EQ(w.组合框1.count(), 9);
 
   // 按题型: the compose window's type order, higher scores first.
-  ASSERT_TRUE(w.按题型.choose());
+  ASSERT_TRUE(w.按题型.Choose());
   EXPECT_EQ(StatColumn(0), (std::vector<std::string>{"填空", "填空", "判断"}));
   EXPECT_EQ(StatColumn(1), (std::vector<std::string>{"5", "2", "3"}));
   EXPECT_EQ(w.高级表格1.GetCellBackColour(3, 0), ui::rgb(128, 128, 128));
   EXPECT_TRUE(w.按可选题数.enabled());
   EXPECT_FALSE(w.按题型.enabled());
   // The right button offers the same menu.
-  host.answerPopup("按可选题数(&S)");
-  w.高级表格1.rightClickCell(1, 1);
+  host.AnswerPopup("按可选题数(&S)");
+  w.高级表格1.RightClickCell(1, 1);
   EXPECT_EQ(StatColumn(0), (std::vector<std::string>{"判断", "填空", "填空"}));
 }
 
@@ -84,9 +84,9 @@ TEST_F(AutoComposeTest, OffersFollowTheRatioAndTheCourseWideCount) {
   // A row with nothing selectable cannot be edited; other columns neither.
   compose.Add("问答", 9, "", 5, true);
   w.CountStatistics();
-  w.高级表格1.click(StatRow("问答", "9"), 5);
+  w.高级表格1.Click(StatRow("问答", "9"), 5);
   EXPECT_FALSE(w.高级表格1.Editable());
-  w.高级表格1.click(StatRow("填空", "5"), 2);
+  w.高级表格1.Click(StatRow("填空", "5"), 2);
   EXPECT_FALSE(w.高级表格1.Editable());
 }
 
@@ -109,13 +109,13 @@ TEST_F(AutoComposeTest, ChosenCountsFillThePlanAndTheTypeTotals) {
   // are swallowed, a typed text is clamped.
   auto& g = w.高级表格1;
   const int r = StatRow("填空", "5");
-  g.click(r, 5);
-  EXPECT_FALSE(g.pressKey('7'));
-  EXPECT_TRUE(g.editCell(r, 5, "9"));
+  g.Click(r, 5);
+  EXPECT_FALSE(g.PressKey('7'));
+  EXPECT_TRUE(g.EditCell(r, 5, "9"));
   EXPECT_EQ(g.cellText(r, 5), "4");
   EXPECT_EQ(w.chosenTotal(), 5);
-  g.click(r, 5);
-  EXPECT_TRUE(g.editCell(r, 5, "-3"));
+  g.Click(r, 5);
+  EXPECT_TRUE(g.EditCell(r, 5, "-3"));
   EXPECT_EQ(g.cellText(r, 5), "0");
   EXPECT_EQ(w.chosenTotal(), 1);
   EXPECT_EQ(w.高级表格3.RowCount(), 2) << "a count of 0 leaves the plan";
@@ -131,19 +131,19 @@ TEST_F(AutoComposeTest, PaperChoiceShowsTheRunControls) {
   for (const char* kp : {"甲", "乙", "丙", "丁"}) compose.Add("填空", 5, kp);
   auto& w = Open();
   ASSERT_TRUE(Choose("填空", "5", "2"));
-  ASSERT_TRUE(w.选择框组A卷.toggle());
+  ASSERT_TRUE(w.选择框组A卷.Toggle());
   EXPECT_TRUE(w.按钮开始.enabled());
   EXPECT_TRUE(w.标签9.visible());
   EXPECT_FALSE(w.组合框1.visible());
   EXPECT_EQ(w.标签10.text(), "20");
-  ASSERT_TRUE(w.选择框组B卷.toggle());
+  ASSERT_TRUE(w.选择框组B卷.Toggle());
   EXPECT_TRUE(w.组合框1.visible());
   EXPECT_TRUE(w.标签7.visible());
   ASSERT_TRUE(Choose("填空", "5", "1"));
   EXPECT_EQ(w.标签10.text(), "10");
   EXPECT_EQ(w.标签11.text(), "0");
-  w.选择框组A卷.toggle();
-  w.选择框组B卷.toggle();
+  w.选择框组A卷.Toggle();
+  w.选择框组B卷.Toggle();
   EXPECT_FALSE(w.按钮开始.enabled());
   EXPECT_FALSE(w.标签9.visible());
 }
@@ -161,9 +161,9 @@ TEST_F(AutoComposeRunTest, OnePaperDrawnIntoTheComposeGrid) {
   compose.组合框最低难度.setText("7");
   auto& w = Open();
   ASSERT_TRUE(Choose("填空", "5", "2"));
-  ASSERT_TRUE(w.选择框组A卷.toggle());
-  host.answerMessage(ui::kButtonOk, "自动组A卷将取消原来A卷所有选择，确定要自动组A卷吗？");
-  ASSERT_TRUE(w.按钮开始.click());
+  ASSERT_TRUE(w.选择框组A卷.Toggle());
+  host.AnswerMessage(ui::kButtonOk, "自动组A卷将取消原来A卷所有选择，确定要自动组A卷吗？");
+  ASSERT_TRUE(w.按钮开始.Click());
   EXPECT_EQ(Last().text, "自动A组卷完毕，请在组卷窗口查看。");
   EXPECT_EQ(Last().icon, ui::MessageIcon::Information);
   EXPECT_EQ(Last().owner, w.caption());
@@ -180,8 +180,8 @@ TEST_F(AutoComposeRunTest, OnePaperDrawnIntoTheComposeGrid) {
   EXPECT_TRUE(host.runningTimers().empty());
 
   // Cancel draws nothing.
-  host.answerMessage(ui::kButtonCancel);
-  w.按钮开始.click();
+  host.AnswerMessage(ui::kButtonCancel);
+  w.按钮开始.Click();
   EXPECT_EQ(compose.Ticked(11), ticked);
 }
 
@@ -192,17 +192,17 @@ TEST_F(AutoComposeRunTest, ShortRowFailsEveryAttemptAndTheRunSaysWhyFirst) {
   auto& w = Open();
   ASSERT_TRUE(Choose("填空", "5", "2"));
   ASSERT_TRUE(Choose("判断", "2", "1"));
-  ASSERT_TRUE(w.选择框组B卷.toggle());
+  ASSERT_TRUE(w.选择框组B卷.Toggle());
   // Cancel at the reasons: nothing starts.
-  host.answerMessage(ui::kButtonCancel, "5分填空题：组卷题数2，不重复知识点最多只能选1题。");
-  w.按钮开始.click();
+  host.AnswerMessage(ui::kButtonCancel, "5分填空题：组卷题数2，不重复知识点最多只能选1题。");
+  w.按钮开始.Click();
   EXPECT_EQ(Last().icon, ui::MessageIcon::Warning);
   EXPECT_EQ(Last().text, "5分填空题：组卷题数2，不重复知识点最多只能选1题。\r\n仍要开始自动组卷吗？");
   EXPECT_EQ(host.pendingEventRuns(), 0);
   // Started anyway: every attempt fails on that row, 10 per question.
-  host.answerMessage(ui::kButtonOk, "不重复知识点");
-  host.answerMessage(ui::kButtonOk, "自动组B卷将取消原来B卷所有选择");
-  w.按钮开始.click();
+  host.AnswerMessage(ui::kButtonOk, "不重复知识点");
+  host.AnswerMessage(ui::kButtonOk, "自动组B卷将取消原来B卷所有选择");
+  w.按钮开始.Click();
   EXPECT_EQ(w.标签11.text(), "30");
   EXPECT_EQ(w.状态条1.text(), "5分填空题不够选！");
   EXPECT_EQ(Last().text, "自动组B卷不成功！");
@@ -217,11 +217,11 @@ TEST_F(AutoComposeRunTest, TwoPapersThatMustBeTheSame) {
   compose.Add("填空", 5, "乙");
   auto& w = Open();
   ASSERT_TRUE(Choose("填空", "5", "2"));
-  w.选择框组A卷.toggle();
-  w.选择框组B卷.toggle();
-  host.answerMessage(ui::kButtonOk, "A、B卷相似度最低为100，高于要求的90。");
-  host.answerMessage(ui::kButtonOk, "自动组A、B卷将取消原来A、B卷所有选择，确定要自动组A、B卷吗？");
-  w.按钮开始.click();
+  w.选择框组A卷.Toggle();
+  w.选择框组B卷.Toggle();
+  host.AnswerMessage(ui::kButtonOk, "A、B卷相似度最低为100，高于要求的90。");
+  host.AnswerMessage(ui::kButtonOk, "自动组A、B卷将取消原来A、B卷所有选择，确定要自动组A、B卷吗？");
+  w.按钮开始.Click();
   EXPECT_EQ(host.pendingEventRuns(), 20);
   EXPECT_EQ(w.标签11.text(), "20");
   EXPECT_EQ(w.标签7.text(), "100");
@@ -229,36 +229,36 @@ TEST_F(AutoComposeRunTest, TwoPapersThatMustBeTheSame) {
   EXPECT_EQ(Last().text, "自动组A、B卷不成功！");
   EXPECT_EQ(compose.Ticked(11), (std::vector<int>{1, 2}));
   EXPECT_EQ(compose.Ticked(12), (std::vector<int>{1, 2}));
-  EXPECT_TRUE(host.scriptUsedUp());
+  EXPECT_TRUE(host.ScriptUsedUp());
 }
 
 TEST_F(AutoComposeRunTest, StopAsksAndTheLoopCleansUp) {
   for (int i = 0; i < 4; ++i) compose.Add("填空", 5, "点" + std::to_string(i));
   auto& w = Open();
   ASSERT_TRUE(Choose("填空", "5", "2"));
-  w.选择框组A卷.toggle();
-  w.选择框组B卷.toggle();
-  w.组合框1.chooseText("10");  // hard to meet: only disjoint papers pass
+  w.选择框组A卷.Toggle();
+  w.选择框组B卷.Toggle();
+  w.组合框1.ChooseText("10");  // hard to meet: only disjoint papers pass
   int runs = 0;
   host.onPendingEvents([&] {
     if (++runs == 1) {
-      host.tickTimers();
-      host.tickTimers();
+      host.TickTimers();
+      host.TickTimers();
       EXPECT_EQ(w.标签6.text(), "用时： 0时 0分 2秒");
       EXPECT_FALSE(compose.enabled());
-      EXPECT_FALSE(w.userClose());
+      EXPECT_FALSE(w.UserClose());
       EXPECT_EQ(host.messages().back().text, "请先停止自动组卷！");
       EXPECT_EQ(host.messages().back().icon, ui::MessageIcon::Information);
       ASSERT_EQ(w.按钮开始.caption(), "停止");
-      w.按钮开始.click();
+      w.按钮开始.Click();
       EXPECT_FALSE(w.running());
       // Stopping: nothing may close under the loop yet.
       EXPECT_FALSE(compose.enabled());
-      EXPECT_FALSE(w.userClose());
+      EXPECT_FALSE(w.UserClose());
     }
   });
-  host.answerMessage(ui::kButtonOk, "确定要自动组A、B卷吗？");
-  w.按钮开始.click();
+  host.AnswerMessage(ui::kButtonOk, "确定要自动组A、B卷吗？");
+  w.按钮开始.Click();
   EXPECT_EQ(runs, 1);
   EXPECT_EQ(w.标签11.text(), "1");
   EXPECT_TRUE(compose.enabled());
@@ -268,7 +268,7 @@ TEST_F(AutoComposeRunTest, StopAsksAndTheLoopCleansUp) {
   EXPECT_TRUE(host.runningTimers().empty());
   EXPECT_EQ(w.进度条1.position(), 0);
   // Closed now: the compose window gets its controls back.
-  EXPECT_TRUE(w.userClose());
+  EXPECT_TRUE(w.UserClose());
   EXPECT_TRUE(compose.组合框最低难度.enabled());
   EXPECT_TRUE(compose.按钮自动组卷.enabled());
 }
@@ -277,11 +277,11 @@ TEST_F(AutoComposeRunTest, AnAttemptThatMeetsTheBoundEndsTheRunAtOnce) {
   for (int i = 0; i < 20; ++i) compose.Add("填空", 5, "点" + std::to_string(i));
   auto& w = Open();
   ASSERT_TRUE(Choose("填空", "5", "2"));
-  w.选择框组A卷.toggle();
-  w.选择框组B卷.toggle();
+  w.选择框组A卷.Toggle();
+  w.选择框组B卷.Toggle();
   // With 20 questions for 2 the first attempt passes the bound of 90.
-  host.answerMessage(ui::kButtonOk);
-  w.按钮开始.click();
+  host.AnswerMessage(ui::kButtonOk);
+  w.按钮开始.Click();
   EXPECT_EQ(Last().text, "自动组A、B卷完毕，请在组卷窗口查看。");
   EXPECT_EQ(host.pendingEventRuns(), 0);
 }
@@ -296,7 +296,7 @@ TEST_F(AutoComposeRunTest, ElapsedTimeLabel) {
 TEST_F(AutoComposeRunTest, HelpWindow) {
   compose.Add("填空", 5);
   auto& w = Open();
-  ASSERT_TRUE(w.自动组卷帮助.choose());
+  ASSERT_TRUE(w.自动组卷帮助.Choose());
   ASSERT_NE(w.helpWindow(), nullptr);
   EXPECT_TRUE(w.helpWindow()->isOpen());
   EXPECT_FALSE(w.helpWindow()->modal());
@@ -320,11 +320,11 @@ TEST(AutoComposeRestart, SameActionsAfterAStartGiveTheSamePapers) {
     auto& w = t.Open();
     EXPECT_TRUE(t.Choose("填空", "5", "5"));
     EXPECT_TRUE(t.Choose("判断", "5", "3"));
-    w.选择框组A卷.toggle();
-    w.选择框组B卷.toggle();
-    w.组合框1.chooseText("50");
-    t.host.answerMessage(ui::kButtonOk);
-    w.按钮开始.click();
+    w.选择框组A卷.Toggle();
+    w.选择框组B卷.Toggle();
+    w.组合框1.ChooseText("50");
+    t.host.AnswerMessage(ui::kButtonOk);
+    w.按钮开始.Click();
     return std::make_pair(t.compose.Ticked(11), t.compose.Ticked(12));
   };
   const auto first = play();

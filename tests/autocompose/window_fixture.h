@@ -25,8 +25,8 @@ class ComposeStandIn : public ui::Window {
   explicit ComposeStandIn(ui::Host& host) : ui::Window(host, "组卷", 800, 600) {
     for (int c : {9, 10, 11, 12}) 高级表格1.SetColumnType(c, ui::ColumnType::CheckBox);
     for (int i = 1; i <= 9; ++i) {
-      组合框最低难度.addItem(std::to_string(i));
-      组合框最高难度.addItem(std::to_string(i));
+      组合框最低难度.AddItem(std::to_string(i));
+      组合框最高难度.AddItem(std::to_string(i));
     }
     组合框最低难度.setSelectedIndex(0);
     组合框最高难度.setSelectedIndex(8);
@@ -106,11 +106,11 @@ class AutoComposeTest : public ::testing::Test {
   AutoComposeTest() { ctx.selectedCourse = {"物理", 0}; }
 
   AutoComposeWindow& Open() {
-    host.showModeless(compose, nullptr);
+    host.ShowModeless(compose, nullptr);
     compose.组合框最低难度.setEnabled(false);
     compose.组合框最高难度.setEnabled(false);
     window = std::make_unique<AutoComposeWindow>(ctx, compose.Side());
-    host.showModeless(*window, &compose);
+    host.ShowModeless(*window, &compose);
     return *window;
   }
 
@@ -129,15 +129,15 @@ class AutoComposeTest : public ::testing::Test {
   bool Choose(const std::string& type, const std::string& score, const std::string& count) {
     const int r = StatRow(type, score);
     auto& g = window->高级表格1;
-    g.click(r, 5);
+    g.Click(r, 5);
     const auto& items = g.columnListItems(5);
     for (std::size_t i = 0; i < items.size(); ++i)
-      if (items[i] == count && g.Editable()) return g.chooseListItem(r, 5, static_cast<int>(i));
+      if (items[i] == count && g.Editable()) return g.ChooseListItem(r, 5, static_cast<int>(i));
     return false;
   }
   std::vector<std::string> Offer(const std::string& type, const std::string& score) {
     auto& g = window->高级表格1;
-    g.click(StatRow(type, score), 5);
+    g.Click(StatRow(type, score), 5);
     if (!g.Editable()) return {};
     return g.columnListItems(5);
   }

@@ -42,11 +42,11 @@ class WithComposeTest : public ::testing::Test {
     ctx->makeAutoComposeWindow = MakeAutoComposeWindow;
     ASSERT_EQ(databases::OpenCourseBank(ctx->db(), "物理", true, 0, ""), mc::testing::Done());
     compose = std::make_unique<compose::ComposeWindow>(*ctx);
-    compose->open(true, nullptr);
+    compose->Open(true, nullptr);
   }
 
   AutoComposeWindow& Auto() {
-    EXPECT_TRUE(compose->按钮自动组卷.click());
+    EXPECT_TRUE(compose->按钮自动组卷.Click());
     auto* w = dynamic_cast<AutoComposeWindow*>(compose->autoComposeWindow());
     EXPECT_NE(w, nullptr);
     return *w;
@@ -57,8 +57,8 @@ class WithComposeTest : public ::testing::Test {
     auto& g = w.高级表格1;
     for (int r = 1; r < g.RowCount(); ++r) {
       if (g.cellText(r, 0) != type || g.cellText(r, 1) != score) continue;
-      g.click(r, 5);
-      ASSERT_TRUE(g.chooseListItem(r, 5, count)) << type << score;
+      g.Click(r, 5);
+      ASSERT_TRUE(g.ChooseListItem(r, 5, count)) << type << score;
       return;
     }
     ADD_FAILURE() << "no row " << type << score;
@@ -92,7 +92,7 @@ TEST_F(WithComposeTest, TheComposeButtonOpensOneWindowAndGetsItsControlsBack) {
   EXPECT_FALSE(compose->按钮自动组卷.enabled());
   EXPECT_FALSE(compose->组合框最低难度.enabled());
   ASSERT_EQ(w.高级表格1.RowCount(), 3) << "填空 5, 判断 2; the group left out";
-  EXPECT_TRUE(w.userClose());
+  EXPECT_TRUE(w.UserClose());
   EXPECT_TRUE(compose->按钮自动组卷.enabled());
   EXPECT_TRUE(compose->组合框最高难度.enabled());
 }
@@ -102,11 +102,11 @@ TEST_F(WithComposeTest, TheWindowAndTheCommandDrawTheSamePapers) {
   auto& w = Auto();
   Choose(w, "填空", "5", 3);
   Choose(w, "判断", "2", 2);
-  w.选择框组A卷.toggle();
-  w.选择框组B卷.toggle();
-  w.组合框1.chooseText("50");
-  host.answerMessage(ui::kButtonOk, "确定要自动组A、B卷吗？");
-  w.按钮开始.click();
+  w.选择框组A卷.Toggle();
+  w.选择框组B卷.Toggle();
+  w.组合框1.ChooseText("50");
+  host.AnswerMessage(ui::kButtonOk, "确定要自动组A、B卷吗？");
+  w.按钮开始.Click();
   ASSERT_EQ(host.messages().back().text, "自动组A、B卷完毕，请在组卷窗口查看。");
   const compose::PaperPlan drawn = compose->CurrentPlan();
   ASSERT_EQ(drawn.a.size(), 5u);
@@ -114,7 +114,7 @@ TEST_F(WithComposeTest, TheWindowAndTheCommandDrawTheSamePapers) {
                              compose->标签相似度.text();
 
   // The command after a fresh start: the generator at 1 as the window's was.
-  EXPECT_TRUE(w.userClose());
+  EXPECT_TRUE(w.UserClose());
   compose.reset();
   engine.CloseAll();
   std::ostringstream out, err;
@@ -141,22 +141,22 @@ TEST_F(WithComposeTest, NeitherWindowClosesWhileARunIsStopping) {
   Open(Bank());
   auto& w = Auto();
   Choose(w, "填空", "5", 6);
-  w.选择框组A卷.toggle();
-  w.选择框组B卷.toggle();
-  w.组合框1.chooseText("10");
+  w.选择框组A卷.Toggle();
+  w.选择框组B卷.Toggle();
+  w.组合框1.ChooseText("10");
   int runs = 0;
   host.onPendingEvents([&] {
     if (++runs > 1) return;
-    w.按钮开始.click();
-    EXPECT_FALSE(compose->userClose());
-    EXPECT_FALSE(w.userClose());
+    w.按钮开始.Click();
+    EXPECT_FALSE(compose->UserClose());
+    EXPECT_FALSE(w.UserClose());
   });
-  host.answerMessage(ui::kButtonOk, "确定要自动组A、B卷吗？");
-  w.按钮开始.click();
+  host.AnswerMessage(ui::kButtonOk, "确定要自动组A、B卷吗？");
+  w.按钮开始.Click();
   EXPECT_EQ(runs, 1);
   EXPECT_TRUE(compose->enabled());
   EXPECT_EQ(w.按钮开始.caption(), "开始");
-  EXPECT_TRUE(w.userClose());
+  EXPECT_TRUE(w.UserClose());
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ TEST_F(Opening, ShowsEveryQuestionGroupsFirstAndCountsAGroupOnce) {
   EXPECT_FALSE(editor_->工具条1.buttonEnabled(1));
 
   // Resizing keeps W = (grid width - 473) / 3.
-  editor_->resize(1273, 700);
+  editor_->Resize(1273, 700);
   EXPECT_EQ(grid().GetColumnWidth(kColText1), 266);
   EXPECT_EQ(grid().height(), editor_->状态条1.top() - grid().top());
   EXPECT_EQ(editor_->横向滚动条1.width(),
@@ -78,9 +78,9 @@ TEST_F(Opening, AnEmptyBankShowsOnlyTheHeadingsAndClosesAtOnce) {
   OpenEditor({});
   EXPECT_EQ(grid().RowCount(), 1);
   EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 0 题）");
-  grid().click(0, 3);
+  grid().Click(0, 3);
   EXPECT_FALSE(editor_->菜单删除.enabled());
-  EXPECT_TRUE(editor_->userClose());
+  EXPECT_TRUE(editor_->UserClose());
   EXPECT_TRUE(host_.messages().empty());
 }
 
@@ -103,7 +103,7 @@ class LeavingRows : public EditorFixture {
     noType.type.clear();
     OpenEditor({Question("甲"), noType, Question("乙")});
     const int broken = RowOf("缺题型");
-    grid().click(broken, kColText1);
+    grid().Click(broken, kColText1);
     return broken;
   }
 };
@@ -111,14 +111,14 @@ class LeavingRows : public EditorFixture {
 TEST_F(LeavingRows, ABrokenRowSendsTheCursorBackAndChangesNothingOnDisk) {
   const int broken = OpenWithRowMissingItsType();
   const std::string before = ReadFileBytes(BankFile());
-  grid().click(RowOf("乙"), kColChoice);  // a check box in another row
-  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"请选择题型！"});
+  grid().Click(RowOf("乙"), kColChoice);  // a check box in another row
+  EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{"请选择题型！"});
   EXPECT_EQ(Cursor(), std::make_pair(broken, int{kColType}));
   EXPECT_EQ(editor_->state().currentRow, broken);
   EXPECT_FALSE(grid().cellChecked(RowOf("乙"), kColChoice));  // the click was ignored
   EXPECT_EQ(ReadFileBytes(BankFile()), before);
   // Nor can the window close.
-  EXPECT_FALSE(editor_->userClose());
+  EXPECT_FALSE(editor_->UserClose());
   EXPECT_TRUE(editor_->isOpen());
 }
 
@@ -126,17 +126,17 @@ TEST_F(LeavingRows, ABrokenRowSendsTheCursorBackAndChangesNothingOnDisk) {
 // row it broke is still checked before the window closes.
 TEST_F(LeavingRows, ARowBrokenByTickingItsChoiceBoxFromAnotherRowKeepsTheWindowOpen) {
   OpenEditor({Question("甲"), Question("乙")});
-  grid().click(1, kColText1);
-  grid().click(2, kColChoice);
+  grid().Click(1, kColText1);
+  grid().Click(2, kColChoice);
   ASSERT_TRUE(grid().cellChecked(2, kColChoice));
   EXPECT_TRUE(host_.messages().empty());
-  EXPECT_FALSE(editor_->userClose());
+  EXPECT_FALSE(editor_->UserClose());
   EXPECT_TRUE(editor_->isOpen());
-  EXPECT_EQ(host_.messageTexts(),
+  EXPECT_EQ(host_.MessageTexts(),
             std::vector<std::string>{"选择栏选中表示为选择型题目，题图或题文2应放置题目选项！"});
   EXPECT_EQ(Cursor(), std::make_pair(2, int{kColText2}));
-  grid().click(2, kColChoice);  // unticked again: complete
-  EXPECT_TRUE(editor_->userClose());
+  grid().Click(2, kColChoice);  // unticked again: complete
+  EXPECT_TRUE(editor_->UserClose());
 }
 
 TEST_F(LeavingRows, DuplicatesCompareBothTextsJoined) {
@@ -144,35 +144,35 @@ TEST_F(LeavingRows, DuplicatesCompareBothTextsJoined) {
   a.text2 = "乙";
   OpenEditor({a, Question("甲乙", "同"), Question("丙")});
   const int row = RowOf("甲乙");
-  grid().click(row, kColAnswer);
-  grid().click(RowOf("丙"), kColAnswer);
-  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"试题重复！"});
+  grid().Click(row, kColAnswer);
+  grid().Click(RowOf("丙"), kColAnswer);
+  EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{"试题重复！"});
   EXPECT_EQ(Cursor(), std::make_pair(row, int{kColText1}));
 }
 
 TEST_F(LeavingRows, AWholeRowMovesFreelyAndDeleteFollowsTheCurrentRow) {
   OpenEditor({Question("甲"), Question("乙")});
-  grid().click(1, kColText1);
+  grid().Click(1, kColText1);
   EXPECT_TRUE(editor_->菜单删除.enabled());
   EXPECT_TRUE(editor_->工具条1.buttonEnabled(1));
   EXPECT_FALSE(grid().Editable());
-  grid().click(2, kColType);
+  grid().Click(2, kColType);
   EXPECT_TRUE(grid().Editable());
-  grid().click(2, kColGroupNumber);
+  grid().Click(2, kColGroupNumber);
   EXPECT_TRUE(grid().Editable());
-  grid().click(0, kColText1);  // a heading
+  grid().Click(0, kColText1);  // a heading
   EXPECT_FALSE(editor_->菜单删除.enabled());
   EXPECT_TRUE(host_.messages().empty());
   // A drag selects from another cell than the current one: no editing.
-  grid().drag(2, kColType, 1, kColType);
+  grid().Drag(2, kColType, 1, kColType);
   EXPECT_FALSE(grid().Editable());
   // The Delete key is refused.
-  grid().click(1, kColType);
-  EXPECT_FALSE(grid().pressKey(ui::kKeyDelete));
+  grid().Click(1, kColType);
+  EXPECT_FALSE(grid().PressKey(ui::kKeyDelete));
   EXPECT_EQ(cell(1, kColType), "填空");
   // Dragging a column border puts the cursor back on the current cell.
   grid().SetCursorCell(2, 5);
-  grid().resizeColumn(kColText2, 90);
+  grid().ResizeColumn(kColText2, 90);
   EXPECT_EQ(Cursor(), std::make_pair(1, int{kColType}));
 }
 
@@ -183,32 +183,32 @@ TEST_F(LeavingRows, KeysLeaveARowOnlyWhenItIsComplete) {
   const std::string before = ReadFileBytes(BankFile());
   for (int key : {ui::kKeyUp, ui::kKeyDown, ui::kKeyPageDown}) {
     SCOPED_TRACE(key);
-    host_.clearRecords();
-    EXPECT_FALSE(grid().pressKey(key));
-    EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"请选择题型！"});
+    host_.ClearRecords();
+    EXPECT_FALSE(grid().PressKey(key));
+    EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{"请选择题型！"});
     EXPECT_EQ(Cursor(), std::make_pair(broken, int{kColType}));
   }
   EXPECT_EQ(ReadFileBytes(BankFile()), before);
 
   // Within the row the keys move freely; the editor takes up the new cell.
-  host_.clearRecords();
-  grid().pressKey(ui::kKeyRight);
+  host_.ClearRecords();
+  grid().PressKey(ui::kKeyRight);
   EXPECT_EQ(Cursor(), std::make_pair(broken, int{kColDifficulty}));
   EXPECT_EQ(editor_->state().currentColumn, int{kColDifficulty});
   EXPECT_TRUE(grid().Editable());
-  grid().pressKey(ui::kKeyEnd);
+  grid().PressKey(ui::kKeyEnd);
   EXPECT_EQ(Cursor(), std::make_pair(broken, int{kColMasked}));  // never the hidden id
   EXPECT_TRUE(host_.messages().empty());
 
   // Once complete, the row lets the cursor go.
-  grid().click(broken, kColType);
-  grid().editCell(broken, kColType, "填空");
-  grid().pressKey(ui::kKeyLeft);
-  grid().pressKey(ui::kKeyLeft);
-  grid().pressKey(ui::kKeyLeft);
-  grid().pressKey(ui::kKeyLeft);
-  grid().pressKey(ui::kKeyLeft);
-  grid().pressKey(ui::kKeyPageDown);
+  grid().Click(broken, kColType);
+  grid().EditCell(broken, kColType, "填空");
+  grid().PressKey(ui::kKeyLeft);
+  grid().PressKey(ui::kKeyLeft);
+  grid().PressKey(ui::kKeyLeft);
+  grid().PressKey(ui::kKeyLeft);
+  grid().PressKey(ui::kKeyLeft);
+  grid().PressKey(ui::kKeyPageDown);
   EXPECT_TRUE(host_.messages().empty());
   EXPECT_EQ(Cursor(), std::make_pair(grid().RowCount() - 1, int{kColText1}));
   EXPECT_EQ(editor_->state().currentRow, grid().RowCount() - 1);
@@ -224,31 +224,31 @@ TEST_F(InPlace, AcceptedValuesAreWrittenAndRefusedOnesPutBack) {
   OpenEditor({Question("甲"), Title("组", "材料", 0), Member("组", "1", "小题", 0)});
   const int row = RowOf("甲");
   const std::int64_t id = IdOf(row);
-  grid().click(row, kColDifficulty);
+  grid().Click(row, kColDifficulty);
 
-  EXPECT_TRUE(grid().chooseListItem(row, kColDifficulty, 2));
+  EXPECT_TRUE(grid().ChooseListItem(row, kColDifficulty, 2));
   EXPECT_EQ(std::get<std::int64_t>(DiskField(id, databases::kDifficulty)), 3);
-  grid().editCell(row, kColDifficulty, "10");
+  grid().EditCell(row, kColDifficulty, "10");
   EXPECT_EQ(cell(row, kColDifficulty), "3");
   EXPECT_EQ(std::get<std::int64_t>(DiskField(id, databases::kDifficulty)), 3);
 
-  grid().click(row, kColScore);
-  grid().editCell(row, kColScore, "200");
+  grid().Click(row, kColScore);
+  grid().EditCell(row, kColScore, "200");
   EXPECT_EQ(cell(row, kColScore), "5");
-  grid().editCell(row, kColScore, "12");
+  grid().EditCell(row, kColScore, "12");
   EXPECT_EQ(std::get<std::int64_t>(DiskField(id, databases::kScore)), 12);
 
-  grid().click(row, kColType);
-  grid().editCell(row, kColType, "作文");
+  grid().Click(row, kColType);
+  grid().EditCell(row, kColType, "作文");
   EXPECT_EQ(cell(row, kColType), "填空");
-  grid().chooseListItem(row, kColType, 1);
+  grid().ChooseListItem(row, kColType, 1);
   EXPECT_EQ(std::get<std::string>(DiskField(id, databases::kQuestionType)), "选择");
 
-  grid().click(row, kColMasked);
+  grid().Click(row, kColMasked);
   EXPECT_TRUE(grid().cellChecked(row, kColMasked));
   EXPECT_TRUE(std::get<bool>(DiskField(id, databases::kMasked)));
 
-  EXPECT_EQ(host_.messageTexts(),
+  EXPECT_EQ(host_.MessageTexts(),
             (std::vector<std::string>{"难度值从1到9，可直接选择！", "分值范围为1-100整数！",
                                       "请直接选择题型！"}));
 }
@@ -257,13 +257,13 @@ TEST_F(InPlace, ATitleKeepsItsScoreAndItsBoxesUnticked) {
   OpenEditor({Title("组", "材料", 0), Member("组", "1", "小题")});
   const int title = RowOf("材料");
   const std::int64_t id = IdOf(title);
-  grid().click(title, kColScore);
+  grid().Click(title, kColScore);
   EXPECT_FALSE(grid().Editable());
-  grid().doubleClick(title, kColScore);
+  grid().DoubleClick(title, kColScore);
   EXPECT_FALSE(grid().Editable());
-  grid().click(title, kColChoice);
+  grid().Click(title, kColChoice);
   EXPECT_FALSE(grid().cellChecked(title, kColChoice));
-  grid().click(title, kColFixedScore);
+  grid().Click(title, kColFixedScore);
   EXPECT_FALSE(grid().cellChecked(title, kColFixedScore));
   EXPECT_FALSE(std::get<bool>(DiskField(id, databases::kChoice)));
   EXPECT_TRUE(host_.messages().empty());
@@ -273,8 +273,8 @@ TEST_F(InPlace, ANewQuestionGetsTheFirstTypeWhenItsTypeIsEmptied) {
   Q fresh = Question("新题");
   fresh.type.clear();
   OpenEditor({fresh});
-  grid().click(1, kColType);
-  grid().editCell(1, kColType, "");
+  grid().Click(1, kColType);
+  grid().EditCell(1, kColType, "");
   EXPECT_EQ(cell(1, kColType), "判断");
   EXPECT_EQ(std::get<std::string>(DiskField(IdOf(1), databases::kQuestionType)), "判断");
 }
@@ -282,14 +282,14 @@ TEST_F(InPlace, ANewQuestionGetsTheFirstTypeWhenItsTypeIsEmptied) {
 TEST_F(InPlace, AFailedWriteShowsTheEngineMessageAndPutsTheValueBack) {
   OpenEditor({Question("甲")});
   const std::string before = ReadFileBytes(BankFile());
-  grid().click(1, kColDifficulty);
+  grid().Click(1, kColDifficulty);
   fs_->failWrites = true;
-  grid().editCell(1, kColDifficulty, "7");
-  grid().click(1, kColFixedScore);
+  grid().EditCell(1, kColDifficulty, "7");
+  grid().Click(1, kColFixedScore);
   fs_->failWrites = false;
   EXPECT_EQ(cell(1, kColDifficulty), "1");
   EXPECT_FALSE(grid().cellChecked(1, kColFixedScore));
-  EXPECT_EQ(host_.messageTexts(), (std::vector<std::string>{"磁盘空间不够", "磁盘空间不够"}));
+  EXPECT_EQ(host_.MessageTexts(), (std::vector<std::string>{"磁盘空间不够", "磁盘空间不够"}));
   EXPECT_EQ(ReadFileBytes(BankFile()), before);
 }
 
@@ -306,14 +306,14 @@ TEST_F(Clicks, DoubleClickOpensTheTextEditorOnlyWhereItEditsAText) {
     ++shown;
     EXPECT_EQ(w.caption(), "编辑题文1");
   });
-  grid().doubleClick(RowOf("材料"), kColAnswer);
-  grid().doubleClick(RowOf("材料"), kColAnswerPicture);
-  grid().doubleClick(RowOf("材料"), kColGroupNumber);
-  grid().doubleClick(RowOf("有图"), kColAnswerPicture);  // empty picture cell
+  grid().DoubleClick(RowOf("材料"), kColAnswer);
+  grid().DoubleClick(RowOf("材料"), kColAnswerPicture);
+  grid().DoubleClick(RowOf("材料"), kColGroupNumber);
+  grid().DoubleClick(RowOf("有图"), kColAnswerPicture);  // empty picture cell
   EXPECT_EQ(shown, 0);
-  grid().doubleClick(RowOf("材料"), kColText1);
+  grid().DoubleClick(RowOf("材料"), kColText1);
   EXPECT_EQ(shown, 1);
-  grid().doubleClick(RowOf("小题"), kColType);
+  grid().DoubleClick(RowOf("小题"), kColType);
   EXPECT_TRUE(grid().Editable());
 }
 
@@ -322,8 +322,8 @@ TEST_F(Clicks, PopUpItemsFollowTheColumnAndTheSelection) {
   pic.picture = "√";
   OpenEditor({pic, Question("无图")});
   const auto popupAt = [&](int row, int column) {
-    grid().click(row, column);
-    grid().rightClickCell(row, column);
+    grid().Click(row, column);
+    grid().RightClickCell(row, column);
     return host_.popups().back().shown;
   };
   using V = std::vector<std::string>;
@@ -333,9 +333,9 @@ TEST_F(Clicks, PopUpItemsFollowTheColumnAndTheSelection) {
             (V{"从剪贴板导入(&P)", "从文件添加(&T)", "升序(&A)", "降序(&S)", "复制该题并粘贴(&C)"}));
   EXPECT_EQ(popupAt(1, kColGroupNumber), (V{"复制该题并粘贴(&C)"}));
   EXPECT_EQ(host_.popups().back().menu, "右键菜单(&R)");
-  grid().drag(1, kColText1, 2, kColAnswer);
+  grid().Drag(1, kColText1, 2, kColAnswer);
   const std::size_t before = host_.popups().size();
-  grid().rightClickCell(2, kColAnswer);
+  grid().RightClickCell(2, kColAnswer);
   EXPECT_EQ(host_.popups().size(), before);  // neither one row nor one column
 }
 
@@ -348,31 +348,31 @@ TEST_F(Clicks, ARightClickActsOnTheCellUnderTheMouse) {
   noType.type.clear();
   OpenEditor({pic, Question("无图"), noType});
   using V = std::vector<std::string>;
-  grid().click(RowOf("无图"), kColText1);
-  grid().rightClickCell(RowOf("有图"), kColPicture);
+  grid().Click(RowOf("无图"), kColText1);
+  grid().RightClickCell(RowOf("有图"), kColPicture);
   EXPECT_EQ(Cursor(), std::make_pair(RowOf("有图"), int{kColPicture}));
   EXPECT_EQ(host_.popups().back().shown,
             (V{"预览图片(&Y)", "复制图片(&C)", "删除图片(&D)", "升序(&A)", "降序(&S)", "复制该题并粘贴(&C)"}));
   // Not a click on the box: a right click never ticks it.
-  grid().rightClickCell(RowOf("无图"), kColChoice);
+  grid().RightClickCell(RowOf("无图"), kColChoice);
   EXPECT_FALSE(grid().cellChecked(RowOf("无图"), kColChoice));
   EXPECT_EQ(Cursor(), std::make_pair(RowOf("无图"), int{kColChoice}));
 
   // Leaving a broken row is refused: its message, the cursor back, no menu.
-  grid().click(RowOf("无题型"), kColText1);
-  host_.clearRecords();
+  grid().Click(RowOf("无题型"), kColText1);
+  host_.ClearRecords();
   const std::size_t popups = host_.popups().size();
-  grid().rightClickCell(RowOf("有图"), kColPicture);
-  EXPECT_EQ(host_.messageTexts(), V{"请选择题型！"});
+  grid().RightClickCell(RowOf("有图"), kColPicture);
+  EXPECT_EQ(host_.MessageTexts(), V{"请选择题型！"});
   EXPECT_EQ(Cursor(), std::make_pair(RowOf("无题型"), int{kColType}));
   EXPECT_EQ(host_.popups().size(), popups);
 }
 
 TEST_F(Clicks, SortingFromThePopUpMenuOrdersByTheCurrentColumn) {
   OpenEditor({Question("乙", "答", 9), Question("甲", "答", 10), Question("丙", "答", 2)});
-  grid().click(1, kColScore);
-  host_.answerPopup("升序(&A)");
-  grid().rightClickCell(1, kColScore);
+  grid().Click(1, kColScore);
+  host_.AnswerPopup("升序(&A)");
+  grid().RightClickCell(1, kColScore);
   EXPECT_EQ(cell(1, kColScore), "2");
   EXPECT_EQ(cell(3, kColScore), "10");
   EXPECT_EQ(grid().rowHeight(2), editor_->questionRowHeight());
@@ -385,7 +385,7 @@ class TextEditor : public EditorFixture {
   // Double-clicks a cell and plays the editor with `play`.
   void Edit(int row, int column, std::function<void(QuestionTextEditor&)> play) {
     host_.onShow("试题编辑", [play](ui::Window& w) { play(dynamic_cast<QuestionTextEditor&>(w)); });
-    grid().doubleClick(row, column);
+    grid().DoubleClick(row, column);
   }
 };
 
@@ -398,7 +398,7 @@ TEST_F(TextEditor, ConfirmedTextsAreTidiedAndWrittenAtOnce) {
   Edit(row, kColKnowledge, [](QuestionTextEditor& e) {
     EXPECT_EQ(e.编辑框1.maxLength(), 20);
     e.编辑框1.setText(" 函数 || 极限 |");
-    e.按钮确定.click();
+    e.按钮确定.Click();
     EXPECT_FALSE(e.isOpen());
   });
   EXPECT_EQ(cell(row, kColKnowledge), "函数|极限");
@@ -407,14 +407,14 @@ TEST_F(TextEditor, ConfirmedTextsAreTidiedAndWrittenAtOnce) {
   Edit(row, kColText1, [](QuestionTextEditor& e) {
     EXPECT_EQ(e.编辑框1.maxLength(), 0);
     e.编辑框1.setText("　新题干\r\n\r\n");
-    e.按钮确定.click();
+    e.按钮确定.Click();
   });
   EXPECT_EQ(std::get<std::string>(DiskField(IdOf(row), databases::kQuestionText1)), "新题干");
 
   const int c = RowOf("选一");
   Edit(c, kColText2, [](QuestionTextEditor& e) {
     e.编辑框1.setText("北京\r\n\r\n上海\r\n广州");
-    e.按钮确定.click();
+    e.按钮确定.Click();
   });
   EXPECT_EQ(cell(c, kColText2), "北京\r\n上海\r\n广州");
   EXPECT_EQ(std::get<std::string>(DiskField(IdOf(c), databases::kQuestionText2)),
@@ -427,16 +427,16 @@ TEST_F(TextEditor, RefusalsCloseOrKeepTheEditorAsTheColumnSays) {
   const std::string before = ReadFileBytes(BankFile());
   Edit(1, kColAnswer, [](QuestionTextEditor& e) {
     e.编辑框1.setText("  ");
-    e.按钮确定.click();
+    e.按钮确定.Click();
     EXPECT_FALSE(e.isOpen());
   });
   Edit(1, kColKnowledge, [](QuestionTextEditor& e) {
     e.编辑框1.setText(std::string(600, 'k'));
-    e.按钮确定.click();
+    e.按钮确定.Click();
     EXPECT_TRUE(e.isOpen());
-    e.按钮取消.click();
+    e.按钮取消.Click();
   });
-  EXPECT_EQ(host_.messageTexts(), (std::vector<std::string>{"答案不能为空！", "知识点长度超标！"}));
+  EXPECT_EQ(host_.MessageTexts(), (std::vector<std::string>{"答案不能为空！", "知识点长度超标！"}));
   EXPECT_EQ(cell(1, kColAnswer), "答");
   EXPECT_EQ(ReadFileBytes(BankFile()), before);
 }
@@ -446,16 +446,16 @@ TEST_F(TextEditor, CopyAllAndPasteGoThroughTheClipboard) {
   OpenEditor({noKnowledge});
   Edit(1, kColText1, [&](QuestionTextEditor& e) {
     EXPECT_EQ(e.按钮复制粘贴.caption(), "复制全部");
-    e.按钮复制粘贴.click();
+    e.按钮复制粘贴.Click();
     EXPECT_FALSE(e.isOpen());
   });
-  EXPECT_EQ(host_.clipboardText(), std::optional<std::string>("甲"));
+  EXPECT_EQ(host_.ClipboardText(), std::optional<std::string>("甲"));
 
   host_.setClipboardTextDirect(std::nullopt);
   Edit(1, kColKnowledge, [&](QuestionTextEditor& e) {
     EXPECT_EQ(e.按钮复制粘贴.caption(), "粘贴");
     EXPECT_FALSE(e.按钮复制粘贴.enabled());
-    e.编辑框1.type("x");
+    e.编辑框1.Type("x");
     EXPECT_TRUE(e.按钮复制粘贴.enabled());
     e.编辑框1.setText("");
     EXPECT_FALSE(e.按钮复制粘贴.enabled());
@@ -464,9 +464,9 @@ TEST_F(TextEditor, CopyAllAndPasteGoThroughTheClipboard) {
   host_.setClipboardTextDirect(std::string(30, 'p') + "|q");
   Edit(1, kColKnowledge, [&](QuestionTextEditor& e) {
     EXPECT_TRUE(e.按钮复制粘贴.enabled());
-    e.按钮复制粘贴.click();  // pasting is not held to the 20 characters
+    e.按钮复制粘贴.Click();  // pasting is not held to the 20 characters
     EXPECT_EQ(e.编辑框1.text(), std::string(30, 'p') + "|q");
-    e.按钮确定.click();
+    e.按钮确定.Click();
   });
   EXPECT_EQ(cell(1, kColKnowledge), std::string(30, 'p') + "|q");
 }
@@ -476,14 +476,14 @@ TEST_F(TextEditor, AFailedWriteKeepsTheEditorOpenAndTheCellAsItWas) {
   Edit(1, kColText1, [&](QuestionTextEditor& e) {
     e.编辑框1.setText("乙");
     fs_->failWrites = true;
-    e.按钮确定.click();
+    e.按钮确定.Click();
     fs_->failWrites = false;
     EXPECT_TRUE(e.isOpen());
     EXPECT_EQ(e.编辑框1.text(), "乙");
-    e.按钮取消.click();
+    e.按钮取消.Click();
   });
   EXPECT_EQ(cell(1, kColText1), "甲");
-  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"写指定字段失败"});
+  EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{"写指定字段失败"});
   EXPECT_EQ(std::get<std::string>(DiskField(IdOf(1), databases::kQuestionText1)), "甲");
 }
 
@@ -491,7 +491,7 @@ TEST_F(TextEditor, AFailedWriteKeepsTheEditorOpenAndTheCellAsItWas) {
 
 class Finding : public EditorFixture {
  protected:
-  void Type(const std::string& s) { editor_->编辑框1.replaceText(s); }
+  void Type(const std::string& s) { editor_->编辑框1.ReplaceText(s); }
 };
 
 TEST_F(Finding, StepsDownEachColumnThenOnToTheNextAndIgnoresCase) {
@@ -503,24 +503,24 @@ TEST_F(Finding, StepsDownEachColumnThenOnToTheNextAndIgnoresCase) {
   OpenEditor({a, b, Question("三", "abc")});
   Type("abc");
   EXPECT_FALSE(editor_->按钮下一个.enabled());
-  editor_->按钮从头查找.click();
+  editor_->按钮从头查找.Click();
   EXPECT_EQ(Cursor(), std::make_pair(1, int{kColKnowledge}));
   EXPECT_TRUE(editor_->菜单删除.enabled());  // it follows the current row
   std::vector<std::pair<int, int>> hits;
   for (int i = 0; i < 3; ++i) {
-    editor_->按钮下一个.click();
+    editor_->按钮下一个.Click();
     hits.push_back(Cursor());
   }
   // After the last row of a column the search goes on in row 1 of the next.
   EXPECT_EQ(hits, (std::vector<std::pair<int, int>>{
                       {1, kColText1}, {2, kColText2}, {3, kColAnswer}}));
   EXPECT_TRUE(host_.messages().empty());
-  editor_->按钮下一个.click();  // nothing more up to the last cell of 答图
+  editor_->按钮下一个.Click();  // nothing more up to the last cell of 答图
   EXPECT_EQ(Cursor(), std::make_pair(3, int{kColAnswer}));
   Type("zzz");
   EXPECT_FALSE(editor_->按钮下一个.enabled());
-  editor_->按钮从头查找.click();
-  EXPECT_EQ(host_.messageTexts(),
+  editor_->按钮从头查找.Click();
+  EXPECT_EQ(host_.MessageTexts(),
             (std::vector<std::string>{"没有找到指定文本", "没有找到指定文本"}));
 }
 
@@ -529,12 +529,12 @@ TEST_F(Finding, TheLastCellOfTheAnswerPictureColumnIsFoundByEveryCommand) {
   last.answerPicture = "√";
   OpenEditor({Question("一"), Question("二"), last});
   Type("√");
-  editor_->按钮从头查找.click();
+  editor_->按钮从头查找.Click();
   EXPECT_EQ(Cursor(), std::make_pair(3, int{kColAnswerPicture}));
-  editor_->按钮下一个.click();
+  editor_->按钮下一个.Click();
   EXPECT_EQ(Cursor(), std::make_pair(3, int{kColAnswerPicture}));
   editor_->GoToCell(1, kColKnowledge);
-  editor_->按钮从当前查找.click();
+  editor_->按钮从当前查找.Click();
   EXPECT_EQ(Cursor(), std::make_pair(3, int{kColAnswerPicture}));
   EXPECT_TRUE(host_.messages().empty());
 }
@@ -544,17 +544,17 @@ TEST_F(Finding, AFindFromRightOfTheAnswerPictureStartsOnTheNextRowAndEnds) {
   a.knowledge = "k";
   OpenEditor({a, Question("二"), Question("三")});
   Type("一");
-  grid().click(2, kColType);
-  editor_->按钮从当前查找.click();
+  grid().Click(2, kColType);
+  editor_->按钮从当前查找.Click();
   EXPECT_EQ(Cursor(), std::make_pair(1, int{kColText1}));  // from row 3, column 0 on
   Type("k");
-  grid().click(3, kColMasked);  // last row: row 1, column 0 is next
-  editor_->按钮从当前查找.click();
+  grid().Click(3, kColMasked);  // last row: row 1, column 0 is next
+  editor_->按钮从当前查找.Click();
   EXPECT_EQ(Cursor(), std::make_pair(1, int{kColKnowledge}));
   Type("nothing");
-  grid().click(3, kColMasked);  // last row, right of 答图
-  editor_->按钮从当前查找.click();
-  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"没有找到指定文本"});
+  grid().Click(3, kColMasked);  // last row, right of 答图
+  editor_->按钮从当前查找.Click();
+  EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{"没有找到指定文本"});
 }
 
 // A hit in another row leaves the current one, as a click there would.
@@ -562,18 +562,18 @@ TEST_F(Finding, AHitInAnotherRowIsNotShownWhileTheCurrentRowIsIncomplete) {
   Q noType = Question("甲");
   noType.type.clear();
   OpenEditor({noType, Question("乙"), Question("甲乙")});
-  grid().click(1, kColText1);
+  grid().Click(1, kColText1);
   Type("乙");
   for (ui::Button* find : {&editor_->按钮从头查找, &editor_->按钮从当前查找}) {
-    find->click();
+    find->Click();
     EXPECT_EQ(Cursor(), std::make_pair(1, int{kColType}));
   }
-  EXPECT_EQ(host_.messageTexts(), (std::vector<std::string>{"请选择题型！", "请选择题型！"}));
+  EXPECT_EQ(host_.MessageTexts(), (std::vector<std::string>{"请选择题型！", "请选择题型！"}));
   EXPECT_FALSE(editor_->按钮下一个.enabled());
   // A hit in the same row is no leaving.
   Type("甲");
   editor_->GoToCell(1, kColKnowledge);
-  editor_->按钮从当前查找.click();
+  editor_->按钮从当前查找.Click();
   EXPECT_EQ(Cursor(), std::make_pair(1, int{kColText1}));
   EXPECT_EQ(host_.messages().size(), 2u);
 }
@@ -581,9 +581,9 @@ TEST_F(Finding, AHitInAnotherRowIsNotShownWhileTheCurrentRowIsIncomplete) {
 TEST_F(Finding, AnEmptyBankAnswersAtOnce) {
   OpenEditor({});
   Type("x");
-  editor_->按钮从头查找.click();
-  editor_->按钮从当前查找.click();
-  EXPECT_EQ(host_.messageTexts(),
+  editor_->按钮从头查找.Click();
+  editor_->按钮从当前查找.Click();
+  EXPECT_EQ(host_.MessageTexts(),
             (std::vector<std::string>{"没有找到指定文本", "没有找到指定文本"}));
 }
 
@@ -605,9 +605,9 @@ TEST_F(Closing, PictureChoiceQuestionsNeedPairsOfLetterAndCircledAnswers) {
               PictureChoice("看图选择", "②", "3")});
   const int first = 2;  // first of them in grid order
   ASSERT_EQ(cell(first, kColKnowledge), "1");
-  host_.answerMessage(ui::kButtonYes,
+  host_.AnswerMessage(ui::kButtonYes,
                       "题目\"看图选择\"数字编号选项的试题只有1题，缺少随机备选试题，是否现在编辑完善？");
-  EXPECT_FALSE(editor_->userClose());
+  EXPECT_FALSE(editor_->UserClose());
   EXPECT_TRUE(editor_->isOpen());
   EXPECT_EQ(Cursor(), std::make_pair(first, int{kColText1}));
   EXPECT_EQ(editor_->state().currentRow, first);
@@ -615,22 +615,22 @@ TEST_F(Closing, PictureChoiceQuestionsNeedPairsOfLetterAndCircledAnswers) {
   EXPECT_EQ(host_.messages().back().text,
             "题目\"看图选择\"数字编号选项的试题只有1题，缺少随机备选试题，是否现在编辑完善？");
 
-  host_.answerMessage(ui::kButtonNo);
-  EXPECT_TRUE(editor_->userClose());
+  host_.AnswerMessage(ui::kButtonNo);
+  EXPECT_TRUE(editor_->UserClose());
 }
 
 TEST_F(Closing, ALoneLetterQuestionMissesItsCircledPartner) {
   OpenEditor({PictureChoice("看图", "A", "")});
-  host_.answerMessage(ui::kButtonNo);
-  EXPECT_TRUE(editor_->userClose());
-  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{
+  host_.AnswerMessage(ui::kButtonNo);
+  EXPECT_TRUE(editor_->UserClose());
+  EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{
                                       "题目\"看图\"缺少配对的数字编号选项的试题，是否现在编辑完善？"});
 }
 
 TEST_F(Closing, TwoOfEachKindClosesWithoutAsking) {
   OpenEditor({PictureChoice("看图", "A", "1"), PictureChoice("看图", "B", "2"),
               PictureChoice("看图", "①", "3"), PictureChoice("看图", "②", "4")});
-  EXPECT_TRUE(editor_->userClose());
+  EXPECT_TRUE(editor_->UserClose());
   EXPECT_TRUE(host_.messages().empty());
 }
 
@@ -641,7 +641,7 @@ class RowHeights : public EditorFixture {};
 TEST_F(RowHeights, TheBarSetsEveryRowAndAutoFitsTheLongestText) {
   Q longText = Question(std::string(60, 'x'));
   OpenEditor({longText, Question("短")});
-  editor_->横向滚动条1.moveTo(30);
+  editor_->横向滚动条1.MoveTo(30);
   EXPECT_EQ(grid().rowHeight(1), 40);
   EXPECT_EQ(grid().rowHeight(2), 40);
   EXPECT_TRUE(editor_->按钮自动行高.enabled());
@@ -649,7 +649,7 @@ TEST_F(RowHeights, TheBarSetsEveryRowAndAutoFitsTheLongestText) {
   const int perLine = grid().GetColumnWidth(kColText1) / 10;
   const int lines = (60 + perLine - 1) / perLine;
   ASSERT_GT(lines, 1);
-  editor_->按钮自动行高.click();
+  editor_->按钮自动行高.Click();
   EXPECT_EQ(grid().rowHeight(RowOf(std::string(60, 'x'))), 14 * lines + 4);
   EXPECT_EQ(grid().rowHeight(RowOf("短")), 40);
   EXPECT_FALSE(editor_->按钮自动行高.enabled());
@@ -657,7 +657,7 @@ TEST_F(RowHeights, TheBarSetsEveryRowAndAutoFitsTheLongestText) {
 
 TEST_F(RowHeights, HelpOpensWithoutWaiting) {
   OpenEditor({});
-  EXPECT_TRUE(editor_->菜单题库编辑帮助.choose());
+  EXPECT_TRUE(editor_->菜单题库编辑帮助.Choose());
   ASSERT_EQ(host_.shownWindows().size(), 1u);
   EXPECT_EQ(host_.shownWindows()[0].caption, "题库编辑帮助");
   EXPECT_FALSE(host_.shownWindows()[0].modal);
@@ -680,29 +680,29 @@ TEST_F(Session, TenQuestionsEditedByClicksAndCellsAreOnDiskAfterwards) {
   host_.setStrictMessages(true);
 
   const int r3 = RowOf("第3题");
-  grid().click(r3, kColDifficulty);
-  grid().chooseListItem(r3, kColDifficulty, 4);
-  grid().click(r3, kColScore);
-  grid().editCell(r3, kColScore, "30");
-  grid().click(RowOf("第7题"), kColChoice);  // makes 第7题 a choice question without options
-  host_.answerMessage(ui::kButtonOk, "选择栏选中表示为选择型题目");
-  grid().click(RowOf("第8题"), kColText1);  // refused: back to 第7题's 题文2
+  grid().Click(r3, kColDifficulty);
+  grid().ChooseListItem(r3, kColDifficulty, 4);
+  grid().Click(r3, kColScore);
+  grid().EditCell(r3, kColScore, "30");
+  grid().Click(RowOf("第7题"), kColChoice);  // makes 第7题 a choice question without options
+  host_.AnswerMessage(ui::kButtonOk, "选择栏选中表示为选择型题目");
+  grid().Click(RowOf("第8题"), kColText1);  // refused: back to 第7题's 题文2
   EXPECT_EQ(Cursor(), std::make_pair(RowOf("第7题"), int{kColText2}));
   host_.onShow("试题编辑", [](ui::Window& w) {
     auto& e = dynamic_cast<QuestionTextEditor&>(w);
     e.编辑框1.setText("甲\r\n乙\r\n");
-    e.按钮确定.click();
+    e.按钮确定.Click();
   });
-  grid().doubleClick(RowOf("第7题"), kColText2);
-  grid().click(RowOf("第7题"), kColAnswer);
+  grid().DoubleClick(RowOf("第7题"), kColText2);
+  grid().Click(RowOf("第7题"), kColAnswer);
   host_.onShow("试题编辑", [](ui::Window& w) {
     auto& e = dynamic_cast<QuestionTextEditor&>(w);
     e.编辑框1.setText("乙");
-    e.按钮确定.click();
+    e.按钮确定.Click();
   });
-  grid().doubleClick(RowOf("第7题"), kColAnswer);
-  grid().click(RowOf("第8题"), kColMasked);
-  EXPECT_TRUE(editor_->userClose());
+  grid().DoubleClick(RowOf("第7题"), kColAnswer);
+  grid().Click(RowOf("第8题"), kColMasked);
+  EXPECT_TRUE(editor_->UserClose());
   engine_.CloseAll();
 
   const auto records = ReadBankFromDisk();

@@ -15,9 +15,9 @@ class Commands : public EditorFixture {
     host_.onShow("试题编辑", [text1](ui::Window& w) {
       auto& e = dynamic_cast<QuestionTextEditor&>(w);
       EXPECT_EQ(e.caption(), "编辑题文1");
-      if (!text1) return e.按钮取消.click(), void();
+      if (!text1) return e.按钮取消.Click(), void();
       e.编辑框1.setText(*text1);
-      e.按钮确定.click();
+      e.按钮确定.Click();
     });
   }
   std::int64_t DiskScore(std::int64_t id) {
@@ -27,9 +27,9 @@ class Commands : public EditorFixture {
 
 TEST_F(Commands, AddingPutsANewQuestionBelowTheCurrentRowAndHoldsTheUserThere) {
   OpenEditor({Question("甲"), Question("乙")});
-  grid().click(1, kColText1);
+  grid().Click(1, kColText1);
   TypeNewQuestion("新题");
-  editor_->菜单添加.choose();
+  editor_->菜单添加.Choose();
   ASSERT_EQ(grid().RowCount(), 4);
   EXPECT_EQ(cell(2, kColText1), "新题");
   EXPECT_EQ(cell(2, kColDifficulty), "1");
@@ -41,18 +41,18 @@ TEST_F(Commands, AddingPutsANewQuestionBelowTheCurrentRowAndHoldsTheUserThere) {
   EXPECT_EQ(std::get<std::string>(records[2][databases::kQuestionText1 - 1]), "新题");
   EXPECT_EQ(std::get<std::int64_t>(records[2][databases::kDifficulty - 1]), 1);
   // Incomplete: it has no type.
-  grid().click(3, kColText1);
-  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"请选择题型！"});
+  grid().Click(3, kColText1);
+  EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{"请选择题型！"});
   EXPECT_EQ(Cursor(), std::make_pair(2, int{kColType}));
   // Nor can another one be added before it is complete.
-  editor_->工具条1.clickButton(0);
+  editor_->工具条1.ClickButton(0);
   EXPECT_EQ(grid().RowCount(), 4);
 }
 
 TEST_F(Commands, AddingInAnEmptyBankOrOnTheLastRowAppends) {
   OpenEditor({});
   TypeNewQuestion(std::nullopt);
-  editor_->菜单添加.choose();
+  editor_->菜单添加.Choose();
   ASSERT_EQ(grid().RowCount(), 2);
   EXPECT_EQ(editor_->state().currentRow, 1);
   EXPECT_TRUE(editor_->菜单删除.enabled());
@@ -61,9 +61,9 @@ TEST_F(Commands, AddingInAnEmptyBankOrOnTheLastRowAppends) {
 TEST_F(Commands, DeletingRowsThreeToFivePacksTheBankAndLeavesTheCursorOnRowTwo) {
   OpenEditor({Question("1"), Question("2"), Question("3"), Question("4"), Question("5"),
               Question("6")});
-  grid().drag(3, kColText1, 5, kColText1);
-  host_.answerMessage(ui::kButtonOk, "删除试题后将不能恢复");
-  editor_->菜单删除.choose();
+  grid().Drag(3, kColText1, 5, kColText1);
+  host_.AnswerMessage(ui::kButtonOk, "删除试题后将不能恢复");
+  editor_->菜单删除.Choose();
   EXPECT_EQ(host_.messages().back().icon, ui::MessageIcon::Warning);
   ASSERT_EQ(grid().RowCount(), 4);
   EXPECT_EQ(Cursor(), std::make_pair(2, int{kColText1}));
@@ -85,9 +85,9 @@ TEST_F(Commands, AfterDeletingFromRowOneTheCursorGoesToRowOneOrNowhere) {
                         {1, 3, ui::kButtonOk, 1, 0}};
   for (const Step& st : steps) {
     SCOPED_TRACE(std::to_string(st.first) + ".." + std::to_string(st.last));
-    grid().drag(st.first, kColText1, st.last, kColText1);
-    host_.answerMessage(st.button, "删除试题后将不能恢复，确定要删除所选试题吗");
-    editor_->工具条1.clickButton(1);
+    grid().Drag(st.first, kColText1, st.last, kColText1);
+    host_.AnswerMessage(st.button, "删除试题后将不能恢复，确定要删除所选试题吗");
+    editor_->工具条1.ClickButton(1);
     EXPECT_EQ(grid().RowCount(), st.rowsLeft);
     EXPECT_EQ(ReadBankFromDisk().size(), static_cast<std::size_t>(st.rowsLeft - 1));
     if (st.button == ui::kButtonOk) {
@@ -125,9 +125,9 @@ TEST_F(Commands, SortsAreStableAndOnlyTheScoreSortsAsANumber) {
   };
   for (const Step& st : steps) {
     SCOPED_TRACE(std::string(st.item) + " on column " + std::to_string(st.column));
-    grid().click(1, st.column);
-    host_.answerPopup(st.item);
-    grid().rightClickCell(1, st.column);
+    grid().Click(1, st.column);
+    host_.AnswerPopup(st.item);
+    grid().RightClickCell(1, st.column);
     EXPECT_EQ(order(), st.order);
     EXPECT_EQ(Cursor(), std::make_pair(1, st.column));
   }
@@ -137,17 +137,17 @@ TEST_F(Commands, DeletingMembersKeepsTheTitleScoreAndATitleWithMembersStays) {
   OpenEditor({Grouped("组", "0", "标题", 4), Grouped("组", "1", "甲", 4),
               Grouped("组", "2", "乙", 5, true)});
   const int title = RowOf("标题");
-  grid().click(title, kColText1);
-  editor_->菜单删除.choose();
-  EXPECT_EQ(host_.messageTexts().back(),
+  grid().Click(title, kColText1);
+  editor_->菜单删除.Choose();
+  EXPECT_EQ(host_.MessageTexts().back(),
             "选择试题中包含带有子试题而不能被删除的标题试题，请重新选择！");
-  grid().click(RowOf("乙"), kColText1);  // masked: the title keeps its score
-  host_.answerMessage(ui::kButtonOk);
-  editor_->菜单删除.choose();
+  grid().Click(RowOf("乙"), kColText1);  // masked: the title keeps its score
+  host_.AnswerMessage(ui::kButtonOk);
+  editor_->菜单删除.Choose();
   EXPECT_EQ(cell(title, kColScore), "4");
-  grid().click(RowOf("甲"), kColText1);
-  host_.answerMessage(ui::kButtonOk);
-  editor_->菜单删除.choose();
+  grid().Click(RowOf("甲"), kColText1);
+  host_.AnswerMessage(ui::kButtonOk);
+  editor_->菜单删除.Choose();
   EXPECT_EQ(cell(title, kColScore), "");
   EXPECT_EQ(DiskScore(IdOf(title)), 0);
   EXPECT_EQ(ReadBankFromDisk().size(), 1u);
@@ -156,9 +156,9 @@ TEST_F(Commands, DeletingMembersKeepsTheTitleScoreAndATitleWithMembersStays) {
 TEST_F(Commands, CopyingATitleGivesASingleQuestion) {
   OpenEditor({Grouped("组", "0", "标题", 4), Grouped("组", "1", "甲", 4)});
   const int title = RowOf("标题");
-  grid().click(title, kColKnowledge);
-  host_.answerPopup("复制该题并粘贴(&C)");
-  grid().rightClickCell(title, kColKnowledge);
+  grid().Click(title, kColKnowledge);
+  host_.AnswerPopup("复制该题并粘贴(&C)");
+  grid().RightClickCell(title, kColKnowledge);
   EXPECT_EQ(cell(title + 1, kColText1), "标题");
   EXPECT_EQ(cell(title + 1, kColGroupNumber), "");
   EXPECT_EQ(cell(title + 1, kColGroupName), "");
@@ -170,16 +170,16 @@ TEST_F(Commands, CopyingATitleGivesASingleQuestion) {
 TEST_F(Commands, ACopiedMemberJoinsItsGroupAndIsADuplicateUntilChanged) {
   OpenEditor({Grouped("组", "0", "标题", 4), Grouped("组", "1", "甲", 4)});
   const int member = RowOf("甲");
-  grid().click(member, kColKnowledge);
-  host_.answerPopup("复制该题并粘贴(&C)");
-  grid().rightClickCell(member, kColKnowledge);
+  grid().Click(member, kColKnowledge);
+  host_.AnswerPopup("复制该题并粘贴(&C)");
+  grid().RightClickCell(member, kColKnowledge);
   ASSERT_EQ(cell(member + 1, kColText1), "甲");
   EXPECT_EQ(cell(member + 1, kColGroupNumber), "1");
   EXPECT_EQ(cell(RowOf("标题"), kColScore), "8");
   EXPECT_EQ(DiskScore(IdOf(RowOf("标题"))), 8);
   EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 1 题）");
-  grid().click(RowOf("标题"), kColKnowledge);
-  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"试题重复！"});
+  grid().Click(RowOf("标题"), kColKnowledge);
+  EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{"试题重复！"});
   EXPECT_EQ(Cursor(), std::make_pair(member + 1, int{kColText1}));
 }
 
@@ -207,10 +207,10 @@ TEST_F(Commands, PicturesAreAddedPreviewedAndDeletedThroughThePopUpMenu) {
   bmp += std::string("\x20\x40\x80\x00", 4);  // one pixel, padded
   const std::string file = dir_.path() + "/b.bmp";
   std::ofstream(file, std::ios::binary) << bmp;
-  grid().click(without, kColAnswerPicture);
-  host_.answerOpenFile(file);
-  host_.answerPopup("从文件添加(&T)");
-  grid().rightClickCell(without, kColAnswerPicture);
+  grid().Click(without, kColAnswerPicture);
+  host_.AnswerOpenFile(file);
+  host_.AnswerPopup("从文件添加(&T)");
+  grid().RightClickCell(without, kColAnswerPicture);
   EXPECT_EQ(host_.messages().size(), 0u);
   EXPECT_EQ(cell(without, kColAnswerPicture), "√");
   const auto stored = std::get<recfile::Bytes>(DiskField(IdOf(without), databases::kAnswerPictureData));
@@ -220,13 +220,13 @@ TEST_F(Commands, PicturesAreAddedPreviewedAndDeletedThroughThePopUpMenu) {
 
   std::string previewCaption;
   host_.onShow("图片预览", [&](ui::Window& w) { previewCaption = w.caption(); });
-  grid().doubleClick(with, kColPicture);
+  grid().DoubleClick(with, kColPicture);
   EXPECT_EQ(previewCaption, "题图");
 
-  grid().click(with, kColPicture);
-  host_.answerPopup("删除图片(&D)");
-  host_.answerMessage(ui::kButtonOk, "确定要删除该图片吗");
-  grid().rightClickCell(with, kColPicture);
+  grid().Click(with, kColPicture);
+  host_.AnswerPopup("删除图片(&D)");
+  host_.AnswerMessage(ui::kButtonOk, "确定要删除该图片吗");
+  grid().RightClickCell(with, kColPicture);
   EXPECT_EQ(cell(with, kColPicture), "");
   EXPECT_EQ(std::get<std::string>(DiskField(IdOf(with), databases::kQuestionPicture)), "");
   EXPECT_TRUE(std::get<recfile::Bytes>(DiskField(IdOf(with), databases::kQuestionPictureData)).empty());

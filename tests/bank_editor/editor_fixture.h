@@ -71,7 +71,7 @@ class EditorFixture : public ::testing::Test {
     ASSERT_EQ(databases::OpenQuestionTypeLibrary(db), mc::testing::Done());
     ASSERT_TRUE(engine_.Open(BankPath(), {}, false, recfile::ShareMode::None, std::string()));
     editor_ = std::make_unique<BankEditorWindow>(*ctx_);
-    editor_->open(true, nullptr);
+    editor_->Open(true, nullptr);
     ASSERT_TRUE(editor_->isOpen());
   }
 

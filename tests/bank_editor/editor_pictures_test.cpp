@@ -25,9 +25,9 @@ class EditorPictures : public EditorFixture {
   }
   // Chooses a pop-up item on the question picture cell of a row.
   void PopUp(int row, const std::string& item) {
-    grid().click(row, kColPicture);
-    host_.answerPopup(item);
-    grid().rightClickCell(row, kColPicture);
+    grid().Click(row, kColPicture);
+    host_.AnswerPopup(item);
+    grid().RightClickCell(row, kColPicture);
   }
 };
 
@@ -48,7 +48,7 @@ TEST_F(EditorPictures, JpegNamedFilesAreStoredAsTheyAreAndOthersAsJpeg) {
     SCOPED_TRACE(c.name);
     const std::string path = dir_.path() + "/" + c.name;
     pt::WriteFile(path, *c.content);
-    host_.answerOpenFile(path);
+    host_.AnswerOpenFile(path);
     PopUp(RowOf(c.name), "从文件添加(&T)");
     EXPECT_EQ(host_.fileDialogs().back().filter, std::string(pictures::kPictureFileFilter));
     EXPECT_EQ(cell(RowOf(c.name), kColPicture), "√");
@@ -67,9 +67,9 @@ TEST_F(EditorPictures, AFileThatIsNoPictureIsRefusedAndNothingStored) {
   OpenEditor({Question("甲")});
   const std::string path = dir_.path() + "/notes.png";
   pt::WriteFile(path, pt::BytesOf("plain text, not a picture"));
-  host_.answerOpenFile(path);
+  host_.AnswerOpenFile(path);
   PopUp(1, "从文件添加(&T)");
-  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{std::string(pictures::kUnreadablePictureMessage)});
+  EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{std::string(pictures::kUnreadablePictureMessage)});
   EXPECT_EQ(cell(1, kColPicture), "");
   EXPECT_EQ(std::get<std::string>(DiskField(IdOf(1), databases::kQuestionPicture)), "");
   EXPECT_TRUE(DiskPicture(1).empty());
@@ -82,7 +82,7 @@ TEST_F(EditorPictures, AClipboardPictureIsStoredAsBmpAndCopiedBack) {
   host_.onShow("从剪贴板导入图片", [](ui::Window& w) {
     auto& win = dynamic_cast<pictures::ClipboardPictureWindow&>(w);
     EXPECT_TRUE(win.按钮保存.enabled());
-    win.按钮保存.click();
+    win.按钮保存.Click();
   });
   PopUp(1, "从剪贴板导入(&P)");
   EXPECT_EQ(cell(1, kColPicture), "√");
@@ -97,7 +97,7 @@ TEST_F(EditorPictures, AClipboardPictureIsStoredAsBmpAndCopiedBack) {
 
   host_.setClipboardImageDirect(std::nullopt);
   PopUp(1, "复制图片(&C)");
-  const auto copied = host_.clipboardImage();
+  const auto copied = host_.ClipboardImage();
   ASSERT_TRUE(copied);
   EXPECT_EQ(copied->pixels, formula.pixels);
 }
@@ -109,8 +109,8 @@ TEST_F(EditorPictures, APictureThatMakesADuplicateIsRefusedBeforeTheWindowCloses
   OpenEditor({earlier, Question("同")});
   host_.setClipboardImageDirect(pt::Pattern(2, 2));
   host_.onShow("从剪贴板导入图片", [this](ui::Window& w) {
-    dynamic_cast<pictures::ClipboardPictureWindow&>(w).按钮保存.click();
-    EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"试题重复！"});
+    dynamic_cast<pictures::ClipboardPictureWindow&>(w).按钮保存.Click();
+    EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{"试题重复！"});
   });
   const int row = cell(1, kColPicture).empty() ? 1 : 2;
   PopUp(row, "从剪贴板导入(&P)");

@@ -26,11 +26,11 @@ class Groups : public EditorFixture {
     host_.onShow("试题编辑", [name, expectOpenAfter](ui::Window& w) {
       auto& e = dynamic_cast<QuestionTextEditor&>(w);
       e.编辑框1.setText(name);
-      e.按钮确定.click();
+      e.按钮确定.Click();
       EXPECT_EQ(e.isOpen(), expectOpenAfter);
-      if (e.isOpen()) e.按钮取消.click();
+      if (e.isOpen()) e.按钮取消.Click();
     });
-    grid().doubleClick(row, kColGroupName);
+    grid().DoubleClick(row, kColGroupName);
   }
 };
 
@@ -57,14 +57,14 @@ TEST_F(Groups, GroupNumbersTypedInPlace) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.text1) + " <- " + c.typed);
-    host_.clearRecords();
+    host_.ClearRecords();
     const int row = RowOf(c.text1);
-    grid().click(row, kColGroupNumber);
-    grid().editCell(row, kColGroupNumber, c.typed);
+    grid().Click(row, kColGroupNumber);
+    grid().EditCell(row, kColGroupNumber, c.typed);
     EXPECT_EQ(cell(row, kColGroupNumber), c.shown);
     EXPECT_EQ(DiskText(row, databases::kGroupNumber), c.shown);
     if (*c.message)
-      EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{c.message});
+      EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{c.message});
     else
       EXPECT_TRUE(host_.messages().empty());
   }
@@ -75,24 +75,24 @@ TEST_F(Groups, TheTitleScoreFollowsItsUnmaskedMembers) {
   const int title = RowOf("材料");
   const int masked = RowOf("问三");
   EXPECT_EQ(cell(title, kColScore), "10");
-  grid().click(masked, kColMasked);  // unmask the member
+  grid().Click(masked, kColMasked);  // unmask the member
   EXPECT_EQ(cell(title, kColScore), "15");
-  grid().click(title, kColMasked);  // mask the title: the whole group
+  grid().Click(title, kColMasked);  // mask the title: the whole group
   EXPECT_EQ(cell(title, kColScore), "");
   for (int r : {RowOf("问一"), RowOf("问二"), masked}) {
     EXPECT_TRUE(grid().cellChecked(r, kColMasked));
     EXPECT_TRUE(DiskFlag(r, databases::kMasked));
   }
-  grid().click(masked, kColMasked);  // a member cannot be unmasked now
+  grid().Click(masked, kColMasked);  // a member cannot be unmasked now
   EXPECT_TRUE(grid().cellChecked(masked, kColMasked));
-  grid().click(title, kColMasked);
+  grid().Click(title, kColMasked);
   EXPECT_EQ(cell(title, kColScore), "15");
   EXPECT_EQ(DiskInt(title, databases::kScore), 15);
   EXPECT_FALSE(grid().cellChecked(masked, kColMasked));
   EXPECT_FALSE(DiskFlag(masked, databases::kMasked));
 
-  grid().click(RowOf("问二"), kColScore);
-  grid().editCell(RowOf("问二"), kColScore, "9");
+  grid().Click(RowOf("问二"), kColScore);
+  grid().EditCell(RowOf("问二"), kColScore, "9");
   EXPECT_EQ(cell(title, kColScore), "18");
   EXPECT_EQ(DiskInt(title, databases::kScore), 18);
   EXPECT_TRUE(host_.messages().empty());
@@ -102,21 +102,21 @@ TEST_F(Groups, MembersFollowTheTitleTypeAndDifficulty) {
   OpenReading();
   const int title = RowOf("材料");
   const int member = RowOf("问一");
-  grid().click(member, kColType);
-  grid().chooseListItem(member, kColType, 0);
-  grid().click(member, kColDifficulty);
-  grid().chooseListItem(member, kColDifficulty, 4);
-  EXPECT_EQ(host_.messageTexts(), (std::vector<std::string>{"不能改变非标题分组试题的题型！",
+  grid().Click(member, kColType);
+  grid().ChooseListItem(member, kColType, 0);
+  grid().Click(member, kColDifficulty);
+  grid().ChooseListItem(member, kColDifficulty, 4);
+  EXPECT_EQ(host_.MessageTexts(), (std::vector<std::string>{"不能改变非标题分组试题的题型！",
                                                             "不能更改非标题分组试题的难度值！"}));
   EXPECT_EQ(cell(member, kColType), "填空");
   EXPECT_EQ(cell(member, kColDifficulty), "1");
 
-  grid().click(title, kColType);
-  host_.answerMessage(ui::kButtonOk, "确定要更改该标题分组试题的题型吗？");
-  grid().chooseListItem(title, kColType, 4);
-  grid().click(title, kColDifficulty);
-  host_.answerMessage(ui::kButtonOk, "确定要更改该分组试题分组的难度吗？");
-  grid().chooseListItem(title, kColDifficulty, 2);
+  grid().Click(title, kColType);
+  host_.AnswerMessage(ui::kButtonOk, "确定要更改该标题分组试题的题型吗？");
+  grid().ChooseListItem(title, kColType, 4);
+  grid().Click(title, kColDifficulty);
+  host_.AnswerMessage(ui::kButtonOk, "确定要更改该分组试题分组的难度吗？");
+  grid().ChooseListItem(title, kColDifficulty, 2);
   for (int r : {title, member, RowOf("问三")}) {
     EXPECT_EQ(DiskText(r, databases::kQuestionType), "问答");
     EXPECT_EQ(cell(r, kColDifficulty), "3");
@@ -135,9 +135,9 @@ TEST_F(Groups, ASingleQuestionJoinsAGroupOrFoundsOne) {
   OpenEditor({Grouped("阅读", "0", "材料", 4), Grouped("阅读", "1", "问一", 4), other, harder,
               founder});
   NameGroup(RowOf("别型"), "阅读", true);
-  EXPECT_EQ(host_.messageTexts().back(), "当前题型与分组 阅读 题型不一致！");
+  EXPECT_EQ(host_.MessageTexts().back(), "当前题型与分组 阅读 题型不一致！");
 
-  host_.answerMessage(ui::kButtonOk, "将该题加入分组 阅读 会改变该题难度，确定加入吗？");
+  host_.AnswerMessage(ui::kButtonOk, "将该题加入分组 阅读 会改变该题难度，确定加入吗？");
   NameGroup(RowOf("难题"), " 阅 读 ");
   const int joined = RowOf("难题");
   EXPECT_EQ(cell(joined, kColGroupName), "阅读");
@@ -150,7 +150,7 @@ TEST_F(Groups, ASingleQuestionJoinsAGroupOrFoundsOne) {
   EXPECT_EQ(joined, RowOf("材料") + 2);  // sorted into its group
   EXPECT_EQ(Cursor(), std::make_pair(joined, int{kColGroupName}));
 
-  host_.answerMessage(ui::kButtonOk, "将该题转为标题分组试题");
+  host_.AnswerMessage(ui::kButtonOk, "将该题转为标题分组试题");
   NameGroup(RowOf("新组"), "完形");
   const int founded = RowOf("新组");
   EXPECT_EQ(cell(founded, kColGroupNumber), "0");
@@ -169,9 +169,9 @@ TEST_F(Groups, RenamingATitleRenamesItsMembersUnlessTheNameIsTaken) {
   OpenEditor({Grouped("阅读", "0", "材料", 4), Grouped("阅读", "1", "问一", 4),
               Grouped("完形", "0", "短文", 0)});
   NameGroup(RowOf("材料"), "完形");
-  EXPECT_EQ(host_.messageTexts().back(), "新分组名的标题试题已经存在！");
+  EXPECT_EQ(host_.MessageTexts().back(), "新分组名的标题试题已经存在！");
   EXPECT_EQ(cell(RowOf("材料"), kColGroupName), "阅读");
-  host_.answerMessage(ui::kButtonOk, "确定要更改标题分组名吗？");
+  host_.AnswerMessage(ui::kButtonOk, "确定要更改标题分组名吗？");
   NameGroup(RowOf("材料"), "阅读二");
   for (const char* t : {"材料", "问一"}) {
     EXPECT_EQ(cell(RowOf(t), kColGroupName), "阅读二");
@@ -183,21 +183,21 @@ TEST_F(Groups, ATitleIsDissolvedOnlyAfterItsMembersLeft) {
   OpenEditor({Grouped("阅读", "0", "材料", 4), Grouped("阅读", "1", "问一", 4)});
   const int member = RowOf("问一");
   const int title = RowOf("材料");
-  grid().click(member, kColGroupNumber);
-  host_.answerMessage(ui::kButtonOk, "确定要删除该试题的分组吗？");
-  grid().editCell(member, kColGroupNumber, "");
+  grid().Click(member, kColGroupNumber);
+  host_.AnswerMessage(ui::kButtonOk, "确定要删除该试题的分组吗？");
+  grid().EditCell(member, kColGroupNumber, "");
   EXPECT_EQ(cell(member, kColGroupName), "");
   EXPECT_EQ(cell(title, kColScore), "");
   EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 2 题）");
 
-  grid().click(title, kColGroupNumber);
-  host_.answerMessage(ui::kButtonOk, "确定要删除该试题分组吗？");
-  grid().editCell(title, kColGroupNumber, "");
+  grid().Click(title, kColGroupNumber);
+  host_.AnswerMessage(ui::kButtonOk, "确定要删除该试题分组吗？");
+  grid().EditCell(title, kColGroupNumber, "");
   EXPECT_EQ(DiskText(title, databases::kGroupName), "");
   EXPECT_EQ(DiskText(title, databases::kAnswer), "请输入答案");
   EXPECT_EQ(DiskInt(title, databases::kScore), 0);
-  grid().click(member, kColText1);  // it must be completed before it is left
-  EXPECT_EQ(host_.messageTexts().back(), "请完善答案！");
+  grid().Click(member, kColText1);  // it must be completed before it is left
+  EXPECT_EQ(host_.MessageTexts().back(), "请完善答案！");
   EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 2 题）");
 }
 
@@ -208,7 +208,7 @@ TEST_F(Groups, AMemberMovesToAnotherGroupOrFoundsOneOrLeaves) {
   const auto titleScore = [&](const char* title) { return DiskInt(RowOf(title), databases::kScore); };
 
   // Into a group with a title: the number stays, both titles follow.
-  host_.answerMessage(ui::kButtonOk, "确定要更改该分组名吗？");
+  host_.AnswerMessage(ui::kButtonOk, "确定要更改该分组名吗？");
   NameGroup(RowOf("问二"), "完形");
   EXPECT_EQ(cell(RowOf("问二"), kColGroupName), "完形");
   EXPECT_EQ(DiskText(RowOf("问二"), databases::kGroupNumber), "2");
@@ -217,8 +217,8 @@ TEST_F(Groups, AMemberMovesToAnotherGroupOrFoundsOneOrLeaves) {
   EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 2 题）");
 
   // Into a name no title has: it becomes that group's title.
-  host_.answerMessage(ui::kButtonOk, "确定要更改该分组名吗？");
-  host_.answerMessage(ui::kButtonOk, "将该题转为标题分组试题");
+  host_.AnswerMessage(ui::kButtonOk, "确定要更改该分组名吗？");
+  host_.AnswerMessage(ui::kButtonOk, "将该题转为标题分组试题");
   NameGroup(RowOf("问一"), "新组");
   EXPECT_EQ(DiskText(RowOf("问一"), databases::kGroupNumber), "0");
   EXPECT_EQ(DiskText(RowOf("问一"), databases::kAnswer), "");
@@ -227,7 +227,7 @@ TEST_F(Groups, AMemberMovesToAnotherGroupOrFoundsOneOrLeaves) {
   EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 3 题）");
 
   // An emptied name: out of the group without being asked.
-  host_.clearRecords();
+  host_.ClearRecords();
   NameGroup(RowOf("空一"), "");
   EXPECT_TRUE(host_.messages().empty());
   EXPECT_EQ(DiskText(RowOf("空一"), databases::kGroupName), "");
@@ -235,7 +235,7 @@ TEST_F(Groups, AMemberMovesToAnotherGroupOrFoundsOneOrLeaves) {
   EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 4 题）");
 
   // Cancel leaves the member where it was.
-  host_.answerMessage(ui::kButtonCancel, "确定要更改该分组名吗？");
+  host_.AnswerMessage(ui::kButtonCancel, "确定要更改该分组名吗？");
   NameGroup(RowOf("问二"), "阅读");
   EXPECT_EQ(DiskText(RowOf("问二"), databases::kGroupName), "完形");
   EXPECT_EQ(titleScore("短文"), 6);
@@ -247,23 +247,23 @@ TEST_F(Groups, RefusalsAndCancelsLeaveTheBankAsItWas) {
   const int title = RowOf("材料");
 
   NameGroup(title, "", false);
-  EXPECT_EQ(host_.messageTexts().back(), "不能删除带有子分组试题的标题分组名！");
+  EXPECT_EQ(host_.MessageTexts().back(), "不能删除带有子分组试题的标题分组名！");
   NameGroup(RowOf("单题"), std::string(511, 'x') + "组", true);
-  EXPECT_EQ(host_.messageTexts().back(), "分组名长度超标！");
+  EXPECT_EQ(host_.MessageTexts().back(), "分组名长度超标！");
   NameGroup(title, " 阅 读 ");  // its own name again: nothing to do
-  grid().click(title, kColType);
-  grid().editCell(title, kColType, "作文");
-  EXPECT_EQ(host_.messageTexts().back(), "请直接选择题型！");
-  host_.answerMessage(ui::kButtonCancel, "确定要更改该标题分组试题的题型吗？");
-  grid().chooseListItem(title, kColType, 4);
-  host_.answerMessage(ui::kButtonCancel, "确定要更改该分组试题分组的难度吗？");
-  grid().click(title, kColDifficulty);
-  grid().chooseListItem(title, kColDifficulty, 5);
-  host_.answerMessage(ui::kButtonCancel, "确定要删除该试题的分组吗？");
-  grid().click(RowOf("问一"), kColGroupNumber);
-  grid().editCell(RowOf("问一"), kColGroupNumber, "");
+  grid().Click(title, kColType);
+  grid().EditCell(title, kColType, "作文");
+  EXPECT_EQ(host_.MessageTexts().back(), "请直接选择题型！");
+  host_.AnswerMessage(ui::kButtonCancel, "确定要更改该标题分组试题的题型吗？");
+  grid().ChooseListItem(title, kColType, 4);
+  host_.AnswerMessage(ui::kButtonCancel, "确定要更改该分组试题分组的难度吗？");
+  grid().Click(title, kColDifficulty);
+  grid().ChooseListItem(title, kColDifficulty, 5);
+  host_.AnswerMessage(ui::kButtonCancel, "确定要删除该试题的分组吗？");
+  grid().Click(RowOf("问一"), kColGroupNumber);
+  grid().EditCell(RowOf("问一"), kColGroupNumber, "");
 
-  EXPECT_EQ(host_.messageTexts(),
+  EXPECT_EQ(host_.MessageTexts(),
             (std::vector<std::string>{"不能删除带有子分组试题的标题分组名！", "分组名长度超标！",
                                       "请直接选择题型！", "确定要更改该标题分组试题的题型吗？",
                                       "确定要更改该分组试题分组的难度吗？",
@@ -280,10 +280,10 @@ TEST_F(Groups, ATitleTypeEmptiedOrBlankIsRefusedWithTheTypeMessage) {
   const int title = RowOf("材料");
   for (const char* typed : {"", "  "}) {
     SCOPED_TRACE(std::string("typed \"") + typed + "\"");
-    host_.clearRecords();
-    grid().click(title, kColType);
-    grid().editCell(title, kColType, typed);
-    EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"请直接选择题型！"});
+    host_.ClearRecords();
+    grid().Click(title, kColType);
+    grid().EditCell(title, kColType, typed);
+    EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{"请直接选择题型！"});
     EXPECT_EQ(cell(title, kColType), "填空");
   }
   EXPECT_EQ(ReadFileBytes(BankFile()), before);
@@ -293,9 +293,9 @@ TEST_F(Groups, JoiningAMaskedGroupMasksTheQuestionAndKeepsTheLastGroupOrder) {
   OpenEditor({Grouped("A", "0", "甲题", 0, true), Grouped("B", "0", "乙题", 4),
               Grouped("B", "1", "乙一", 4), Question("单一"), Question("单二")});
   EXPECT_EQ(RowOf("单一"), 4);  // loaded in descending order: singles last
-  grid().click(RowOf("乙题"), kColGroupName);
-  host_.answerPopup("升序(&A)");
-  grid().rightClickCell(RowOf("乙题"), kColGroupName);
+  grid().Click(RowOf("乙题"), kColGroupName);
+  host_.AnswerPopup("升序(&A)");
+  grid().RightClickCell(RowOf("乙题"), kColGroupName);
   EXPECT_EQ(RowOf("单一"), 1);
 
   NameGroup(RowOf("单二"), "A");
@@ -311,13 +311,13 @@ TEST_F(Groups, JoiningAMaskedGroupMasksTheQuestionAndKeepsTheLastGroupOrder) {
 TEST_F(Groups, MembersOfOneNumberKeepTheirOrderInTheGroupSort) {
   OpenEditor({Grouped("G", "0", "t", 8), Grouped("G", "1", "m2", 4), Grouped("G", "1", "m1", 4)});
   EXPECT_LT(RowOf("m2"), RowOf("m1"));
-  grid().click(1, kColText1);
-  host_.answerPopup("升序(&A)");
-  grid().rightClickCell(1, kColText1);
+  grid().Click(1, kColText1);
+  host_.AnswerPopup("升序(&A)");
+  grid().RightClickCell(1, kColText1);
   EXPECT_EQ(RowOf("m1"), 1);
-  grid().click(1, kColGroupName);
-  host_.answerPopup("降序(&S)");
-  grid().rightClickCell(1, kColGroupName);
+  grid().Click(1, kColGroupName);
+  host_.AnswerPopup("降序(&S)");
+  grid().RightClickCell(1, kColGroupName);
   EXPECT_EQ(RowOf("t"), 1);
   EXPECT_EQ(RowOf("m1"), 2);
   EXPECT_EQ(RowOf("m2"), 3);
@@ -328,9 +328,9 @@ TEST_F(Groups, AGroupWriteThatFailsHalfWayLeavesEveryRowAsItWas) {
   const std::string before = ReadFileBytes(BankFile());
   const int title = RowOf("材料");
   fs_->failNthWrite = 2;  // the first member is written, the second is not
-  grid().click(title, kColMasked);
+  grid().Click(title, kColMasked);
   EXPECT_EQ(fs_->failNthWrite, 0);
-  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"磁盘空间不够"});
+  EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{"磁盘空间不够"});
   EXPECT_FALSE(grid().cellChecked(title, kColMasked));
   EXPECT_FALSE(grid().cellChecked(RowOf("问一"), kColMasked));
   EXPECT_EQ(cell(title, kColScore), "10");

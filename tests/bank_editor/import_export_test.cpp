@@ -34,11 +34,11 @@ TEST_F(ImportExport, ACopyOfTheBankImportsNothingAndItselfIsRefused) {
   const std::vector<Q> bank = {Question("一"), Question("二"), Question("三")};
   WriteBankAt(Other("副本"), bank);
   OpenEditor(bank);
-  host_.answerOpenFile(Other("副本") + ".edb");
-  editor_->菜单导入.choose();
-  host_.answerOpenFile(BankFile());
-  editor_->菜单导入.choose();
-  EXPECT_EQ(host_.messageTexts(),
+  host_.AnswerOpenFile(Other("副本") + ".edb");
+  editor_->菜单导入.Choose();
+  host_.AnswerOpenFile(BankFile());
+  editor_->菜单导入.Choose();
+  EXPECT_EQ(host_.MessageTexts(),
             (std::vector<std::string>{"3条记录重复，实际导入0条记录。", "题库不能自我导入！"}));
   EXPECT_EQ(editor_->状态条1.text(), "成功导入0条记录。");
   EXPECT_EQ(DiskTexts1().size(), 3u);
@@ -52,18 +52,18 @@ TEST_F(ImportExport, NewQuestionsGroupsUnderANewNameAndNewTypesComeIn) {
               {Question("一"), Question("新一"), Grouped("阅读", "0", "材料二", 9),
                Grouped("阅读", "1", "问甲", 4), Grouped("阅读", "2", "问乙", 5), essay});
   OpenEditor({Question("一"), Grouped("阅读", "0", "材料", 0)});
-  host_.answerOpenFile(Other("合并") + ".edb");
-  host_.answerMessage(ui::kButtonOk, "分组名重复！按确定更改源分组名并导入，按取消跳过");
+  host_.AnswerOpenFile(Other("合并") + ".edb");
+  host_.AnswerMessage(ui::kButtonOk, "分组名重复！按确定更改源分组名并导入，按取消跳过");
   host_.onShow<NewGroupNameWindow>([](NewGroupNameWindow& w) {
     w.新分组名.setText("阅读");
-    w.按钮确定.click();  // taken
+    w.按钮确定.Click();  // taken
     EXPECT_TRUE(w.isOpen());
     w.新分组名.setText(" 阅读 二");
-    w.按钮确定.click();
+    w.按钮确定.Click();
   });
-  host_.answerMessage(ui::kButtonOk, "1条记录重复，实际导入5条记录。");
-  editor_->菜单导入.choose();
-  EXPECT_EQ(host_.messageTexts(), (std::vector<std::string>{"分组名重复！按确定更改源分组名并导入，按取消跳过",
+  host_.AnswerMessage(ui::kButtonOk, "1条记录重复，实际导入5条记录。");
+  editor_->菜单导入.Choose();
+  EXPECT_EQ(host_.MessageTexts(), (std::vector<std::string>{"分组名重复！按确定更改源分组名并导入，按取消跳过",
                                                             "该分组名已经存在！",
                                                             "1条记录重复，实际导入5条记录。"}));
   EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 5 题）");
@@ -82,28 +82,28 @@ TEST_F(ImportExport, AClashingGroupTheUserSkipsCountsOnce) {
   WriteBankAt(Other("合并"), {Grouped("阅读", "0", "材料二", 9), Grouped("阅读", "1", "问甲", 4),
                               Question("单")});
   OpenEditor({Grouped("阅读", "0", "材料", 0)});
-  host_.answerOpenFile(Other("合并") + ".edb");
-  host_.answerMessage(ui::kButtonCancel, "分组名重复");
-  editor_->菜单导入.choose();
-  EXPECT_EQ(host_.messageTexts().back(), "1条记录重复，实际导入1条记录。");
+  host_.AnswerOpenFile(Other("合并") + ".edb");
+  host_.AnswerMessage(ui::kButtonCancel, "分组名重复");
+  editor_->菜单导入.Choose();
+  EXPECT_EQ(host_.MessageTexts().back(), "1条记录重复，实际导入1条记录。");
   EXPECT_EQ(DiskTexts1(), (std::vector<std::string>{"材料", "单"}));
 }
 
 TEST_F(ImportExport, AProtectedSourceAsksItsPasswordMasked) {
   WriteBankAt(Other("加密"), {Question("秘")}, "口令");
   OpenEditor({Question("一")});
-  host_.answerOpenFile(Other("加密") + ".edb");
-  host_.answerInput("错的");
-  editor_->菜单导入.choose();
+  host_.AnswerOpenFile(Other("加密") + ".edb");
+  host_.AnswerInput("错的");
+  editor_->菜单导入.Choose();
   ASSERT_EQ(host_.inputs().size(), 1u);
   EXPECT_EQ(host_.inputs()[0].prompt, "请输入欲导入数据库的密码：");
   EXPECT_TRUE(host_.inputs()[0].masked);
-  EXPECT_NE(host_.messageTexts().back().find("\r\n密码错误或导入题库.edb和.edt的文件名不一致！"),
+  EXPECT_NE(host_.MessageTexts().back().find("\r\n密码错误或导入题库.edb和.edt的文件名不一致！"),
             std::string::npos);
-  host_.answerOpenFile(Other("加密") + ".edb");
-  host_.answerInput("口令");
-  editor_->菜单导入.choose();
-  EXPECT_EQ(host_.messageTexts().back(), "成功导入1条记录。");
+  host_.AnswerOpenFile(Other("加密") + ".edb");
+  host_.AnswerInput("口令");
+  editor_->菜单导入.Choose();
+  EXPECT_EQ(host_.MessageTexts().back(), "成功导入1条记录。");
   EXPECT_EQ(DiskTexts1(), (std::vector<std::string>{"一", "秘"}));
 }
 
@@ -116,20 +116,20 @@ TEST_F(ImportExport, ExportCopiesBothFilesAndAsksBeforeReplacing) {
   std::filesystem::create_directories(target);
   const std::string copy = target + "/高等数学备份-王老师";
 
-  host_.answerFolder(dir_.path());
-  editor_->菜单导出.choose();
-  host_.answerFolder(target);
-  editor_->菜单导出.choose();
-  EXPECT_EQ(host_.messageTexts(), (std::vector<std::string>{"不能复制到源文件夹！请双击选择别的文件夹。",
+  host_.AnswerFolder(dir_.path());
+  editor_->菜单导出.Choose();
+  host_.AnswerFolder(target);
+  editor_->菜单导出.Choose();
+  EXPECT_EQ(host_.MessageTexts(), (std::vector<std::string>{"不能复制到源文件夹！请双击选择别的文件夹。",
                                                             "导出课程完毕。"}));
   EXPECT_EQ(ReadFileBytes(copy + ".edb"), ReadFileBytes(BankFile()));
   EXPECT_EQ(ReadFileBytes(copy + ".edt"), ReadFileBytes(SideFile()));
 
   std::ofstream(copy + ".edb", std::ios::binary | std::ios::trunc) << "old";
-  host_.clearRecords();
-  host_.answerFolder(target + "/");
-  host_.answerMessage(ui::kButtonNo, "目标文件 高等数学备份-王老师.edb 已经存在，继续复制将覆盖它，继续复制吗？");
-  editor_->菜单导出.choose();
+  host_.ClearRecords();
+  host_.AnswerFolder(target + "/");
+  host_.AnswerMessage(ui::kButtonNo, "目标文件 高等数学备份-王老师.edb 已经存在，继续复制将覆盖它，继续复制吗？");
+  editor_->菜单导出.Choose();
   EXPECT_EQ(host_.messages().size(), 1u);
   EXPECT_EQ(ReadFileBytes(copy + ".edb"), "old");
   EXPECT_EQ(engine_.CurrentName(), kCourse);
@@ -144,9 +144,9 @@ TEST_F(ImportExport, MembersOfASkippedTitleComeInAndTheCountRisesByTheQuestionsA
   // The source carries the course's name in another folder.
   OpenEditor({Question("旧"), Grouped("阅读", "0", "材料", 0)});  // the same title stands
   EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 2 题）");
-  host_.answerOpenFile(Other(kCourse) + ".edb");
-  editor_->菜单导入.choose();
-  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"1条记录重复，实际导入8条记录。"});
+  host_.AnswerOpenFile(Other(kCourse) + ".edb");
+  editor_->菜单导入.Choose();
+  EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{"1条记录重复，实际导入8条记录。"});
   EXPECT_EQ(editor_->caption(), "题库编辑 —— 高等数学（共 6 题）");  // 3 singles, 1 group
   for (const char* member : {"新问一", "新问二"}) {
     EXPECT_EQ(cell(RowOf(member), kColGroupName), "阅读");
@@ -171,14 +171,14 @@ TEST_F(ImportExport, TheEditorStaysShutWhileProgressShowsAndTheJoinedTextsDecide
   host_.onPendingEvents([&] {
     progress.push_back(editor_->状态条1.text());
     EXPECT_FALSE(editor_->enabled());
-    EXPECT_FALSE(grid().editCell(1, kColKnowledge, "改"));
+    EXPECT_FALSE(grid().EditCell(1, kColKnowledge, "改"));
   });
-  host_.answerOpenFile(Other("合并") + ".edb");
-  editor_->菜单导入.choose();
+  host_.AnswerOpenFile(Other("合并") + ".edb");
+  editor_->菜单导入.Choose();
   ASSERT_GE(progress.size(), 3u);
   EXPECT_EQ(std::vector<std::string>(progress.begin(), progress.begin() + 3),
             (std::vector<std::string>{"正在导入处理： 1/3", "正在导入处理： 2/3", "正在导入处理： 3/3"}));
-  EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"1条记录重复，实际导入2条记录。"});
+  EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{"1条记录重复，实际导入2条记录。"});
   EXPECT_EQ(editor_->状态条1.text(), "成功导入2条记录。");
   EXPECT_TRUE(editor_->enabled());
   EXPECT_EQ(cell(1, kColKnowledge), "");
@@ -201,19 +201,19 @@ TEST_F(ImportExport, AnImportThatFailsHalfwayLeavesBankAndLibraryAsTheyWere) {
   for (int failing = 1;; ++failing) {
     SCOPED_TRACE(failing);
     ASSERT_LT(failing, 200);
-    host_.clearRecords();
+    host_.ClearRecords();
     fs_->failNthWrite = failing;
-    host_.answerOpenFile(Other("合并") + ".edb");
-    editor_->菜单导入.choose();
+    host_.AnswerOpenFile(Other("合并") + ".edb");
+    editor_->菜单导入.Choose();
     const bool failed = fs_->failNthWrite == 0;
     fs_->failNthWrite = 0;
-    ASSERT_EQ(host_.messageTexts().size(), 1u);
+    ASSERT_EQ(host_.MessageTexts().size(), 1u);
     if (!failed) {
-      EXPECT_EQ(host_.messageTexts()[0], "成功导入4条记录。");
+      EXPECT_EQ(host_.MessageTexts()[0], "成功导入4条记录。");
       EXPECT_GT(failing, 8);  // the type and four questions were written before
       break;
     }
-    EXPECT_EQ(host_.messageTexts()[0].rfind("导入失败，题库没有改变：", 0), 0u);
+    EXPECT_EQ(host_.MessageTexts()[0].rfind("导入失败，题库没有改变：", 0), 0u);
     EXPECT_TRUE(ReadFileBytes(BankFile()) == edb);
     EXPECT_TRUE(ReadFileBytes(SideFile()) == edt);
     EXPECT_EQ(grid().RowCount(), rows);
@@ -223,9 +223,9 @@ TEST_F(ImportExport, AnImportThatFailsHalfwayLeavesBankAndLibraryAsTheyWere) {
     ASSERT_TRUE(library.ReadAll(types));
     EXPECT_EQ(types.size(), 5u);
     // The bank is open again and takes edits.
-    grid().click(1, kColScore);
-    ASSERT_TRUE(grid().editCell(1, kColScore, "6"));
-    grid().editCell(1, kColScore, "5");
+    grid().Click(1, kColScore);
+    ASSERT_TRUE(grid().EditCell(1, kColScore, "6"));
+    grid().EditCell(1, kColScore, "5");
     if (::testing::Test::HasFailure()) break;
   }
   EXPECT_EQ(DiskTexts1().size(), 6u);
@@ -244,11 +244,11 @@ TEST_F(ImportExport, ASourceRecordThatCannotBeReadStopsTheImportBeforeAnythingIs
   }
   OpenEditor({Question("一")});
   const std::string edb = ReadFileBytes(BankFile()), edt = ReadFileBytes(SideFile());
-  host_.answerOpenFile(Other("坏") + ".edb");
-  editor_->菜单导入.choose();
-  ASSERT_EQ(host_.messageTexts().size(), 1u);
-  EXPECT_EQ(host_.messageTexts()[0].rfind("导入题库的第 2 条记录读不出：", 0), 0u)
-      << host_.messageTexts()[0];
+  host_.AnswerOpenFile(Other("坏") + ".edb");
+  editor_->菜单导入.Choose();
+  ASSERT_EQ(host_.MessageTexts().size(), 1u);
+  EXPECT_EQ(host_.MessageTexts()[0].rfind("导入题库的第 2 条记录读不出：", 0), 0u)
+      << host_.MessageTexts()[0];
   EXPECT_TRUE(ReadFileBytes(BankFile()) == edb);
   EXPECT_TRUE(ReadFileBytes(SideFile()) == edt);
   EXPECT_EQ(grid().RowCount(), 2);
@@ -264,10 +264,10 @@ TEST_F(ImportExport, AnExportThatCannotBeWrittenSaysWhyAndLeavesNoHalfCopy) {
   const std::string target = dir_.path() + "/备份";
   const std::string copy = target + "/高等数学备份-王老师";
   std::filesystem::create_directories(copy + ".edt.part/占位");  // the side file cannot be written
-  host_.answerFolder(target);
-  editor_->菜单导出.choose();
-  ASSERT_EQ(host_.messageTexts().size(), 1u);
-  EXPECT_EQ(host_.messageTexts()[0].rfind("导出失败，不能写入文件 " + copy + ".edt：", 0), 0u);
+  host_.AnswerFolder(target);
+  editor_->菜单导出.Choose();
+  ASSERT_EQ(host_.MessageTexts().size(), 1u);
+  EXPECT_EQ(host_.MessageTexts()[0].rfind("导出失败，不能写入文件 " + copy + ".edt：", 0), 0u);
   EXPECT_FALSE(std::filesystem::exists(copy + ".edb"));
   EXPECT_FALSE(std::filesystem::exists(copy + ".edb.part"));
   EXPECT_FALSE(std::filesystem::exists(copy + ".edt"));

@@ -160,12 +160,12 @@ class ComposeFixture : public ::testing::Test {
 
   void Open() {
     window_ = std::make_unique<ComposeWindow>(*ctx_);
-    window_->open(true, nullptr);
+    window_->Open(true, nullptr);
     ASSERT_TRUE(window_->isOpen());
   }
   // Closes as a person would, then opens a new window as the main window does.
   void Reopen() {
-    ASSERT_TRUE(window_->userClose());
+    ASSERT_TRUE(window_->UserClose());
     Open();
   }
 
@@ -180,12 +180,12 @@ class ComposeFixture : public ::testing::Test {
     return 0;
   }
   // Clicks a check cell of the question, as a person does.
-  void Tick(const std::string& text1, int column) { grid().click(RowOf(text1), column); }
+  void Tick(const std::string& text1, int column) { grid().Click(RowOf(text1), column); }
   // Types into a cell of the question.
   void Type(const std::string& text1, int column, const std::string& text) {
     const int row = RowOf(text1);
-    grid().click(row, column);
-    grid().editCell(row, column, text);
+    grid().Click(row, column);
+    grid().EditCell(row, column, text);
   }
   std::string Totals() {
     return window_->A卷总分.text() + "/" + window_->B卷总分.text() + "/" +
@@ -204,7 +204,7 @@ class ComposeFixture : public ::testing::Test {
     ADD_FAILURE() << "not stored: " << text1;
     return {};
   }
-  std::vector<std::string> Messages() { return host_.messageTexts(); }
+  std::vector<std::string> Messages() { return host_.MessageTexts(); }
 
   mc::testing::TempDir dir_;
   std::shared_ptr<FailingFileSystem> fs_;

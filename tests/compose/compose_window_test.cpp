@@ -148,24 +148,24 @@ TEST_F(Ticking, MaskedAndScorelessQuestionsCannotBeTicked) {
 TEST_F(Ticking, SelectAllOverMaskedRowsLeavesThemUnticked) {
   MakeData(SmallBank());
   Open();
-  grid().drag(1, kColB, 7, kColB);
-  host_.answerPopup("全选(&X)");
-  grid().rightClickCell(7, kColB);
+  grid().Drag(1, kColB, 7, kColB);
+  host_.AnswerPopup("全选(&X)");
+  grid().RightClickCell(7, kColB);
   for (int r = 1; r <= 7; ++r)
     EXPECT_EQ(checked(r, kColB), !checked(r, kColMasked)) << cell(r, kColText1);
   EXPECT_EQ(Totals(), "0/17/0");
-  host_.answerPopup("取反(&F)");
-  grid().rightClickCell(7, kColB);
+  host_.AnswerPopup("取反(&F)");
+  grid().RightClickCell(7, kColB);
   EXPECT_EQ(Totals(), "0/0/0");
 }
 
 TEST_F(Ticking, ThePopupOffersMarksOnlyOnTheCheckColumns) {
   MakeData(SmallBank());
   Open();
-  grid().click(2, kColScore);
-  grid().rightClickCell(2, kColScore);
-  grid().click(2, kColFixedScore);
-  grid().rightClickCell(2, kColFixedScore);
+  grid().Click(2, kColScore);
+  grid().RightClickCell(2, kColScore);
+  grid().Click(2, kColFixedScore);
+  grid().RightClickCell(2, kColFixedScore);
   ASSERT_EQ(host_.popups().size(), 2u);
   EXPECT_EQ(host_.popups()[0].shown, (std::vector<std::string>{"升序(&A)", "降序(&S)"}));
   EXPECT_EQ(host_.popups()[1].shown.size(), 5u);
@@ -242,7 +242,7 @@ TEST_F(GroupBookkeeping, AMembersScoreRaisesTheTitleAndTitlesRefuseScores) {
                         {"单2", "40000", "请输入1-100的分值！", "5"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
-    host_.clearRecords();
+    host_.ClearRecords();
     Type(c.row, kColScore, c.typed);
     EXPECT_EQ(cell(RowOf(c.row), kColScore), c.kept);
     EXPECT_EQ(Messages(), std::vector<std::string>{c.message});
@@ -259,12 +259,12 @@ TEST_F(GroupBookkeeping, DifficultyRules) {
   Type("阅读1", kColDifficulty, "8");  // members follow their title, silently
   EXPECT_EQ(cell(RowOf("阅读1"), kColDifficulty), "3");
 
-  host_.answerMessage(ui::kButtonCancel, "确定要更改该试题分组的难度吗？");
-  grid().click(RowOf("阅读0"), kColDifficulty);
-  grid().chooseListItem(RowOf("阅读0"), kColDifficulty, 5);
+  host_.AnswerMessage(ui::kButtonCancel, "确定要更改该试题分组的难度吗？");
+  grid().Click(RowOf("阅读0"), kColDifficulty);
+  grid().ChooseListItem(RowOf("阅读0"), kColDifficulty, 5);
   EXPECT_EQ(cell(RowOf("阅读0"), kColDifficulty), "3");
-  host_.answerMessage(ui::kButtonOk, "确定要更改该试题分组的难度吗？");
-  grid().chooseListItem(RowOf("阅读0"), kColDifficulty, 5);
+  host_.AnswerMessage(ui::kButtonOk, "确定要更改该试题分组的难度吗？");
+  grid().ChooseListItem(RowOf("阅读0"), kColDifficulty, 5);
   for (const char* t : {"阅读0", "阅读1", "阅读2", "阅读3"}) {
     EXPECT_EQ(cell(RowOf(t), kColDifficulty), "6") << t;
     EXPECT_EQ(Stored(t).difficulty, 6) << t;
@@ -283,9 +283,9 @@ TEST_F(GroupBookkeeping, ATitleNeverGetsAFixedScore) {
 TEST_F(GroupBookkeeping, MassMaskingKeepsEachTitleTheSumOfItsUnmaskedMembers) {
   MakeData(SmallBank());
   Open();
-  grid().drag(RowOf("阅读1"), kColMasked, RowOf("阅读3"), kColMasked);
-  host_.answerPopup("取反(&F)");
-  grid().rightClickCell(RowOf("阅读3"), kColMasked);
+  grid().Drag(RowOf("阅读1"), kColMasked, RowOf("阅读3"), kColMasked);
+  host_.AnswerPopup("取反(&F)");
+  grid().RightClickCell(RowOf("阅读3"), kColMasked);
   // 阅读1 and 阅读2 masked, 阅读3 unmasked: the title is 3.
   EXPECT_EQ(cell(RowOf("阅读0"), kColScore), "3");
   EXPECT_EQ(Stored("阅读0").score, 3);
@@ -311,8 +311,8 @@ TEST_F(GroupBookkeeping, AFailedWriteIsReportedAndTheCellGoesBack) {
 TEST_F(GroupBookkeeping, TheDeleteKeyClearsNothing) {
   MakeData(SmallBank());
   Open();
-  grid().click(RowOf("单2"), kColScore);
-  EXPECT_FALSE(grid().pressKey(ui::kKeyDelete));
+  grid().Click(RowOf("单2"), kColScore);
+  EXPECT_FALSE(grid().PressKey(ui::kKeyDelete));
   EXPECT_EQ(cell(RowOf("单2"), kColScore), "5");
 }
 
@@ -325,12 +325,12 @@ TEST_F(ComposeCommands, DifficultyRangeListsNeverCross) {
   Open();
   auto& low = window_->组合框最低难度;
   auto& high = window_->组合框最高难度;
-  ASSERT_TRUE(low.chooseText("7"));
-  high.openList();
+  ASSERT_TRUE(low.ChooseText("7"));
+  high.OpenList();
   EXPECT_EQ(high.items(), (std::vector<std::string>{"7", "8", "9"}));
   EXPECT_EQ(high.text(), "9");
-  ASSERT_TRUE(high.chooseText("8"));
-  low.openList();
+  ASSERT_TRUE(high.ChooseText("8"));
+  low.OpenList();
   EXPECT_EQ(low.items(), (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8"}));
   EXPECT_EQ(low.text(), "7");
 }
@@ -338,25 +338,25 @@ TEST_F(ComposeCommands, DifficultyRangeListsNeverCross) {
 TEST_F(ComposeCommands, MenuSortsAndTheGroupOrderFlag) {
   MakeData(SmallBank());
   Open();
-  grid().click(1, kColScore);
-  host_.answerPopup("升序(&A)");
-  grid().rightClickCell(1, kColScore);
+  grid().Click(1, kColScore);
+  host_.AnswerPopup("升序(&A)");
+  grid().RightClickCell(1, kColScore);
   std::vector<std::string> scores;
   for (int r = 1; r < grid().RowCount(); ++r) scores.push_back(cell(r, kColScore));
   EXPECT_EQ(scores, (std::vector<std::string>{"2", "3", "4", "5", "5", "6", "10"}));
   EXPECT_FALSE(ctx_->groupOrderFlag);
   EXPECT_TRUE(grid().cellStyle(1, kColType).readOnly);
 
-  grid().click(1, kColGroupName);
-  host_.answerPopup("升序(&A)");
-  grid().rightClickCell(1, kColGroupName);
+  grid().Click(1, kColGroupName);
+  host_.AnswerPopup("升序(&A)");
+  grid().RightClickCell(1, kColGroupName);
   EXPECT_TRUE(ctx_->groupOrderFlag);
   EXPECT_EQ(cell(4, kColText1), "阅读0");  // ungrouped first, then the group, title first
   EXPECT_EQ(cell(7, kColText1), "阅读3");
 
   Tick("单2", kColA);
-  host_.answerPopup("降序(&S)");
-  grid().rightClickCell(1, kColA);
+  host_.AnswerPopup("降序(&S)");
+  grid().RightClickCell(1, kColA);
   EXPECT_EQ(cell(1, kColText1), "单2");  // ticked rows first
   EXPECT_FALSE(ctx_->groupOrderFlag);
 }
@@ -364,11 +364,11 @@ TEST_F(ComposeCommands, MenuSortsAndTheGroupOrderFlag) {
 TEST_F(ComposeCommands, TheRowHeightBarSizesEveryRowAndReturnsToTheClickedRow) {
   MakeData(SmallBank());
   Open();
-  window_->纵向滚动条1.moveTo(10);  // nothing clicked yet: the cursor stays
+  window_->纵向滚动条1.MoveTo(10);  // nothing clicked yet: the cursor stays
   EXPECT_EQ(grid().CursorRow(), 0);
-  grid().click(5, kColScore);
+  grid().Click(5, kColScore);
   grid().SetCursorCell(2, kColText1);
-  window_->纵向滚动条1.moveTo(16);
+  window_->纵向滚动条1.MoveTo(16);
   for (int r = 1; r < grid().RowCount(); ++r) EXPECT_EQ(grid().rowHeight(r), 40) << r;
   EXPECT_EQ(grid().CursorRow(), 5);
   EXPECT_EQ(grid().CursorColumn(), kColPicture);
@@ -380,14 +380,14 @@ TEST_F(ComposeCommands, DoubleClickPreviewsTheQuestion) {
   std::string shown;
   host_.onShow<bank_editor::pictures::QuestionPreviewWindow>(
       [&](bank_editor::pictures::QuestionPreviewWindow& w) { shown = w.标签tiwen1.text(); });
-  grid().doubleClick(RowOf("单2"), kColText1);
+  grid().DoubleClick(RowOf("单2"), kColText1);
   EXPECT_EQ(shown, "单2");
 }
 
 TEST_F(ComposeCommands, AutomaticCompositionOpensThroughItsFactoryAndGuardsTheBankColumns) {
   MakeData(SmallBank());
   Open();
-  window_->按钮自动组卷.click();
+  window_->按钮自动组卷.Click();
   EXPECT_EQ(Messages(), std::vector<std::string>{"本版本尚未提供自动组卷功能。"});
   EXPECT_TRUE(window_->组合框最低难度.enabled());
 
@@ -398,16 +398,16 @@ TEST_F(ComposeCommands, AutomaticCompositionOpensThroughItsFactoryAndGuardsTheBa
     opened = w.get();
     return w;
   };
-  window_->按钮自动组卷.click();
+  window_->按钮自动组卷.Click();
   ASSERT_TRUE(window_->AutoComposeOpen());
   EXPECT_EQ(window_->autoComposeWindow(), opened);
   EXPECT_FALSE(window_->组合框最低难度.enabled());
   EXPECT_FALSE(window_->组合框最高难度.enabled());
-  grid().click(RowOf("单2"), kColScore);
-  EXPECT_FALSE(grid().editCell(RowOf("单2"), kColScore, "9"));
+  grid().Click(RowOf("单2"), kColScore);
+  EXPECT_FALSE(grid().EditCell(RowOf("单2"), kColScore, "9"));
   Tick("单2", kColA);  // the paper columns stay usable
   EXPECT_TRUE(checked(RowOf("单2"), kColA));
-  ASSERT_TRUE(window_->userClose());
+  ASSERT_TRUE(window_->UserClose());
   EXPECT_FALSE(opened->isOpen());
 }
 
@@ -416,7 +416,7 @@ TEST_F(ComposeCommands, GeneratingWritesPaperAndAnswersAndOpensThem) {
   Open();
   Tick("单2", kColB);
   ASSERT_TRUE(window_->按钮B卷.enabled());
-  window_->按钮B卷.click();
+  window_->按钮B卷.Click();
   EXPECT_TRUE(Messages().empty()) << ::testing::PrintToString(Messages());
   ASSERT_EQ(host_.openedDocuments().size(), 2u);
   EXPECT_NE(host_.openedDocuments()[0].find("B卷"), std::string::npos);
@@ -442,7 +442,7 @@ TEST_F(ComposeCommands, WordAndPdfAreWrittenAsTheirOwnDocuments) {
   ctx_->pdfRenderer = &pdf;
   Tick("单2", kColA);
   ASSERT_TRUE(window_->单选框word.checked());
-  window_->按钮A卷.click();
+  window_->按钮A卷.Click();
   ASSERT_EQ(host_.openedDocuments().size(), 2u);
   for (const auto& path : host_.openedDocuments()) {
     EXPECT_EQ(std::filesystem::path(path).extension(), ".docx");
@@ -450,8 +450,8 @@ TEST_F(ComposeCommands, WordAndPdfAreWrittenAsTheirOwnDocuments) {
   }
 
   ASSERT_TRUE(window_->单选框pdf.enabled());
-  window_->单选框pdf.choose();
-  window_->按钮A卷.click();
+  window_->单选框pdf.Choose();
+  window_->按钮A卷.Click();
   EXPECT_TRUE(Messages().empty()) << ::testing::PrintToString(Messages());
   ASSERT_EQ(host_.openedDocuments().size(), 4u);
   EXPECT_EQ(std::filesystem::path(host_.openedDocuments()[2]).extension(), ".pdf");
@@ -461,7 +461,7 @@ TEST_F(ComposeCommands, WordAndPdfAreWrittenAsTheirOwnDocuments) {
 
   // Without a PDF writer the teacher is told, and nothing is opened.
   ctx_->pdfRenderer = nullptr;
-  window_->按钮A卷.click();
+  window_->按钮A卷.Click();
   EXPECT_EQ(host_.openedDocuments().size(), 4u);
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_NE(Messages()[0].find("PDF"), std::string::npos) << Messages()[0];
@@ -472,7 +472,7 @@ TEST_F(Opening, PdfCanBeChosenWithoutAWordProcessor) {
   Open();
   EXPECT_FALSE(window_->单选框word.enabled());
   EXPECT_TRUE(window_->单选框pdf.enabled());
-  window_->单选框pdf.choose();
+  window_->单选框pdf.Choose();
   EXPECT_TRUE(window_->单选框pdf.checked());
   EXPECT_FALSE(window_->单选框html.checked());
 }
@@ -481,9 +481,9 @@ TEST_F(ComposeCommands, DifficultyDescriptionIsEditedInItsWindow) {
   MakeData(SmallBank());
   Open();
   host_.onShow("难度说明", [](ui::Window& w) {
-    dynamic_cast<bank_editor::pictures::DifficultyDescriptionWindow&>(w).编辑框2.replaceText("易到难");
+    dynamic_cast<bank_editor::pictures::DifficultyDescriptionWindow&>(w).编辑框2.ReplaceText("易到难");
   });
-  window_->菜单难度说明.choose();
+  window_->菜单难度说明.Choose();
   EXPECT_EQ(window_->标签2.text(), "易到难");
 }
 

@@ -33,15 +33,15 @@ TEST_F(Plans, ASavedPlanBringsBackTheTicksTotalsAndChoices) {
   Tick("s1", kColA);
   Tick("s2", kColB);
   Tick("G0", kColB);
-  window_->组合框大题编号类型.chooseText("罗马");
-  window_->组合框选项编号后缀.chooseText("）");
-  window_->选择框小题连续编号.toggle();
-  window_->单选框pdf.choose();
+  window_->组合框大题编号类型.ChooseText("罗马");
+  window_->组合框选项编号后缀.ChooseText("）");
+  window_->选择框小题连续编号.Toggle();
+  window_->单选框pdf.Choose();
   const std::string totals = Totals();
   const auto ticksA = Ticks(kColA);
   const auto ticksB = Ticks(kColB);
-  host_.answerSaveFile(path());
-  window_->菜单保存方案.choose();
+  host_.AnswerSaveFile(path());
+  window_->菜单保存方案.Choose();
   PaperPlan saved;
   std::string error;
   ASSERT_TRUE(ReadPlanFile(path() + ".mcplan", kCourse, saved, error)) << error;
@@ -51,8 +51,8 @@ TEST_F(Plans, ASavedPlanBringsBackTheTicksTotalsAndChoices) {
 
   Reopen();
   EXPECT_EQ(Totals(), "0/0/0");
-  host_.answerOpenFile(path() + ".mcplan");
-  window_->菜单打开方案.choose();
+  host_.AnswerOpenFile(path() + ".mcplan");
+  window_->菜单打开方案.Choose();
   EXPECT_EQ(Ticks(kColA), ticksA);
   EXPECT_EQ(Ticks(kColB), ticksB);
   EXPECT_EQ(Totals(), totals);
@@ -70,18 +70,18 @@ TEST_F(Plans, QuestionsDeletedOrMaskedSinceAreLeftOutAndCounted) {
   Tick("s2", kColA);
   Tick("s3", kColA);
   Tick("s3", kColB);
-  host_.answerSaveFile(path() + ".mcplan");
-  window_->菜单保存方案.choose();
-  ASSERT_TRUE(window_->userClose());
+  host_.AnswerSaveFile(path() + ".mcplan");
+  window_->菜单保存方案.Choose();
+  ASSERT_TRUE(window_->UserClose());
 
   ASSERT_TRUE(engine_.SetCurrent(kCourse));
   ASSERT_TRUE(engine_.GoToId(ids_[2]));  // s3
   ASSERT_TRUE(engine_.Delete());
   Open();
   Tick("s2", kColMasked);
-  host_.clearRecords();
-  host_.answerOpenFile(path() + ".mcplan");
-  window_->菜单打开方案.choose();
+  host_.ClearRecords();
+  host_.AnswerOpenFile(path() + ".mcplan");
+  window_->菜单打开方案.Choose();
   EXPECT_EQ(Ticks(kColA), std::vector<std::string>{"s1"});
   EXPECT_TRUE(Ticks(kColB).empty());
   EXPECT_EQ(Messages(), std::vector<std::string>{"方案中有 2 道试题已从题库中删除或已被屏蔽，没有选入试卷。"});
@@ -101,10 +101,10 @@ TEST_F(Plans, APlanOfAnotherCourseOrBrokenJsonChangesNothing) {
     std::ofstream out(dir_ / "坏.mcplan");
     out << "{\"kind\": \"mochuan-paper-plan\", ";
   }
-  host_.answerOpenFile(dir_ / "物理.mcplan");
-  window_->菜单打开方案.choose();
-  host_.answerOpenFile(dir_ / "坏.mcplan");
-  window_->菜单打开方案.choose();
+  host_.AnswerOpenFile(dir_ / "物理.mcplan");
+  window_->菜单打开方案.Choose();
+  host_.AnswerOpenFile(dir_ / "坏.mcplan");
+  window_->菜单打开方案.Choose();
   ASSERT_EQ(Messages().size(), 2u);
   EXPECT_NE(Messages()[0].find("物理"), std::string::npos);
   EXPECT_NE(Messages()[1].find("JSON"), std::string::npos);
@@ -114,12 +114,12 @@ TEST_F(Plans, APlanOfAnotherCourseOrBrokenJsonChangesNothing) {
 TEST_F(Plans, APaperExportedAsMoodleXmlHoldsItsQuestionsInPaperOrderWithTheirScores) {
   MakeData(PlanBank());
   Open();
-  window_->菜单B卷导出Moodle.choose();
+  window_->菜单B卷导出Moodle.Choose();
   EXPECT_EQ(Messages().back(), "B卷还没有选题！");
   Tick("G1", kColA);
   Tick("s1", kColA);
-  host_.answerSaveFile(dir_ / "A卷.xml");
-  window_->菜单A卷导出Moodle.choose();
+  host_.AnswerSaveFile(dir_ / "A卷.xml");
+  window_->菜单A卷导出Moodle.Choose();
   EXPECT_EQ(Messages().back(), "导出Moodle XML完毕：写出4题。");
   std::ifstream in(dir_ / "A卷.xml");
   const std::string xml{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

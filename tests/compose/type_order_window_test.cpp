@@ -34,7 +34,7 @@ TEST_F(TypeOrder, ATypeWithoutALibraryRecordIsShownButStoresNoFlag) {
   EXPECT_TRUE(order().cellText(1, kOrderTypeId).empty());
   EXPECT_TRUE(order().cellStyle(1, kOrderAnswerOnNewLine).readOnly);
   EXPECT_TRUE(order().cellChecked(2, kOrderAnswerOnNewLine));  // 名词 answers one per line
-  order().click(2, kOrderAnswerOnNewLine);
+  order().Click(2, kOrderAnswerOnNewLine);
   databases::TypeLibrary types(engine_);
   EXPECT_FALSE(types.FindByName("名词")->answerOnNewLine);
 }
@@ -43,19 +43,19 @@ TEST_F(TypeOrder, AnOrderNumberMovesItsRowStablyAndTheSectionsFollow) {
   MakeData({Single("a", "判断", 1), Single("b", "填空", 2), Single("c", "选择", 3), Single("d", "名词", 4)});
   Open();
   for (const char* t : {"a", "b", "c", "d"}) Tick(t, kColA);
-  order().click(4, kOrderNumber);
-  order().editCell(4, kOrderNumber, "2.5");
+  order().Click(4, kOrderNumber);
+  order().EditCell(4, kOrderNumber, "2.5");
   EXPECT_EQ(window_->TypeOrder(), (std::vector<std::string>{"判断", "填空", "名词", "选择"}));
   EXPECT_EQ(order().cellText(3, kOrderNumber), "2.5");
   EXPECT_EQ(StoredTypeOrder(engine_), "判断,填空,名词,选择");
   EXPECT_EQ(window_->高级表格A卷题型分值.cellText(3, 0), "名词");
 
   // Equal numbers keep their order; a text that is no number changes nothing.
-  order().click(3, kOrderNumber);
-  order().editCell(3, kOrderNumber, "1");
+  order().Click(3, kOrderNumber);
+  order().EditCell(3, kOrderNumber, "1");
   EXPECT_EQ(window_->TypeOrder(), (std::vector<std::string>{"判断", "名词", "填空", "选择"}));
-  order().click(4, kOrderNumber);
-  order().editCell(4, kOrderNumber, "甲");
+  order().Click(4, kOrderNumber);
+  order().EditCell(4, kOrderNumber, "甲");
   EXPECT_EQ(order().cellText(4, kOrderNumber), "3");
 }
 
@@ -71,15 +71,15 @@ TEST_F(TypeOrder, ABatchScoreSpareFixedQuestionsAndKeepsTitlesTheirSums) {
   const int fill = 1;
   ASSERT_EQ(order().cellText(fill, kOrderType), "填空");
 
-  host_.answerMessage(ui::kButtonCancel, "确定要改变题型分值吗？");
-  order().click(fill, kOrderBatchScore);
-  order().editCell(fill, kOrderBatchScore, "5");
+  host_.AnswerMessage(ui::kButtonCancel, "确定要改变题型分值吗？");
+  order().Click(fill, kOrderBatchScore);
+  order().EditCell(fill, kOrderBatchScore, "5");
   EXPECT_EQ(order().cellText(fill, kOrderBatchScore), "");
   EXPECT_EQ(cell(RowOf("f1"), kColScore), "2");
 
-  host_.answerMessage(ui::kButtonOk, "确定要改变题型分值吗？");
-  order().click(fill, kOrderBatchScore);
-  order().editCell(fill, kOrderBatchScore, "5");
+  host_.AnswerMessage(ui::kButtonOk, "确定要改变题型分值吗？");
+  order().Click(fill, kOrderBatchScore);
+  order().EditCell(fill, kOrderBatchScore, "5");
   EXPECT_EQ(cell(RowOf("f1"), kColScore), "5");
   EXPECT_EQ(cell(RowOf("定"), kColScore), "3");
   EXPECT_EQ(cell(RowOf("p"), kColScore), "2");
@@ -90,15 +90,15 @@ TEST_F(TypeOrder, ABatchScoreSpareFixedQuestionsAndKeepsTitlesTheirSums) {
   EXPECT_EQ(Stored("定").score, 3);
 
   // 4 + 6 became 5 + 5; batch score 2 makes the title 4.
-  host_.answerMessage(ui::kButtonOk, "确定要改变题型分值吗？");
-  order().click(fill, kOrderBatchScore);
-  order().editCell(fill, kOrderBatchScore, "2");
+  host_.AnswerMessage(ui::kButtonOk, "确定要改变题型分值吗？");
+  order().Click(fill, kOrderBatchScore);
+  order().EditCell(fill, kOrderBatchScore, "2");
   EXPECT_EQ(cell(RowOf("G0"), kColScore), "4");
   EXPECT_EQ(Stored("G0").score, 4);
 
-  host_.clearRecords();
-  order().click(fill, kOrderBatchScore);
-  order().editCell(fill, kOrderBatchScore, "-3");
+  host_.ClearRecords();
+  order().Click(fill, kOrderBatchScore);
+  order().EditCell(fill, kOrderBatchScore, "-3");
   EXPECT_EQ(Messages(), std::vector<std::string>{"请输入1-100的分值！"});
   EXPECT_EQ(order().cellText(fill, kOrderBatchScore), "2");
 }
@@ -106,12 +106,12 @@ TEST_F(TypeOrder, ABatchScoreSpareFixedQuestionsAndKeepsTitlesTheirSums) {
 TEST_F(TypeOrder, RowColoursAreStoredByPositionAndGreyIsRefused) {
   MakeData({Single("a", "判断"), Single("b", "填空")});
   Open();
-  order().click(2, kOrderNumber);
-  host_.answerColour(databases::kGreyColour);
-  order().rightClickCell(2, kOrderNumber);
+  order().Click(2, kOrderNumber);
+  host_.AnswerColour(databases::kGreyColour);
+  order().RightClickCell(2, kOrderNumber);
   EXPECT_EQ(Messages(), std::vector<std::string>{"请选灰色以外的颜色！"});
-  host_.answerColour(ui::rgb(255, 200, 0));
-  order().rightClickCell(2, kOrderNumber);
+  host_.AnswerColour(ui::rgb(255, 200, 0));
+  order().RightClickCell(2, kOrderNumber);
   EXPECT_EQ(order().GetCellBackColour(2, kOrderNumber), ui::rgb(255, 200, 0));
   EXPECT_EQ(order().GetCellBackColour(2, kOrderAnswerOnNewLine), ui::rgb(255, 200, 0));
   Reopen();
@@ -179,16 +179,16 @@ TEST_F(Numbering, AnAddedTypeIsOfferedAfterTheNumberingWindowCloses) {
   MakeData({Single("a")});
   Open();
   host_.onShow<types::NumberingWindow>([&](types::NumberingWindow& w) {
-    host_.answerInput("字母");
-    w.菜单添加列.choose();
+    host_.AnswerInput("字母");
+    w.菜单添加列.Choose();
     const char* letters[] = {"A", "B", "C", "D", "E", "F", "G", "H", "I"};
     for (int k = 1; k <= 9; ++k) {
-      w.高级表格1.click(k, 3);
-      w.高级表格1.editCell(k, 3, letters[k - 1]);
+      w.高级表格1.Click(k, 3);
+      w.高级表格1.EditCell(k, 3, letters[k - 1]);
     }
   });
-  host_.answerPopup("编号设置");
-  window_->组合框大题编号类型.rightClick(5, 5);
+  host_.AnswerPopup("编号设置");
+  window_->组合框大题编号类型.RightClick(5, 5);
   EXPECT_EQ(window_->组合框大题编号类型.items(), (std::vector<std::string>{"大写", "罗马", "字母"}));
   const auto table = types::LoadNumberingTable(dir_.path());
   EXPECT_EQ(table.label(table.find("字母"), 3), "C");

@@ -69,17 +69,17 @@ class DocumentImportTest : public ::testing::Test {
 };
 
 TEST_F(DocumentImportTest, ThePreviewListsEveryQuestionAndImportWritesTheImportableOnes) {
-  host.answerOpenFile(WriteDocument("题.txt", kDocument));
+  host.AnswerOpenFile(WriteDocument("题.txt", kDocument));
   host.onShow<DocumentImportWindow>([](DocumentImportWindow& w) {
     EXPECT_EQ(w.标签统计.text(), "读入 4 题，可导入 2 题，重复 1 题，不能导入 1 题，略去解析 0 处。");
     EXPECT_EQ(w.高级表格1.RowCount(), 5);
     EXPECT_EQ(w.高级表格1.cellText(4, 10), "不能导入：找不到答案");
     EXPECT_EQ(w.高级表格1.cellText(3, 10), "重复：试题重复！");
     EXPECT_NE(w.编辑框问题.text().find("第9行：找不到答案"), std::string::npos);
-    w.按钮导入.click();
+    w.按钮导入.Click();
   });
   EXPECT_EQ(ImportQuestionsFromDocument(host, nullptr, bank, types), 2);
-  EXPECT_EQ(host.messageTexts().back(), "成功导入2题。");
+  EXPECT_EQ(host.MessageTexts().back(), "成功导入2题。");
   const auto all = BankQuestions();
   ASSERT_EQ(all.size(), 3u);
   EXPECT_EQ(all[1].type, "判断");
@@ -91,18 +91,18 @@ TEST_F(DocumentImportTest, ThePreviewListsEveryQuestionAndImportWritesTheImporta
 }
 
 TEST_F(DocumentImportTest, CancelAndAFailedWriteLeaveTheBankAsItWas) {
-  host.answerOpenFile(WriteDocument("题.txt", kDocument));
-  host.onShow<DocumentImportWindow>([](DocumentImportWindow& w) { w.按钮取消.click(); });
+  host.AnswerOpenFile(WriteDocument("题.txt", kDocument));
+  host.onShow<DocumentImportWindow>([](DocumentImportWindow& w) { w.按钮取消.Click(); });
   EXPECT_EQ(ImportQuestionsFromDocument(host, nullptr, bank, types), 0);
   EXPECT_EQ(BankQuestions().size(), 1u);
 
-  host.answerOpenFile(WriteDocument("题.txt", kDocument));
+  host.AnswerOpenFile(WriteDocument("题.txt", kDocument));
   host.onShow<DocumentImportWindow>([this](DocumentImportWindow& w) {
     fs->failNthWrite = 6;  // inside the second question
-    w.按钮导入.click();
+    w.按钮导入.Click();
   });
   EXPECT_EQ(ImportQuestionsFromDocument(host, nullptr, bank, types), 0);
-  EXPECT_NE(host.messageTexts().back().find("导入失败，题库未改变"), std::string::npos);
+  EXPECT_NE(host.MessageTexts().back().find("导入失败，题库未改变"), std::string::npos);
   const auto all = BankQuestions();
   ASSERT_EQ(all.size(), 1u);
   EXPECT_EQ(all[0].text1, "已有的题");

@@ -25,7 +25,7 @@ TEST_F(ProducePaper, WritesBothDocumentsIntoTheTemporaryFolderAndOpensThem) {
   host.setTemporaryFolder(dir.path());
   const auto request = Request({Single(1, "判断", "地球是圆的"), Single(2, "判断", "水往低处流")}, {"判断"});
   EXPECT_TRUE(output::ProducePaper(host, nullptr, request, source, random, output::OutputFormat::Html));
-  EXPECT_TRUE(host.messageTexts().empty());
+  EXPECT_TRUE(host.MessageTexts().empty());
   const std::string title = "物理  20261210103000  10  0  A卷  20261210104500";
   EXPECT_EQ(host.openedDocuments(),
             (std::vector<std::string>{dir / (title + "  试题.html"), dir / (title + "  答案.html")}));
@@ -38,7 +38,7 @@ TEST_F(ProducePaper, AStoppedBuildIsShownAndTheRowsBeforeItAreStillOutput) {
   request.choices.optionLabels = output::OptionLabels::Circled;
   random.setState(3);  // the single question is drawn first
   EXPECT_TRUE(output::ProducePaper(host, nullptr, request, source, random, output::OutputFormat::Html));
-  EXPECT_EQ(host.messageTexts(), std::vector<std::string>{"试题 如图所示 的答案编号类型不符合组卷要求！"});
+  EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{"试题 如图所示 的答案编号类型不符合组卷要求！"});
   ASSERT_EQ(host.openedDocuments().size(), 2u);
   const std::string paper = ReadFileBytes(host.openedDocuments()[0]);
   EXPECT_NE(paper.find("1. "), std::string::npos);

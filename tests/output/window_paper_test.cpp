@@ -45,7 +45,7 @@ class WindowPaper : public ::testing::Test {
     ASSERT_EQ(databases::OpenCourseBank(ctx->db(), SampleCourse::kCourse, true, 0,
                                           SampleCourse::kPassword), mc::testing::Done());
     window = std::make_unique<compose::ComposeWindow>(*ctx);
-    window->open(true, nullptr);
+    window->Open(true, nullptr);
     ASSERT_TRUE(window->isOpen());
   }
 
@@ -86,8 +86,8 @@ TEST_F(WindowPaper, GivesTheSamePaperAsTheCommandAfterAFreshStart) {
       ASSERT_TRUE(window->ApplyPlan(plan));
       ui::Button& button = *paper == 'A' ? window->按钮A卷 : window->按钮B卷;
       ASSERT_TRUE(button.enabled());
-      button.click();
-      EXPECT_TRUE(host.messageTexts().empty()) << ::testing::PrintToString(host.messageTexts());
+      button.Click();
+      EXPECT_TRUE(host.MessageTexts().empty()) << ::testing::PrintToString(host.MessageTexts());
       ASSERT_EQ(host.openedDocuments().size(), 2u);
       ASSERT_EQ(RunCommand(dir / "plan.mcplan", paper, dir / "command"), 0);
 
@@ -105,7 +105,7 @@ TEST_F(WindowPaper, GivesTheSamePaperAsTheCommandAfterAFreshStart) {
       }
       window.reset();
       engine.CloseAll();
-      host.clearRecords();
+      host.ClearRecords();
     }
   }
   EXPECT_GT(comparedPictures, 0);
@@ -114,9 +114,9 @@ TEST_F(WindowPaper, GivesTheSamePaperAsTheCommandAfterAFreshStart) {
 TEST_F(WindowPaper, GeneratingTwiceDrawsAnewUnderTheSameSelectionStamp) {
   OpenWindow();
   ASSERT_TRUE(window->ApplyPlan(course.Plan()));
-  window->按钮A卷.click();
-  host.advanceSeconds(1);
-  window->按钮A卷.click();
+  window->按钮A卷.Click();
+  host.AdvanceSeconds(1);
+  window->按钮A卷.Click();
   ASSERT_EQ(host.openedDocuments().size(), 4u);
   const std::string first = ReadFileBytes(host.openedDocuments()[0]);
   const std::string second = ReadFileBytes(host.openedDocuments()[2]);

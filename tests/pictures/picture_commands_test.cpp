@@ -106,15 +106,15 @@ TEST_F(PictureCommandsTest, AFailedWriteIsReportedNotShownAsStored) {
 TEST_F(PictureCommandsTest, AddingFromAFileConvertsOrRefusesAndCancelDoesNothing) {
   WriteFile(dir / "b.png", EncodePng(Pattern(3, 3)));
   WriteFile(dir / "bad.png", BytesOf("not a picture"));
-  host.answerOpenFile(dir / "b.png");
-  host.answerOpenFile(dir / "bad.png");
-  host.answerOpenFile(std::nullopt);
+  host.AnswerOpenFile(dir / "b.png");
+  host.AnswerOpenFile(dir / "bad.png");
+  host.AnswerOpenFile(std::nullopt);
 
   const auto added = ChoosePictureFile(host, nullptr);
   ASSERT_TRUE(added);
   EXPECT_TRUE(StartsAsJpeg(*added));
   EXPECT_FALSE(ChoosePictureFile(host, nullptr));
-  EXPECT_EQ(host.messageTexts(), std::vector<std::string>{std::string(kUnreadablePictureMessage)});
+  EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{std::string(kUnreadablePictureMessage)});
   EXPECT_FALSE(ChoosePictureFile(host, nullptr));
   EXPECT_EQ(host.messages().size(), 1u);
 
@@ -134,7 +134,7 @@ TEST_F(PictureCommandsTest, PreviewShowsThePictureUnderItsColumnHeading) {
       auto& preview = dynamic_cast<PicturePreviewWindow&>(w);
       EXPECT_EQ(preview.caption(), SlotHeading(slot));
       EXPECT_EQ(preview.图片框1.image(), picture);
-      preview.resize(321, 123);
+      preview.Resize(321, 123);
       EXPECT_EQ(preview.图片框1.geometry(), (ui::Rect{0, 0, 321, 123}));
     });
     PreviewPicture(host, nullptr, picture, slot);
@@ -154,22 +154,22 @@ TEST_F(PictureCommandsTest, PreviewShowsThePictureUnderItsColumnHeading) {
 TEST_F(PictureCommandsTest, CopyPutsTheDecodedPictureOnTheClipboardAndIsSilentOtherwise) {
   const ui::Image image = Pattern(3, 2);
   ASSERT_TRUE(CopyPictureToClipboard(host, EncodeClipboardBmp(image)));
-  ASSERT_TRUE(host.clipboardImage());
-  EXPECT_EQ(host.clipboardImage()->pixels, image.pixels);
+  ASSERT_TRUE(host.ClipboardImage());
+  EXPECT_EQ(host.ClipboardImage()->pixels, image.pixels);
 
   ASSERT_TRUE(CopyPictureToClipboard(host, EncodeJpegAtQuality(image, 90)));
-  EXPECT_EQ(host.clipboardImage()->width, 3);
+  EXPECT_EQ(host.ClipboardImage()->width, 3);
 
   host.setClipboardImageDirect(std::nullopt);
   EXPECT_FALSE(CopyPictureToClipboard(host, BytesOf("garbage")));
   EXPECT_FALSE(CopyPictureToClipboard(host, {}));
-  EXPECT_FALSE(host.clipboardImage());
+  EXPECT_FALSE(host.ClipboardImage());
   EXPECT_TRUE(host.messages().empty());
 }
 
 TEST_F(PictureCommandsTest, DeletingAsksFirst) {
-  host.answerMessage(ui::kButtonOk);
-  host.answerMessage(ui::kButtonCancel);
+  host.AnswerMessage(ui::kButtonOk);
+  host.AnswerMessage(ui::kButtonCancel);
   EXPECT_TRUE(ConfirmDeletePicture(host, nullptr));
   EXPECT_FALSE(ConfirmDeletePicture(host, nullptr));
   ASSERT_EQ(host.messages().size(), 2u);
@@ -201,21 +201,21 @@ TEST(ClipboardPictureWindow, SaveIsEnabledOnlyWithAPictureAndReturnsItsBmpBytes)
     auto& win = dynamic_cast<ClipboardPictureWindow&>(w);
     EXPECT_FALSE(win.图片框1.hasImage());
     EXPECT_FALSE(win.按钮保存.enabled());
-    EXPECT_FALSE(win.按钮保存.click());
+    EXPECT_FALSE(win.按钮保存.Click());
 
     host.setClipboardImageDirect(formula);
-    win.按钮重新导入.click();
+    win.按钮重新导入.Click();
     EXPECT_EQ(win.图片框1.image(), EncodeClipboardBmp(formula));
     EXPECT_TRUE(win.按钮保存.enabled());
 
     host.setClipboardImageDirect(std::nullopt);
-    win.按钮重新导入.click();
+    win.按钮重新导入.Click();
     EXPECT_FALSE(win.图片框1.hasImage()) << "the box shows what the clipboard holds";
     EXPECT_FALSE(win.按钮保存.enabled());
 
     host.setClipboardImageDirect(formula);
-    win.按钮重新导入.click();
-    win.按钮保存.click();
+    win.按钮重新导入.Click();
+    win.按钮保存.Click();
     EXPECT_FALSE(win.isOpen());
   });
   const auto saved = ImportPictureFromClipboard(host, nullptr);
@@ -230,7 +230,7 @@ TEST(ClipboardPictureWindow, OpensWithTheClipboardPictureAndCancelReturnsNothing
   host.onShow("从剪贴板导入图片", [&](ui::Window& w) {
     auto& win = dynamic_cast<ClipboardPictureWindow&>(w);
     EXPECT_TRUE(win.按钮保存.enabled());
-    win.按钮取消.click();
+    win.按钮取消.Click();
     EXPECT_FALSE(win.isOpen());
   });
   EXPECT_FALSE(ImportPictureFromClipboard(host, nullptr));
@@ -243,9 +243,9 @@ TEST(ClipboardPictureWindow, OpensWithTheClipboardPictureAndCancelReturnsNothing
 TEST(ClipboardPictureWindow, HelpShowsTheInstallAdvice) {
   ScriptedHost host;
   ClipboardPictureWindow win(host);
-  host.onShow("从剪贴板导入图片", [](ui::Window& w) { ASSERT_TRUE(w.findMenuItem("说明(&E)")->choose()); });
-  host.showModal(win, nullptr);
-  EXPECT_EQ(host.messageTexts(),
+  host.onShow("从剪贴板导入图片", [](ui::Window& w) { ASSERT_TRUE(w.FindMenuItem("说明(&E)")->Choose()); });
+  host.ShowModal(win, nullptr);
+  EXPECT_EQ(host.MessageTexts(),
             std::vector<std::string>{"如果公式编辑器自动安装不成功，请关闭word，从原始安装盘（不是从‘添加/删除程序’里）"
                                      "启动office安装程序，选择‘添加或删除功能’以及‘选择应用程序的高级功能’，在‘office工具’"
                                      "里设置‘公式编辑器’‘从本机运行’后更新。"});
@@ -270,13 +270,13 @@ TEST(FormulaEditor, StartsTheFirstInstalledEditorOrAsksForOne) {
     std::vector<std::vector<std::string>> started;
     ClipboardPictureWindow win(host, FakeLauncher(c.installed, &started, c.startSucceeds));
     host.onShow("从剪贴板导入图片", [](ui::Window& w) {
-      dynamic_cast<ClipboardPictureWindow&>(w).按钮公式编辑器.click();
+      dynamic_cast<ClipboardPictureWindow&>(w).按钮公式编辑器.Click();
     });
-    host.showModal(win, nullptr);
+    host.ShowModal(win, nullptr);
     if (c.expectedStart.empty()) EXPECT_TRUE(started.empty());
     else EXPECT_EQ(started, std::vector<std::vector<std::string>>{c.expectedStart});
     if (c.expectedMessage.empty()) EXPECT_TRUE(host.messages().empty());
-    else EXPECT_EQ(host.messageTexts(), std::vector<std::string>{c.expectedMessage});
+    else EXPECT_EQ(host.MessageTexts(), std::vector<std::string>{c.expectedMessage});
   }
 }
 

@@ -47,9 +47,9 @@ TEST_F(DifficultyDescriptionTest, ShowsTheCourseTextAndSavesTheEditOnClose) {
   DifficultyDescriptionWindow win(ctx);
   host.onShow("难度说明", [&](ui::Window&) {
     EXPECT_EQ(win.编辑框2.text(), "1易9难");
-    win.编辑框2.replaceText("难度1最易，9最难");
+    win.编辑框2.ReplaceText("难度1最易，9最难");
   });
-  host.showModal(win, nullptr);
+  host.ShowModal(win, nullptr);
 
   EXPECT_EQ(win.description(), "难度1最易，9最难");
   EXPECT_EQ(engine.CurrentName(), "物理") << "the bank is current again";
@@ -64,30 +64,30 @@ TEST_F(DifficultyDescriptionTest, SavesOnEveryWayOfClosingEvenUnchanged) {
   engine.GoTo(2);
   DifficultyDescriptionWindow win(ctx);
   host.onShow("难度说明", [&](ui::Window&) {});
-  host.showModal(win, nullptr);
+  host.ShowModal(win, nullptr);
   EXPECT_EQ(StoredNote(3), "1易9难");
   EXPECT_EQ(StoredNote(2), "语文说明");
 
   // Closed by the program without asking.
   host.onShow("难度说明", [&](ui::Window& w) {
-    win.编辑框2.replaceText("新说明");
-    w.destroy();
+    win.编辑框2.ReplaceText("新说明");
+    w.Destroy();
   });
-  host.showModal(win, nullptr);
+  host.ShowModal(win, nullptr);
   EXPECT_EQ(StoredNote(3), "新说明");
 }
 
 TEST_F(DifficultyDescriptionTest, ATextLongerThanTheFieldAsksBeforeItIsCut) {
   const std::string chinese = "一二三四五六七八九十一二三四五六七八九十一二三四五六七八九十一二三四五六七八九十一";  // 41 characters
   DifficultyDescriptionWindow win(ctx);
-  host.answerMessage(ui::kButtonNo, "80个字节");
-  host.answerMessage(ui::kButtonYes, "80个字节");
+  host.AnswerMessage(ui::kButtonNo, "80个字节");
+  host.AnswerMessage(ui::kButtonYes, "80个字节");
   host.onShow("难度说明", [&](ui::Window& w) {
-    win.编辑框2.replaceText(chinese);
-    EXPECT_FALSE(w.userClose()) << "No keeps the window open";
+    win.编辑框2.ReplaceText(chinese);
+    EXPECT_FALSE(w.UserClose()) << "No keeps the window open";
     EXPECT_EQ(StoredNote(3), "1易9难");
   });
-  host.showModal(win, nullptr);
+  host.ShowModal(win, nullptr);
   EXPECT_FALSE(win.isOpen());
   const std::string cut = chinese.substr(0, 40 * 3);  // 40 characters of 3 UTF-8 bytes = 80 GBK bytes
   EXPECT_EQ(StoredNote(3), cut);
@@ -101,9 +101,9 @@ TEST_F(DifficultyDescriptionTest, WithoutASelectedCourseNothingIsWritten) {
   DifficultyDescriptionWindow win(ctx);
   host.onShow("难度说明", [&](ui::Window&) {
     EXPECT_EQ(win.编辑框2.text(), "");
-    win.编辑框2.replaceText("无处保存");
+    win.编辑框2.ReplaceText("无处保存");
   });
-  host.showModal(win, nullptr);
+  host.ShowModal(win, nullptr);
   EXPECT_EQ(StoredNote(1), "");
   EXPECT_EQ(StoredNote(2), "语文说明");
   EXPECT_EQ(StoredNote(3), "1易9难");
@@ -135,7 +135,7 @@ TEST(QuestionPreviewWindow, StacksTextPictureAndTextAndKeepsItsWidth) {
     EXPECT_EQ(win.height(), 42 + c.pictureHeight + 14 + 80);
     EXPECT_EQ(win.designHeight(), win.height());
 
-    win.resize(900, 500);
+    win.Resize(900, 500);
     EXPECT_EQ(win.width(), 600);
     EXPECT_EQ(win.height(), 500);
   }

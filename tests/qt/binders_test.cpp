@@ -73,7 +73,7 @@ class BindersTest : public ::testing::Test, protected qt_test::WithApp {
  protected:
   BindersTest() { qt_test::app(); }
   WindowView* show(ui::Window& w) {
-    WindowView* view = host.openView(w, nullptr, false);
+    WindowView* view = host.OpenView(w, nullptr, false);
     qt_test::settle();
     return view;
   }
@@ -97,7 +97,7 @@ TEST_F(BindersTest, AClickOnABoundButtonReachesTheModelsHandler) {
   EXPECT_FALSE(button->isEnabled());
   QTest::mouseClick(button, Qt::LeftButton);
   EXPECT_EQ(w.clicks, 1);
-  w.close();
+  w.Close();
 }
 
 TEST_F(BindersTest, ModelChangesShowInTheWidgets) {
@@ -126,7 +126,7 @@ TEST_F(BindersTest, ModelChangesShowInTheWidgets) {
   ASSERT_EQ(combo->count(), 2);
   EXPECT_EQ(combo->itemText(1), QStringLiteral("化学"));
   EXPECT_EQ(combo->currentIndex(), -1);
-  w.close();
+  w.Close();
 }
 
 TEST_F(BindersTest, PasswordBoxesShowStarsAndTypingReachesTheModel) {
@@ -141,7 +141,7 @@ TEST_F(BindersTest, PasswordBoxesShowStarsAndTypingReachesTheModel) {
   QTest::keyClicks(edit, "abcdef");
   EXPECT_EQ(w.编辑框1.text(), "abcd");
   EXPECT_EQ(w.textChanges, 4);
-  w.close();
+  w.Close();
 }
 
 TEST_F(BindersTest, AMultiLineBoxKeepsLinesAsCrLfAndSwitchesWidgetWhenTheModelDoes) {
@@ -154,7 +154,7 @@ TEST_F(BindersTest, AMultiLineBoxKeepsLinesAsCrLfAndSwitchesWidgetWhenTheModelDo
   EXPECT_EQ(edit->toPlainText(), QStringLiteral("第一行\n第二行"));
   edit->setPlainText(QStringLiteral("甲\n乙"));
   EXPECT_EQ(w.编辑框1.text(), "甲\r\n乙");
-  w.close();
+  w.Close();
 }
 
 TEST_F(BindersTest, ChoosingFromADropDownOpensTheListOnceAndReportsTheChoice) {
@@ -168,7 +168,7 @@ TEST_F(BindersTest, ChoosingFromADropDownOpensTheListOnceAndReportsTheChoice) {
   EXPECT_EQ(w.listOpened, 1);
   EXPECT_EQ(w.组合框1.selectedIndex(), 2);
   EXPECT_EQ(w.chosen, std::vector<std::string>{"丙"});
-  w.close();
+  w.Close();
 }
 
 TEST_F(BindersTest, TickingACheckBoxFollowsTheModel) {
@@ -181,7 +181,7 @@ TEST_F(BindersTest, TickingACheckBoxFollowsTheModel) {
   EXPECT_TRUE(w.选择框1.checked());
   EXPECT_EQ(clicks, 1);
   EXPECT_TRUE(box->isChecked());
-  w.close();
+  w.Close();
 }
 
 TEST_F(BindersTest, MenusCarryAcceleratorsAndChoosingRunsTheEntry) {
@@ -195,7 +195,7 @@ TEST_F(BindersTest, MenusCarryAcceleratorsAndChoosingRunsTheEntry) {
   EXPECT_EQ(w.menuChoices, 1);
   w.新建.setEnabled(false);
   EXPECT_FALSE(entry->isEnabled());
-  w.close();
+  w.Close();
 }
 
 TEST_F(BindersTest, AbsoluteWindowsPlaceUnitsAtTheirGeometryAndFollowResizing) {
@@ -214,7 +214,7 @@ TEST_F(BindersTest, AbsoluteWindowsPlaceUnitsAtTheirGeometryAndFollowResizing) {
   EXPECT_EQ(w.height(), 290);
   EXPECT_GE(sizeChanges, 1);
   EXPECT_EQ(view->widgetFor(w.按钮1)->x(), 330);
-  w.close();
+  w.Close();
 }
 
 TEST_F(BindersTest, ArrangedWindowsLayTheirUnitsOutWithoutOverlaps) {
@@ -234,7 +234,7 @@ TEST_F(BindersTest, ArrangedWindowsLayTheirUnitsOutWithoutOverlaps) {
     }
   // The unit's geometry follows the layout.
   EXPECT_EQ(w.编辑框1.width(), view->widgetFor(w.编辑框1)->width());
-  w.close();
+  w.Close();
 }
 
 TEST_F(BindersTest, ClosingTheWidgetAsksTheWindowWhichMayRefuse) {
@@ -249,7 +249,7 @@ TEST_F(BindersTest, ClosingTheWidgetAsksTheWindowWhichMayRefuse) {
   mayClose = true;
   view->close();
   EXPECT_FALSE(w.isOpen());
-  EXPECT_EQ(host.viewOf(w), nullptr);
+  EXPECT_EQ(host.ViewOf(w), nullptr);
 }
 
 TEST_F(BindersTest, ClosingAWindowClosesTheModelessWindowsItOwns) {
@@ -258,14 +258,14 @@ TEST_F(BindersTest, ClosingAWindowClosesTheModelessWindowsItOwns) {
   bool helpDestroyed = false;
   help.onDestroyed = [&] { helpDestroyed = true; };
   show(owner);
-  host.showModeless(help, &owner);
-  ASSERT_NE(host.viewOf(help), nullptr);
-  EXPECT_EQ(host.viewOf(help)->parentWidget(), host.viewOf(owner));
-  owner.close();
+  host.ShowModeless(help, &owner);
+  ASSERT_NE(host.ViewOf(help), nullptr);
+  EXPECT_EQ(host.ViewOf(help)->parentWidget(), host.ViewOf(owner));
+  owner.Close();
   qt_test::settle();
   EXPECT_FALSE(help.isOpen());
   EXPECT_TRUE(helpDestroyed);
-  EXPECT_EQ(host.viewOf(help), nullptr);
+  EXPECT_EQ(host.ViewOf(help), nullptr);
 }
 
 TEST_F(BindersTest, AModalWindowRunsUntilItClosesAndThenLetsGo) {
@@ -275,21 +275,21 @@ TEST_F(BindersTest, AModalWindowRunsUntilItClosesAndThenLetsGo) {
   automation.onModal = [&](ui::Window& shown) {
     seen.push_back(shown.caption());
     EXPECT_TRUE(shown.modal());
-    EXPECT_NE(host.viewOf(shown), nullptr);
+    EXPECT_NE(host.ViewOf(shown), nullptr);
   };
   host.setAutomation(automation);
-  host.showModal(w, nullptr);
+  host.ShowModal(w, nullptr);
   EXPECT_EQ(seen, std::vector<std::string>{"样例窗口"});
   EXPECT_FALSE(w.isOpen());
 
   // Without automation the host waits in an event loop until the window
   // closes, here from a button of the window itself.
   host.setAutomation({});
-  w.按钮1.onClick = [&] { w.close(); };
+  w.按钮1.onClick = [&] { w.Close(); };
   QTimer::singleShot(0, [&] {
-    if (WindowView* view = host.viewOf(w)) QTest::mouseClick(view->widgetFor(w.按钮1), Qt::LeftButton);
+    if (WindowView* view = host.ViewOf(w)) QTest::mouseClick(view->widgetFor(w.按钮1), Qt::LeftButton);
   });
-  host.showModal(w, nullptr);
+  host.ShowModal(w, nullptr);
   EXPECT_FALSE(w.isOpen());
 }
 

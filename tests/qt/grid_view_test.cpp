@@ -74,13 +74,13 @@ class GridViewTest : public ::testing::Test, protected qt_test::WithApp {
       events.push_back("ColumnResized " + std::to_string(c) + " " +
                        std::to_string(w.grid.GetColumnWidth(c)));
     };
-    view_ = host.openView(w, nullptr, false);
+    view_ = host.OpenView(w, nullptr, false);
     qt_test::settle();
     grid = view_->gridViewFor(w.grid);
   }
-  ~GridViewTest() override { w.close(); }
+  ~GridViewTest() override { w.Close(); }
 
-  QPoint centre(int row, int column) const { return grid->cellRect(row, column).center(); }
+  QPoint centre(int row, int column) const { return grid->CellRect(row, column).center(); }
   void click(int row, int column) { QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, centre(row, column)); }
 
   ui::qt::QtHost host;

@@ -55,12 +55,12 @@ TEST(QtFilterTest, WindowsFilterStringsBecomeQtFilters) {
 TEST_F(HostTest, SwitchingTheColourSchemeRepaintsAnOpenWindow) {
   ui::Window w(host, "主窗口", 200, 100);
   ui::Button b(w, "按钮1", "确定");
-  ui::qt::WindowView* view = host.openView(w, nullptr, false);
+  ui::qt::WindowView* view = host.OpenView(w, nullptr, false);
   ASSERT_NE(view, nullptr);
   QWidget* button = view->widgetFor(b);
   std::vector<QColor> seen;
   for (int scheme : {1, 2, 3}) {
-    host.setColourScheme(scheme);
+    host.SetColourScheme(scheme);
     qt_test::settle();
     EXPECT_EQ(host.colourScheme(), scheme);
     EXPECT_EQ(view->palette().color(QPalette::Window),
@@ -70,39 +70,39 @@ TEST_F(HostTest, SwitchingTheColourSchemeRepaintsAnOpenWindow) {
   EXPECT_NE(seen[0], seen[1]);
   EXPECT_NE(seen[1], seen[2]);
   EXPECT_NE(seen[0], seen[2]);
-  host.setColourScheme(1);
-  w.close();
+  host.SetColourScheme(1);
+  w.Close();
 }
 
 TEST_F(HostTest, LinesAreCountedAsAWrappingEditBoxOfTheGivenWidthWould) {
   const ui::Font font{"宋体", 19, false};
-  EXPECT_EQ(host.countTextLines(300, "", font), 1);
-  EXPECT_EQ(host.countTextLines(300, "短", font), 1);
+  EXPECT_EQ(host.CountTextLines(300, "", font), 1);
+  EXPECT_EQ(host.CountTextLines(300, "短", font), 1);
   const std::string line(60 * 3, '\0');
   std::string chinese;
   for (int i = 0; i < 60; ++i) chinese += "题";
   // 60 characters of 19 px in a box 300 px wide: several lines, more when
   // the box is narrower, one when it is wide enough.
-  const int wide = host.countTextLines(2000, chinese, font);
-  const int medium = host.countTextLines(300, chinese, font);
-  const int narrow = host.countTextLines(150, chinese, font);
+  const int wide = host.CountTextLines(2000, chinese, font);
+  const int medium = host.CountTextLines(300, chinese, font);
+  const int narrow = host.CountTextLines(150, chinese, font);
   EXPECT_EQ(wide, 1);
   EXPECT_GE(medium, 4);
   EXPECT_GT(narrow, medium);
   // CR LF starts a new line; an empty paragraph is a line too.
-  EXPECT_EQ(host.countTextLines(2000, "甲\r\n乙\r\n\r\n丙", font), 4);
+  EXPECT_EQ(host.CountTextLines(2000, "甲\r\n乙\r\n\r\n丙", font), 4);
 }
 
 TEST_F(HostTest, ClipboardCarriesTextAsCrLfLinesAndImagesPixelForPixel) {
-  host.setClipboardText("第一行\r\n第二行");
-  EXPECT_EQ(host.clipboardText(), std::optional<std::string>("第一行\r\n第二行"));
+  host.SetClipboardText("第一行\r\n第二行");
+  EXPECT_EQ(host.ClipboardText(), std::optional<std::string>("第一行\r\n第二行"));
 
   ui::Image image;
   image.width = 2;
   image.height = 2;
   image.pixels = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu};
-  host.setClipboardImage(image);
-  const std::optional<ui::Image> back = host.clipboardImage();
+  host.SetClipboardImage(image);
+  const std::optional<ui::Image> back = host.ClipboardImage();
   ASSERT_TRUE(back.has_value());
   EXPECT_EQ(back->width, 2);
   EXPECT_EQ(back->pixels, image.pixels);
@@ -116,13 +116,13 @@ TEST_F(HostTest, ImageFilesAreDecodedAndGarbageIsRefused) {
   buffer.open(QIODevice::WriteOnly);
   ASSERT_TRUE(source.save(&buffer, "PNG"));
   const ui::Bytes file(bytes.begin(), bytes.end());
-  const std::optional<ui::Image> image = host.decodeImage(file);
+  const std::optional<ui::Image> image = host.DecodeImage(file);
   ASSERT_TRUE(image.has_value());
   EXPECT_EQ(image->width, 3);
   EXPECT_EQ(image->height, 2);
   EXPECT_EQ(image->pixels[0], 0xFF0A141Eu);
-  EXPECT_FALSE(host.decodeImage(ui::Bytes{'n', 'o', 't'}).has_value());
-  EXPECT_FALSE(host.decodeImage({}).has_value());
+  EXPECT_FALSE(host.DecodeImage(ui::Bytes{'n', 'o', 't'}).has_value());
+  EXPECT_FALSE(host.DecodeImage({}).has_value());
 }
 
 TEST_F(HostTest, StoredClipboardBitmapsWithTheirLongInformationBlockAreDecoded) {
@@ -144,7 +144,7 @@ TEST_F(HostTest, StoredClipboardBitmapsWithTheirLongInformationBlockAreDecoded) 
   put(34, 8, 4);   // image size
   put(58, 0xFF0000, 3);  // red
   put(61, 0x0000FF, 3);  // blue
-  const std::optional<ui::Image> image = host.decodeImage(bmp);
+  const std::optional<ui::Image> image = host.DecodeImage(bmp);
   ASSERT_TRUE(image.has_value());
   ASSERT_EQ(image->width, 2);
   EXPECT_EQ(image->pixels[0], 0xFFFF0000u);  // red
@@ -171,7 +171,7 @@ TEST_F(HostTest, TheTemporaryFolderIsPrivateToTheUser) {
   const std::string saved = before ? before : "";
   ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
   QtHost fresh;
-  const std::string folder = fresh.temporaryFolder();
+  const std::string folder = fresh.TemporaryFolder();
   if (before) ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1); else ::unsetenv("XDG_RUNTIME_DIR");
   EXPECT_EQ(folder, runtime + "/mochuan");
   struct stat st {};
@@ -188,14 +188,14 @@ TEST_F(HostTest, AutomationAnswersMessageBoxesAndLogsThem) {
   };
   automation.log = [&](const std::string& line) { lines.push_back(line); };
   host.setAutomation(automation);
-  EXPECT_EQ(host.messageBox(nullptr, "确定要删除吗？", "信息：", ui::MessageButtons::OkCancel,
+  EXPECT_EQ(host.MessageBox(nullptr, "确定要删除吗？", "信息：", ui::MessageButtons::OkCancel,
                             ui::MessageIcon::Question),
             ui::kButtonCancel);
   EXPECT_EQ(lines, std::vector<std::string>{"message 信息： 确定要删除吗？"});
 }
 
 TEST_F(HostTest, AMessageBoxHasTheGivenCaptionButtonsAndIcon) {
-  auto box = QtHost::makeMessageBox(nullptr, "旧密码错误！", "信息：", ui::MessageButtons::YesNoCancel,
+  auto box = QtHost::MakeMessageBox(nullptr, "旧密码错误！", "信息：", ui::MessageButtons::YesNoCancel,
                                     ui::MessageIcon::Warning);
   EXPECT_EQ(box->windowTitle(), QStringLiteral("信息："));
   EXPECT_EQ(box->text(), QStringLiteral("旧密码错误！"));
@@ -207,7 +207,7 @@ TEST_F(HostTest, AMessageBoxHasTheGivenCaptionButtonsAndIcon) {
     if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
       shown->button(QMessageBox::No)->click();
   });
-  EXPECT_EQ(host.messageBox(nullptr, "要保存吗？", "信息：", ui::MessageButtons::YesNoCancel,
+  EXPECT_EQ(host.MessageBox(nullptr, "要保存吗？", "信息：", ui::MessageButtons::YesNoCancel,
                             ui::MessageIcon::Question),
             ui::kButtonNo);
 }
@@ -226,32 +226,32 @@ TEST_F(RememberedTest, TheSchemeAndEachWindowsPlaceComeBackInTheNextRun) {
   {
     QtHost first;
     first.rememberIn(ui::qt::RememberedSettings(file()));
-    EXPECT_EQ(first.rememberedColourScheme(1), 1);  // nothing remembered yet
-    first.setColourScheme(3);
+    EXPECT_EQ(first.RememberedColourScheme(1), 1);  // nothing remembered yet
+    first.SetColourScheme(3);
     ui::Window w(first, "题库编辑", 300, 200);
-    ui::qt::WindowView* view = first.openView(w, nullptr, false);
+    ui::qt::WindowView* view = first.OpenView(w, nullptr, false);
     ASSERT_NE(view, nullptr);
     view->resize(420, 330);
     view->move(40, 50);
     qt_test::settle();
-    w.close();
+    w.Close();
   }
   QtHost next;
   next.rememberIn(ui::qt::RememberedSettings(file()));
-  EXPECT_EQ(next.rememberedColourScheme(1), 3);
+  EXPECT_EQ(next.RememberedColourScheme(1), 3);
   ui::Window again(next, "题库编辑", 300, 200);
-  ui::qt::WindowView* view = next.openView(again, nullptr, false);
+  ui::qt::WindowView* view = next.OpenView(again, nullptr, false);
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->size(), QSize(420, 330));
   EXPECT_EQ(view->pos(), QPoint(40, 50));
   // A window built at another size (a preview fitted to its question) keeps
   // its own size and takes only the place.
   ui::Window other(next, "题库编辑", 500, 100);
-  again.close();
-  view = next.openView(other, nullptr, false);
+  again.Close();
+  view = next.OpenView(other, nullptr, false);
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->size().width(), 500);
-  other.close();
+  other.Close();
 }
 
 TEST_F(RememberedTest, AMissingOrDamagedFileGivesTheDefaults) {
@@ -278,7 +278,7 @@ TEST_F(RememberedTest, AMissingOrDamagedFileGivesTheDefaults) {
     EXPECT_EQ(settings.colourScheme(1), 1);
     EXPECT_FALSE(settings.windowPlace("题库编辑").has_value());
     // And it is written afresh on the next change.
-    settings.setColourScheme(2);
+    settings.SetColourScheme(2);
     EXPECT_EQ(ui::qt::RememberedSettings(file()).colourScheme(1), 2);
   }
 }

@@ -45,7 +45,7 @@ class ProgramWindows : public ::testing::Test, protected qt_test::WithApp {
     host.setAutomation(std::move(automation));
   }
   ~ProgramWindows() override {
-    if (editor && editor->isOpen()) editor->destroy();
+    if (editor && editor->isOpen()) editor->Destroy();
     engine.CloseAll();
   }
 
@@ -67,18 +67,18 @@ class ProgramWindows : public ::testing::Test, protected qt_test::WithApp {
     ASSERT_TRUE(engine.SetCurrent(kCourse));
     ctx.selectedCourse = {kCourse, 0};
     editor = std::make_unique<BankEditorWindow>(ctx);
-    ASSERT_NE(host.openView(*editor, nullptr, true), nullptr);
+    ASSERT_NE(host.OpenView(*editor, nullptr, true), nullptr);
     qt_test::settle();
   }
 
   // The key pressed in a unit (its widget has the focus), or in the window
   // itself when `unit` is empty.
   void Press(ui::Window& w, const std::string& unit, Qt::Key key) {
-    ui::qt::WindowView* view = host.viewOf(w);
+    ui::qt::WindowView* view = host.ViewOf(w);
     ASSERT_NE(view, nullptr);
     QWidget* target = view;
     if (!unit.empty()) {
-      ui::Unit* u = w.findUnit(unit);
+      ui::Unit* u = w.FindUnit(unit);
       ASSERT_NE(u, nullptr) << unit;
       target = view->widgetFor(*u);
       ASSERT_NE(target, nullptr) << unit;
@@ -135,13 +135,13 @@ TEST_F(ProgramWindows, ReturnAndEscapeInEveryDialog) {
     SCOPED_TRACE(c.name);
     messages.clear();
     W w = c.make();
-    ASSERT_NE(host.openView(*w, editor.get(), true), nullptr);
+    ASSERT_NE(host.OpenView(*w, editor.get(), true), nullptr);
     if (c.prepare) c.prepare(*w);
     qt_test::settle();
     Press(*w, c.unit, c.key);
     EXPECT_EQ(w->isOpen(), c.staysOpen);
     EXPECT_EQ(!messages.empty(), c.saysSomething);
-    if (w->isOpen()) w->destroy();
+    if (w->isOpen()) w->Destroy();
     qt_test::settle();
   }
   EXPECT_TRUE(editor->isOpen());
@@ -154,17 +154,17 @@ TEST_F(ProgramWindows, EscapeClosesTheEditorThroughItsChecksButNeverTheMainWindo
 
   app::MainWindow main(ctx);
   main.onCreated = {};  // its start-up steps are not under test here
-  ASSERT_NE(host.openView(main, nullptr, false), nullptr);
+  ASSERT_NE(host.OpenView(main, nullptr, false), nullptr);
   Press(main, "组合框1", Qt::Key_Escape);
   EXPECT_TRUE(main.isOpen());
-  main.destroy();
+  main.Destroy();
 }
 
 // All fifteen columns fit the grid without a horizontal scroll bar, at the
 // opening size and at a large one.
 TEST_F(ProgramWindows, EveryEditorColumnFitsAtTwoWindowSizes) {
   OpenEditor(40);
-  ui::qt::WindowView* view = host.viewOf(*editor);
+  ui::qt::WindowView* view = host.ViewOf(*editor);
   ui::qt::GridView* grid = view->gridViewFor(editor->高级表格1);
   ASSERT_NE(grid, nullptr);
   int narrowText = 0;

@@ -68,7 +68,7 @@ class QuestionTypes : public EditorFixture {
       shown = true;
       play(w);
     });
-    editor_->菜单题型编辑.choose();
+    editor_->菜单题型编辑.Choose();
     EXPECT_TRUE(shown);
   }
 
@@ -126,8 +126,8 @@ TEST_F(QuestionTypes, AddedTypesAreCheckedAndEveryDescriptionStaysWithItsName) {
   InTypeWindow([&](QuestionTypeWindow& w) {
     EXPECT_EQ(w.高级表格1.cellText(0, 0), "题型");
     EXPECT_EQ(w.高级表格1.cellText(0, 1), "说明");
-    w.高级表格1.editCell(RowOf(w, "问答"), kTypeNoteColumn, "论述");
-    w.高级表格1.editCell(RowOf(w, "名词"), kTypeNoteColumn, "解释");
+    w.高级表格1.EditCell(RowOf(w, "问答"), kTypeNoteColumn, "论述");
+    w.高级表格1.EditCell(RowOf(w, "名词"), kTypeNoteColumn, "解释");
     const struct {
       std::string typed;
       std::string message;
@@ -136,18 +136,18 @@ TEST_F(QuestionTypes, AddedTypesAreCheckedAndEveryDescriptionStaysWithItsName) {
                    {"\u3000选择 ", "题型 选择 已经存在！"}};
     for (const auto& c : refused) {
       SCOPED_TRACE(c.message);
-      host_.clearRecords();
-      host_.answerInput(c.typed);
-      w.按钮添加.click();
-      EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{c.message});
+      host_.ClearRecords();
+      host_.AnswerInput(c.typed);
+      w.按钮添加.Click();
+      EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{c.message});
       EXPECT_EQ(w.高级表格1.RowCount(), 6);
     }
-    host_.clearRecords();
-    host_.answerInput(han512);
-    w.按钮添加.click();
-    host_.answerInput(" A卷题 ");  // sorts before every Chinese name
-    w.按钮添加.click();
-    EXPECT_TRUE(host_.messageTexts().empty());
+    host_.ClearRecords();
+    host_.AnswerInput(han512);
+    w.按钮添加.Click();
+    host_.AnswerInput(" A卷题 ");  // sorts before every Chinese name
+    w.按钮添加.Click();
+    EXPECT_TRUE(host_.MessageTexts().empty());
     EXPECT_EQ(w.高级表格1.CursorRow(), 1);
     ASSERT_EQ(host_.inputs().back().prompt, "请输入题型名称（字母512字内，汉字256字内）：");
   });
@@ -174,24 +174,24 @@ TEST_F(QuestionTypes, ARenameReachesTheCurrentBankAndTheEditorAfterItsChecks) {
                    {tooLong, "题型长度超标！"}};
     for (const auto& c : refused) {
       SCOPED_TRACE(c.message);
-      host_.clearRecords();
-      g.editCell(row, kTypeNameColumn, c.typed);
-      EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{c.message});
+      host_.ClearRecords();
+      g.EditCell(row, kTypeNameColumn, c.typed);
+      EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{c.message});
       EXPECT_EQ(g.cellText(row, kTypeNameColumn), "填空");
     }
-    host_.clearRecords();
-    host_.answerMessage(ui::kButtonCancel, "确定要将题型 填空 修改为 空格 吗？");
-    g.editCell(row, kTypeNameColumn, "空格");
+    host_.ClearRecords();
+    host_.AnswerMessage(ui::kButtonCancel, "确定要将题型 填空 修改为 空格 吗？");
+    g.EditCell(row, kTypeNameColumn, "空格");
     EXPECT_EQ(g.cellText(row, kTypeNameColumn), "填空");
     EXPECT_EQ(std::get<0>(LibraryOnDisk()[2]), "填空");
 
-    host_.answerMessage(ui::kButtonOk, "确定要将题型 填空 修改为 空格 吗？");
-    g.editCell(row, kTypeNameColumn, " 空格 ");
+    host_.AnswerMessage(ui::kButtonOk, "确定要将题型 填空 修改为 空格 吗？");
+    g.EditCell(row, kTypeNameColumn, " 空格 ");
     EXPECT_EQ(g.cellText(row, kTypeNameColumn), "空格");
 
-    host_.clearRecords();
-    g.editCell(RowOf(w, "名词"), kTypeNameColumn, "名词解释");  // 线性代数 uses it
-    EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"该题型正在被其它题库使用，不能修改！"});
+    host_.ClearRecords();
+    g.EditCell(RowOf(w, "名词"), kTypeNameColumn, "名词解释");  // 线性代数 uses it
+    EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{"该题型正在被其它题库使用，不能修改！"});
     EXPECT_EQ(g.cellText(RowOf(w, "名词"), kTypeNameColumn), "名词");
   });
   EXPECT_EQ(Names(LibraryOnDisk()), (std::vector<std::string>{"判断", "选择", "空格", "名词", "问答"}));
@@ -210,15 +210,15 @@ TEST_F(QuestionTypes, ATypeAnyCourseUsesIsNotDeletedAndAnUnusedOneIsPackedAway) 
   InTypeWindow([&](QuestionTypeWindow& w) {
     for (const char* used : {"填空", "名词", "判断"}) {
       SCOPED_TRACE(used);
-      host_.clearRecords();
-      w.高级表格1.click(RowOf(w, used), kTypeNameColumn);
-      w.按钮删除.click();
-      EXPECT_EQ(host_.messageTexts(), std::vector<std::string>{"该题型正在被使用，不能删除！"});
+      host_.ClearRecords();
+      w.高级表格1.Click(RowOf(w, used), kTypeNameColumn);
+      w.按钮删除.Click();
+      EXPECT_EQ(host_.MessageTexts(), std::vector<std::string>{"该题型正在被使用，不能删除！"});
     }
-    host_.clearRecords();
-    w.高级表格1.click(RowOf(w, "问答"), kTypeNoteColumn);
-    w.按钮删除.click();
-    EXPECT_TRUE(host_.messageTexts().empty());
+    host_.ClearRecords();
+    w.高级表格1.Click(RowOf(w, "问答"), kTypeNoteColumn);
+    w.按钮删除.Click();
+    EXPECT_TRUE(host_.MessageTexts().empty());
     EXPECT_EQ(Names(Rows(w)), (std::vector<std::string>{"判断", "选择", "填空", "名词"}));
   });
   EXPECT_EQ(Names(LibraryOnDisk()), (std::vector<std::string>{"判断", "选择", "填空", "名词"}));
@@ -226,8 +226,8 @@ TEST_F(QuestionTypes, ATypeAnyCourseUsesIsNotDeletedAndAnUnusedOneIsPackedAway) 
             (std::vector<std::string>{"判断", "选择", "填空", "名词"}));
   // The current bank stays open and usable in the editor.
   EXPECT_TRUE(engine_.IsOpen(BankFile()));
-  grid().click(1, bank_editor::kColScore);
-  grid().editCell(1, bank_editor::kColScore, "7");
+  grid().Click(1, bank_editor::kColScore);
+  grid().EditCell(1, bank_editor::kColScore, "7");
   EXPECT_EQ(std::get<std::int64_t>(DiskField(IdOf(1), databases::kScore)), 7);
 }
 
@@ -235,11 +235,11 @@ TEST_F(QuestionTypes, ACourseBankThatCannotBeReadCountsAsUsingTheType) {
   OpenCourses({Question("一")}, {}, {});
   std::filesystem::remove(dir_.path() + "/" + kPlain + ".edt");
   InTypeWindow([&](QuestionTypeWindow& w) {
-    host_.clearRecords();
-    w.高级表格1.editCell(RowOf(w, "问答"), kTypeNameColumn, "论述");
-    w.高级表格1.click(RowOf(w, "问答"), kTypeNameColumn);
-    w.按钮删除.click();
-    const auto texts = host_.messageTexts();
+    host_.ClearRecords();
+    w.高级表格1.EditCell(RowOf(w, "问答"), kTypeNameColumn, "论述");
+    w.高级表格1.Click(RowOf(w, "问答"), kTypeNameColumn);
+    w.按钮删除.Click();
+    const auto texts = host_.MessageTexts();
     ASSERT_EQ(texts.size(), 4u);
     EXPECT_EQ(texts[0].rfind("打开 概率论 题库错误！", 0), 0u);
     EXPECT_EQ(texts[1], "无法查看课程 概率论 的题库是否使用该题型，不能修改！");
@@ -254,29 +254,29 @@ TEST_F(QuestionTypes, DeleteFollowsTheClickedRowAndOnlyTheDeleteKeyActs) {
   OpenCourses({Question("一")}, {}, {});
   InTypeWindow([&](QuestionTypeWindow& w) {
     auto& g = w.高级表格1;
-    g.click(0, kTypeNameColumn);
+    g.Click(0, kTypeNameColumn);
     EXPECT_FALSE(w.按钮删除.enabled());
-    g.click(2, kTypeNoteColumn);
+    g.Click(2, kTypeNoteColumn);
     EXPECT_TRUE(w.按钮删除.enabled());
-    g.editCell(2, kTypeNoteColumn, "多选也算");
-    g.pressKey(40);  // arrow down: ignored
+    g.EditCell(2, kTypeNoteColumn, "多选也算");
+    g.PressKey(40);  // arrow down: ignored
     EXPECT_EQ(g.CursorRow(), 2);
-    g.pressKey(kDeleteKey);  // empties the description
+    g.PressKey(kDeleteKey);  // empties the description
     EXPECT_EQ(g.cellText(2, kTypeNoteColumn), "");
     EXPECT_EQ(std::get<1>(LibraryOnDisk()[1]), "");
 
     // A delete the disk refuses keeps the row.
-    g.click(5, kTypeNameColumn);
+    g.Click(5, kTypeNameColumn);
     fs_->failWrites = true;
-    w.按钮删除.click();
+    w.按钮删除.Click();
     fs_->failWrites = false;
-    EXPECT_EQ(host_.messageTexts().size(), 1u);
+    EXPECT_EQ(host_.MessageTexts().size(), 1u);
     EXPECT_EQ(Names(Rows(w)), Names(LibraryOnDisk()));
     EXPECT_EQ(Rows(w).size(), 5u);
 
-    w.纵向滚动条1.moveTo(16);
+    w.纵向滚动条1.MoveTo(16);
     EXPECT_EQ(g.rowHeight(3), 40);
-    w.resize(600, 400);
+    w.Resize(600, 400);
     EXPECT_EQ(g.GetColumnWidth(0), 192);
     EXPECT_EQ(g.GetColumnWidth(1), 384);
     EXPECT_EQ(g.GetColumnWidth(2), 0);

@@ -406,13 +406,13 @@ TEST(GridObservers, ViewsHearOfSingleCellsAndRowRangesNotResets) {
   s.columns = 3;
   GridControl g(s);
   RecordingObserver o;
-  g.addObserver(&o);
+  g.AddObserver(&o);
   g.SetRowCount(3);
   g.SetCellData(2, 1, CellKind::Text, "x");
   g.SetCellData(2, 1, CellKind::Text, "x");  // unchanged: no notice
   g.InsertRow(std::nullopt, 1);
   g.DeleteRow(3);
-  g.removeObserver(&o);
+  g.RemoveObserver(&o);
   g.SetCellData(1, 1, CellKind::Text, "y");
   EXPECT_EQ(o.log, (std::vector<std::string>{"about+rows 1 2", "+rows 1 2", "cells 2,1-2,1",
                                              "about+rows 1 1", "+rows 1 1", "about-rows 3 1",

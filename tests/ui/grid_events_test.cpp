@@ -76,7 +76,7 @@ class GridEvents : public ::testing::Test {
 
 TEST_F(GridEvents, ClickOnACheckCellTogglesBetweenEditBegunAndCellEdited) {
   g.SetCursorCell(1, 0);
-  ASSERT_TRUE(g.click(2, 2));
+  ASSERT_TRUE(g.Click(2, 2));
   EXPECT_EQ(log, (std::vector<std::string>{"down@1,0", "up@2,2", "begun off", "edited on",
                                            "clicked"}));
   EXPECT_TRUE(g.cellChecked(2, 2));
@@ -103,7 +103,7 @@ TEST_F(GridEvents, CheckCellsStayWhenTheGridOrCellMayNotBeEdited) {
     ew.grid.SetEditable(c.editable);
     ew.grid.SetRangeReadOnly(1, 2, 1, 2, c.readOnly);
     ew.acceptUp = c.acceptUp;
-    ew.grid.click(1, 2);
+    ew.grid.Click(1, 2);
     EXPECT_EQ(ew.log, c.events);
     EXPECT_FALSE(ew.grid.cellChecked(1, 2));
   }
@@ -111,57 +111,57 @@ TEST_F(GridEvents, CheckCellsStayWhenTheGridOrCellMayNotBeEdited) {
 
 TEST_F(GridEvents, ARefusedPressLeavesTheFocusCellAndEndsTheClick) {
   w.acceptDown = false;
-  EXPECT_FALSE(g.click(2, 2));
+  EXPECT_FALSE(g.Click(2, 2));
   EXPECT_EQ(log, (std::vector<std::string>{"down@0,0"}));
   EXPECT_EQ(g.CursorRow(), 0);
   EXPECT_FALSE(g.cellChecked(2, 2));
 }
 
 TEST_F(GridEvents, HeaderClickRaisesGridClickedThenHeaderClicked) {
-  g.click(0, 2);
+  g.Click(0, 2);
   EXPECT_EQ(log, (std::vector<std::string>{"down@0,0", "up@0,2", "clicked", "header 0,2"}));
 }
 
 TEST_F(GridEvents, DoubleClickRaisesGridClickedOnlyForTheFirstClick) {
-  g.doubleClick(1, 0);
+  g.DoubleClick(1, 0);
   EXPECT_EQ(log, (std::vector<std::string>{"down@0,0", "up@1,0", "clicked", "double", "up@1,0"}));
 }
 
 TEST_F(GridEvents, InPlaceEditSeesTheOldValueAtBeginAndTheNewAtEnd) {
   g.SetCellData(1, 0, CellKind::Text, "旧");
-  ASSERT_TRUE(g.editCell(1, 0, "新"));
+  ASSERT_TRUE(g.EditCell(1, 0, "新"));
   EXPECT_EQ(log, (std::vector<std::string>{"begun '旧'", "edited '新'"}));
 }
 
 TEST_F(GridEvents, ANonNumericEditOfANumberCellKeepsTheOldValueAndStillEnds) {
   g.SetCellData(1, 1, CellKind::Text, "5");
-  EXPECT_FALSE(g.editCell(1, 1, "abc"));
+  EXPECT_FALSE(g.EditCell(1, 1, "abc"));
   EXPECT_EQ(log, (std::vector<std::string>{"begun '5'", "edited '5'"}));
 }
 
 TEST_F(GridEvents, AnEditEndsInItsOwnCellWhenRowsOrColumnsMoveMeanwhile) {
   g.SetCellData(2, 0, CellKind::Text, "旧");
-  ASSERT_TRUE(g.beginEdit(2, 0));
+  ASSERT_TRUE(g.BeginEdit(2, 0));
   g.InsertRow(std::nullopt, 1);
   g.InsertColumn(std::nullopt, 0);
-  g.commitEdit("新");
+  g.CommitEdit("新");
   EXPECT_EQ(g.cellText(3, 1), "新");
   EXPECT_EQ(g.cellText(2, 1), "");
 
-  ASSERT_TRUE(g.beginEdit(3, 1));
+  ASSERT_TRUE(g.BeginEdit(3, 1));
   g.DeleteRow(1);
   g.DeleteColumn(0);
-  g.commitEdit("再");
+  g.CommitEdit("再");
   EXPECT_EQ(g.cellText(2, 0), "再");
   EXPECT_EQ(g.cellText(3, 0), "");
 }
 
 TEST_F(GridEvents, EditingIsRefusedWhereTheGridOrCellForbidsIt) {
   g.SetRangeReadOnly(2, 0, 2, 0, true);
-  EXPECT_FALSE(g.editCell(0, 0, "x"));  // header
-  EXPECT_FALSE(g.editCell(2, 0, "x"));  // read-only
+  EXPECT_FALSE(g.EditCell(0, 0, "x"));  // header
+  EXPECT_FALSE(g.EditCell(2, 0, "x"));  // read-only
   g.SetEditable(false);
-  EXPECT_FALSE(g.editCell(1, 0, "x"));
+  EXPECT_FALSE(g.EditCell(1, 0, "x"));
   EXPECT_TRUE(log.empty());
 }
 
@@ -180,16 +180,16 @@ TEST_F(GridEvents, ARefusedKeyIsIgnoredByTheGrid) {
   g.SetCellData(1, 0, CellKind::Text, "keep");
   g.SetCursorCell(1, 0);
   w.acceptDelete = false;
-  EXPECT_FALSE(g.pressKey(kKeyDelete));
+  EXPECT_FALSE(g.PressKey(kKeyDelete));
   EXPECT_EQ(g.cellText(1, 0), "keep");
   w.acceptDelete = true;
-  EXPECT_TRUE(g.pressKey(kKeyDelete));
+  EXPECT_TRUE(g.PressKey(kKeyDelete));
   EXPECT_EQ(g.cellText(1, 0), "");
   EXPECT_EQ(log, (std::vector<std::string>{"key 46", "key 46", "begun 'keep'", "edited ''"}));
 }
 
 TEST_F(GridEvents, DraggingSelectsTheRectangleAndKeepsTheFocusOnThePressedCell) {
-  g.drag(3, 2, 1, 0);
+  g.Drag(3, 2, 1, 0);
   EXPECT_EQ(g.CursorRow(), 3);
   EXPECT_EQ(g.SelectionFirstRow(), 1);
   EXPECT_EQ(g.SelectionLastRow(), 3);
@@ -199,7 +199,7 @@ TEST_F(GridEvents, DraggingSelectsTheRectangleAndKeepsTheFocusOnThePressedCell) 
 }
 
 TEST_F(GridEvents, ColumnResizeByThePersonRaisesColumnResized) {
-  EXPECT_TRUE(g.resizeColumn(1, 120));
+  EXPECT_TRUE(g.ResizeColumn(1, 120));
   EXPECT_EQ(g.GetColumnWidth(1), 120);
   EXPECT_EQ(log, (std::vector<std::string>{"resized 1"}));
 }
@@ -213,10 +213,10 @@ TEST_F(GridEvents, NothingHappensInADisabledOrHiddenGridOrDisabledWindow) {
   for (const auto& [name, block] : blockers) {
     SCOPED_TRACE(name);
     block(true);
-    EXPECT_FALSE(g.click(1, 2));
-    EXPECT_FALSE(g.editCell(1, 0, "x"));
-    EXPECT_FALSE(g.pressKey(kKeyDelete));
-    EXPECT_FALSE(g.resizeColumn(0, 5));
+    EXPECT_FALSE(g.Click(1, 2));
+    EXPECT_FALSE(g.EditCell(1, 0, "x"));
+    EXPECT_FALSE(g.PressKey(kKeyDelete));
+    EXPECT_FALSE(g.ResizeColumn(0, 5));
     EXPECT_TRUE(log.empty());
     block(false);
   }
@@ -228,9 +228,9 @@ TEST_F(GridEvents, ChoosingAListItemEditsTheCellWithIt) {
   g.AddPendingListItem("判断");
   g.AddPendingListItem("选择");
   g.SetColumnType(0, ColumnType::DropDown);
-  EXPECT_TRUE(g.chooseListItem(1, 0, 1));
+  EXPECT_TRUE(g.ChooseListItem(1, 0, 1));
   EXPECT_EQ(g.cellText(1, 0), "选择");
-  EXPECT_FALSE(g.chooseListItem(1, 0, 2));
+  EXPECT_FALSE(g.ChooseListItem(1, 0, 2));
   EXPECT_EQ(log, (std::vector<std::string>{"begun ''", "edited '选择'"}));
 }
 

@@ -121,7 +121,7 @@ TEST_F(SortTest, CheckStateSortReversesTheRunsAsItAlwaysHas) {
 TEST_F(SortTest, AnUnknownKindIsReportedAndChangesNothing) {
   Fill({"b", "a"});
   Sort(4, true);
-  EXPECT_EQ(host.messageTexts(), (std::vector<std::string>{"排序列类型错误！"}));
+  EXPECT_EQ(host.MessageTexts(), (std::vector<std::string>{"排序列类型错误！"}));
   EXPECT_EQ(host.messages().at(0).caption, "信息：");
   EXPECT_EQ(Column(1), (Tags{"r1", "r2"}));
 }

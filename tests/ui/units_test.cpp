@@ -25,8 +25,8 @@ class SampleWindow : public Window {
     滚动条.setRange(1, 500);
     滚动条.setPageStep(10);
     滚动条.onPositionChanged = [this] { log.push_back("pos " + std::to_string(滚动条.position())); };
-    工具条.addButton("添加");
-    工具条.addButton("删除");
+    工具条.AddButton("添加");
+    工具条.AddButton("删除");
     工具条.onButtonClicked = [this](int i) { log.push_back("tool " + std::to_string(i)); };
     退出.onChoose = [this] { log.push_back("退出"); };
     预览.onChoose = [this] { log.push_back("预览"); };
@@ -65,15 +65,15 @@ TEST_F(Units, TheWindowListsItsUnitsAndMenusInConstructionOrder) {
                                              "横向滚动条1", "工具条1", "时钟1"}));
   ASSERT_EQ(w.menus().size(), 2u);
   EXPECT_EQ(w.menus()[1]->items().size(), 2u);
-  EXPECT_EQ(w.findUnit("按钮组卷"), &w.按钮);
-  EXPECT_EQ(w.findMenuItem("预览图片(&Y)"), &w.预览);
-  EXPECT_EQ(w.findMenuItem("预览图片(Y)"), &w.预览);
-  EXPECT_EQ(w.退出.plainCaption(), "退出(X)");
-  EXPECT_EQ(w.退出.accelerator(), 'X');
+  EXPECT_EQ(w.FindUnit("按钮组卷"), &w.按钮);
+  EXPECT_EQ(w.FindMenuItem("预览图片(&Y)"), &w.预览);
+  EXPECT_EQ(w.FindMenuItem("预览图片(Y)"), &w.预览);
+  EXPECT_EQ(w.退出.PlainCaption(), "退出(X)");
+  EXPECT_EQ(w.退出.Accelerator(), 'X');
 }
 
 TEST_F(Units, UserActionsDoNothingOnDisabledOrHiddenUnitsOrInADisabledWindow) {
-  w.组合框.addItem("数学");
+  w.组合框.AddItem("数学");
   const std::vector<std::pair<const char*, std::function<void(bool)>>> blockers = {
       {"unit disabled", [this](bool on) {
          for (Unit* u : w.units()) u->setEnabled(!on);
@@ -88,14 +88,14 @@ TEST_F(Units, UserActionsDoNothingOnDisabledOrHiddenUnitsOrInADisabledWindow) {
   for (const auto& [name, block] : blockers) {
     SCOPED_TRACE(name);
     block(true);
-    EXPECT_FALSE(w.按钮.click());
-    EXPECT_FALSE(w.选择框.toggle());
-    EXPECT_FALSE(w.组合框.choose(0));
-    EXPECT_FALSE(w.编辑框.replaceText("x"));
-    EXPECT_FALSE(w.滚动条.moveTo(5));
-    EXPECT_FALSE(w.工具条.clickButton(0));
-    EXPECT_FALSE(w.单选word.choose());
-    EXPECT_FALSE(w.退出.choose());
+    EXPECT_FALSE(w.按钮.Click());
+    EXPECT_FALSE(w.选择框.Toggle());
+    EXPECT_FALSE(w.组合框.Choose(0));
+    EXPECT_FALSE(w.编辑框.ReplaceText("x"));
+    EXPECT_FALSE(w.滚动条.MoveTo(5));
+    EXPECT_FALSE(w.工具条.ClickButton(0));
+    EXPECT_FALSE(w.单选word.Choose());
+    EXPECT_FALSE(w.退出.Choose());
     block(false);
   }
   EXPECT_TRUE(w.log.empty());
@@ -106,9 +106,9 @@ TEST_F(Units, UserActionsDoNothingOnDisabledOrHiddenUnitsOrInADisabledWindow) {
 TEST_F(Units, ChoosingAnItemOpensTheListFirstAndReportsEvenTheSameItem) {
   w.组合框.setItems({"语文", "数学"});
   w.组合框.setSelectedIndex(1);  // the program's own choice raises nothing
-  EXPECT_TRUE(w.组合框.choose(0));
-  EXPECT_TRUE(w.组合框.choose(0));
-  EXPECT_FALSE(w.组合框.choose(5));
+  EXPECT_TRUE(w.组合框.Choose(0));
+  EXPECT_TRUE(w.组合框.Choose(0));
+  EXPECT_FALSE(w.组合框.Choose(5));
   EXPECT_EQ(w.log, (std::vector<std::string>{"opened", "chose 0 语文", "opened", "chose 0 语文",
                                              "opened"}));
 }
@@ -117,48 +117,48 @@ TEST_F(Units, AListRefilledWhenItOpensOffersTheNewItems) {
   // As the difficulty lists do: refill on opening, keep the old choice.
   w.组合框.onListOpened = [this] {
     const std::string kept = w.组合框.text();
-    w.组合框.clear();
-    for (int i = 3; i <= 9; ++i) w.组合框.addItem(std::to_string(i), i);
+    w.组合框.Clear();
+    for (int i = 3; i <= 9; ++i) w.组合框.AddItem(std::to_string(i), i);
     w.组合框.setText(kept);
   };
   w.组合框.setItems({"1", "5"});
   w.组合框.setSelectedIndex(1);
-  ASSERT_TRUE(w.组合框.choose(0));
+  ASSERT_TRUE(w.组合框.Choose(0));
   EXPECT_EQ(w.组合框.text(), "3");
   EXPECT_EQ(w.组合框.itemData(0), 3);
-  ASSERT_TRUE(w.组合框.openList());
+  ASSERT_TRUE(w.组合框.OpenList());
   EXPECT_EQ(w.组合框.selectedIndex(), 0);
 }
 
 TEST_F(Units, TypingStopsAtTheLengthLimitWhileTheProgramMayWriteMore) {
   w.编辑框.setMaxLength(3);
-  EXPECT_TRUE(w.编辑框.replaceText("知识点名"));
+  EXPECT_TRUE(w.编辑框.ReplaceText("知识点名"));
   EXPECT_EQ(w.编辑框.text(), "知识点");
-  EXPECT_TRUE(w.编辑框.type("多"));
+  EXPECT_TRUE(w.编辑框.Type("多"));
   EXPECT_EQ(w.编辑框.text(), "知识点");
   w.编辑框.setText("粘贴的长文本");
   EXPECT_EQ(w.编辑框.text(), "粘贴的长文本");
   w.编辑框.setReadOnly(true);
-  EXPECT_FALSE(w.编辑框.type("x"));
+  EXPECT_FALSE(w.编辑框.Type("x"));
   EXPECT_EQ(w.log, (std::vector<std::string>{"text 知识点", "text 粘贴的长文本"}));
 }
 
 TEST_F(Units, ButtonsBoxesBarsAndToolButtonsRaiseTheirEvents) {
-  w.按钮.click();
-  w.选择框.toggle();
-  w.选择框.toggle();
-  w.滚动条.moveTo(900);  // clamped to 500
-  w.滚动条.moveTo(500);  // no move, no event
-  w.滚动条.pageUp();
+  w.按钮.Click();
+  w.选择框.Toggle();
+  w.选择框.Toggle();
+  w.滚动条.MoveTo(900);  // clamped to 500
+  w.滚动条.MoveTo(500);  // no move, no event
+  w.滚动条.PageUp();
   w.工具条.setButtonEnabled(1, false);
-  w.工具条.clickButton(1);
-  w.工具条.clickButton(0);
+  w.工具条.ClickButton(1);
+  w.工具条.ClickButton(0);
   EXPECT_EQ(w.log, (std::vector<std::string>{"click", "ticked", "unticked", "pos 500", "pos 490",
                                              "tool 0"}));
 }
 
 TEST_F(Units, RadioButtonsOfAGroupExcludeEachOther) {
-  EXPECT_TRUE(w.单选word.choose());
+  EXPECT_TRUE(w.单选word.Choose());
   EXPECT_TRUE(w.单选word.checked());
   EXPECT_FALSE(w.单选html.checked());
   w.单选html.setChecked(true);
@@ -167,44 +167,44 @@ TEST_F(Units, RadioButtonsOfAGroupExcludeEachOther) {
 
 TEST_F(Units, HiddenPopupEntriesCanBeChosenOnlyWhileTheMenuPopsUp) {
   w.右键菜单.setVisible(false);
-  EXPECT_FALSE(w.预览.choose());
-  host.answerPopup("预览图片(&Y)");
-  w.右键菜单.popup(30, 40);
+  EXPECT_FALSE(w.预览.Choose());
+  host.AnswerPopup("预览图片(&Y)");
+  w.右键菜单.Popup(30, 40);
   EXPECT_EQ(w.log, (std::vector<std::string>{"预览"}));
   ASSERT_EQ(host.popups().size(), 1u);
   EXPECT_EQ(host.popups()[0].menu, "右键菜单(&R)");
   EXPECT_EQ(host.popups()[0].x, 30);
   EXPECT_EQ(host.popups()[0].shown, (std::vector<std::string>{"预览图片(&Y)"}));
-  EXPECT_FALSE(w.分隔.choose());
+  EXPECT_FALSE(w.分隔.Choose());
 }
 
 TEST_F(Units, ADisabledMenuBlocksItsEntries) {
   w.程序.setEnabled(false);
-  EXPECT_FALSE(w.退出.choose());
+  EXPECT_FALSE(w.退出.Choose());
   w.程序.setEnabled(true);
-  EXPECT_TRUE(w.退出.choose());
-  EXPECT_FALSE(w.程序.choose());  // a menu with entries is opened, not chosen
+  EXPECT_TRUE(w.退出.Choose());
+  EXPECT_FALSE(w.程序.Choose());  // a menu with entries is opened, not chosen
   EXPECT_EQ(w.log, (std::vector<std::string>{"退出"}));
 }
 
 TEST_F(Units, ATimerTicksWhileItsIntervalIsAboveZero) {
-  host.tickTimers();
+  host.TickTimers();
   w.时钟.setInterval(1000);
-  host.tickTimers();
-  host.tickTimers();
+  host.TickTimers();
+  host.TickTimers();
   w.时钟.setInterval(0);
-  host.tickTimers();
+  host.TickTimers();
   EXPECT_EQ(w.log, (std::vector<std::string>{"tick", "tick"}));
   EXPECT_TRUE(host.runningTimers().empty());
 }
 
 TEST_F(Units, ObserversHearWhatChanged) {
   std::vector<unsigned> seen;
-  const auto id = w.按钮.changed().connect([&](unsigned what) { seen.push_back(what); });
+  const auto id = w.按钮.changed().Connect([&](unsigned what) { seen.push_back(what); });
   w.按钮.setCaption("生成A卷");
   w.按钮.setCaption("生成A卷");
   w.按钮.setEnabled(false);
-  w.按钮.changed().disconnect(id);
+  w.按钮.changed().Disconnect(id);
   w.按钮.setVisible(false);
   EXPECT_EQ(seen, (std::vector<unsigned>{change::kText, change::kEnabled}));
 }
@@ -230,16 +230,16 @@ TEST(WindowLifeCycle, MayCloseFalseKeepsTheWindowOpen) {
   host.onShow<ClosingWindow>([](ClosingWindow& cw) {
     EXPECT_TRUE(cw.isOpen());
     EXPECT_TRUE(cw.modal());
-    cw.resize(800, 400);
-    EXPECT_FALSE(cw.userClose());
+    cw.Resize(800, 400);
+    EXPECT_FALSE(cw.UserClose());
     EXPECT_TRUE(cw.isOpen());
     cw.setEnabled(false);
-    EXPECT_FALSE(cw.userClose());  // a disabled window cannot be closed by hand
+    EXPECT_FALSE(cw.UserClose());  // a disabled window cannot be closed by hand
     cw.setEnabled(true);
     cw.mayClose = true;
-    EXPECT_TRUE(cw.userClose());
+    EXPECT_TRUE(cw.UserClose());
   });
-  host.showModal(w, nullptr);
+  host.ShowModal(w, nullptr);
   EXPECT_FALSE(w.isOpen());
   EXPECT_EQ(w.log, (std::vector<std::string>{"created", "size 800", "may close?", "may close?",
                                              "destroyed"}));
@@ -257,12 +257,12 @@ TEST(WindowLifeCycle, ShowingAnOpenModelessWindowAgainDoesNotCreateItTwice) {
   w.mayClose = true;
   int played = 0;
   host.onShow("题库编辑", [&](Window&) { ++played; });
-  host.showModeless(w, nullptr);
-  host.showModeless(w, nullptr);
+  host.ShowModeless(w, nullptr);
+  host.ShowModeless(w, nullptr);
   EXPECT_EQ(played, 1);
   EXPECT_EQ(w.log, (std::vector<std::string>{"created"}));
-  EXPECT_TRUE(w.close());
-  host.showModeless(w, nullptr);  // closed windows can be shown anew
+  EXPECT_TRUE(w.Close());
+  host.ShowModeless(w, nullptr);  // closed windows can be shown anew
   EXPECT_EQ(played, 2);
 }
 

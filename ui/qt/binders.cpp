@@ -34,20 +34,20 @@ namespace ui::qt {
 // ---- Base ---------------------------------------------------------------
 
 UnitBinder::UnitBinder(Unit& unit, QWidget* widget) : unit_(unit), widget_(widget) {
-  connection_ = unit_.changed().connect([this](unsigned what) {
+  connection_ = unit_.changed().Connect([this](unsigned what) {
     if (attached_ && widget_) sync(what);
   });
   watch(widget);
 }
 
 UnitBinder::~UnitBinder() {
-  if (attached_) unit_.changed().disconnect(connection_);
+  if (attached_) unit_.changed().Disconnect(connection_);
 }
 
 void UnitBinder::detach() {
   if (!attached_) return;
   attached_ = false;
-  unit_.changed().disconnect(connection_);
+  unit_.changed().Disconnect(connection_);
 }
 
 void UnitBinder::setAbsolute(bool on) {
@@ -99,7 +99,7 @@ bool UnitBinder::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
       auto* me = static_cast<QMouseEvent*>(event);
-      if (me->button() != Qt::LeftButton || !unit_.canAct() || !unit_.onLeftButtonDown) break;
+      if (me->button() != Qt::LeftButton || !unit_.CanAct() || !unit_.onLeftButtonDown) break;
       const QPoint p = pointOf(me);
       if (!unit_.onLeftButtonDown(p.x(), p.y(), modifierFlags(me->modifiers()))) return true;
       break;
@@ -108,16 +108,16 @@ bool UnitBinder::eventFilter(QObject* watched, QEvent* event) {
       auto* me = static_cast<QMouseEvent*>(event);
       const QPoint p = pointOf(me);
       const int mods = modifierFlags(me->modifiers());
-      if (me->button() == Qt::LeftButton && unit_.canAct() && unit_.onLeftButtonUp) {
+      if (me->button() == Qt::LeftButton && unit_.CanAct() && unit_.onLeftButtonUp) {
         if (!unit_.onLeftButtonUp(p.x(), p.y(), mods)) return true;
       } else if (me->button() == Qt::RightButton) {
-        if (!unit_.rightClick(p.x(), p.y(), mods)) return true;
+        if (!unit_.RightClick(p.x(), p.y(), mods)) return true;
       }
       break;
     }
     case QEvent::MouseButtonDblClick: {
       auto* me = static_cast<QMouseEvent*>(event);
-      if (me->button() != Qt::LeftButton || !unit_.canAct() || !unit_.onDoubleClick) break;
+      if (me->button() != Qt::LeftButton || !unit_.CanAct() || !unit_.onDoubleClick) break;
       const QPoint p = pointOf(me);
       if (!unit_.onDoubleClick(p.x(), p.y(), modifierFlags(me->modifiers()))) return true;
       break;
@@ -125,7 +125,7 @@ bool UnitBinder::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: {
       auto* ke = static_cast<QKeyEvent*>(event);
       const int key = virtualKey(ke->key());
-      if (key != 0 && !unit_.pressKey(key, modifierFlags(ke->modifiers()))) return true;
+      if (key != 0 && !unit_.PressKey(key, modifierFlags(ke->modifiers()))) return true;
       break;
     }
     case QEvent::Resize:
@@ -182,7 +182,7 @@ class LabelBinder : public UnitBinder {
     if (UnitBinder::eventFilter(watched, event)) return true;
     if (attached() && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-      label_.click();
+      label_.Click();
     return false;
   }
 
@@ -230,7 +230,7 @@ class EditBoxBinder : public UnitBinder {
       QObject::connect(e, &QLineEdit::textEdited, this, [this](const QString& text) {
         if (updating_ || !attached()) return;
         updating_ = true;
-        const bool taken = box_.replaceText(toStd(text));
+        const bool taken = box_.ReplaceText(toStd(text));
         updating_ = false;
         if (!taken || toQ(box_.text()) != text) syncText();
       });
@@ -240,7 +240,7 @@ class EditBoxBinder : public UnitBinder {
         const std::string text = fromQLines(p->toPlainText());
         if (text == box_.text()) return;
         updating_ = true;
-        const bool taken = box_.replaceText(text);
+        const bool taken = box_.ReplaceText(text);
         updating_ = false;
         if (!taken || box_.text() != text) syncText();
       });
@@ -283,7 +283,7 @@ class ButtonBinder : public UnitBinder {
     auto* w = static_cast<QPushButton*>(widget());
     w->setAutoDefault(false);
     QObject::connect(w, &QPushButton::clicked, this, [this] {
-      if (attached()) button_.click();
+      if (attached()) button_.Click();
     });
   }
 
@@ -300,7 +300,7 @@ class ButtonBinder : public UnitBinder {
     if ((ke->key() != Qt::Key_Return && ke->key() != Qt::Key_Enter) ||
         (ke->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
       return false;
-    button_.click();
+    button_.Click();
     return true;
   }
 
@@ -315,7 +315,7 @@ class CheckBoxBinder : public UnitBinder {
     auto* w = static_cast<QCheckBox*>(widget());
     QObject::connect(w, &QCheckBox::clicked, this, [this] {
       if (!attached() || updating_) return;
-      box_.toggle();
+      box_.Toggle();
       sync(change::kValue);
     });
   }
@@ -346,7 +346,7 @@ class RadioButtonBinder : public UnitBinder {
     w->setAutoExclusive(false);
     QObject::connect(w, &QRadioButton::clicked, this, [this] {
       if (!attached() || updating_) return;
-      button_.choose();
+      button_.Choose();
       sync(change::kValue);
     });
   }
@@ -388,13 +388,13 @@ class ComboBoxBinder : public UnitBinder {
     w->setInsertPolicy(QComboBox::NoInsert);
     w->setMaxVisibleItems(20);
     w->beforePopup = [this] {
-      if (attached()) box_.openList();
+      if (attached()) box_.OpenList();
     };
     QObject::connect(w, &QComboBox::activated, this, [this](int index) {
       if (!attached() || updating_) return;
       // The list is open (or keys moved through it): choosing raises only
       // the selection event; the list-opened event came with the popup.
-      if (!box_.canAct() || index < 0 || index >= box_.count()) {
+      if (!box_.CanAct() || index < 0 || index >= box_.count()) {
         sync(change::kSelection);
         return;
       }
@@ -407,7 +407,7 @@ class ComboBoxBinder : public UnitBinder {
       if (!attached() || updating_ || !w->isEditable()) return;
       if (toQ(box_.text()) == text) return;
       updating_ = true;
-      box_.type(toStd(text));
+      box_.Type(toStd(text));
       updating_ = false;
     });
   }
@@ -451,7 +451,7 @@ class ScrollBarBinder : public UnitBinder {
     QObject::connect(w, &QScrollBar::valueChanged, this, [this](int value) {
       if (!attached() || updating_) return;
       updating_ = true;
-      bar_.moveTo(value);
+      bar_.MoveTo(value);
       updating_ = false;
       if (bar_.position() != value) sync(change::kValue);
     });
@@ -555,7 +555,7 @@ class ToolBarBinder : public UnitBinder {
           if (!icon.isNull()) a->setIcon(icon);
         }
         QObject::connect(a, &QAction::triggered, this, [this, i] {
-          if (attached()) bar_.clickButton(i);
+          if (attached()) bar_.ClickButton(i);
         });
         actions_.push_back(a);
       }
@@ -645,7 +645,7 @@ class PictureBoxBinder : public UnitBinder {
     if (UnitBinder::eventFilter(watched, event)) return true;
     if (attached() && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-      box_.click();
+      box_.Click();
     return false;
   }
 

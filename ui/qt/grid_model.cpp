@@ -24,18 +24,18 @@ Qt::Alignment toAlignment(Alignment a) {
 GridTableModel::GridTableModel(GridControl& grid, QObject* parent)
     : QAbstractTableModel(parent), grid_(grid) {
   headerRows_ = computeHeaderRows();
-  grid_.addObserver(this);
+  grid_.AddObserver(this);
 }
 
 GridTableModel::~GridTableModel() {
-  if (attached_) grid_.removeObserver(this);
+  if (attached_) grid_.RemoveObserver(this);
 }
 
 void GridTableModel::detach() {
   if (!attached_) return;
   beginResetModel();
   attached_ = false;
-  grid_.removeObserver(this);
+  grid_.RemoveObserver(this);
   endResetModel();
 }
 
@@ -73,13 +73,13 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
   const int column = index.column();
   switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole: return toQLines(grid_.displayText(row, column));
+    case Qt::EditRole: return toQLines(grid_.DisplayText(row, column));
     case Qt::CheckStateRole:
-      if (grid_.isDataCell(row, column) && grid_.GetColumnType(column) == ColumnType::CheckBox)
+      if (grid_.IsDataCell(row, column) && grid_.GetColumnType(column) == ColumnType::CheckBox)
         return grid_.cellChecked(row, column) ? Qt::Checked : Qt::Unchecked;
       return {};
     case Qt::BackgroundRole: {
-      if (grid_.isFixedCell(row, column)) return {};
+      if (grid_.IsFixedCell(row, column)) return {};
       const CellStyle s = grid_.cellStyle(row, column);
       return toColour(s.hasBackColour ? s.backColour : grid_.defaultBackColour());
     }
@@ -89,7 +89,7 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
       return QVariant::fromValue(toAlignment(grid_.cellStyle(row, column).alignment) |
                                  Qt::AlignVCenter);
     case WordWrapRole: return grid_.cellStyle(row, column).wordWrap;
-    case FixedRole: return grid_.isFixedCell(row, column);
+    case FixedRole: return grid_.IsFixedCell(row, column);
     case PictureRole: {
       const Bytes& b = grid_.cellPicture(row, column);
       if (b.empty()) return {};
@@ -124,7 +124,7 @@ Qt::ItemFlags GridTableModel::flags(const QModelIndex& index) const {
   const int row = gridRow(index.row());
   const int column = index.column();
   const ColumnType type = grid_.GetColumnType(column);
-  if (grid_.canEditCell(row, column) && type != ColumnType::CheckBox) f |= Qt::ItemIsEditable;
+  if (grid_.CanEditCell(row, column) && type != ColumnType::CheckBox) f |= Qt::ItemIsEditable;
   return f;
 }
 

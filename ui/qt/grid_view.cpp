@@ -88,7 +88,7 @@ class GridDelegate : public QStyledItemDelegate {
     const int row = m->gridRow(index.row());
     const int column = index.column();
     const CellStyle s = g.cellStyle(row, column);
-    const bool fixed = g.isFixedCell(row, column);
+    const bool fixed = g.IsFixedCell(row, column);
     const bool selected = (option.state & QStyle::State_Selected) != 0;
     const QRect r = option.rect;
     const QPalette& pal = option.palette;
@@ -116,7 +116,7 @@ class GridDelegate : public QStyledItemDelegate {
         p->drawImage(r.center() - QPoint(shown.width() / 2, shown.height() / 2), shown);
       }
     } else {
-      const std::string& text = g.displayText(row, column);
+      const std::string& text = g.DisplayText(row, column);
       if (!text.empty()) {
         const int fontPx = std::max(1, s.fontHeight);
         p->setPen(selected && !fixed && back.lightnessF() < 0.5 ? pal.color(QPalette::HighlightedText)
@@ -202,7 +202,7 @@ class GridDelegate : public QStyledItemDelegate {
   void setEditorData(QWidget* editor, const QModelIndex& index) const override {
     const GridControl& g = view_->grid();
     const int row = view_->tableModel()->gridRow(index.row());
-    const QString text = toQLines(g.displayText(row, index.column()));
+    const QString text = toQLines(g.DisplayText(row, index.column()));
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
       const int at = combo->findText(text, Qt::MatchExactly);
       combo->setCurrentIndex(at);
@@ -227,7 +227,7 @@ class GridDelegate : public QStyledItemDelegate {
       text = toStd(line->text());
     else if (auto* edit = qobject_cast<QPlainTextEdit*>(editor))
       text = fromQLines(edit->toPlainText());
-    g.commitEdit(text);
+    g.CommitEdit(text);
   }
 
   void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
@@ -360,7 +360,7 @@ std::pair<int, int> GridView::nearestCell(const QPoint& viewportPos) const {
   return {model_->gridRow(row), column};
 }
 
-QRect GridView::cellRect(int gridRow, int column) const {
+QRect GridView::CellRect(int gridRow, int column) const {
   return visualRect(model_->indexOfCell(gridRow, column));
 }
 
@@ -375,7 +375,7 @@ QPoint GridView::toGridPoint(const QPoint& viewportPos) const {
 void GridView::reportCellArea() {
   if (!attached_) return;
   const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
-  grid_.setCellAreaWidth(width() - 2 * frameWidth() - bar);
+  grid_.SetCellAreaWidth(width() - 2 * frameWidth() - bar);
 }
 
 void GridView::resizeEvent(QResizeEvent* e) {
@@ -483,21 +483,21 @@ bool GridView::editCellInPlace(int gridRow, int column) {
 bool GridView::startEdit(int gridRow, int column, EditTrigger trigger, QEvent* event) {
   if (!attached_ || editor_) return false;
   // An editor the view dropped without closing (rows removed under it).
-  if (grid_.editing()) grid_.cancelEdit();
+  if (grid_.editing()) grid_.CancelEdit();
   if (grid_.GetColumnType(column) == ColumnType::CheckBox) return false;
-  if (!grid_.beginEdit(gridRow, column)) return false;
+  if (!grid_.BeginEdit(gridRow, column)) return false;
   if (!attached_) return false;
   model_->flushChanges();
   const QModelIndex index = model_->indexOfCell(gridRow, column);
   if (!grid_.editing() || !index.isValid() || !(model_->flags(index) & Qt::ItemIsEditable)) {
-    if (grid_.editing()) grid_.cancelEdit();
+    if (grid_.editing()) grid_.CancelEdit();
     return false;
   }
   if (!(editTriggers() & trigger)) trigger = QAbstractItemView::AllEditTriggers;
   allowEdit_ = true;
   const bool opened = QTableView::edit(index, trigger, event);
   allowEdit_ = false;
-  if (!opened && grid_.editing()) grid_.cancelEdit();
+  if (!opened && grid_.editing()) grid_.CancelEdit();
   return opened;
 }
 
@@ -520,7 +520,7 @@ void GridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint h
   editorGone(editor);
   // Closed without a commit (Escape, focus lost to nowhere): the grid keeps
   // the old value and still tells the window the edit ended.
-  if (attached_ && grid_.editing()) grid_.cancelEdit();
+  if (attached_ && grid_.editing()) grid_.CancelEdit();
 }
 
 void GridView::commitOpenEditor() {
@@ -542,7 +542,7 @@ void GridView::mousePressEvent(QMouseEvent* e) {
     const auto [row, column] = cellAt(pos);
     pressed_ = false;
     const QPoint g = toGridPoint(pos);
-    grid_.rightButtonDown(row, column, g.x(), g.y(), modifierFlags(e->modifiers()));
+    grid_.RightButtonDown(row, column, g.x(), g.y(), modifierFlags(e->modifiers()));
     if (attached_) applySelection();
     return;
   }
@@ -552,7 +552,7 @@ void GridView::mousePressEvent(QMouseEvent* e) {
   editAfterRelease_ = false;
   if (row < 0) return;
   const QPoint g = toGridPoint(pos);
-  pressed_ = grid_.leftButtonDown(row, column, g.x(), g.y(), modifierFlags(e->modifiers()));
+  pressed_ = grid_.LeftButtonDown(row, column, g.x(), g.y(), modifierFlags(e->modifiers()));
   if (pressed_) {
     pressRow_ = row;
     pressColumn_ = column;
@@ -572,14 +572,14 @@ void GridView::mouseReleaseEvent(QMouseEvent* e) {
   const int mods = modifierFlags(e->modifiers());
   if (e->button() == Qt::RightButton) {
     const auto [row, column] = cellAt(pos);
-    grid_.rightButtonUp(row, column, g.x(), g.y(), mods);
+    grid_.RightButtonUp(row, column, g.x(), g.y(), mods);
     return;
   }
   if (e->button() != Qt::LeftButton || !pressed_) return;
   pressed_ = false;
   auto [row, column] = cellAt(pos);
   if (row < 0) std::tie(row, column) = nearestCell(pos);
-  grid_.leftButtonUp(row, column, g.x(), g.y(), mods);
+  grid_.LeftButtonUp(row, column, g.x(), g.y(), mods);
   if (editAfterRelease_) {
     editAfterRelease_ = false;
     if (attached_ && row == grid_.CursorRow() && column == grid_.CursorColumn())
@@ -594,12 +594,12 @@ void GridView::mouseDoubleClickEvent(QMouseEvent* e) {
   const auto [row, column] = cellAt(pos);
   if (row < 0) return;
   const QPoint g = toGridPoint(pos);
-  pressed_ = grid_.leftDoubleClick(row, column, g.x(), g.y(), modifierFlags(e->modifiers()));
+  pressed_ = grid_.LeftDoubleClick(row, column, g.x(), g.y(), modifierFlags(e->modifiers()));
   // A double click the window did not refuse edits the cell, once the
   // button is up again.
-  editAfterRelease_ = pressed_ && grid_.canEditCell(row, column) &&
+  editAfterRelease_ = pressed_ && grid_.CanEditCell(row, column) &&
                       grid_.GetColumnType(column) != ColumnType::CheckBox;
-  if (!pressed_) grid_.leftButtonUp(row, column, g.x(), g.y(), modifierFlags(e->modifiers()));
+  if (!pressed_) grid_.LeftButtonUp(row, column, g.x(), g.y(), modifierFlags(e->modifiers()));
 }
 
 void GridView::keyPressEvent(QKeyEvent* e) {
@@ -610,7 +610,7 @@ void GridView::keyPressEvent(QKeyEvent* e) {
   const int key = virtualKey(e->key());
   const int mods = modifierFlags(e->modifiers());
   if (key == kKeyTab) {
-    if (grid_.pressKey(key, mods)) focusNextPrevChild(!(e->modifiers() & Qt::ShiftModifier));
+    if (grid_.PressKey(key, mods)) focusNextPrevChild(!(e->modifiers() & Qt::ShiftModifier));
     return;
   }
   const QString text = e->text();
@@ -619,7 +619,7 @@ void GridView::keyPressEvent(QKeyEvent* e) {
     e->ignore();
     return;
   }
-  if (key != 0 && !grid_.pressKey(key, mods)) return;  // the window refused the key
+  if (key != 0 && !grid_.PressKey(key, mods)) return;  // the window refused the key
   if (!attached_) return;
   switch (key) {
     case kKeyLeft:
@@ -681,7 +681,7 @@ bool GridView::headerEvent(QEvent* event) {
       if (column < 0) return true;
       if (!hasFocus()) setFocus(Qt::MouseFocusReason);
       const QPoint g = h->viewport()->mapTo(this, pos);
-      headerPressed_ = grid_.leftButtonDown(0, column, g.x(), g.y(), modifierFlags(me->modifiers()));
+      headerPressed_ = grid_.LeftButtonDown(0, column, g.x(), g.y(), modifierFlags(me->modifiers()));
       return true;
     }
     case QEvent::MouseButtonRelease: {
@@ -690,7 +690,7 @@ bool GridView::headerEvent(QEvent* event) {
       const QPoint g = h->viewport()->mapTo(this, pos);
       const int mods = modifierFlags(me->modifiers());
       if (me->button() == Qt::RightButton) {
-        grid_.rightButtonUp(0, h->logicalIndexAt(pos), g.x(), g.y(), mods);
+        grid_.RightButtonUp(0, h->logicalIndexAt(pos), g.x(), g.y(), mods);
         return true;
       }
       if (me->button() != Qt::LeftButton) return true;
@@ -698,14 +698,14 @@ bool GridView::headerEvent(QEvent* event) {
         headerResizing_ = false;
         const int column = resizedColumn_;
         resizedColumn_ = -1;
-        if (column >= 0) grid_.resizeColumn(column, resizedWidth_);
+        if (column >= 0) grid_.ResizeColumn(column, resizedWidth_);
         return false;
       }
       if (!headerPressed_) return true;
       headerPressed_ = false;
       int column = h->logicalIndexAt(pos);
       if (column < 0) column = pos.x() < 0 ? 0 : grid_.ColumnCount() - 1;
-      grid_.leftButtonUp(0, column, g.x(), g.y(), mods);
+      grid_.LeftButtonUp(0, column, g.x(), g.y(), mods);
       return true;
     }
     case QEvent::MouseButtonDblClick: {
@@ -715,7 +715,7 @@ bool GridView::headerEvent(QEvent* event) {
       const int column = h->logicalIndexAt(pos);
       if (column < 0) return true;
       const QPoint g = h->viewport()->mapTo(this, pos);
-      headerPressed_ = grid_.leftDoubleClick(0, column, g.x(), g.y(), modifierFlags(me->modifiers()));
+      headerPressed_ = grid_.LeftDoubleClick(0, column, g.x(), g.y(), modifierFlags(me->modifiers()));
       return true;
     }
     case QEvent::MouseMove: {

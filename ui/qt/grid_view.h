@@ -33,7 +33,7 @@ class GridView : public QTableView {
   std::pair<int, int> cellAt(const QPoint& viewportPos) const;
   // Where a grid cell is in the viewport (empty for the header row and
   // cells out of the model).
-  QRect cellRect(int gridRow, int column) const;
+  QRect CellRect(int gridRow, int column) const;
   // The editor open in a cell, nullptr when none.
   QWidget* openEditor() const { return editor_; }
   // Opens the editor of a cell as a person would (double click or F2

@@ -55,13 +55,13 @@ QAction* MenuBarBinder::actionFor(const MenuItem& item) const {
 }
 
 void MenuBarBinder::disconnectAll() {
-  for (auto& [item, id] : connections_) item->changed().disconnect(id);
+  for (auto& [item, id] : connections_) item->changed().Disconnect(id);
   connections_.clear();
 }
 
 void MenuBarBinder::connectItem(MenuItem& item) {
   MenuItem* p = &item;
-  connections_.push_back({p, item.changed().connect([this, p](unsigned what) { update(*p, what); })});
+  connections_.push_back({p, item.changed().Connect([this, p](unsigned what) { update(*p, what); })});
   for (MenuItem* child : item.items()) connectItem(*child);
 }
 
@@ -83,7 +83,7 @@ void MenuBarBinder::rebuild() {
       for (auto& [item, action] : actions_) {
         if (action != chosen) continue;
         auto* entry = const_cast<MenuItem*>(item);
-        entry->choose();
+        entry->Choose();
         // A check mark follows the model, not Qt's own toggling.
         if (attached_) {
           if (QAction* again = actionFor(*entry)) syncAction(again, *entry);

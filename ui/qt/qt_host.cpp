@@ -220,16 +220,16 @@ void QtHost::log(const std::string& line) const {
   if (automation_.log) automation_.log(line);
 }
 
-QWidget* QtHost::parentFor(const Window* owner) const {
+QWidget* QtHost::ParentFor(const Window* owner) const {
   if (owner)
-    if (WindowView* v = viewOf(*owner)) return v;
+    if (WindowView* v = ViewOf(*owner)) return v;
   if (QWidget* modal = QApplication::activeModalWidget()) return modal;
   return QApplication::activeWindow();
 }
 
 // ---- Dialogs -----------------------------------------------------------------------
 
-std::unique_ptr<QMessageBox> QtHost::makeMessageBox(QWidget* parent, std::string_view text,
+std::unique_ptr<QMessageBox> QtHost::MakeMessageBox(QWidget* parent, std::string_view text,
                                                     std::string_view caption,
                                                     MessageButtons buttons, MessageIcon icon) {
   auto box = std::make_unique<QMessageBox>(parent);
@@ -246,12 +246,12 @@ std::unique_ptr<QMessageBox> QtHost::makeMessageBox(QWidget* parent, std::string
   return box;
 }
 
-int QtHost::messageBox(const Window* owner, std::string_view text, std::string_view caption,
+int QtHost::MessageBox(const Window* owner, std::string_view text, std::string_view caption,
                        MessageButtons buttons, MessageIcon icon) {
   log("message " + std::string(caption) + " " + std::string(text));
   if (automation_.onMessage)
     if (std::optional<int> answer = automation_.onMessage(caption, text, buttons)) return *answer;
-  std::unique_ptr<QMessageBox> box = makeMessageBox(parentFor(owner), text, caption, buttons, icon);
+  std::unique_ptr<QMessageBox> box = MakeMessageBox(ParentFor(owner), text, caption, buttons, icon);
   box->exec();
   const QMessageBox::StandardButton pressed = box->standardButton(box->clickedButton());
   for (const ButtonSpec& s : buttonsOf(buttons))
@@ -259,7 +259,7 @@ int QtHost::messageBox(const Window* owner, std::string_view text, std::string_v
   return dismissAnswer(buttons);
 }
 
-std::unique_ptr<QInputDialog> QtHost::makeInputDialog(QWidget* parent, std::string_view prompt,
+std::unique_ptr<QInputDialog> QtHost::MakeInputDialog(QWidget* parent, std::string_view prompt,
                                                       std::string_view caption,
                                                       std::string_view initial, bool masked) {
   auto dialog = std::make_unique<QInputDialog>(parent);
@@ -272,110 +272,110 @@ std::unique_ptr<QInputDialog> QtHost::makeInputDialog(QWidget* parent, std::stri
   return dialog;
 }
 
-std::optional<std::string> QtHost::inputBox(const Window* owner, std::string_view prompt,
+std::optional<std::string> QtHost::InputBox(const Window* owner, std::string_view prompt,
                                             std::string_view caption, std::string_view initial,
                                             bool masked) {
   log("input " + std::string(caption) + " " + std::string(prompt));
   if (automation_.cancelDialogs) return std::nullopt;
-  std::unique_ptr<QInputDialog> dialog = makeInputDialog(parentFor(owner), prompt, caption, initial, masked);
+  std::unique_ptr<QInputDialog> dialog = MakeInputDialog(ParentFor(owner), prompt, caption, initial, masked);
   if (dialog->exec() != QDialog::Accepted) return std::nullopt;
   return toStd(dialog->textValue());
 }
 
-std::optional<std::string> QtHost::openFileDialog(const Window* owner, std::string_view filter,
+std::optional<std::string> QtHost::OpenFileDialog(const Window* owner, std::string_view filter,
                                                   std::string_view title) {
   log("open-file " + std::string(filter));
   if (automation_.cancelDialogs) return std::nullopt;
   const QString path = QFileDialog::getOpenFileName(
-      parentFor(owner), title.empty() ? QStringLiteral("打开") : toQ(title), QString(),
+      ParentFor(owner), title.empty() ? QStringLiteral("打开") : toQ(title), QString(),
       toQtFilter(filter));
   if (path.isEmpty()) return std::nullopt;
   return toStd(path);
 }
 
-std::optional<std::string> QtHost::saveFileDialog(const Window* owner, std::string_view filter,
+std::optional<std::string> QtHost::SaveFileDialog(const Window* owner, std::string_view filter,
                                                   std::string_view title,
                                                   std::string_view suggested) {
   log("save-file " + std::string(filter));
   if (automation_.cancelDialogs) return std::nullopt;
   const QString path = QFileDialog::getSaveFileName(
-      parentFor(owner), title.empty() ? QStringLiteral("保存") : toQ(title), toQ(suggested),
+      ParentFor(owner), title.empty() ? QStringLiteral("保存") : toQ(title), toQ(suggested),
       toQtFilter(filter));
   if (path.isEmpty()) return std::nullopt;
   return toStd(path);
 }
 
-std::optional<std::string> QtHost::chooseFolder(const Window* owner, std::string_view prompt) {
+std::optional<std::string> QtHost::ChooseFolder(const Window* owner, std::string_view prompt) {
   log("folder " + std::string(prompt));
   if (automation_.cancelDialogs) return std::nullopt;
-  const QString path = QFileDialog::getExistingDirectory(parentFor(owner), toQ(prompt));
+  const QString path = QFileDialog::getExistingDirectory(ParentFor(owner), toQ(prompt));
   if (path.isEmpty()) return std::nullopt;
   return toStd(path);
 }
 
-std::optional<Rgb> QtHost::chooseColour(const Window* owner, Rgb initial) {
+std::optional<Rgb> QtHost::ChooseColour(const Window* owner, Rgb initial) {
   log("colour");
   if (automation_.cancelDialogs) return std::nullopt;
   const QColor c = QColorDialog::getColor(QColor(redOf(initial), greenOf(initial), blueOf(initial)),
-                                          parentFor(owner), QStringLiteral("颜色"));
+                                          ParentFor(owner), QStringLiteral("颜色"));
   if (!c.isValid()) return std::nullopt;
   return rgb(c.red(), c.green(), c.blue());
 }
 
 // ---- Clipboard and images ------------------------------------------------------------
 
-std::optional<std::string> QtHost::clipboardText() {
+std::optional<std::string> QtHost::ClipboardText() {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   if (!data || !data->hasText()) return std::nullopt;
   return fromQLines(data->text());
 }
 
-void QtHost::setClipboardText(std::string_view text) {
+void QtHost::SetClipboardText(std::string_view text) {
   QGuiApplication::clipboard()->setText(toQLines(text));
 }
 
-std::optional<Image> QtHost::clipboardImage() {
+std::optional<Image> QtHost::ClipboardImage() {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   if (!data || !data->hasImage()) return std::nullopt;
   return toImage(QGuiApplication::clipboard()->image());
 }
 
-void QtHost::setClipboardImage(const Image& image) {
+void QtHost::SetClipboardImage(const Image& image) {
   const QImage img = toQImage(image);
   if (!img.isNull()) QGuiApplication::clipboard()->setImage(img);
 }
 
-std::optional<Image> QtHost::decodeImage(const Bytes& fileBytes) {
+std::optional<Image> QtHost::DecodeImage(const Bytes& fileBytes) {
   if (fileBytes.empty()) return std::nullopt;
   const QImage img = decodeImageBytes(fileBytes.data(), fileBytes.size());
   if (img.isNull()) return std::nullopt;
   return toImage(img);
 }
 
-bool QtHost::openDocument(const std::string& path) {
+bool QtHost::OpenDocument(const std::string& path) {
   log("open " + path);
   return QDesktopServices::openUrl(QUrl::fromLocalFile(toQ(path)));
 }
 
 // ---- Windows -------------------------------------------------------------------------
 
-WindowView* QtHost::viewOf(const Window& window) const {
+WindowView* QtHost::ViewOf(const Window& window) const {
   auto it = views_.find(&window);
   return it == views_.end() ? nullptr : it->second;
 }
 
-WindowView* QtHost::openView(Window& window, Window* owner, bool modal) {
-  if (WindowView* old = viewOf(window)) {
+WindowView* QtHost::OpenView(Window& window, Window* owner, bool modal) {
+  if (WindowView* old = ViewOf(window)) {
     // Shown again while still open: bring it forward.
     old->raise();
     old->activateWindow();
     return old;
   }
-  QWidget* parent = owner ? viewOf(*owner) : nullptr;
+  QWidget* parent = owner ? ViewOf(*owner) : nullptr;
   if (!parent && modal) parent = QApplication::activeModalWidget();
   auto* view = new WindowView(window, *this, parent, modal);
   view->setPalette(QApplication::palette());
-  placeView(*view, window, parent);
+  PlaceView(*view, window, parent);
   views_[&window] = view;
   // Deleted with its parent's view: forget it, it no longer stands for
   // the window.
@@ -383,14 +383,14 @@ WindowView* QtHost::openView(Window& window, Window* owner, bool modal) {
     auto it = views_.find(w);
     if (it != views_.end() && it->second == view) views_.erase(it);
   });
-  closedConnections_[&window] = window.closed().connect([this, &window] { windowClosed(window); });
+  closedConnections_[&window] = window.closed().Connect([this, &window] { WindowClosed(window); });
   log("window " + window.caption());
-  window.open(modal, owner);
+  window.Open(modal, owner);
   if (window.isOpen() && view->attached() && !view->isVisible() && window.visible()) view->show();
   return window.isOpen() ? view : nullptr;
 }
 
-void QtHost::placeView(WindowView& view, const Window& window, QWidget* parent) {
+void QtHost::PlaceView(WindowView& view, const Window& window, QWidget* parent) {
   const QSize design(window.designWidth(), window.designHeight());
   QSize size = view.size();
   std::optional<QPoint> at;
@@ -421,7 +421,7 @@ void QtHost::placeView(WindowView& view, const Window& window, QWidget* parent) 
 }
 
 // Called as the window closes, when its view may already be hidden.
-void QtHost::rememberPlace(const WindowView& view, const Window& window) {
+void QtHost::RememberPlace(const WindowView& view, const Window& window) {
   const QSize extra = view.frameGeometry().size() - view.size();
   if (extra.width() > 0 || extra.height() > 0) frameExtra_ = extra;
   if (!remembered_) return;
@@ -430,17 +430,17 @@ void QtHost::rememberPlace(const WindowView& view, const Window& window) {
                                QSize(window.designWidth(), window.designHeight())});
 }
 
-void QtHost::windowClosed(Window& window) {
+void QtHost::WindowClosed(Window& window) {
   auto c = closedConnections_.find(&window);
   if (c != closedConnections_.end()) {
-    window.closed().disconnect(c->second);
+    window.closed().Disconnect(c->second);
     closedConnections_.erase(c);
   }
   auto it = views_.find(&window);
   if (it == views_.end()) return;
   WindowView* view = it->second;
   views_.erase(it);
-  rememberPlace(*view, window);
+  RememberPlace(*view, window);
   view->detach();
   view->hide();
   // Windows it owns go with it, as on the desktop; their views are its
@@ -449,34 +449,34 @@ void QtHost::windowClosed(Window& window) {
   for (auto& [other, otherView] : views_)
     if (other->owner() == &window) owned.push_back(const_cast<Window*>(other));
   for (Window* w : owned)
-    if (w->isOpen()) w->destroy();
+    if (w->isOpen()) w->Destroy();
   view->deleteLater();
 }
 
-void QtHost::showModal(Window& window, Window* owner) {
-  openView(window, owner, true);
+void QtHost::ShowModal(Window& window, Window* owner) {
+  OpenView(window, owner, true);
   if (!window.isOpen()) return;
   if (automation_.onModal) {
     automation_.onModal(window);
-    if (window.isOpen() && !window.userClose()) window.destroy();
+    if (window.isOpen() && !window.UserClose()) window.Destroy();
     return;
   }
   QEventLoop loop;
-  const auto id = window.closed().connect([&loop] { loop.quit(); });
+  const auto id = window.closed().Connect([&loop] { loop.quit(); });
   if (window.isOpen()) loop.exec(QEventLoop::DialogExec);
-  window.closed().disconnect(id);
+  window.closed().Disconnect(id);
 }
 
-void QtHost::showModeless(Window& window, Window* owner) { openView(window, owner, false); }
+void QtHost::ShowModeless(Window& window, Window* owner) { OpenView(window, owner, false); }
 
-void QtHost::popupMenu(Window& window, MenuItem& menu, int x, int y) {
-  log("popup " + menu.plainCaption());
+void QtHost::PopupMenu(Window& window, MenuItem& menu, int x, int y) {
+  log("popup " + menu.PlainCaption());
   if (automation_.cancelDialogs) return;
-  QMenu popup(parentFor(&window));
+  QMenu popup(ParentFor(&window));
   std::map<const MenuItem*, QAction*> actions;
   fillMenu(&popup, menu, actions);
   QPoint at = QCursor::pos();
-  if (WindowView* view = viewOf(window)) {
+  if (WindowView* view = ViewOf(window)) {
     const QRect area(view->client()->mapToGlobal(QPoint(0, 0)), view->client()->size());
     if (!area.contains(at)) at = view->client()->mapToGlobal(QPoint(x, y));
   }
@@ -484,37 +484,37 @@ void QtHost::popupMenu(Window& window, MenuItem& menu, int x, int y) {
   if (!chosen) return;
   for (auto& [item, action] : actions) {
     if (action == chosen) {
-      const_cast<MenuItem*>(item)->choose();
+      const_cast<MenuItem*>(item)->Choose();
       return;
     }
   }
 }
 
-void QtHost::processPendingEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtHost::ProcessPendingEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-void QtHost::setColourScheme(int scheme) {
+void QtHost::SetColourScheme(int scheme) {
   scheme_ = (scheme >= 1 && scheme <= 3) ? scheme : 1;
   applyColourScheme(scheme_);
-  if (remembered_) remembered_->setColourScheme(scheme_);
+  if (remembered_) remembered_->SetColourScheme(scheme_);
 }
 
-int QtHost::rememberedColourScheme(int fallback) {
+int QtHost::RememberedColourScheme(int fallback) {
   return remembered_ ? remembered_->colourScheme(fallback) : fallback;
 }
 
 // ---- Timers --------------------------------------------------------------------------
 
-void QtHost::startTimer(Timer& timer) {
+void QtHost::StartTimer(Timer& timer) {
   QTimer*& t = timers_[&timer];
   if (!t) {
     t = new QTimer;
     Timer* model = &timer;
-    QObject::connect(t, &QTimer::timeout, t, [model] { model->tick(); });
+    QObject::connect(t, &QTimer::timeout, t, [model] { model->Tick(); });
   }
   t->start(timer.interval());
 }
 
-void QtHost::stopTimer(Timer& timer) {
+void QtHost::StopTimer(Timer& timer) {
   auto it = timers_.find(&timer);
   if (it == timers_.end()) return;
   it->second->stop();
@@ -525,15 +525,15 @@ void QtHost::stopTimer(Timer& timer) {
 
 // ---- Measuring and environment ---------------------------------------------------------
 
-int QtHost::countTextLines(int width, std::string_view text, const Font& font) {
+int QtHost::CountTextLines(int width, std::string_view text, const Font& font) {
   return countWrappedLines(width, text, fontFor(font));
 }
 
-double QtHost::now() { return text::nowDays(); }
+double QtHost::Now() { return text::nowDays(); }
 
-std::int64_t QtHost::tickCountMs() { return clock_.elapsed(); }
+std::int64_t QtHost::TickCountMs() { return clock_.elapsed(); }
 
-std::string QtHost::temporaryFolder() {
+std::string QtHost::TemporaryFolder() {
   if (!tempFolder_.empty() && QDir(toQ(tempFolder_)).exists()) return tempFolder_;
   if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && run[0] == '/') {
     const std::string path = std::string(run) + "/mochuan";
@@ -550,17 +550,17 @@ std::string QtHost::temporaryFolder() {
   return tempFolder_ = base;
 }
 
-bool QtHost::wordProcessorAvailable() {
+bool QtHost::WordProcessorAvailable() {
   if (!wordAvailable_)
     wordAvailable_ = desktopHandles(
         QStringLiteral("application/vnd.openxmlformats-officedocument.wordprocessingml.document"));
   return *wordAvailable_;
 }
 
-void QtHost::exitProgram(int code) {
+void QtHost::ExitProgram(int code) {
   log("exit " + std::to_string(code));
   for (auto& [window, view] : views_)
-    if (view) rememberPlace(*view, *window);
+    if (view) RememberPlace(*view, *window);
   std::fflush(nullptr);
   std::exit(code);
 }

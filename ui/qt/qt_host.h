@@ -61,62 +61,62 @@ class QtHost : public Host {
 
   // Shows a window without waiting for it: its view, opened (created) and
   // visible. showModal waits on top of this; pictures use it directly.
-  WindowView* openView(Window& window, Window* owner, bool modal);
+  WindowView* OpenView(Window& window, Window* owner, bool modal);
   // The view of an open window; nullptr when it is not shown.
-  WindowView* viewOf(const Window& window) const;
+  WindowView* ViewOf(const Window& window) const;
   int colourScheme() const { return scheme_; }
 
-  // The message box messageBox() shows, not yet shown (pictures of it).
-  static std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, std::string_view text,
+  // The message box MessageBox() shows, not yet shown (pictures of it).
+  static std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, std::string_view text,
                                                      std::string_view caption,
                                                      MessageButtons buttons, MessageIcon icon);
 
-  // The input box inputBox() shows, not yet shown.
-  static std::unique_ptr<QInputDialog> makeInputDialog(QWidget* parent, std::string_view prompt,
+  // The input box InputBox() shows, not yet shown.
+  static std::unique_ptr<QInputDialog> MakeInputDialog(QWidget* parent, std::string_view prompt,
                                                        std::string_view caption,
                                                        std::string_view initial, bool masked);
 
   // ---- Host ----
-  int messageBox(const Window* owner, std::string_view text, std::string_view caption,
+  int MessageBox(const Window* owner, std::string_view text, std::string_view caption,
                  MessageButtons buttons, MessageIcon icon) override;
-  std::optional<std::string> inputBox(const Window* owner, std::string_view prompt,
+  std::optional<std::string> InputBox(const Window* owner, std::string_view prompt,
                                       std::string_view caption, std::string_view initial,
                                       bool masked) override;
-  std::optional<std::string> saveFileDialog(const Window* owner, std::string_view filter,
+  std::optional<std::string> SaveFileDialog(const Window* owner, std::string_view filter,
                                             std::string_view title = {},
                                             std::string_view suggested = {}) override;
-  std::optional<std::string> openFileDialog(const Window* owner, std::string_view filter,
+  std::optional<std::string> OpenFileDialog(const Window* owner, std::string_view filter,
                                             std::string_view title) override;
-  std::optional<std::string> chooseFolder(const Window* owner, std::string_view prompt) override;
-  std::optional<Rgb> chooseColour(const Window* owner, Rgb initial) override;
-  std::optional<std::string> clipboardText() override;
-  void setClipboardText(std::string_view text) override;
-  std::optional<Image> clipboardImage() override;
-  void setClipboardImage(const Image& image) override;
-  std::optional<Image> decodeImage(const Bytes& fileBytes) override;
-  bool openDocument(const std::string& path) override;
-  void showModal(Window& window, Window* owner) override;
-  void showModeless(Window& window, Window* owner) override;
-  void popupMenu(Window& window, MenuItem& menu, int x, int y) override;
-  void processPendingEvents() override;
-  void setColourScheme(int scheme) override;
-  int rememberedColourScheme(int fallback) override;
-  void startTimer(Timer& timer) override;
-  void stopTimer(Timer& timer) override;
-  int countTextLines(int width, std::string_view text, const Font& font) override;
-  double now() override;
-  std::int64_t tickCountMs() override;
-  std::string temporaryFolder() override;
-  bool wordProcessorAvailable() override;
-  [[noreturn]] void exitProgram(int code) override;
+  std::optional<std::string> ChooseFolder(const Window* owner, std::string_view prompt) override;
+  std::optional<Rgb> ChooseColour(const Window* owner, Rgb initial) override;
+  std::optional<std::string> ClipboardText() override;
+  void SetClipboardText(std::string_view text) override;
+  std::optional<Image> ClipboardImage() override;
+  void SetClipboardImage(const Image& image) override;
+  std::optional<Image> DecodeImage(const Bytes& fileBytes) override;
+  bool OpenDocument(const std::string& path) override;
+  void ShowModal(Window& window, Window* owner) override;
+  void ShowModeless(Window& window, Window* owner) override;
+  void PopupMenu(Window& window, MenuItem& menu, int x, int y) override;
+  void ProcessPendingEvents() override;
+  void SetColourScheme(int scheme) override;
+  int RememberedColourScheme(int fallback) override;
+  void StartTimer(Timer& timer) override;
+  void StopTimer(Timer& timer) override;
+  int CountTextLines(int width, std::string_view text, const Font& font) override;
+  double Now() override;
+  std::int64_t TickCountMs() override;
+  std::string TemporaryFolder() override;
+  bool WordProcessorAvailable() override;
+  [[noreturn]] void ExitProgram(int code) override;
 
  private:
-  QWidget* parentFor(const Window* owner) const;
+  QWidget* ParentFor(const Window* owner) const;
   // Size and position of a new view: as remembered, else centred over its
   // parent (or the screen); inside the screen's available area either way.
-  void placeView(WindowView& view, const Window& window, QWidget* parent);
-  void rememberPlace(const WindowView& view, const Window& window);
-  void windowClosed(Window& window);
+  void PlaceView(WindowView& view, const Window& window, QWidget* parent);
+  void RememberPlace(const WindowView& view, const Window& window);
+  void WindowClosed(Window& window);
   void log(const std::string& line) const;
 
   // Context of connections that must end with the host.

@@ -76,7 +76,7 @@ int RememberedSettings::colourScheme(int fallback) const {
   return (*v)[0];
 }
 
-void RememberedSettings::setColourScheme(int scheme) {
+void RememberedSettings::SetColourScheme(int scheme) {
   const std::string value = std::to_string(scheme);
   auto& slot = values_[kSchemeKey];
   if (slot == value) return;

@@ -27,7 +27,7 @@ class RememberedSettings {
 
   // 1 blue, 2 green, 3 silver; `fallback` when none is remembered.
   int colourScheme(int fallback) const;
-  void setColourScheme(int scheme);
+  void SetColourScheme(int scheme);
 
   // Where a window was last (client area on the screen) and the design
   // size it had then; nullopt when it was never remembered.

@@ -92,7 +92,7 @@ WindowView::WindowView(Window& window, QtHost& host, QWidget* parent, bool modal
   const int menuHeight = menuBar_ && hasShownMenu(window) ? menuBar_->sizeHint().height() : 0;
   resize(window.designWidth(), window.designHeight() + menuHeight);
 
-  windowConnection_ = window.changed().connect([this](unsigned what) {
+  windowConnection_ = window.changed().Connect([this](unsigned what) {
     if (attached_) syncWindow(what);
   });
 }
@@ -102,7 +102,7 @@ WindowView::~WindowView() { detach(); }
 void WindowView::detach() {
   if (!attached_) return;
   attached_ = false;
-  window_.changed().disconnect(windowConnection_);
+  window_.changed().Disconnect(windowConnection_);
   if (menuBinder_) menuBinder_->detach();
   for (auto& b : binders_) b->detach();
 }
@@ -255,7 +255,7 @@ void WindowView::closeEvent(QCloseEvent* e) {
   }
   // The model decides; if it closes, the host hides and drops this view.
   e->ignore();
-  window_.userClose();
+  window_.UserClose();
 }
 
 void WindowView::keyPressEvent(QKeyEvent* e) {
@@ -264,10 +264,10 @@ void WindowView::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
       case Qt::Key_Return:
       case Qt::Key_Enter:
-        if (window_.pressReturn()) return;
+        if (window_.PressReturn()) return;
         break;
       case Qt::Key_Escape:
-        window_.pressEscape();
+        window_.PressEscape();
         return;
       default: break;
     }
@@ -279,7 +279,7 @@ void WindowView::moveEvent(QMoveEvent* e) {
   QWidget::moveEvent(e);
   if (!attached_ || updating_ || !isVisible()) return;
   updating_ = true;
-  window_.move(e->pos().x(), e->pos().y());
+  window_.Move(e->pos().x(), e->pos().y());
   updating_ = false;
 }
 
@@ -288,7 +288,7 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
     dockBars();
     if (attached_ && !updating_) {
       updating_ = true;
-      window_.resize(client_->width(), client_->height());
+      window_.Resize(client_->width(), client_->height());
       updating_ = false;
     }
   }

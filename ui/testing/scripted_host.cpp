@@ -103,23 +103,23 @@ ScriptedHost::~ScriptedHost() {
   }
 }
 
-void ScriptedHost::answerMessage(int button, std::string textContains) {
+void ScriptedHost::AnswerMessage(int button, std::string textContains) {
   messageAnswers_.push_back({button, std::move(textContains)});
 }
-void ScriptedHost::answerInput(std::optional<std::string> text) {
+void ScriptedHost::AnswerInput(std::optional<std::string> text) {
   inputAnswers_.push_back(std::move(text));
 }
-void ScriptedHost::answerOpenFile(std::optional<std::string> path) {
+void ScriptedHost::AnswerOpenFile(std::optional<std::string> path) {
   fileAnswers_.push_back(std::move(path));
 }
-void ScriptedHost::answerSaveFile(std::optional<std::string> path) {
+void ScriptedHost::AnswerSaveFile(std::optional<std::string> path) {
   saveAnswers_.push_back(std::move(path));
 }
-void ScriptedHost::answerFolder(std::optional<std::string> path) {
+void ScriptedHost::AnswerFolder(std::optional<std::string> path) {
   folderAnswers_.push_back(std::move(path));
 }
-void ScriptedHost::answerColour(std::optional<Rgb> colour) { colourAnswers_.push_back(colour); }
-void ScriptedHost::answerPopup(std::string itemCaption) {
+void ScriptedHost::AnswerColour(std::optional<Rgb> colour) { colourAnswers_.push_back(colour); }
+void ScriptedHost::AnswerPopup(std::string itemCaption) {
   popupAnswers_.push_back(std::move(itemCaption));
 }
 
@@ -133,25 +133,25 @@ void ScriptedHost::onShow(std::string caption, std::function<void(Window&)> play
   captionScripts_.emplace_back(std::move(caption), std::move(play));
 }
 
-void ScriptedHost::advanceSeconds(double seconds) {
+void ScriptedHost::AdvanceSeconds(double seconds) {
   now_ += seconds / 86400.0;
   tickMs_ += static_cast<std::int64_t>(seconds * 1000.0);
 }
 
-void ScriptedHost::tickTimers() {
+void ScriptedHost::TickTimers() {
   const auto snapshot = timers_;
   for (Timer* t : snapshot)
-    if (std::find(timers_.begin(), timers_.end(), t) != timers_.end()) t->tick();
+    if (std::find(timers_.begin(), timers_.end(), t) != timers_.end()) t->Tick();
 }
 
-std::vector<std::string> ScriptedHost::messageTexts() const {
+std::vector<std::string> ScriptedHost::MessageTexts() const {
   std::vector<std::string> out;
   out.reserve(messages_.size());
   for (const auto& m : messages_) out.push_back(m.text);
   return out;
 }
 
-void ScriptedHost::clearRecords() {
+void ScriptedHost::ClearRecords() {
   messages_.clear();
   inputs_.clear();
   fileDialogs_.clear();
@@ -162,12 +162,12 @@ void ScriptedHost::clearRecords() {
   pendingRuns_ = 0;
 }
 
-bool ScriptedHost::scriptUsedUp() const {
+bool ScriptedHost::ScriptUsedUp() const {
   return messageAnswers_.empty() && inputAnswers_.empty() && fileAnswers_.empty() &&
          saveAnswers_.empty() && folderAnswers_.empty() && colourAnswers_.empty() && popupAnswers_.empty();
 }
 
-int ScriptedHost::messageBox(const Window* owner, std::string_view text, std::string_view caption,
+int ScriptedHost::MessageBox(const Window* owner, std::string_view text, std::string_view caption,
                              MessageButtons buttons, MessageIcon icon) {
   MessageRecord rec{std::string(caption), std::string(text), buttons, icon,
                     owner ? owner->caption() : std::string(), kButtonOk};
@@ -193,57 +193,57 @@ int ScriptedHost::messageBox(const Window* owner, std::string_view text, std::st
   return rec.answer;
 }
 
-std::optional<std::string> ScriptedHost::inputBox(const Window*, std::string_view prompt,
+std::optional<std::string> ScriptedHost::InputBox(const Window*, std::string_view prompt,
                                                   std::string_view caption,
                                                   std::string_view initial, bool masked) {
   inputs_.push_back({std::string(prompt), std::string(caption), std::string(initial), masked});
   return takeAnswer(inputAnswers_, "input box", prompt);
 }
 
-std::optional<std::string> ScriptedHost::openFileDialog(const Window*, std::string_view filter,
+std::optional<std::string> ScriptedHost::OpenFileDialog(const Window*, std::string_view filter,
                                                         std::string_view title) {
   fileDialogs_.push_back({std::string(filter), std::string(title)});
   return takeAnswer(fileAnswers_, "file dialog", filter);
 }
 
-std::optional<std::string> ScriptedHost::saveFileDialog(const Window*, std::string_view filter,
+std::optional<std::string> ScriptedHost::SaveFileDialog(const Window*, std::string_view filter,
                                                         std::string_view title,
                                                         std::string_view) {
   fileDialogs_.push_back({std::string(filter), std::string(title)});
   return takeAnswer(saveAnswers_, "save dialog", filter);
 }
 
-std::optional<std::string> ScriptedHost::chooseFolder(const Window*, std::string_view prompt) {
+std::optional<std::string> ScriptedHost::ChooseFolder(const Window*, std::string_view prompt) {
   folderPrompts_.emplace_back(prompt);
   return takeAnswer(folderAnswers_, "folder picker", prompt);
 }
 
-std::optional<Rgb> ScriptedHost::chooseColour(const Window*, Rgb) {
+std::optional<Rgb> ScriptedHost::ChooseColour(const Window*, Rgb) {
   return takeAnswer(colourAnswers_, "colour dialog", "");
 }
 
-std::optional<std::string> ScriptedHost::clipboardText() { return clipboardText_; }
-void ScriptedHost::setClipboardText(std::string_view text) {
+std::optional<std::string> ScriptedHost::ClipboardText() { return clipboardText_; }
+void ScriptedHost::SetClipboardText(std::string_view text) {
   clipboardText_ = std::string(text);
   clipboardImage_.reset();
 }
-std::optional<Image> ScriptedHost::clipboardImage() { return clipboardImage_; }
-void ScriptedHost::setClipboardImage(const Image& image) {
+std::optional<Image> ScriptedHost::ClipboardImage() { return clipboardImage_; }
+void ScriptedHost::SetClipboardImage(const Image& image) {
   clipboardImage_ = image;
   clipboardText_.reset();
 }
 
-std::optional<Image> ScriptedHost::decodeImage(const Bytes& fileBytes) {
+std::optional<Image> ScriptedHost::DecodeImage(const Bytes& fileBytes) {
   if (decoder_) return decoder_(fileBytes);
   return decodeSimpleBmp(fileBytes);
 }
 
-bool ScriptedHost::openDocument(const std::string& path) {
+bool ScriptedHost::OpenDocument(const std::string& path) {
   documents_.push_back(path);
   return true;
 }
 
-const std::function<void(Window&)>* ScriptedHost::scriptFor(Window& w) const {
+const std::function<void(Window&)>* ScriptedHost::ScriptFor(Window& w) const {
   for (const auto& entry : captionScripts_)
     if (entry.first == w.caption() || entry.first == w.initialCaption()) return &entry.second;
   for (auto it = typeScripts_.rbegin(); it != typeScripts_.rend(); ++it)
@@ -251,9 +251,9 @@ const std::function<void(Window&)>* ScriptedHost::scriptFor(Window& w) const {
   return nullptr;
 }
 
-void ScriptedHost::play(Window& window, bool modal) {
+void ScriptedHost::Play(Window& window, bool modal) {
   shown_.push_back({window.caption(), modal});
-  const auto* script = scriptFor(window);
+  const auto* script = ScriptFor(window);
   if (script) {
     // Copy: the script may register new scripts while it runs.
     const auto run = *script;
@@ -263,29 +263,29 @@ void ScriptedHost::play(Window& window, bool modal) {
   }
 }
 
-void ScriptedHost::showModal(Window& window, Window* owner) {
+void ScriptedHost::ShowModal(Window& window, Window* owner) {
   if (window.isOpen()) {
     ADD_FAILURE() << "window \"" << window.caption() << "\" shown modally while already open";
     return;
   }
-  window.open(true, owner);
+  window.Open(true, owner);
   if (!window.isOpen()) return;
-  play(window, true);
+  Play(window, true);
   if (!window.isOpen()) return;
-  if (!window.userClose()) {
+  if (!window.UserClose()) {
     ADD_FAILURE() << "modal window \"" << window.caption() << "\" refused to close";
-    window.destroy();
+    window.Destroy();
   }
 }
 
-void ScriptedHost::showModeless(Window& window, Window* owner) {
+void ScriptedHost::ShowModeless(Window& window, Window* owner) {
   const bool wasOpen = window.isOpen();
-  window.open(false, owner);
+  window.Open(false, owner);
   if (wasOpen || !window.isOpen()) return;
-  play(window, false);
+  Play(window, false);
 }
 
-void ScriptedHost::popupMenu(Window&, MenuItem& menu, int x, int y) {
+void ScriptedHost::PopupMenu(Window&, MenuItem& menu, int x, int y) {
   PopupRecord rec{menu.caption(), x, y, {}};
   for (const MenuItem* item : menu.items())
     if (item->visible() && !item->isSeparator()) rec.shown.push_back(item->caption());
@@ -293,31 +293,31 @@ void ScriptedHost::popupMenu(Window&, MenuItem& menu, int x, int y) {
   if (popupAnswers_.empty()) return;
   const std::string wanted = popupAnswers_.front();
   popupAnswers_.pop_front();
-  MenuItem* item = menu.find(wanted);
+  MenuItem* item = menu.Find(wanted);
   if (!item) {
     ADD_FAILURE() << "pop-up menu \"" << rec.menu << "\" has no entry \"" << wanted << "\"";
     return;
   }
-  if (!item->choose())
+  if (!item->Choose())
     ADD_FAILURE() << "entry \"" << wanted << "\" of pop-up menu \"" << rec.menu
                   << "\" could not be chosen (hidden or disabled)";
 }
 
-void ScriptedHost::processPendingEvents() {
+void ScriptedHost::ProcessPendingEvents() {
   ++pendingRuns_;
   if (pendingHook_) pendingHook_();
 }
 
-void ScriptedHost::setColourScheme(int scheme) { colourScheme_ = scheme; }
+void ScriptedHost::SetColourScheme(int scheme) { colourScheme_ = scheme; }
 
-void ScriptedHost::startTimer(Timer& timer) {
+void ScriptedHost::StartTimer(Timer& timer) {
   if (std::find(timers_.begin(), timers_.end(), &timer) == timers_.end())
     timers_.push_back(&timer);
 }
 
-void ScriptedHost::stopTimer(Timer& timer) { std::erase(timers_, &timer); }
+void ScriptedHost::StopTimer(Timer& timer) { std::erase(timers_, &timer); }
 
-int ScriptedHost::countTextLines(int width, std::string_view text, const Font& font) {
+int ScriptedHost::CountTextLines(int width, std::string_view text, const Font& font) {
   if (lineCounter_) return lineCounter_(width, text, font);
   const int perLine = std::max(1, width / std::max(1, pixelsPerByte_));
   int lines = 0;
@@ -328,9 +328,9 @@ int ScriptedHost::countTextLines(int width, std::string_view text, const Font& f
   return std::max(1, lines);
 }
 
-std::int64_t ScriptedHost::tickCountMs() { return tickMs_; }
+std::int64_t ScriptedHost::TickCountMs() { return tickMs_; }
 
-std::string ScriptedHost::temporaryFolder() {
+std::string ScriptedHost::TemporaryFolder() {
   if (tempFolder_.empty()) {
     const char* base = std::getenv("MC_TEST_TMP");
     std::string root = base && *base ? base : "/tmp";
@@ -350,6 +350,6 @@ std::string ScriptedHost::temporaryFolder() {
   return tempFolder_;
 }
 
-void ScriptedHost::exitProgram(int code) { throw ProgramExit{code}; }
+void ScriptedHost::ExitProgram(int code) { throw ProgramExit{code}; }
 
 }  // namespace ui::testing

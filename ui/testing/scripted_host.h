@@ -63,17 +63,17 @@ class ScriptedHost : public Host {
   // ---- Script -----------------------------------------------------------
   // Next message box answer (a button). With `textContains`, the box's text
   // must contain it.
-  void answerMessage(int button, std::string textContains = {});
+  void AnswerMessage(int button, std::string textContains = {});
   // Next input box answer; nullopt = Cancel.
-  void answerInput(std::optional<std::string> text);
-  void answerOpenFile(std::optional<std::string> path);
+  void AnswerInput(std::optional<std::string> text);
+  void AnswerOpenFile(std::optional<std::string> path);
   // Next file-save dialog answer; nullopt = Cancel.
-  void answerSaveFile(std::optional<std::string> path);
-  void answerFolder(std::optional<std::string> path);
-  void answerColour(std::optional<Rgb> colour);
+  void AnswerSaveFile(std::optional<std::string> path);
+  void AnswerFolder(std::optional<std::string> path);
+  void AnswerColour(std::optional<Rgb> colour);
   // The entry (caption with or without "&") chosen at the next pop-up
   // menu; without an answer a pop-up is dismissed.
-  void answerPopup(std::string itemCaption);
+  void AnswerPopup(std::string itemCaption);
   // Every message box, also OK-only ones, must have been answered.
   void setStrictMessages(bool on) { strictMessages_ = on; }
 
@@ -100,7 +100,7 @@ class ScriptedHost : public Host {
   void setClipboardTextDirect(std::optional<std::string> text) { clipboardText_ = std::move(text); }
   void setClipboardImageDirect(std::optional<Image> image) { clipboardImage_ = std::move(image); }
   void setNow(double days) { now_ = days; }
-  void advanceSeconds(double seconds);
+  void AdvanceSeconds(double seconds);
   void setTemporaryFolder(std::string path) { tempFolder_ = std::move(path); }
   void setWordProcessorAvailable(bool on) { wordAvailable_ = on; }
   // Line counting: a line holds width / pixelsPerByte GBK bytes (at least
@@ -118,12 +118,12 @@ class ScriptedHost : public Host {
   // ---- Timers ---------------------------------------------------------------
   const std::vector<Timer*>& runningTimers() const { return timers_; }
   // Ticks every running timer once.
-  void tickTimers();
+  void TickTimers();
 
   // ---- Records ----------------------------------------------------------------
   const std::vector<MessageRecord>& messages() const { return messages_; }
   // Texts of the message boxes shown, in order.
-  std::vector<std::string> messageTexts() const;
+  std::vector<std::string> MessageTexts() const;
   const std::vector<InputRecord>& inputs() const { return inputs_; }
   const std::vector<FileDialogRecord>& fileDialogs() const { return fileDialogs_; }
   const std::vector<std::string>& folderPrompts() const { return folderPrompts_; }
@@ -132,48 +132,48 @@ class ScriptedHost : public Host {
   const std::vector<std::string>& openedDocuments() const { return documents_; }
   int colourScheme() const { return colourScheme_; }
   int pendingEventRuns() const { return pendingRuns_; }
-  void clearRecords();
+  void ClearRecords();
   // True when every scripted answer has been used.
-  bool scriptUsedUp() const;
+  bool ScriptUsedUp() const;
 
   // ---- Host -------------------------------------------------------------------
   // (Defaults repeated so calls through a ScriptedHost read like calls
   // through a Host.)
-  int messageBox(const Window* owner, std::string_view text,
+  int MessageBox(const Window* owner, std::string_view text,
                  std::string_view caption = kMessageCaption,
                  MessageButtons buttons = MessageButtons::Ok,
                  MessageIcon icon = MessageIcon::None) override;
-  std::optional<std::string> inputBox(const Window* owner, std::string_view prompt,
+  std::optional<std::string> InputBox(const Window* owner, std::string_view prompt,
                                       std::string_view caption = "请输入：",
                                       std::string_view initial = {},
                                       bool masked = false) override;
-  std::optional<std::string> saveFileDialog(const Window* owner, std::string_view filter,
+  std::optional<std::string> SaveFileDialog(const Window* owner, std::string_view filter,
                                             std::string_view title = {},
                                             std::string_view suggested = {}) override;
-  std::optional<std::string> openFileDialog(const Window* owner, std::string_view filter,
+  std::optional<std::string> OpenFileDialog(const Window* owner, std::string_view filter,
                                             std::string_view title = {}) override;
-  std::optional<std::string> chooseFolder(const Window* owner, std::string_view prompt) override;
-  std::optional<Rgb> chooseColour(const Window* owner, Rgb initial) override;
-  std::optional<std::string> clipboardText() override;
-  void setClipboardText(std::string_view text) override;
-  std::optional<Image> clipboardImage() override;
-  void setClipboardImage(const Image& image) override;
-  std::optional<Image> decodeImage(const Bytes& fileBytes) override;
-  bool openDocument(const std::string& path) override;
-  void showModal(Window& window, Window* owner) override;
-  void showModeless(Window& window, Window* owner) override;
-  void popupMenu(Window& window, MenuItem& menu, int x, int y) override;
-  void processPendingEvents() override;
-  void setColourScheme(int scheme) override;
-  void startTimer(Timer& timer) override;
-  void stopTimer(Timer& timer) override;
-  int countTextLines(int width, std::string_view text, const Font& font) override;
-  double now() override { return now_; }
-  std::int64_t tickCountMs() override;
-  std::string temporaryFolder() override;
-  bool wordProcessorAvailable() override { return wordAvailable_; }
+  std::optional<std::string> ChooseFolder(const Window* owner, std::string_view prompt) override;
+  std::optional<Rgb> ChooseColour(const Window* owner, Rgb initial) override;
+  std::optional<std::string> ClipboardText() override;
+  void SetClipboardText(std::string_view text) override;
+  std::optional<Image> ClipboardImage() override;
+  void SetClipboardImage(const Image& image) override;
+  std::optional<Image> DecodeImage(const Bytes& fileBytes) override;
+  bool OpenDocument(const std::string& path) override;
+  void ShowModal(Window& window, Window* owner) override;
+  void ShowModeless(Window& window, Window* owner) override;
+  void PopupMenu(Window& window, MenuItem& menu, int x, int y) override;
+  void ProcessPendingEvents() override;
+  void SetColourScheme(int scheme) override;
+  void StartTimer(Timer& timer) override;
+  void StopTimer(Timer& timer) override;
+  int CountTextLines(int width, std::string_view text, const Font& font) override;
+  double Now() override { return now_; }
+  std::int64_t TickCountMs() override;
+  std::string TemporaryFolder() override;
+  bool WordProcessorAvailable() override { return wordAvailable_; }
   // Throws ProgramExit{code}.
-  [[noreturn]] void exitProgram(int code) override;
+  [[noreturn]] void ExitProgram(int code) override;
 
  private:
   struct TypeScript {
@@ -185,8 +185,8 @@ class ScriptedHost : public Host {
     int button;
     std::string textContains;
   };
-  const std::function<void(Window&)>* scriptFor(Window& w) const;
-  void play(Window& window, bool modal);
+  const std::function<void(Window&)>* ScriptFor(Window& w) const;
+  void Play(Window& window, bool modal);
 
   std::deque<MessageAnswer> messageAnswers_;
   std::deque<std::optional<std::string>> inputAnswers_;
