@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
   QApplication qt(argc, argv);
   QApplication::setApplicationName(QStringLiteral("mochuan"));
   QApplication::setDesktopFileName(QStringLiteral("mochuan"));
-  QApplication::setWindowIcon(ui::qt::programIcon());
+  QApplication::setWindowIcon(ui::qt::ProgramIcon());
   // Qt has taken its own options out of argv.
   std::vector<std::string> args(argv, argv + argc);
   app::ProgramOptions options = app::ReadProgramOptions(args);
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
 
   ui::qt::QtHost host;
   AutomateFromEnvironment(host);
-  host.rememberIn(ui::qt::RememberedSettings(ui::qt::RememberedSettings::defaultFile()));
+  host.rememberIn(ui::qt::RememberedSettings(ui::qt::RememberedSettings::DefaultFile()));
   // Before anything of its own shows (or a demonstration folder is made).
   app::SingleInstanceLock instance = app::ClaimSingleInstance(host, app::ProgramFileName(args.front()));
   recfile::RecordFileEngine engine;

@@ -23,8 +23,8 @@
 namespace program {
 
 void ShotContext::save(QWidget& widget, const std::string& caption, const std::string& name) {
-  const QImage image = ui::qt::snapshot(widget, ui::qt::toQ(caption), host.colourScheme());
-  if (ui::qt::saveSnapshot(image, outDir_, ui::qt::toQ(name.empty() ? caption : name))) {
+  const QImage image = ui::qt::Snapshot(widget, ui::qt::ToQ(caption), host.colourScheme());
+  if (ui::qt::SaveSnapshot(image, outDir_, ui::qt::ToQ(name.empty() ? caption : name))) {
     ++written_;
     std::printf("%s\n", (name.empty() ? caption : name).c_str());
   } else {

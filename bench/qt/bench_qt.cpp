@@ -73,7 +73,7 @@ void BM_GridViewFirstPaint10k(benchmark::State& state) {
   ShownGrid shown(10000);
   auto& view = shown.view;
   for (auto _ : state) {
-    view.resync();
+    view.Resync();
     QCoreApplication::processEvents();
     const QPixmap painted = view.grab();
     benchmark::DoNotOptimize(painted.cacheKey());

@@ -79,7 +79,7 @@ class BindersTest : public ::testing::Test, protected qt_test::WithApp {
   }
   template <class W>
   W* widget(WindowView* view, const ui::Unit& unit) {
-    return qobject_cast<W*>(view->widgetFor(unit));
+    return qobject_cast<W*>(view->WidgetFor(unit));
   }
   QtHost host;
 };
@@ -188,7 +188,7 @@ TEST_F(BindersTest, MenusCarryAcceleratorsAndChoosingRunsTheEntry) {
   SampleWindow w(host);
   WindowView* view = show(w);
   ASSERT_NE(view->menuBar(), nullptr);
-  QAction* entry = view->menus()->actionFor(w.新建);
+  QAction* entry = view->menus()->ActionFor(w.新建);
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry->text(), QStringLiteral("新建(&N)"));
   entry->trigger();
@@ -207,13 +207,13 @@ TEST_F(BindersTest, AbsoluteWindowsPlaceUnitsAtTheirGeometryAndFollowResizing) {
   };
   WindowView* view = show(w);
   EXPECT_EQ(view->client()->size(), QSize(320, 240));
-  EXPECT_EQ(view->widgetFor(w.编辑框1)->geometry(), QRect(10, 40, 200, 24));
+  EXPECT_EQ(view->WidgetFor(w.编辑框1)->geometry(), QRect(10, 40, 200, 24));
   view->resize(view->width() + 100, view->height() + 50);
   qt_test::settle();
   EXPECT_EQ(w.width(), 420);
   EXPECT_EQ(w.height(), 290);
   EXPECT_GE(sizeChanges, 1);
-  EXPECT_EQ(view->widgetFor(w.按钮1)->x(), 330);
+  EXPECT_EQ(view->WidgetFor(w.按钮1)->x(), 330);
   w.Close();
 }
 
@@ -222,7 +222,7 @@ TEST_F(BindersTest, ArrangedWindowsLayTheirUnitsOutWithoutOverlaps) {
   WindowView* view = show(w);
   std::vector<QRect> rects;
   for (const ui::Unit* u : std::vector<const ui::Unit*>{&w.标签1, &w.编辑框1, &w.按钮1, &w.选择框1, &w.组合框1}) {
-    QWidget* widget = view->widgetFor(*u);
+    QWidget* widget = view->WidgetFor(*u);
     ASSERT_NE(widget, nullptr);
     EXPECT_TRUE(widget->isVisible());
     rects.push_back(QRect(widget->mapTo(view, QPoint(0, 0)), widget->size()));
@@ -233,7 +233,7 @@ TEST_F(BindersTest, ArrangedWindowsLayTheirUnitsOutWithoutOverlaps) {
       EXPECT_FALSE(rects[i].intersects(rects[j]));
     }
   // The unit's geometry follows the layout.
-  EXPECT_EQ(w.编辑框1.width(), view->widgetFor(w.编辑框1)->width());
+  EXPECT_EQ(w.编辑框1.width(), view->WidgetFor(w.编辑框1)->width());
   w.Close();
 }
 
@@ -287,7 +287,7 @@ TEST_F(BindersTest, AModalWindowRunsUntilItClosesAndThenLetsGo) {
   host.setAutomation({});
   w.按钮1.onClick = [&] { w.Close(); };
   QTimer::singleShot(0, [&] {
-    if (WindowView* view = host.ViewOf(w)) QTest::mouseClick(view->widgetFor(w.按钮1), Qt::LeftButton);
+    if (WindowView* view = host.ViewOf(w)) QTest::mouseClick(view->WidgetFor(w.按钮1), Qt::LeftButton);
   });
   host.ShowModal(w, nullptr);
   EXPECT_FALSE(w.isOpen());

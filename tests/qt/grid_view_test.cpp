@@ -76,7 +76,7 @@ class GridViewTest : public ::testing::Test, protected qt_test::WithApp {
     };
     view_ = host.OpenView(w, nullptr, false);
     qt_test::settle();
-    grid = view_->gridViewFor(w.grid);
+    grid = view_->GridViewFor(w.grid);
   }
   ~GridViewTest() override { w.Close(); }
 
@@ -109,7 +109,7 @@ TEST_F(GridViewTest, TheHeaderShowsRowZeroAndDataRowsFollow) {
 TEST_F(GridViewTest, AnEditRaisesEditBegunThenCellEditedWithTheNewValueStored) {
   click(2, 0);
   events.clear();
-  ASSERT_TRUE(grid->editCellInPlace(2, 0));
+  ASSERT_TRUE(grid->EditCellInPlace(2, 0));
   auto* editor = qobject_cast<QLineEdit*>(grid->openEditor());
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(editor->text(), QStringLiteral("题目2"));
@@ -130,7 +130,7 @@ TEST_F(GridViewTest, EndingAnEditWithoutChangeStillRaisesCellEdited) {
   for (const Case& c : {Case{"Return", Qt::Key_Return}, Case{"Escape", Qt::Key_Escape}}) {
     SCOPED_TRACE(c.name);
     events.clear();
-    ASSERT_TRUE(grid->editCellInPlace(3, 0));
+    ASSERT_TRUE(grid->EditCellInPlace(3, 0));
     auto* editor = qobject_cast<QLineEdit*>(grid->openEditor());
     ASSERT_NE(editor, nullptr);
     if (c.key == Qt::Key_Escape) qt_test::typeText(editor, QStringLiteral("丢弃"));
@@ -167,7 +167,7 @@ TEST_F(GridViewTest, ACheckBoxCellTogglesOnceOnASingleClick) {
 }
 
 TEST_F(GridViewTest, ADropDownEditorOffersExactlyTheColumnsItemsAndTakesTypedText) {
-  ASSERT_TRUE(grid->editCellInPlace(1, 3));
+  ASSERT_TRUE(grid->EditCellInPlace(1, 3));
   auto* combo = qobject_cast<QComboBox*>(grid->openEditor());
   ASSERT_NE(combo, nullptr);
   QStringList items;
@@ -178,7 +178,7 @@ TEST_F(GridViewTest, ADropDownEditorOffersExactlyTheColumnsItemsAndTakesTypedTex
   QTest::keyClick(combo, Qt::Key_Return);
   EXPECT_EQ(w.grid.cellText(1, 3), "选择");
 
-  ASSERT_TRUE(grid->editCellInPlace(2, 3));
+  ASSERT_TRUE(grid->EditCellInPlace(2, 3));
   combo = qobject_cast<QComboBox*>(grid->openEditor());
   ASSERT_NE(combo, nullptr);
   combo->setEditText(QStringLiteral("名词"));
@@ -187,7 +187,7 @@ TEST_F(GridViewTest, ADropDownEditorOffersExactlyTheColumnsItemsAndTakesTypedTex
 }
 
 TEST_F(GridViewTest, ANumericCellKeepsItsValueWhenTheEditIsNotANumber) {
-  ASSERT_TRUE(grid->editCellInPlace(1, 2));
+  ASSERT_TRUE(grid->EditCellInPlace(1, 2));
   auto* editor = qobject_cast<QLineEdit*>(grid->openEditor());
   ASSERT_NE(editor, nullptr);
   QTest::keyClicks(editor, "4x2");  // the validator drops the letter
@@ -274,7 +274,7 @@ TEST_F(GridViewTest, ARightClickMovesTheFocusFirstWithoutTickingAndARefusedMoveH
 // Escape in the grid ends an edit; with no edit open it is the window's.
 TEST_F(GridViewTest, EscapeEndsAnEditFirstAndThenReachesTheWindow) {
   click(2, 0);
-  ASSERT_TRUE(grid->editCellInPlace(2, 0));
+  ASSERT_TRUE(grid->EditCellInPlace(2, 0));
   QTest::keyClick(grid->openEditor(), Qt::Key_Escape);
   EXPECT_EQ(grid->openEditor(), nullptr);
   EXPECT_TRUE(w.isOpen());
@@ -294,7 +294,7 @@ TEST_F(GridViewTest, AValueTypedIntoANarrowCellShowsWhole) {
   };
   for (const Case& c : {Case{2, "100"}, Case{3, "12"}, Case{3, "填空题"}}) {
     SCOPED_TRACE(c.typed);
-    ASSERT_TRUE(grid->editCellInPlace(1, c.column));
+    ASSERT_TRUE(grid->EditCellInPlace(1, c.column));
     QWidget* editor = grid->openEditor();
     ASSERT_NE(editor, nullptr);
     auto* combo = qobject_cast<QComboBox*>(editor);
@@ -313,12 +313,12 @@ TEST_F(GridViewTest, AValueTypedIntoANarrowCellShowsWhole) {
 // after its first line, or a line mixing faces, sits where a short one does.
 TEST(PitchedText, TheFirstLineOfEveryCellOfARowSitsOnOneBaseline) {
   qt_test::app();
-  const QFont font = ui::qt::fontFor(ui::Font{"宋体", 14, false});
+  const QFont font = ui::qt::FontFor(ui::Font{"宋体", 14, false});
   const auto draw = [&](const QString& text, bool wrap) {
     QImage image(40, 22, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
-    ui::qt::drawPitchedText(&p, image.rect(), text, font, 14, 15, Qt::AlignLeft, wrap);
+    ui::qt::DrawPitchedText(&p, image.rect(), text, font, 14, 15, Qt::AlignLeft, wrap);
     return image;
   };
   const QImage shortText = draw(QStringLiteral("文学"), true);

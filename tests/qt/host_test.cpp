@@ -48,7 +48,7 @@ TEST(QtFilterTest, WindowsFilterStringsBecomeQtFilters) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.given);
-    EXPECT_EQ(ui::qt::toQtFilter(c.given), QString::fromUtf8(c.expected));
+    EXPECT_EQ(ui::qt::ToQtFilter(c.given), QString::fromUtf8(c.expected));
   }
 }
 
@@ -57,14 +57,14 @@ TEST_F(HostTest, SwitchingTheColourSchemeRepaintsAnOpenWindow) {
   ui::Button b(w, "按钮1", "确定");
   ui::qt::WindowView* view = host.OpenView(w, nullptr, false);
   ASSERT_NE(view, nullptr);
-  QWidget* button = view->widgetFor(b);
+  QWidget* button = view->WidgetFor(b);
   std::vector<QColor> seen;
   for (int scheme : {1, 2, 3}) {
     host.SetColourScheme(scheme);
     qt_test::settle();
     EXPECT_EQ(host.colourScheme(), scheme);
     EXPECT_EQ(view->palette().color(QPalette::Window),
-              ui::qt::schemePalette(scheme).color(QPalette::Window));
+              ui::qt::SchemePalette(scheme).color(QPalette::Window));
     seen.push_back(button->palette().color(QPalette::Button));
   }
   EXPECT_NE(seen[0], seen[1]);

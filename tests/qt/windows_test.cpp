@@ -80,7 +80,7 @@ class ProgramWindows : public ::testing::Test, protected qt_test::WithApp {
     if (!unit.empty()) {
       ui::Unit* u = w.FindUnit(unit);
       ASSERT_NE(u, nullptr) << unit;
-      target = view->widgetFor(*u);
+      target = view->WidgetFor(*u);
       ASSERT_NE(target, nullptr) << unit;
     }
     QTest::keyClick(target, key);
@@ -165,7 +165,7 @@ TEST_F(ProgramWindows, EscapeClosesTheEditorThroughItsChecksButNeverTheMainWindo
 TEST_F(ProgramWindows, EveryEditorColumnFitsAtTwoWindowSizes) {
   OpenEditor(40);
   ui::qt::WindowView* view = host.ViewOf(*editor);
-  ui::qt::GridView* grid = view->gridViewFor(editor->高级表格1);
+  ui::qt::GridView* grid = view->GridViewFor(editor->高级表格1);
   ASSERT_NE(grid, nullptr);
   int narrowText = 0;
   for (const QSize size : {view->size(), QSize(1600, 1000)}) {

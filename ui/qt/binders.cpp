@@ -35,16 +35,16 @@ namespace ui::qt {
 
 UnitBinder::UnitBinder(Unit& unit, QWidget* widget) : unit_(unit), widget_(widget) {
   connection_ = unit_.changed().Connect([this](unsigned what) {
-    if (attached_ && widget_) sync(what);
+    if (attached_ && widget_) Sync(what);
   });
-  watch(widget);
+  Watch(widget);
 }
 
 UnitBinder::~UnitBinder() {
   if (attached_) unit_.changed().Disconnect(connection_);
 }
 
-void UnitBinder::detach() {
+void UnitBinder::Detach() {
   if (!attached_) return;
   attached_ = false;
   unit_.changed().Disconnect(connection_);
@@ -52,14 +52,14 @@ void UnitBinder::detach() {
 
 void UnitBinder::setAbsolute(bool on) {
   absolute_ = on;
-  if (on && widget_) sync(change::kGeometry);
+  if (on && widget_) Sync(change::kGeometry);
 }
 
-void UnitBinder::watch(QObject* target) {
+void UnitBinder::Watch(QObject* target) {
   if (target) target->installEventFilter(this);
 }
 
-void UnitBinder::replaceWidget(QWidget* widget) {
+void UnitBinder::ReplaceWidget(QWidget* widget) {
   QWidget* old = widget_;
   if (old == widget) return;
   if (old) {
@@ -72,11 +72,11 @@ void UnitBinder::replaceWidget(QWidget* widget) {
     old->deleteLater();
   }
   widget_ = widget;
-  watch(widget);
-  sync(change::kEnabled | change::kVisible | change::kGeometry);
+  Watch(widget);
+  Sync(change::kEnabled | change::kVisible | change::kGeometry);
 }
 
-void UnitBinder::sync(unsigned what) {
+void UnitBinder::Sync(unsigned what) {
   QWidget* w = widget_;
   if (!w) return;
   if (what & change::kEnabled) w->setEnabled(unit_.enabled());
@@ -101,13 +101,13 @@ bool UnitBinder::eventFilter(QObject* watched, QEvent* event) {
       auto* me = static_cast<QMouseEvent*>(event);
       if (me->button() != Qt::LeftButton || !unit_.CanAct() || !unit_.onLeftButtonDown) break;
       const QPoint p = pointOf(me);
-      if (!unit_.onLeftButtonDown(p.x(), p.y(), modifierFlags(me->modifiers()))) return true;
+      if (!unit_.onLeftButtonDown(p.x(), p.y(), ModifierFlags(me->modifiers()))) return true;
       break;
     }
     case QEvent::MouseButtonRelease: {
       auto* me = static_cast<QMouseEvent*>(event);
       const QPoint p = pointOf(me);
-      const int mods = modifierFlags(me->modifiers());
+      const int mods = ModifierFlags(me->modifiers());
       if (me->button() == Qt::LeftButton && unit_.CanAct() && unit_.onLeftButtonUp) {
         if (!unit_.onLeftButtonUp(p.x(), p.y(), mods)) return true;
       } else if (me->button() == Qt::RightButton) {
@@ -119,13 +119,13 @@ bool UnitBinder::eventFilter(QObject* watched, QEvent* event) {
       auto* me = static_cast<QMouseEvent*>(event);
       if (me->button() != Qt::LeftButton || !unit_.CanAct() || !unit_.onDoubleClick) break;
       const QPoint p = pointOf(me);
-      if (!unit_.onDoubleClick(p.x(), p.y(), modifierFlags(me->modifiers()))) return true;
+      if (!unit_.onDoubleClick(p.x(), p.y(), ModifierFlags(me->modifiers()))) return true;
       break;
     }
     case QEvent::KeyPress: {
       auto* ke = static_cast<QKeyEvent*>(event);
-      const int key = virtualKey(ke->key());
-      if (key != 0 && !unit_.PressKey(key, modifierFlags(ke->modifiers()))) return true;
+      const int key = VirtualKey(ke->key());
+      if (key != 0 && !unit_.PressKey(key, ModifierFlags(ke->modifiers()))) return true;
       break;
     }
     case QEvent::Resize:
@@ -158,8 +158,8 @@ class UnitLabel : public QLabel {
     QPainter p(this);
     p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                              QPalette::WindowText));
-    const int glyph = pixelSizeOf(font());
-    drawPitchedText(&p, contentsRect(), text(), font(), glyph, glyph + 1,
+    const int glyph = PixelSizeOf(font());
+    DrawPitchedText(&p, contentsRect(), text(), font(), glyph, glyph + 1,
                     alignment() & Qt::AlignHorizontal_Mask, true);
   }
 };
@@ -174,9 +174,9 @@ class LabelBinder : public UnitBinder {
   }
 
  protected:
-  void sync(unsigned what) override {
-    UnitBinder::sync(what);
-    if (what & change::kText) static_cast<QLabel*>(widget())->setText(toQLines(label_.text()));
+  void Sync(unsigned what) override {
+    UnitBinder::Sync(what);
+    if (what & change::kText) static_cast<QLabel*>(widget())->setText(ToQLines(label_.text()));
   }
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (UnitBinder::eventFilter(watched, event)) return true;
@@ -195,27 +195,27 @@ class LabelBinder : public UnitBinder {
 // A multi-line box whose text reaches the model as CR LF lines.
 class EditBoxBinder : public UnitBinder {
  public:
-  EditBoxBinder(EditBox& box, QWidget* parent) : UnitBinder(box, makeWidget(box, parent)), box_(box) {
+  EditBoxBinder(EditBox& box, QWidget* parent) : UnitBinder(box, MakeWidget(box, parent)), box_(box) {
     multiLine_ = box.multiLine();
-    connectWidget();
+    ConnectWidget();
   }
 
  protected:
-  void sync(unsigned what) override {
+  void Sync(unsigned what) override {
     if ((what & change::kOptions) && box_.multiLine() != multiLine_) {
       multiLine_ = box_.multiLine();
       QWidget* parent = widget() ? widget()->parentWidget() : nullptr;
-      replaceWidget(makeWidget(box_, parent));
-      connectWidget();
+      ReplaceWidget(MakeWidget(box_, parent));
+      ConnectWidget();
       what = change::kAll;
     }
-    UnitBinder::sync(what);
-    if (what & change::kOptions) syncOptions();
-    if (what & change::kText) syncText();
+    UnitBinder::Sync(what);
+    if (what & change::kOptions) SyncOptions();
+    if (what & change::kText) SyncText();
   }
 
  private:
-  static QWidget* makeWidget(EditBox& box, QWidget* parent) {
+  static QWidget* MakeWidget(EditBox& box, QWidget* parent) {
     if (box.multiLine()) {
       auto* e = new QPlainTextEdit(parent);
       e->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -225,29 +225,29 @@ class EditBoxBinder : public UnitBinder {
     return new QLineEdit(parent);
   }
 
-  void connectWidget() {
+  void ConnectWidget() {
     if (auto* e = qobject_cast<QLineEdit*>(widget())) {
       QObject::connect(e, &QLineEdit::textEdited, this, [this](const QString& text) {
         if (updating_ || !attached()) return;
         updating_ = true;
-        const bool taken = box_.ReplaceText(toStd(text));
+        const bool taken = box_.ReplaceText(ToStd(text));
         updating_ = false;
-        if (!taken || toQ(box_.text()) != text) syncText();
+        if (!taken || ToQ(box_.text()) != text) SyncText();
       });
     } else if (auto* p = qobject_cast<QPlainTextEdit*>(widget())) {
       QObject::connect(p, &QPlainTextEdit::textChanged, this, [this, p] {
         if (updating_ || !attached()) return;
-        const std::string text = fromQLines(p->toPlainText());
+        const std::string text = FromQLines(p->toPlainText());
         if (text == box_.text()) return;
         updating_ = true;
         const bool taken = box_.ReplaceText(text);
         updating_ = false;
-        if (!taken || box_.text() != text) syncText();
+        if (!taken || box_.text() != text) SyncText();
       });
     }
   }
 
-  void syncOptions() {
+  void SyncOptions() {
     if (auto* e = qobject_cast<QLineEdit*>(widget())) {
       e->setEchoMode(box_.passwordInput() ? QLineEdit::Password : QLineEdit::Normal);
       e->setReadOnly(box_.readOnly());
@@ -257,14 +257,14 @@ class EditBoxBinder : public UnitBinder {
     }
   }
 
-  void syncText() {
+  void SyncText() {
     if (updating_) return;
     updating_ = true;
     if (auto* e = qobject_cast<QLineEdit*>(widget())) {
-      const QString text = toQ(box_.text());
+      const QString text = ToQ(box_.text());
       if (e->text() != text) e->setText(text);
     } else if (auto* p = qobject_cast<QPlainTextEdit*>(widget())) {
-      const QString text = toQLines(box_.text());
+      const QString text = ToQLines(box_.text());
       if (p->toPlainText() != text) p->setPlainText(text);
     }
     updating_ = false;
@@ -288,9 +288,9 @@ class ButtonBinder : public UnitBinder {
   }
 
  protected:
-  void sync(unsigned what) override {
-    UnitBinder::sync(what);
-    if (what & change::kText) static_cast<QPushButton*>(widget())->setText(toQ(button_.caption()));
+  void Sync(unsigned what) override {
+    UnitBinder::Sync(what);
+    if (what & change::kText) static_cast<QPushButton*>(widget())->setText(ToQ(button_.caption()));
   }
   // Return on a button in focus presses that button, as in any dialog.
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -316,15 +316,15 @@ class CheckBoxBinder : public UnitBinder {
     QObject::connect(w, &QCheckBox::clicked, this, [this] {
       if (!attached() || updating_) return;
       box_.Toggle();
-      sync(change::kValue);
+      Sync(change::kValue);
     });
   }
 
  protected:
-  void sync(unsigned what) override {
-    UnitBinder::sync(what);
+  void Sync(unsigned what) override {
+    UnitBinder::Sync(what);
     auto* w = static_cast<QCheckBox*>(widget());
-    if (what & change::kText) w->setText(toQ(box_.caption()));
+    if (what & change::kText) w->setText(ToQ(box_.caption()));
     if (what & (change::kValue | change::kSelection)) {
       updating_ = true;
       w->setChecked(box_.checked());
@@ -347,15 +347,15 @@ class RadioButtonBinder : public UnitBinder {
     QObject::connect(w, &QRadioButton::clicked, this, [this] {
       if (!attached() || updating_) return;
       button_.Choose();
-      sync(change::kValue);
+      Sync(change::kValue);
     });
   }
 
  protected:
-  void sync(unsigned what) override {
-    UnitBinder::sync(what);
+  void Sync(unsigned what) override {
+    UnitBinder::Sync(what);
     auto* w = static_cast<QRadioButton*>(widget());
-    if (what & change::kText) w->setText(toQ(button_.caption()));
+    if (what & change::kText) w->setText(ToQ(button_.caption()));
     if (what & (change::kValue | change::kSelection)) {
       updating_ = true;
       w->setChecked(button_.checked());
@@ -395,7 +395,7 @@ class ComboBoxBinder : public UnitBinder {
       // The list is open (or keys moved through it): choosing raises only
       // the selection event; the list-opened event came with the popup.
       if (!box_.CanAct() || index < 0 || index >= box_.count()) {
-        sync(change::kSelection);
+        Sync(change::kSelection);
         return;
       }
       updating_ = true;
@@ -405,16 +405,16 @@ class ComboBoxBinder : public UnitBinder {
     });
     QObject::connect(w, &QComboBox::editTextChanged, this, [this, w](const QString& text) {
       if (!attached() || updating_ || !w->isEditable()) return;
-      if (toQ(box_.text()) == text) return;
+      if (ToQ(box_.text()) == text) return;
       updating_ = true;
-      box_.Type(toStd(text));
+      box_.Type(ToStd(text));
       updating_ = false;
     });
   }
 
  protected:
-  void sync(unsigned what) override {
-    UnitBinder::sync(what);
+  void Sync(unsigned what) override {
+    UnitBinder::Sync(what);
     if (updating_) return;
     auto* w = static_cast<ModelComboBox*>(widget());
     updating_ = true;
@@ -423,12 +423,12 @@ class ComboBoxBinder : public UnitBinder {
       w->clear();
       QStringList items;
       items.reserve(box_.count());
-      for (const std::string& item : box_.items()) items << toQ(item);
+      for (const std::string& item : box_.items()) items << ToQ(item);
       w->addItems(items);
     }
     if (what & (change::kItems | change::kSelection | change::kText | change::kOptions)) {
       w->setCurrentIndex(box_.selectedIndex());
-      if (w->isEditable()) w->setEditText(toQ(box_.text()));
+      if (w->isEditable()) w->setEditText(ToQ(box_.text()));
     }
     updating_ = false;
   }
@@ -453,13 +453,13 @@ class ScrollBarBinder : public UnitBinder {
       updating_ = true;
       bar_.MoveTo(value);
       updating_ = false;
-      if (bar_.position() != value) sync(change::kValue);
+      if (bar_.position() != value) Sync(change::kValue);
     });
   }
 
  protected:
-  void sync(unsigned what) override {
-    UnitBinder::sync(what);
+  void Sync(unsigned what) override {
+    UnitBinder::Sync(what);
     auto* w = static_cast<QScrollBar*>(widget());
     if (updating_) return;
     updating_ = true;
@@ -484,8 +484,8 @@ class ProgressBarBinder : public UnitBinder {
   }
 
  protected:
-  void sync(unsigned what) override {
-    UnitBinder::sync(what);
+  void Sync(unsigned what) override {
+    UnitBinder::Sync(what);
     auto* w = static_cast<QProgressBar*>(widget());
     if (what & change::kRange) w->setRange(bar_.minimum(), bar_.maximum());
     if (what & (change::kValue | change::kRange)) w->setValue(bar_.position());
@@ -506,8 +506,8 @@ class StatusBarBinder : public UnitBinder {
   }
 
  protected:
-  void sync(unsigned what) override {
-    UnitBinder::sync(what);
+  void Sync(unsigned what) override {
+    UnitBinder::Sync(what);
     auto* w = static_cast<QStatusBar*>(widget());
     if (static_cast<int>(parts_.size()) != bar_.partCount()) {
       for (QLabel* l : parts_) delete l;
@@ -522,7 +522,7 @@ class StatusBarBinder : public UnitBinder {
     }
     if (what & change::kText)
       for (int i = 0; i < bar_.partCount(); ++i)
-        parts_[static_cast<std::size_t>(i)]->setText(toQ(bar_.text(i)));
+        parts_[static_cast<std::size_t>(i)]->setText(ToQ(bar_.text(i)));
   }
 
  private:
@@ -540,8 +540,8 @@ class ToolBarBinder : public UnitBinder {
   }
 
  protected:
-  void sync(unsigned what) override {
-    UnitBinder::sync(what);
+  void Sync(unsigned what) override {
+    UnitBinder::Sync(what);
     if (!(what & change::kItems)) return;
     auto* w = static_cast<QToolBar*>(widget());
     if (static_cast<int>(actions_.size()) != bar_.buttonCount()) {
@@ -549,9 +549,9 @@ class ToolBarBinder : public UnitBinder {
       actions_.clear();
       for (int i = 0; i < bar_.buttonCount(); ++i) {
         const ToolBar::ToolButton& b = bar_.button(i);
-        QAction* a = w->addAction(toQ(b.caption));
+        QAction* a = w->addAction(ToQ(b.caption));
         if (!b.icon.empty()) {
-          const QIcon icon = QIcon::fromTheme(toQ(b.icon));
+          const QIcon icon = QIcon::fromTheme(ToQ(b.icon));
           if (!icon.isNull()) a->setIcon(icon);
         }
         QObject::connect(a, &QAction::triggered, this, [this, i] {
@@ -563,8 +563,8 @@ class ToolBarBinder : public UnitBinder {
     for (int i = 0; i < bar_.buttonCount(); ++i) {
       const ToolBar::ToolButton& b = bar_.button(i);
       QAction* a = actions_[static_cast<std::size_t>(i)];
-      a->setText(toQ(b.caption));
-      a->setToolTip(toQ(b.caption));
+      a->setText(ToQ(b.caption));
+      a->setToolTip(ToQ(b.caption));
       a->setEnabled(b.enabled);
       a->setVisible(b.visible);
     }
@@ -582,9 +582,9 @@ class GroupBoxBinder : public UnitBinder {
   GroupBoxBinder(GroupBox& box, QWidget* parent) : UnitBinder(box, new QGroupBox(parent)), box_(box) {}
 
  protected:
-  void sync(unsigned what) override {
-    UnitBinder::sync(what);
-    if (what & change::kText) static_cast<QGroupBox*>(widget())->setTitle(toQ(box_.caption()));
+  void Sync(unsigned what) override {
+    UnitBinder::Sync(what);
+    if (what & change::kText) static_cast<QGroupBox*>(widget())->setTitle(ToQ(box_.caption()));
     // Units drawn over the frame must stay in front of it.
     if ((what & change::kGeometry) && absolute()) widget()->lower();
   }
@@ -599,17 +599,17 @@ class PictureLabel : public QLabel {
   using QLabel::QLabel;
   void setImage(const QImage& image) {
     image_ = image;
-    rescale();
+    Rescale();
   }
 
  protected:
   void resizeEvent(QResizeEvent* e) override {
     QLabel::resizeEvent(e);
-    rescale();
+    Rescale();
   }
 
  private:
-  void rescale() {
+  void Rescale() {
     if (image_.isNull()) {
       clear();
       return;
@@ -635,10 +635,10 @@ class PictureBoxBinder : public UnitBinder {
   }
 
  protected:
-  void sync(unsigned what) override {
-    UnitBinder::sync(what);
+  void Sync(unsigned what) override {
+    UnitBinder::Sync(what);
     if (!(what & change::kImage)) return;
-    const QImage image = decodeImageBytes(box_.image().data(), box_.image().size());
+    const QImage image = DecodeImageBytes(box_.image().data(), box_.image().size());
     static_cast<PictureLabel*>(widget())->setImage(image);
   }
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -658,9 +658,9 @@ class PictureBoxBinder : public UnitBinder {
 class GridBinder : public UnitBinder {
  public:
   GridBinder(GridControl& grid, QWidget* parent) : UnitBinder(grid, new GridView(grid, parent)) {}
-  void detach() override {
-    if (auto* view = qobject_cast<GridView*>(widget())) view->detach();
-    UnitBinder::detach();
+  void Detach() override {
+    if (auto* view = qobject_cast<GridView*>(widget())) view->Detach();
+    UnitBinder::Detach();
   }
 
  protected:

@@ -24,7 +24,7 @@ class UnitBinder : public QObject {
   QWidget* widget() const { return widget_; }
   // Stops listening to the model; the widget stays as it is. Called when
   // the window closes, before the model may go away.
-  virtual void detach();
+  virtual void Detach();
   bool attached() const { return attached_; }
 
   // Absolute placement: the widget sits at the unit's geometry. Otherwise a
@@ -33,16 +33,16 @@ class UnitBinder : public QObject {
   bool absolute() const { return absolute_; }
 
   // Brings the whole widget up to the model (after construction).
-  void syncAll() { sync(change::kAll); }
+  void SyncAll() { Sync(change::kAll); }
 
  protected:
   // Model -> widget for the changed parts (change:: bits).
-  virtual void sync(unsigned what);
+  virtual void Sync(unsigned what);
   // The widget whose mouse and key events stand for the unit's.
-  void watch(QObject* target);
+  void Watch(QObject* target);
   bool eventFilter(QObject* watched, QEvent* event) override;
   // Replaces the widget (an edit box switching between one and many lines).
-  void replaceWidget(QWidget* widget);
+  void ReplaceWidget(QWidget* widget);
 
   // True while the binder itself writes to the widget or the model, so the
   // echo of that write is not taken for a person's act.

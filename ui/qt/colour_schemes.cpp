@@ -31,7 +31,7 @@ Scheme schemeOf(int scheme) {
 
 }  // namespace
 
-QPalette schemePalette(int scheme) {
+QPalette SchemePalette(int scheme) {
   const Scheme s = schemeOf(scheme);
   QPalette p(s.button, s.window);
   p.setColor(QPalette::Base, Qt::white);
@@ -50,10 +50,10 @@ QPalette schemePalette(int scheme) {
   return p;
 }
 
-QColor schemeTitleColour(int scheme) { return schemeOf(scheme).title; }
+QColor SchemeTitleColour(int scheme) { return schemeOf(scheme).title; }
 
-void applyColourScheme(int scheme) {
-  const QPalette p = schemePalette(scheme);
+void ApplyColourScheme(int scheme) {
+  const QPalette p = SchemePalette(scheme);
   QApplication::setPalette(p);
   // Widgets given a palette of their own do not follow the application's.
   for (QWidget* w : QApplication::topLevelWidgets()) {

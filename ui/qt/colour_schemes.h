@@ -10,11 +10,11 @@ inline constexpr int kSchemeGreen = 2;
 inline constexpr int kSchemeSilver = 3;
 
 // The palette of a scheme; any other number gives the blue one.
-QPalette schemePalette(int scheme);
+QPalette SchemePalette(int scheme);
 // The colour a window's title strip is drawn in (pictures of windows).
-QColor schemeTitleColour(int scheme);
+QColor SchemeTitleColour(int scheme);
 // Applies the scheme to the application: every open window and every window
 // opened later take it at once.
-void applyColourScheme(int scheme);
+void ApplyColourScheme(int scheme);
 
 }  // namespace ui::qt

@@ -23,7 +23,7 @@ Qt::Alignment toAlignment(Alignment a) {
 
 GridTableModel::GridTableModel(GridControl& grid, QObject* parent)
     : QAbstractTableModel(parent), grid_(grid) {
-  headerRows_ = computeHeaderRows();
+  headerRows_ = ComputeHeaderRows();
   grid_.AddObserver(this);
 }
 
@@ -31,7 +31,7 @@ GridTableModel::~GridTableModel() {
   if (attached_) grid_.RemoveObserver(this);
 }
 
-void GridTableModel::detach() {
+void GridTableModel::Detach() {
   if (!attached_) return;
   beginResetModel();
   attached_ = false;
@@ -39,7 +39,7 @@ void GridTableModel::detach() {
   endResetModel();
 }
 
-QModelIndex GridTableModel::indexOfCell(int gridRow, int column) const {
+QModelIndex GridTableModel::IndexOfCell(int gridRow, int column) const {
   const int r = modelRow(gridRow);
   if (r < 0 || r >= rowCount() || column < 0 || column >= columnCount()) return {};
   return index(r, column);
@@ -55,14 +55,14 @@ int GridTableModel::columnCount(const QModelIndex& parent) const {
   return grid_.ColumnCount();
 }
 
-int GridTableModel::glyphSize(int cellHeight) {
+int GridTableModel::GlyphSize(int cellHeight) {
   return std::max(12, (cellHeight * 4 + 2) / 5);
 }
 
-QFont GridTableModel::fontOfHeight(int cellHeight) const {
+QFont GridTableModel::FontOfHeight(int cellHeight) const {
   auto it = fonts_.find(cellHeight);
   if (it != fonts_.end()) return it->second;
-  QFont f = fontFor(Font{"宋体", glyphSize(cellHeight), false});
+  QFont f = FontFor(Font{"宋体", GlyphSize(cellHeight), false});
   fonts_.emplace(cellHeight, f);
   return f;
 }
@@ -73,7 +73,7 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
   const int column = index.column();
   switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole: return toQLines(grid_.DisplayText(row, column));
+    case Qt::EditRole: return ToQLines(grid_.DisplayText(row, column));
     case Qt::CheckStateRole:
       if (grid_.IsDataCell(row, column) && grid_.GetColumnType(column) == ColumnType::CheckBox)
         return grid_.cellChecked(row, column) ? Qt::Checked : Qt::Unchecked;
@@ -84,7 +84,7 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
       return toColour(s.hasBackColour ? s.backColour : grid_.defaultBackColour());
     }
     case Qt::ForegroundRole: return QColor(Qt::black);
-    case Qt::FontRole: return fontOfHeight(grid_.cellStyle(row, column).fontHeight);
+    case Qt::FontRole: return FontOfHeight(grid_.cellStyle(row, column).fontHeight);
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(toAlignment(grid_.cellStyle(row, column).alignment) |
                                  Qt::AlignVCenter);
@@ -111,9 +111,9 @@ QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, in
     return {};
   }
   switch (role) {
-    case Qt::DisplayRole: return toQLines(grid_.cellText(0, section));
+    case Qt::DisplayRole: return ToQLines(grid_.cellText(0, section));
     case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::AlignCenter);
-    case Qt::FontRole: return fontOfHeight(grid_.cellStyle(0, section).fontHeight);
+    case Qt::FontRole: return FontOfHeight(grid_.cellStyle(0, section).fontHeight);
     default: return {};
   }
 }
@@ -130,13 +130,13 @@ Qt::ItemFlags GridTableModel::flags(const QModelIndex& index) const {
 
 // ---- Content changes ---------------------------------------------------------
 
-void GridTableModel::scheduleFlush() {
+void GridTableModel::ScheduleFlush() {
   if (flushQueued_) return;
   flushQueued_ = true;
-  QMetaObject::invokeMethod(this, &GridTableModel::flushChanges, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &GridTableModel::FlushChanges, Qt::QueuedConnection);
 }
 
-void GridTableModel::flushChanges() {
+void GridTableModel::FlushChanges() {
   flushQueued_ = false;
   if (dirtyTop_ < 0) return;
   const int rows = rowCount();
@@ -170,13 +170,13 @@ void GridTableModel::cellsChanged(int firstRow, int firstColumn, int lastRow, in
     dirtyLeft_ = std::min(dirtyLeft_, firstColumn);
     dirtyRight_ = std::max(dirtyRight_, lastColumn);
   }
-  scheduleFlush();
+  ScheduleFlush();
 }
 
 // ---- Rows and columns ------------------------------------------------------------
 
 void GridTableModel::rowsAboutToBeInserted(int first, int count) {
-  flushChanges();
+  FlushChanges();
   if (first < headerRows_) {
     aboutToReset();
     return;
@@ -195,7 +195,7 @@ void GridTableModel::rowsInserted(int first, int count) {
 }
 
 void GridTableModel::rowsAboutToBeRemoved(int first, int count) {
-  flushChanges();
+  FlushChanges();
   if (first < headerRows_) {
     aboutToReset();
     return;
@@ -214,41 +214,41 @@ void GridTableModel::rowsRemoved(int first, int count) {
 }
 
 void GridTableModel::columnsAboutToBeInserted(int first, int count) {
-  flushChanges();
+  FlushChanges();
   beginInsertColumns({}, first, first + count - 1);
 }
 
 void GridTableModel::columnsInserted(int, int) {
   endInsertColumns();
-  Q_EMIT gridColumnsChanged(0, grid_.ColumnCount() - 1);
+  Q_EMIT GridColumnsChanged(0, grid_.ColumnCount() - 1);
 }
 
 void GridTableModel::columnsAboutToBeRemoved(int first, int count) {
-  flushChanges();
+  FlushChanges();
   beginRemoveColumns({}, first, first + count - 1);
 }
 
 void GridTableModel::columnsRemoved(int, int) {
   endRemoveColumns();
-  Q_EMIT gridColumnsChanged(0, grid_.ColumnCount() - 1);
+  Q_EMIT GridColumnsChanged(0, grid_.ColumnCount() - 1);
 }
 
 void GridTableModel::aboutToReset() {
   if (resetting_) return;
-  flushChanges();
+  FlushChanges();
   resetting_ = true;
   beginResetModel();
 }
 
 void GridTableModel::reset() {
   if (!resetting_) return;
-  headerRows_ = computeHeaderRows();
+  headerRows_ = ComputeHeaderRows();
   resetting_ = false;
   endResetModel();
-  Q_EMIT gridReset();
+  Q_EMIT GridReset();
 }
 
-void GridTableModel::resetFromGrid() {
+void GridTableModel::ResetFromGrid() {
   aboutToReset();
   reset();
 }
@@ -256,33 +256,33 @@ void GridTableModel::resetFromGrid() {
 // ---- Sizes, cursor, settings -------------------------------------------------------
 
 void GridTableModel::rowHeightsChanged(int firstRow, int lastRow) {
-  if (!resetting_) Q_EMIT gridRowHeightsChanged(firstRow, lastRow);
+  if (!resetting_) Q_EMIT GridRowHeightsChanged(firstRow, lastRow);
 }
 
 void GridTableModel::columnsChanged(int firstColumn, int lastColumn) {
   if (resetting_) return;
-  Q_EMIT gridColumnsChanged(firstColumn, lastColumn);
+  Q_EMIT GridColumnsChanged(firstColumn, lastColumn);
   // A column's type decides how its cells look (check boxes).
   cellsChanged(0, firstColumn, grid_.RowCount() - 1, lastColumn);
 }
 
 void GridTableModel::cursorChanged() {
-  if (!resetting_) Q_EMIT gridCursorChanged();
+  if (!resetting_) Q_EMIT GridCursorChanged();
 }
 
 void GridTableModel::selectionChanged() {
-  if (!resetting_) Q_EMIT gridSelectionChanged();
+  if (!resetting_) Q_EMIT GridSelectionChanged();
 }
 
 void GridTableModel::settingsChanged() {
   if (resetting_) return;
-  if (computeHeaderRows() != headerRows_) {
-    resetFromGrid();
+  if (ComputeHeaderRows() != headerRows_) {
+    ResetFromGrid();
     return;
   }
   Q_EMIT headerDataChanged(Qt::Horizontal, 0, std::max(0, grid_.ColumnCount() - 1));
   cellsChanged(0, 0, grid_.RowCount() - 1, grid_.ColumnCount() - 1);
-  Q_EMIT gridRowHeightsChanged(0, grid_.RowCount() - 1);
+  Q_EMIT GridRowHeightsChanged(0, grid_.RowCount() - 1);
 }
 
 }  // namespace ui::qt

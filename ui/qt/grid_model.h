@@ -26,18 +26,18 @@ class GridTableModel : public QAbstractTableModel, public GridObserver {
   ~GridTableModel() override;
 
   GridControl& grid() const { return grid_; }
-  void detach();
+  void Detach();
   bool attached() const { return attached_; }
 
   int headerRows() const { return headerRows_; }
   int gridRow(int modelRow) const { return modelRow + headerRows_; }
   int modelRow(int gridRow) const { return gridRow - headerRows_; }
-  QModelIndex indexOfCell(int gridRow, int column) const;
+  QModelIndex IndexOfCell(int gridRow, int column) const;
 
   // Tells views every gathered content change now.
-  void flushChanges();
+  void FlushChanges();
   // Everything is read afresh (a view's reset).
-  void resetFromGrid();
+  void ResetFromGrid();
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -50,16 +50,16 @@ class GridTableModel : public QAbstractTableModel, public GridObserver {
   // apart its lines are. The heights were chosen for faces whose characters
   // fill the whole cell; the CJK face fills more of it, so it is drawn a
   // fifth smaller, never below 12 px.
-  QFont fontOfHeight(int cellHeight) const;
-  static int glyphSize(int cellHeight);
-  static int linePitch(int cellHeight) { return glyphSize(cellHeight) + 1; }
+  QFont FontOfHeight(int cellHeight) const;
+  static int GlyphSize(int cellHeight);
+  static int linePitch(int cellHeight) { return GlyphSize(cellHeight) + 1; }
 
  Q_SIGNALS:
-  void gridRowHeightsChanged(int firstGridRow, int lastGridRow);
-  void gridColumnsChanged(int firstColumn, int lastColumn);
-  void gridCursorChanged();
-  void gridSelectionChanged();
-  void gridReset();
+  void GridRowHeightsChanged(int firstGridRow, int lastGridRow);
+  void GridColumnsChanged(int firstColumn, int lastColumn);
+  void GridCursorChanged();
+  void GridSelectionChanged();
+  void GridReset();
 
  private:
   // GridObserver
@@ -80,8 +80,8 @@ class GridTableModel : public QAbstractTableModel, public GridObserver {
   void selectionChanged() override;
   void settingsChanged() override;
 
-  int computeHeaderRows() const { return grid_.FixedRowCount() >= 1 ? 1 : 0; }
-  void scheduleFlush();
+  int ComputeHeaderRows() const { return grid_.FixedRowCount() >= 1 ? 1 : 0; }
+  void ScheduleFlush();
 
   GridControl& grid_;
   bool attached_ = true;

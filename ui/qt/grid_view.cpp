@@ -109,7 +109,7 @@ class GridDelegate : public QStyledItemDelegate {
       view_->style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, p, view_);
     } else if (!fixed && type == ColumnType::Picture) {
       const Bytes& bytes = g.cellPicture(row, column);
-      const QImage image = decodeImageBytes(bytes.data(), bytes.size());
+      const QImage image = DecodeImageBytes(bytes.data(), bytes.size());
       if (!image.isNull()) {
         const QImage shown = image.scaled(r.size() - QSize(2, 2), Qt::KeepAspectRatio,
                                           Qt::SmoothTransformation);
@@ -123,8 +123,8 @@ class GridDelegate : public QStyledItemDelegate {
                                                                 : QColor(Qt::black));
         const QRect textRect = r.adjusted(3, 1, -3, -1);
         const Qt::Alignment h = fixed && !s.wordWrap ? Qt::AlignHCenter : horizontal(s.alignment);
-        drawPitchedText(p, textRect, toQLines(text), m->fontOfHeight(fontPx),
-                        GridTableModel::glyphSize(fontPx), GridTableModel::linePitch(fontPx), h,
+        DrawPitchedText(p, textRect, ToQLines(text), m->FontOfHeight(fontPx),
+                        GridTableModel::GlyphSize(fontPx), GridTableModel::linePitch(fontPx), h,
                         s.wordWrap);
       }
     }
@@ -146,7 +146,7 @@ class GridDelegate : public QStyledItemDelegate {
     const int row = view_->tableModel()->gridRow(index.row());
     const int column = index.column();
     const CellStyle s = g.cellStyle(row, column);
-    const QFont font = view_->tableModel()->fontOfHeight(std::max(1, s.fontHeight));
+    const QFont font = view_->tableModel()->FontOfHeight(std::max(1, s.fontHeight));
     QWidget* editor = nullptr;
     switch (g.GetColumnType(column)) {
       case ColumnType::DropDown: {
@@ -154,7 +154,7 @@ class GridDelegate : public QStyledItemDelegate {
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
         QStringList items;
-        for (const std::string& item : g.columnListItems(column)) items << toQ(item);
+        for (const std::string& item : g.columnListItems(column)) items << ToQ(item);
         combo->addItems(items);
         // What is typed shows as typed: no item completes it meanwhile.
         combo->setCompleter(nullptr);
@@ -202,7 +202,7 @@ class GridDelegate : public QStyledItemDelegate {
   void setEditorData(QWidget* editor, const QModelIndex& index) const override {
     const GridControl& g = view_->grid();
     const int row = view_->tableModel()->gridRow(index.row());
-    const QString text = toQLines(g.DisplayText(row, index.column()));
+    const QString text = ToQLines(g.DisplayText(row, index.column()));
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
       const int at = combo->findText(text, Qt::MatchExactly);
       combo->setCurrentIndex(at);
@@ -222,11 +222,11 @@ class GridDelegate : public QStyledItemDelegate {
     if (!view_->attached_ || !g.editing()) return;
     std::string text;
     if (auto* combo = qobject_cast<QComboBox*>(editor))
-      text = toStd(combo->currentText());
+      text = ToStd(combo->currentText());
     else if (auto* line = qobject_cast<QLineEdit*>(editor))
-      text = toStd(line->text());
+      text = ToStd(line->text());
     else if (auto* edit = qobject_cast<QPlainTextEdit*>(editor))
-      text = fromQLines(edit->toPlainText());
+      text = FromQLines(edit->toPlainText());
     g.CommitEdit(text);
   }
 
@@ -259,8 +259,8 @@ class GridDelegate : public QStyledItemDelegate {
           }
           [[fallthrough]];
         case Qt::Key_Tab:
-        case Qt::Key_Backtab: finish(editor, true); return true;
-        case Qt::Key_Escape: finish(editor, false); return true;
+        case Qt::Key_Backtab: Finish(editor, true); return true;
+        case Qt::Key_Escape: Finish(editor, false); return true;
         default: break;
       }
     }
@@ -268,7 +268,7 @@ class GridDelegate : public QStyledItemDelegate {
   }
 
  private:
-  void finish(QWidget* editor, bool commit) {
+  void Finish(QWidget* editor, bool commit) {
     QPointer<QWidget> guard(editor);
     if (commit) Q_EMIT commitData(editor);
     if (guard && view_->openEditor() == editor)
@@ -316,39 +316,39 @@ GridView::GridView(GridControl& grid, QWidget* parent)
     resizedWidth_ = size;
   });
 
-  connect(model_, &GridTableModel::gridRowHeightsChanged, this, &GridView::applyRowHeights);
-  connect(model_, &GridTableModel::gridColumnsChanged, this, &GridView::applyColumns);
-  connect(model_, &GridTableModel::gridCursorChanged, this, &GridView::applyCursor);
-  connect(model_, &GridTableModel::gridSelectionChanged, this, &GridView::applySelection);
-  connect(model_, &GridTableModel::gridReset, this, &GridView::applyAll);
+  connect(model_, &GridTableModel::GridRowHeightsChanged, this, &GridView::ApplyRowHeights);
+  connect(model_, &GridTableModel::GridColumnsChanged, this, &GridView::ApplyColumns);
+  connect(model_, &GridTableModel::GridCursorChanged, this, &GridView::ApplyCursor);
+  connect(model_, &GridTableModel::GridSelectionChanged, this, &GridView::ApplySelection);
+  connect(model_, &GridTableModel::GridReset, this, &GridView::ApplyAll);
   connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
-    applyRowHeights(model_->gridRow(first), model_->gridRow(last));
+    ApplyRowHeights(model_->gridRow(first), model_->gridRow(last));
   });
-  applyAll();
+  ApplyAll();
 }
 
 GridView::~GridView() = default;
 
-void GridView::detach() {
+void GridView::Detach() {
   if (!attached_) return;
   if (editor_) closeEditor(editor_, QAbstractItemDelegate::NoHint);
   attached_ = false;
-  model_->detach();
+  model_->Detach();
 }
 
-void GridView::resync() {
-  if (attached_) model_->resetFromGrid();
+void GridView::Resync() {
+  if (attached_) model_->ResetFromGrid();
 }
 
 // ---- Geometry ------------------------------------------------------------------
 
-std::pair<int, int> GridView::cellAt(const QPoint& viewportPos) const {
+std::pair<int, int> GridView::CellAt(const QPoint& viewportPos) const {
   const QModelIndex index = indexAt(viewportPos);
   if (!index.isValid()) return {-1, -1};
   return {model_->gridRow(index.row()), index.column()};
 }
 
-std::pair<int, int> GridView::nearestCell(const QPoint& viewportPos) const {
+std::pair<int, int> GridView::NearestCell(const QPoint& viewportPos) const {
   const QRect room = viewport()->rect();
   if (model_->rowCount() == 0 || model_->columnCount() == 0) return {-1, -1};
   QPoint p(std::clamp(viewportPos.x(), 0, std::max(0, room.width() - 1)),
@@ -361,10 +361,10 @@ std::pair<int, int> GridView::nearestCell(const QPoint& viewportPos) const {
 }
 
 QRect GridView::CellRect(int gridRow, int column) const {
-  return visualRect(model_->indexOfCell(gridRow, column));
+  return visualRect(model_->IndexOfCell(gridRow, column));
 }
 
-QPoint GridView::toGridPoint(const QPoint& viewportPos) const {
+QPoint GridView::ToGridPoint(const QPoint& viewportPos) const {
   return viewport()->mapTo(this, viewportPos);
 }
 
@@ -372,7 +372,7 @@ QPoint GridView::toGridPoint(const QPoint& viewportPos) const {
 
 // The vertical scroll bar is counted whether it shows or not, so the column
 // widths do not change as rows come and go.
-void GridView::reportCellArea() {
+void GridView::ReportCellArea() {
   if (!attached_) return;
   const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
   grid_.SetCellAreaWidth(width() - 2 * frameWidth() - bar);
@@ -380,20 +380,20 @@ void GridView::reportCellArea() {
 
 void GridView::resizeEvent(QResizeEvent* e) {
   QTableView::resizeEvent(e);
-  reportCellArea();
+  ReportCellArea();
 }
 
-void GridView::applyAll() {
+void GridView::ApplyAll() {
   if (!attached_) return;
   verticalHeader()->setDefaultSectionSize(std::max(1, grid_.defaultRowHeight()));
   horizontalHeader()->setVisible(model_->headerRows() > 0);
-  applyColumns(0, grid_.ColumnCount() - 1);
-  applyRowHeights(0, grid_.RowCount() - 1);
-  applyCursor();
-  applySelection();
+  ApplyColumns(0, grid_.ColumnCount() - 1);
+  ApplyRowHeights(0, grid_.RowCount() - 1);
+  ApplyCursor();
+  ApplySelection();
 }
 
-void GridView::applyColumns(int firstColumn, int lastColumn) {
+void GridView::ApplyColumns(int firstColumn, int lastColumn) {
   if (!attached_) return;
   applying_ = true;
   QHeaderView* h = horizontalHeader();
@@ -411,7 +411,7 @@ void GridView::applyColumns(int firstColumn, int lastColumn) {
   if (editor_) viewport()->update();
 }
 
-void GridView::applyRowHeights(int firstGridRow, int lastGridRow) {
+void GridView::ApplyRowHeights(int firstGridRow, int lastGridRow) {
   if (!attached_) return;
   const int headerRows = model_->headerRows();
   if (headerRows > 0 && firstGridRow < headerRows) {
@@ -437,9 +437,9 @@ void GridView::applyRowHeights(int firstGridRow, int lastGridRow) {
   }
 }
 
-void GridView::applyCursor() {
+void GridView::ApplyCursor() {
   if (!attached_) return;
-  const QModelIndex index = model_->indexOfCell(grid_.CursorRow(), grid_.CursorColumn());
+  const QModelIndex index = model_->IndexOfCell(grid_.CursorRow(), grid_.CursorColumn());
   const QModelIndex before = currentIndex();
   selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
   if (index.isValid()) scrollTo(index);
@@ -447,7 +447,7 @@ void GridView::applyCursor() {
   if (index.isValid()) update(index);
 }
 
-void GridView::applySelection() {
+void GridView::ApplySelection() {
   if (!attached_) return;
   QItemSelection selection;
   if (grid_.cellSelection() && grid_.SelectionFirstRow() >= 0) {
@@ -462,7 +462,7 @@ void GridView::applySelection() {
   selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
-void GridView::showDragSelection(int gridRow, int column) {
+void GridView::ShowDragSelection(int gridRow, int column) {
   if (!grid_.cellSelection() || pressRow_ < 0) return;
   const int rows = model_->rowCount();
   const int top = std::max(0, model_->modelRow(std::min(pressRow_, gridRow)));
@@ -476,19 +476,19 @@ void GridView::showDragSelection(int gridRow, int column) {
 
 // ---- Editing -------------------------------------------------------------------------
 
-bool GridView::editCellInPlace(int gridRow, int column) {
-  return startEdit(gridRow, column, QAbstractItemView::EditKeyPressed, nullptr);
+bool GridView::EditCellInPlace(int gridRow, int column) {
+  return StartEdit(gridRow, column, QAbstractItemView::EditKeyPressed, nullptr);
 }
 
-bool GridView::startEdit(int gridRow, int column, EditTrigger trigger, QEvent* event) {
+bool GridView::StartEdit(int gridRow, int column, EditTrigger trigger, QEvent* event) {
   if (!attached_ || editor_) return false;
   // An editor the view dropped without closing (rows removed under it).
   if (grid_.editing()) grid_.CancelEdit();
   if (grid_.GetColumnType(column) == ColumnType::CheckBox) return false;
   if (!grid_.BeginEdit(gridRow, column)) return false;
   if (!attached_) return false;
-  model_->flushChanges();
-  const QModelIndex index = model_->indexOfCell(gridRow, column);
+  model_->FlushChanges();
+  const QModelIndex index = model_->IndexOfCell(gridRow, column);
   if (!grid_.editing() || !index.isValid() || !(model_->flags(index) & Qt::ItemIsEditable)) {
     if (grid_.editing()) grid_.CancelEdit();
     return false;
@@ -509,7 +509,7 @@ bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
     case QAbstractItemView::EditKeyPressed:
     case QAbstractItemView::DoubleClicked:
     case QAbstractItemView::AllEditTriggers:
-      return startEdit(model_->gridRow(index.row()), index.column(), trigger, event);
+      return StartEdit(model_->gridRow(index.row()), index.column(), trigger, event);
     default: return false;
   }
 }
@@ -523,7 +523,7 @@ void GridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint h
   if (attached_ && grid_.editing()) grid_.CancelEdit();
 }
 
-void GridView::commitOpenEditor() {
+void GridView::CommitOpenEditor() {
   QPointer<QWidget> editor = editor_;
   if (!editor) return;
   commitData(editor);
@@ -534,25 +534,25 @@ void GridView::commitOpenEditor() {
 
 void GridView::mousePressEvent(QMouseEvent* e) {
   if (!attached_) return;
-  commitOpenEditor();
+  CommitOpenEditor();
   if (!hasFocus()) setFocus(Qt::MouseFocusReason);
   const QPoint pos = e->position().toPoint();
   if (e->button() == Qt::RightButton) {
     // The menu that follows belongs to the cell under the mouse.
-    const auto [row, column] = cellAt(pos);
+    const auto [row, column] = CellAt(pos);
     pressed_ = false;
-    const QPoint g = toGridPoint(pos);
-    grid_.RightButtonDown(row, column, g.x(), g.y(), modifierFlags(e->modifiers()));
-    if (attached_) applySelection();
+    const QPoint g = ToGridPoint(pos);
+    grid_.RightButtonDown(row, column, g.x(), g.y(), ModifierFlags(e->modifiers()));
+    if (attached_) ApplySelection();
     return;
   }
   if (e->button() != Qt::LeftButton) return;
-  const auto [row, column] = cellAt(pos);
+  const auto [row, column] = CellAt(pos);
   pressed_ = false;
   editAfterRelease_ = false;
   if (row < 0) return;
-  const QPoint g = toGridPoint(pos);
-  pressed_ = grid_.LeftButtonDown(row, column, g.x(), g.y(), modifierFlags(e->modifiers()));
+  const QPoint g = ToGridPoint(pos);
+  pressed_ = grid_.LeftButtonDown(row, column, g.x(), g.y(), ModifierFlags(e->modifiers()));
   if (pressed_) {
     pressRow_ = row;
     pressColumn_ = column;
@@ -561,45 +561,45 @@ void GridView::mousePressEvent(QMouseEvent* e) {
 
 void GridView::mouseMoveEvent(QMouseEvent* e) {
   if (!attached_ || !pressed_ || !(e->buttons() & Qt::LeftButton)) return;
-  const auto [row, column] = nearestCell(e->position().toPoint());
-  if (row >= 0) showDragSelection(row, column);
+  const auto [row, column] = NearestCell(e->position().toPoint());
+  if (row >= 0) ShowDragSelection(row, column);
 }
 
 void GridView::mouseReleaseEvent(QMouseEvent* e) {
   if (!attached_) return;
   const QPoint pos = e->position().toPoint();
-  const QPoint g = toGridPoint(pos);
-  const int mods = modifierFlags(e->modifiers());
+  const QPoint g = ToGridPoint(pos);
+  const int mods = ModifierFlags(e->modifiers());
   if (e->button() == Qt::RightButton) {
-    const auto [row, column] = cellAt(pos);
+    const auto [row, column] = CellAt(pos);
     grid_.RightButtonUp(row, column, g.x(), g.y(), mods);
     return;
   }
   if (e->button() != Qt::LeftButton || !pressed_) return;
   pressed_ = false;
-  auto [row, column] = cellAt(pos);
-  if (row < 0) std::tie(row, column) = nearestCell(pos);
+  auto [row, column] = CellAt(pos);
+  if (row < 0) std::tie(row, column) = NearestCell(pos);
   grid_.LeftButtonUp(row, column, g.x(), g.y(), mods);
   if (editAfterRelease_) {
     editAfterRelease_ = false;
     if (attached_ && row == grid_.CursorRow() && column == grid_.CursorColumn())
-      startEdit(row, column, QAbstractItemView::DoubleClicked, nullptr);
+      StartEdit(row, column, QAbstractItemView::DoubleClicked, nullptr);
   }
-  if (attached_) applySelection();
+  if (attached_) ApplySelection();
 }
 
 void GridView::mouseDoubleClickEvent(QMouseEvent* e) {
   if (!attached_ || e->button() != Qt::LeftButton) return;
   const QPoint pos = e->position().toPoint();
-  const auto [row, column] = cellAt(pos);
+  const auto [row, column] = CellAt(pos);
   if (row < 0) return;
-  const QPoint g = toGridPoint(pos);
-  pressed_ = grid_.LeftDoubleClick(row, column, g.x(), g.y(), modifierFlags(e->modifiers()));
+  const QPoint g = ToGridPoint(pos);
+  pressed_ = grid_.LeftDoubleClick(row, column, g.x(), g.y(), ModifierFlags(e->modifiers()));
   // A double click the window did not refuse edits the cell, once the
   // button is up again.
   editAfterRelease_ = pressed_ && grid_.CanEditCell(row, column) &&
                       grid_.GetColumnType(column) != ColumnType::CheckBox;
-  if (!pressed_) grid_.LeftButtonUp(row, column, g.x(), g.y(), modifierFlags(e->modifiers()));
+  if (!pressed_) grid_.LeftButtonUp(row, column, g.x(), g.y(), ModifierFlags(e->modifiers()));
 }
 
 void GridView::keyPressEvent(QKeyEvent* e) {
@@ -607,8 +607,8 @@ void GridView::keyPressEvent(QKeyEvent* e) {
     e->ignore();
     return;
   }
-  const int key = virtualKey(e->key());
-  const int mods = modifierFlags(e->modifiers());
+  const int key = VirtualKey(e->key());
+  const int mods = ModifierFlags(e->modifiers());
   if (key == kKeyTab) {
     if (grid_.PressKey(key, mods)) focusNextPrevChild(!(e->modifiers() & Qt::ShiftModifier));
     return;
@@ -637,7 +637,7 @@ void GridView::keyPressEvent(QKeyEvent* e) {
       return;
     case kKeyF2:
     case kKeyReturn:
-      startEdit(grid_.CursorRow(), grid_.CursorColumn(), QAbstractItemView::EditKeyPressed, nullptr);
+      StartEdit(grid_.CursorRow(), grid_.CursorColumn(), QAbstractItemView::EditKeyPressed, nullptr);
       return;
     case kKeySpace:
       if (grid_.GetColumnType(grid_.CursorColumn()) == ColumnType::CheckBox) return;
@@ -645,7 +645,7 @@ void GridView::keyPressEvent(QKeyEvent* e) {
     default: break;
   }
   if (printable)
-    startEdit(grid_.CursorRow(), grid_.CursorColumn(), QAbstractItemView::AnyKeyPressed, e);
+    StartEdit(grid_.CursorRow(), grid_.CursorColumn(), QAbstractItemView::AnyKeyPressed, e);
 }
 
 // ---- Header: row 0 of the grid -----------------------------------------------------------
@@ -669,7 +669,7 @@ bool GridView::headerEvent(QEvent* event) {
     case QEvent::MouseButtonPress: {
       auto* me = static_cast<QMouseEvent*>(event);
       const QPoint pos = me->position().toPoint();
-      commitOpenEditor();
+      CommitOpenEditor();
       if (me->button() != Qt::LeftButton) return true;
       if (onBorder(pos)) {
         headerResizing_ = true;
@@ -681,14 +681,14 @@ bool GridView::headerEvent(QEvent* event) {
       if (column < 0) return true;
       if (!hasFocus()) setFocus(Qt::MouseFocusReason);
       const QPoint g = h->viewport()->mapTo(this, pos);
-      headerPressed_ = grid_.LeftButtonDown(0, column, g.x(), g.y(), modifierFlags(me->modifiers()));
+      headerPressed_ = grid_.LeftButtonDown(0, column, g.x(), g.y(), ModifierFlags(me->modifiers()));
       return true;
     }
     case QEvent::MouseButtonRelease: {
       auto* me = static_cast<QMouseEvent*>(event);
       const QPoint pos = me->position().toPoint();
       const QPoint g = h->viewport()->mapTo(this, pos);
-      const int mods = modifierFlags(me->modifiers());
+      const int mods = ModifierFlags(me->modifiers());
       if (me->button() == Qt::RightButton) {
         grid_.RightButtonUp(0, h->logicalIndexAt(pos), g.x(), g.y(), mods);
         return true;
@@ -715,7 +715,7 @@ bool GridView::headerEvent(QEvent* event) {
       const int column = h->logicalIndexAt(pos);
       if (column < 0) return true;
       const QPoint g = h->viewport()->mapTo(this, pos);
-      headerPressed_ = grid_.LeftDoubleClick(0, column, g.x(), g.y(), modifierFlags(me->modifiers()));
+      headerPressed_ = grid_.LeftDoubleClick(0, column, g.x(), g.y(), ModifierFlags(me->modifiers()));
       return true;
     }
     case QEvent::MouseMove: {

@@ -25,12 +25,12 @@ class GridView : public QTableView {
   GridControl& grid() const { return grid_; }
   GridTableModel* tableModel() const { return model_; }
   // Stops following the grid (its window closed).
-  void detach();
+  void Detach();
   // Reads the whole grid afresh: model reset, sizes, focus cell, selection.
-  void resync();
+  void Resync();
 
   // The grid cell under a point of the viewport; {-1, -1} over no cell.
-  std::pair<int, int> cellAt(const QPoint& viewportPos) const;
+  std::pair<int, int> CellAt(const QPoint& viewportPos) const;
   // Where a grid cell is in the viewport (empty for the header row and
   // cells out of the model).
   QRect CellRect(int gridRow, int column) const;
@@ -38,7 +38,7 @@ class GridView : public QTableView {
   QWidget* openEditor() const { return editor_; }
   // Opens the editor of a cell as a person would (double click or F2
   // without the mouse); false when the cell cannot be edited now.
-  bool editCellInPlace(int gridRow, int column);
+  bool EditCellInPlace(int gridRow, int column);
 
  protected:
   void mousePressEvent(QMouseEvent* e) override;
@@ -54,24 +54,24 @@ class GridView : public QTableView {
  private:
   friend class GridDelegate;
 
-  bool startEdit(int gridRow, int column, EditTrigger trigger, QEvent* event);
-  void commitOpenEditor();
+  bool StartEdit(int gridRow, int column, EditTrigger trigger, QEvent* event);
+  void CommitOpenEditor();
   void editorOpened(QWidget* editor) { editor_ = editor; }
   void editorGone(QWidget* editor) {
     if (editor_ == editor) editor_ = nullptr;
   }
-  QPoint toGridPoint(const QPoint& viewportPos) const;
-  std::pair<int, int> nearestCell(const QPoint& viewportPos) const;
+  QPoint ToGridPoint(const QPoint& viewportPos) const;
+  std::pair<int, int> NearestCell(const QPoint& viewportPos) const;
   bool headerEvent(QEvent* event);
 
   // Tells the grid the width its columns can fill.
-  void reportCellArea();
-  void applyAll();
-  void applyRowHeights(int firstGridRow, int lastGridRow);
-  void applyColumns(int firstColumn, int lastColumn);
-  void applyCursor();
-  void applySelection();
-  void showDragSelection(int gridRow, int column);
+  void ReportCellArea();
+  void ApplyAll();
+  void ApplyRowHeights(int firstGridRow, int lastGridRow);
+  void ApplyColumns(int firstColumn, int lastColumn);
+  void ApplyCursor();
+  void ApplySelection();
+  void ShowDragSelection(int gridRow, int column);
 
   GridControl& grid_;
   GridTableModel* model_;

@@ -13,7 +13,7 @@ constexpr std::uint8_t kPlainInfoSize = 40;
 
 }  // namespace
 
-QImage decodeImageBytes(const std::uint8_t* data, std::size_t size) {
+QImage DecodeImageBytes(const std::uint8_t* data, std::size_t size) {
   QImage image;
   if (!data || size == 0 || size > static_cast<std::size_t>(std::numeric_limits<int>::max())) return image;
   if (image.loadFromData(data, static_cast<int>(size))) return image;

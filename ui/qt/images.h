@@ -11,6 +11,6 @@
 namespace ui::qt {
 
 // A null image when the bytes are no image Qt can read.
-QImage decodeImageBytes(const std::uint8_t* data, std::size_t size);
+QImage DecodeImageBytes(const std::uint8_t* data, std::size_t size);
 
 }  // namespace ui::qt

@@ -4,7 +4,7 @@
 
 namespace ui::qt {
 
-int virtualKey(int k) {
+int VirtualKey(int k) {
   if (k >= Qt::Key_A && k <= Qt::Key_Z) return 'A' + (k - Qt::Key_A);
   if (k >= Qt::Key_0 && k <= Qt::Key_9) return '0' + (k - Qt::Key_0);
   if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return 112 + (k - Qt::Key_F1);
@@ -61,7 +61,7 @@ int virtualKey(int k) {
   }
 }
 
-int modifierFlags(Qt::KeyboardModifiers m) {
+int ModifierFlags(Qt::KeyboardModifiers m) {
   int flags = 0;
   if (m & Qt::ControlModifier) flags += kModCtrl;
   if (m & Qt::ShiftModifier) flags += kModShift;

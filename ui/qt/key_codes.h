@@ -7,8 +7,8 @@
 namespace ui::qt {
 
 // 0 for a key without a virtual key code.
-int virtualKey(int qtKey);
+int VirtualKey(int qtKey);
 // kModCtrl / kModShift / kModAlt added.
-int modifierFlags(Qt::KeyboardModifiers modifiers);
+int ModifierFlags(Qt::KeyboardModifiers modifiers);
 
 }  // namespace ui::qt

@@ -11,7 +11,7 @@
 namespace ui::qt {
 
 void syncAction(QAction* action, const MenuItem& item) {
-  action->setText(toQ(item.caption()));
+  action->setText(ToQ(item.caption()));
   action->setEnabled(item.enabled());
   action->setVisible(item.visible());
   action->setCheckable(item.checked());
@@ -25,55 +25,55 @@ void fillMenu(QMenu* menu, MenuItem& item, std::map<const MenuItem*, QAction*>& 
       continue;
     }
     if (child->hasItems()) {
-      QMenu* sub = menu->addMenu(toQ(child->caption()));
+      QMenu* sub = menu->addMenu(ToQ(child->caption()));
       fillMenu(sub, *child, actions);
       syncAction(sub->menuAction(), *child);
       actions[child] = sub->menuAction();
       continue;
     }
-    QAction* a = menu->addAction(toQ(child->caption()));
+    QAction* a = menu->addAction(ToQ(child->caption()));
     syncAction(a, *child);
     actions[child] = a;
   }
 }
 
 MenuBarBinder::MenuBarBinder(Window& window, QMenuBar* bar) : window_(window), bar_(bar) {
-  rebuild();
+  Rebuild();
 }
 
-MenuBarBinder::~MenuBarBinder() { detach(); }
+MenuBarBinder::~MenuBarBinder() { Detach(); }
 
-void MenuBarBinder::detach() {
+void MenuBarBinder::Detach() {
   if (!attached_) return;
   attached_ = false;
-  disconnectAll();
+  DisconnectAll();
 }
 
-QAction* MenuBarBinder::actionFor(const MenuItem& item) const {
+QAction* MenuBarBinder::ActionFor(const MenuItem& item) const {
   auto it = actions_.find(&item);
   return it == actions_.end() ? nullptr : it->second;
 }
 
-void MenuBarBinder::disconnectAll() {
+void MenuBarBinder::DisconnectAll() {
   for (auto& [item, id] : connections_) item->changed().Disconnect(id);
   connections_.clear();
 }
 
-void MenuBarBinder::connectItem(MenuItem& item) {
+void MenuBarBinder::ConnectItem(MenuItem& item) {
   MenuItem* p = &item;
-  connections_.push_back({p, item.changed().Connect([this, p](unsigned what) { update(*p, what); })});
-  for (MenuItem* child : item.items()) connectItem(*child);
+  connections_.push_back({p, item.changed().Connect([this, p](unsigned what) { Update(*p, what); })});
+  for (MenuItem* child : item.items()) ConnectItem(*child);
 }
 
-void MenuBarBinder::rebuild() {
+void MenuBarBinder::Rebuild() {
   rebuildQueued_ = false;
   if (!attached_) return;
-  disconnectAll();
+  DisconnectAll();
   actions_.clear();
   bar_->clear();
   for (MenuItem* top : window_.menus()) {
-    connectItem(*top);
-    QMenu* menu = bar_->addMenu(toQ(top->caption()));
+    ConnectItem(*top);
+    QMenu* menu = bar_->addMenu(ToQ(top->caption()));
     fillMenu(menu, *top, actions_);
     QAction* a = menu->menuAction();
     syncAction(a, *top);
@@ -86,7 +86,7 @@ void MenuBarBinder::rebuild() {
         entry->Choose();
         // A check mark follows the model, not Qt's own toggling.
         if (attached_) {
-          if (QAction* again = actionFor(*entry)) syncAction(again, *entry);
+          if (QAction* again = ActionFor(*entry)) syncAction(again, *entry);
         }
         return;
       }
@@ -95,18 +95,18 @@ void MenuBarBinder::rebuild() {
   bar_->setVisible(!window_.menus().empty());
 }
 
-void MenuBarBinder::update(MenuItem& item, unsigned what) {
+void MenuBarBinder::Update(MenuItem& item, unsigned what) {
   if (!attached_) return;
   if (what & change::kItems) {
     // Entries were added: rebuild once the current event is over, never
     // while a menu of this bar is open and running a handler.
     if (!rebuildQueued_) {
       rebuildQueued_ = true;
-      QTimer::singleShot(0, this, [this] { rebuild(); });
+      QTimer::singleShot(0, this, [this] { Rebuild(); });
     }
     return;
   }
-  if (QAction* a = actionFor(item)) syncAction(a, item);
+  if (QAction* a = ActionFor(item)) syncAction(a, item);
 }
 
 }  // namespace ui::qt

@@ -18,16 +18,16 @@ class MenuBarBinder : public QObject {
  public:
   MenuBarBinder(Window& window, QMenuBar* bar);
   ~MenuBarBinder() override;
-  void detach();
+  void Detach();
   QMenuBar* bar() const { return bar_; }
   // The action standing for a menu item (tests, pictures); nullptr if none.
-  QAction* actionFor(const MenuItem& item) const;
+  QAction* ActionFor(const MenuItem& item) const;
 
  private:
-  void rebuild();
-  void update(MenuItem& item, unsigned what);
-  void connectItem(MenuItem& item);
-  void disconnectAll();
+  void Rebuild();
+  void Update(MenuItem& item, unsigned what);
+  void ConnectItem(MenuItem& item);
+  void DisconnectAll();
 
   Window& window_;
   QMenuBar* bar_;

@@ -91,7 +91,7 @@ void replaceRadicalTargets(QByteArray& map) {
 
 // Applies replaceRadicalTargets to every text map of the written file.
 bool fixTextMaps(const std::string& path) {
-  QFile file(toQ(path));
+  QFile file(ToQ(path));
   if (!file.open(QIODevice::ReadOnly)) return false;
   QByteArray pdf = file.readAll();
   file.close();
@@ -169,20 +169,20 @@ bool QtPdfRenderer::SavePdf(const output::Document& document, const std::string&
   };
   // QPdfWriter reports nothing: try the file first so the reason is known.
   {
-    QFile probe(toQ(path));
-    if (!probe.open(QIODevice::WriteOnly)) return fail(toStd(probe.errorString()));
+    QFile probe(ToQ(path));
+    if (!probe.open(QIODevice::WriteOnly)) return fail(ToStd(probe.errorString()));
   }
 
-  QPdfWriter writer(toQ(path));
+  QPdfWriter writer(ToQ(path));
   writer.setResolution(kResolution);
-  writer.setTitle(toQ(document.title));
+  writer.setTitle(ToQ(document.title));
   writer.setCreator(QStringLiteral("墨川题库与组卷系统 2.0"));
   const QMarginsF margins(output::kMarginLeftTwips / 20.0, output::kMarginTopTwips / 20.0,
                           output::kMarginRightTwips / 20.0, output::kMarginBottomTwips / 20.0);
   writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, margins,
                                    QPageLayout::Point));
 
-  const QString family = familyFor("宋体");
+  const QString family = FamilyFor("宋体");
   QTextDocument text;
   text.documentLayout()->setPaintDevice(&writer);
   text.setDocumentMargin(0);
@@ -209,7 +209,7 @@ bool QtPdfRenderer::SavePdf(const output::Document& document, const std::string&
     for (const auto& piece : p.content) {
       const QTextCharFormat c = charFormatOf(piece.format, family);
       switch (piece.kind) {
-        case output::Inline::Kind::Text: cursor.insertText(toQ(piece.text), c); break;
+        case output::Inline::Kind::Text: cursor.insertText(ToQ(piece.text), c); break;
         case output::Inline::Kind::LineBreak: cursor.insertText(QString(QChar::LineSeparator), c); break;
         case output::Inline::Kind::Tab: cursor.insertText(QStringLiteral("\t"), c); break;
         case output::Inline::Kind::Picture: {

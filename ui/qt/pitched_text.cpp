@@ -7,11 +7,11 @@
 
 namespace ui::qt {
 
-int pixelSizeOf(const QFont& font) {
+int PixelSizeOf(const QFont& font) {
   return font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
 }
 
-void drawPitchedText(QPainter* p, const QRect& area, QString text, const QFont& font, int glyph,
+void DrawPitchedText(QPainter* p, const QRect& area, QString text, const QFont& font, int glyph,
                      int pitch, Qt::Alignment horizontal, bool wrap) {
   if (text.isEmpty() || area.width() <= 0 || area.height() <= 0) return;
   glyph = std::max(1, glyph);

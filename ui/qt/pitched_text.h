@@ -18,10 +18,10 @@ namespace ui::qt {
 // text takes one; otherwise the lines start at the top. Lines sit on their
 // baselines, whatever faces their characters come from. Lines that would
 // show only in part are left out, except the first.
-void drawPitchedText(QPainter* p, const QRect& area, QString text, const QFont& font, int glyph,
+void DrawPitchedText(QPainter* p, const QRect& area, QString text, const QFont& font, int glyph,
                      int pitch, Qt::Alignment horizontal, bool wrap);
 
 // The pixel size of a font (point sizes converted).
-int pixelSizeOf(const QFont& font);
+int PixelSizeOf(const QFont& font);
 
 }  // namespace ui::qt

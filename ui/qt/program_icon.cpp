@@ -54,7 +54,7 @@ QPixmap drawIcon(int side) {
 
 }  // namespace
 
-QIcon programIcon() {
+QIcon ProgramIcon() {
   QIcon icon;
   for (int side : {16, 24, 32, 48, 64, 128}) icon.addPixmap(drawIcon(side));
   return icon;

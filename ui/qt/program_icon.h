@@ -6,6 +6,6 @@
 
 namespace ui::qt {
 
-QIcon programIcon();
+QIcon ProgramIcon();
 
 }  // namespace ui::qt

@@ -162,13 +162,13 @@ bool desktopHandles(const QString& mime) {
 
 }  // namespace
 
-int countWrappedLines(int width, std::string_view text, const QFont& font) {
+int CountWrappedLines(int width, std::string_view text, const QFont& font) {
   if (text.empty()) return 1;
   const qreal room = std::max(1, width - kEditBoxFrame);
   QTextOption option;
   option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   int lines = 0;
-  for (const QString& paragraph : toQLines(text).split(QLatin1Char('\n'))) {
+  for (const QString& paragraph : ToQLines(text).split(QLatin1Char('\n'))) {
     if (paragraph.isEmpty()) {
       ++lines;
       continue;
@@ -192,7 +192,7 @@ int countWrappedLines(int width, std::string_view text, const QFont& font) {
 QtHost::QtHost() : guard_(std::make_unique<QObject>()) {
   clock_.start();
   QApplication::setStyle(new ProgramStyle);
-  QApplication::setFont(windowFont());
+  QApplication::setFont(WindowFont());
   QApplication::setQuitOnLastWindowClosed(false);
   auto* translator = new QTranslator(qApp);
   if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
@@ -200,7 +200,7 @@ QtHost::QtHost() : guard_(std::make_unique<QObject>()) {
     QApplication::installTranslator(translator);
   else
     delete translator;
-  applyColourScheme(scheme_);
+  ApplyColourScheme(scheme_);
 }
 
 QtHost::~QtHost() {
@@ -211,12 +211,12 @@ QtHost::~QtHost() {
   views_.clear();
   for (QPointer<WindowView>& view : views) {
     if (!view) continue;  // went with its parent
-    view->detach();
+    view->Detach();
     delete view.data();
   }
 }
 
-void QtHost::log(const std::string& line) const {
+void QtHost::Log(const std::string& line) const {
   if (automation_.log) automation_.log(line);
 }
 
@@ -233,8 +233,8 @@ std::unique_ptr<QMessageBox> QtHost::MakeMessageBox(QWidget* parent, std::string
                                                     std::string_view caption,
                                                     MessageButtons buttons, MessageIcon icon) {
   auto box = std::make_unique<QMessageBox>(parent);
-  box->setWindowTitle(toQ(caption));
-  box->setText(toQLines(text));
+  box->setWindowTitle(ToQ(caption));
+  box->setText(ToQLines(text));
   box->setTextFormat(Qt::PlainText);
   box->setIcon(iconOf(icon));
   QMessageBox::StandardButtons set;
@@ -248,7 +248,7 @@ std::unique_ptr<QMessageBox> QtHost::MakeMessageBox(QWidget* parent, std::string
 
 int QtHost::MessageBox(const Window* owner, std::string_view text, std::string_view caption,
                        MessageButtons buttons, MessageIcon icon) {
-  log("message " + std::string(caption) + " " + std::string(text));
+  Log("message " + std::string(caption) + " " + std::string(text));
   if (automation_.onMessage)
     if (std::optional<int> answer = automation_.onMessage(caption, text, buttons)) return *answer;
   std::unique_ptr<QMessageBox> box = MakeMessageBox(ParentFor(owner), text, caption, buttons, icon);
@@ -263,9 +263,9 @@ std::unique_ptr<QInputDialog> QtHost::MakeInputDialog(QWidget* parent, std::stri
                                                       std::string_view caption,
                                                       std::string_view initial, bool masked) {
   auto dialog = std::make_unique<QInputDialog>(parent);
-  dialog->setWindowTitle(toQ(caption));
-  dialog->setLabelText(toQLines(prompt));
-  dialog->setTextValue(toQ(initial));
+  dialog->setWindowTitle(ToQ(caption));
+  dialog->setLabelText(ToQLines(prompt));
+  dialog->setTextValue(ToQ(initial));
   dialog->setTextEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
   dialog->setOkButtonText(QStringLiteral("确定"));
   dialog->setCancelButtonText(QStringLiteral("取消"));
@@ -275,46 +275,46 @@ std::unique_ptr<QInputDialog> QtHost::MakeInputDialog(QWidget* parent, std::stri
 std::optional<std::string> QtHost::InputBox(const Window* owner, std::string_view prompt,
                                             std::string_view caption, std::string_view initial,
                                             bool masked) {
-  log("input " + std::string(caption) + " " + std::string(prompt));
+  Log("input " + std::string(caption) + " " + std::string(prompt));
   if (automation_.cancelDialogs) return std::nullopt;
   std::unique_ptr<QInputDialog> dialog = MakeInputDialog(ParentFor(owner), prompt, caption, initial, masked);
   if (dialog->exec() != QDialog::Accepted) return std::nullopt;
-  return toStd(dialog->textValue());
+  return ToStd(dialog->textValue());
 }
 
 std::optional<std::string> QtHost::OpenFileDialog(const Window* owner, std::string_view filter,
                                                   std::string_view title) {
-  log("open-file " + std::string(filter));
+  Log("open-file " + std::string(filter));
   if (automation_.cancelDialogs) return std::nullopt;
   const QString path = QFileDialog::getOpenFileName(
-      ParentFor(owner), title.empty() ? QStringLiteral("打开") : toQ(title), QString(),
-      toQtFilter(filter));
+      ParentFor(owner), title.empty() ? QStringLiteral("打开") : ToQ(title), QString(),
+      ToQtFilter(filter));
   if (path.isEmpty()) return std::nullopt;
-  return toStd(path);
+  return ToStd(path);
 }
 
 std::optional<std::string> QtHost::SaveFileDialog(const Window* owner, std::string_view filter,
                                                   std::string_view title,
                                                   std::string_view suggested) {
-  log("save-file " + std::string(filter));
+  Log("save-file " + std::string(filter));
   if (automation_.cancelDialogs) return std::nullopt;
   const QString path = QFileDialog::getSaveFileName(
-      ParentFor(owner), title.empty() ? QStringLiteral("保存") : toQ(title), toQ(suggested),
-      toQtFilter(filter));
+      ParentFor(owner), title.empty() ? QStringLiteral("保存") : ToQ(title), ToQ(suggested),
+      ToQtFilter(filter));
   if (path.isEmpty()) return std::nullopt;
-  return toStd(path);
+  return ToStd(path);
 }
 
 std::optional<std::string> QtHost::ChooseFolder(const Window* owner, std::string_view prompt) {
-  log("folder " + std::string(prompt));
+  Log("folder " + std::string(prompt));
   if (automation_.cancelDialogs) return std::nullopt;
-  const QString path = QFileDialog::getExistingDirectory(ParentFor(owner), toQ(prompt));
+  const QString path = QFileDialog::getExistingDirectory(ParentFor(owner), ToQ(prompt));
   if (path.isEmpty()) return std::nullopt;
-  return toStd(path);
+  return ToStd(path);
 }
 
 std::optional<Rgb> QtHost::ChooseColour(const Window* owner, Rgb initial) {
-  log("colour");
+  Log("colour");
   if (automation_.cancelDialogs) return std::nullopt;
   const QColor c = QColorDialog::getColor(QColor(redOf(initial), greenOf(initial), blueOf(initial)),
                                           ParentFor(owner), QStringLiteral("颜色"));
@@ -327,11 +327,11 @@ std::optional<Rgb> QtHost::ChooseColour(const Window* owner, Rgb initial) {
 std::optional<std::string> QtHost::ClipboardText() {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData();
   if (!data || !data->hasText()) return std::nullopt;
-  return fromQLines(data->text());
+  return FromQLines(data->text());
 }
 
 void QtHost::SetClipboardText(std::string_view text) {
-  QGuiApplication::clipboard()->setText(toQLines(text));
+  QGuiApplication::clipboard()->setText(ToQLines(text));
 }
 
 std::optional<Image> QtHost::ClipboardImage() {
@@ -347,14 +347,14 @@ void QtHost::SetClipboardImage(const Image& image) {
 
 std::optional<Image> QtHost::DecodeImage(const Bytes& fileBytes) {
   if (fileBytes.empty()) return std::nullopt;
-  const QImage img = decodeImageBytes(fileBytes.data(), fileBytes.size());
+  const QImage img = DecodeImageBytes(fileBytes.data(), fileBytes.size());
   if (img.isNull()) return std::nullopt;
   return toImage(img);
 }
 
 bool QtHost::OpenDocument(const std::string& path) {
-  log("open " + path);
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(toQ(path)));
+  Log("open " + path);
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(path)));
 }
 
 // ---- Windows -------------------------------------------------------------------------
@@ -384,7 +384,7 @@ WindowView* QtHost::OpenView(Window& window, Window* owner, bool modal) {
     if (it != views_.end() && it->second == view) views_.erase(it);
   });
   closedConnections_[&window] = window.closed().Connect([this, &window] { WindowClosed(window); });
-  log("window " + window.caption());
+  Log("window " + window.caption());
   window.Open(modal, owner);
   if (window.isOpen() && view->attached() && !view->isVisible() && window.visible()) view->show();
   return window.isOpen() ? view : nullptr;
@@ -425,7 +425,7 @@ void QtHost::RememberPlace(const WindowView& view, const Window& window) {
   const QSize extra = view.frameGeometry().size() - view.size();
   if (extra.width() > 0 || extra.height() > 0) frameExtra_ = extra;
   if (!remembered_) return;
-  remembered_->setWindowPlace(window.initialCaption(),
+  remembered_->SetWindowPlace(window.initialCaption(),
                               {QRect(view.pos(), view.size()),
                                QSize(window.designWidth(), window.designHeight())});
 }
@@ -441,7 +441,7 @@ void QtHost::WindowClosed(Window& window) {
   WindowView* view = it->second;
   views_.erase(it);
   RememberPlace(*view, window);
-  view->detach();
+  view->Detach();
   view->hide();
   // Windows it owns go with it, as on the desktop; their views are its
   // children and would otherwise vanish under them.
@@ -470,7 +470,7 @@ void QtHost::ShowModal(Window& window, Window* owner) {
 void QtHost::ShowModeless(Window& window, Window* owner) { OpenView(window, owner, false); }
 
 void QtHost::PopupMenu(Window& window, MenuItem& menu, int x, int y) {
-  log("popup " + menu.PlainCaption());
+  Log("popup " + menu.PlainCaption());
   if (automation_.cancelDialogs) return;
   QMenu popup(ParentFor(&window));
   std::map<const MenuItem*, QAction*> actions;
@@ -494,7 +494,7 @@ void QtHost::ProcessPendingEvents() { QCoreApplication::processEvents(QEventLoop
 
 void QtHost::SetColourScheme(int scheme) {
   scheme_ = (scheme >= 1 && scheme <= 3) ? scheme : 1;
-  applyColourScheme(scheme_);
+  ApplyColourScheme(scheme_);
   if (remembered_) remembered_->SetColourScheme(scheme_);
 }
 
@@ -526,7 +526,7 @@ void QtHost::StopTimer(Timer& timer) {
 // ---- Measuring and environment ---------------------------------------------------------
 
 int QtHost::CountTextLines(int width, std::string_view text, const Font& font) {
-  return countWrappedLines(width, text, fontFor(font));
+  return CountWrappedLines(width, text, FontFor(font));
 }
 
 double QtHost::Now() { return text::nowDays(); }
@@ -534,12 +534,12 @@ double QtHost::Now() { return text::nowDays(); }
 std::int64_t QtHost::TickCountMs() { return clock_.elapsed(); }
 
 std::string QtHost::TemporaryFolder() {
-  if (!tempFolder_.empty() && QDir(toQ(tempFolder_)).exists()) return tempFolder_;
+  if (!tempFolder_.empty() && QDir(ToQ(tempFolder_)).exists()) return tempFolder_;
   if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && run[0] == '/') {
     const std::string path = std::string(run) + "/mochuan";
     if (makePrivateDir(path)) return tempFolder_ = path;
   }
-  const std::string base = toStd(QDir::tempPath());
+  const std::string base = ToStd(QDir::tempPath());
   const std::string mine = base + "/mochuan-" + std::to_string(::getuid());
   if (makePrivateDir(mine)) return tempFolder_ = mine;
   // The usual name is taken by someone else: a fresh folder of our own.
@@ -558,7 +558,7 @@ bool QtHost::WordProcessorAvailable() {
 }
 
 void QtHost::ExitProgram(int code) {
-  log("exit " + std::to_string(code));
+  Log("exit " + std::to_string(code));
   for (auto& [window, view] : views_)
     if (view) RememberPlace(*view, *window);
   std::fflush(nullptr);

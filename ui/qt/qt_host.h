@@ -27,7 +27,7 @@ class WindowView;
 
 // Lines a word-wrapping multi-line edit box `width` pixels wide needs for
 // `text` (CR LF between paragraphs) in `font`; at least 1.
-int countWrappedLines(int width, std::string_view text, const QFont& font);
+int CountWrappedLines(int width, std::string_view text, const QFont& font);
 
 class QtHost : public Host {
  public:
@@ -117,7 +117,7 @@ class QtHost : public Host {
   void PlaceView(WindowView& view, const Window& window, QWidget* parent);
   void RememberPlace(const WindowView& view, const Window& window);
   void WindowClosed(Window& window);
-  void log(const std::string& line) const;
+  void Log(const std::string& line) const;
 
   // Context of connections that must end with the host.
   std::unique_ptr<QObject> guard_;

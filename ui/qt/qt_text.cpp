@@ -5,8 +5,8 @@
 
 namespace ui::qt {
 
-QString toQLines(std::string_view s) {
-  QString q = toQ(s);
+QString ToQLines(std::string_view s) {
+  QString q = ToQ(s);
   if (q.contains(QLatin1Char('\r'))) {
     q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     q.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -14,18 +14,18 @@ QString toQLines(std::string_view s) {
   return q;
 }
 
-std::string fromQLines(const QString& s) {
+std::string FromQLines(const QString& s) {
   QString q = s;
   q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   q.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   // Qt's text widgets use U+2029 between paragraphs in some selections.
   q.replace(QChar(0x2029), QLatin1Char('\n'));
   q.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-  return toStd(q);
+  return ToStd(q);
 }
 
-QString toQtFilter(std::string_view filter) {
-  const QStringList parts = toQ(filter).split(QLatin1Char('|'));
+QString ToQtFilter(std::string_view filter) {
+  const QStringList parts = ToQ(filter).split(QLatin1Char('|'));
   QStringList out;
   for (qsizetype i = 0; i < parts.size(); i += 2) {
     const QString description = parts[i].trimmed();
@@ -54,7 +54,7 @@ QString firstInstalled(std::initializer_list<const char*> candidates) {
 
 }  // namespace
 
-QString familyFor(std::string_view windowsFamily) {
+QString FamilyFor(std::string_view windowsFamily) {
   static const QString serif =
       firstInstalled({"Noto Serif CJK SC", "Noto Sans CJK SC", "WenQuanYi Zen Hei"});
   static const QString sans =
@@ -64,15 +64,15 @@ QString familyFor(std::string_view windowsFamily) {
   return found.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::GeneralFont).family() : found;
 }
 
-QFont fontFor(const ui::Font& font) {
-  QFont f(familyFor(font.family));
+QFont FontFor(const ui::Font& font) {
+  QFont f(FamilyFor(font.family));
   f.setPixelSize(font.height > 0 ? font.height : 12);
   f.setBold(font.bold);
   return f;
 }
 
-QFont windowFont() {
-  QFont f(familyFor("微软雅黑"));
+QFont WindowFont() {
+  QFont f(FamilyFor("微软雅黑"));
   f.setPixelSize(13);
   return f;
 }

@@ -32,9 +32,9 @@ std::optional<std::vector<int>> readInts(const std::string& value, std::size_t c
 
 }  // namespace
 
-RememberedSettings::RememberedSettings(std::string file) : file_(std::move(file)) { read(); }
+RememberedSettings::RememberedSettings(std::string file) : file_(std::move(file)) { Read(); }
 
-std::string RememberedSettings::defaultFile() {
+std::string RememberedSettings::DefaultFile() {
   std::string base;
   if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/')
     base = config;
@@ -44,7 +44,7 @@ std::string RememberedSettings::defaultFile() {
   return base + "/mochuan/mochuan.conf";
 }
 
-void RememberedSettings::read() {
+void RememberedSettings::Read() {
   values_.clear();
   QFile f(QString::fromStdString(file_));
   if (file_.empty() || f.size() > kMaxFileSize || !f.open(QIODevice::ReadOnly)) return;
@@ -58,7 +58,7 @@ void RememberedSettings::read() {
   }
 }
 
-void RememberedSettings::write() const {
+void RememberedSettings::Write() const {
   if (file_.empty()) return;
   const QFileInfo info(QString::fromStdString(file_));
   QDir().mkpath(info.absolutePath());
@@ -81,7 +81,7 @@ void RememberedSettings::SetColourScheme(int scheme) {
   auto& slot = values_[kSchemeKey];
   if (slot == value) return;
   slot = value;
-  write();
+  Write();
 }
 
 std::optional<RememberedSettings::WindowPlace> RememberedSettings::windowPlace(
@@ -95,7 +95,7 @@ std::optional<RememberedSettings::WindowPlace> RememberedSettings::windowPlace(
   return WindowPlace{QRect(n[0], n[1], n[2], n[3]), QSize(n[4], n[5])};
 }
 
-void RememberedSettings::setWindowPlace(const std::string& window, const WindowPlace& place) {
+void RememberedSettings::SetWindowPlace(const std::string& window, const WindowPlace& place) {
   const QRect& g = place.geometry;
   const std::string value = std::to_string(g.x()) + "," + std::to_string(g.y()) + "," +
                             std::to_string(g.width()) + "," + std::to_string(g.height()) + "," +
@@ -104,7 +104,7 @@ void RememberedSettings::setWindowPlace(const std::string& window, const WindowP
   auto& slot = values_[kWindowPrefix + window];
   if (slot == value) return;
   slot = value;
-  write();
+  Write();
 }
 
 QRect placeInside(const QRect& frame, const QRect& available) {

@@ -21,7 +21,7 @@ class RememberedSettings {
 
   // $XDG_CONFIG_HOME/mochuan/mochuan.conf ($HOME/.config without it);
   // empty when neither is set.
-  static std::string defaultFile();
+  static std::string DefaultFile();
 
   const std::string& file() const { return file_; }
 
@@ -36,11 +36,11 @@ class RememberedSettings {
     QSize designSize;
   };
   std::optional<WindowPlace> windowPlace(const std::string& window) const;
-  void setWindowPlace(const std::string& window, const WindowPlace& place);
+  void SetWindowPlace(const std::string& window, const WindowPlace& place);
 
  private:
-  void read();
-  void write() const;
+  void Read();
+  void Write() const;
 
   std::string file_;
   std::map<std::string, std::string> values_;

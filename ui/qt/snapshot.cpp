@@ -9,14 +9,14 @@
 
 namespace ui::qt {
 
-QImage snapshot(QWidget& widget, const QString& caption, int scheme) {
+QImage Snapshot(QWidget& widget, const QString& caption, int scheme) {
   QCoreApplication::processEvents();
   const QPixmap body = widget.grab();
   const int titleHeight = 26;
   const int border = 1;
   QImage image(body.width() + 2 * border, body.height() + titleHeight + border,
                QImage::Format_ARGB32);
-  const QColor title = schemeTitleColour(scheme);
+  const QColor title = SchemeTitleColour(scheme);
   image.fill(title.darker(130));
   QPainter p(&image);
   QLinearGradient g(0, 0, 0, titleHeight);
@@ -34,7 +34,7 @@ QImage snapshot(QWidget& widget, const QString& caption, int scheme) {
   return image;
 }
 
-bool saveSnapshot(const QImage& image, const QString& dir, const QString& name) {
+bool SaveSnapshot(const QImage& image, const QString& dir, const QString& name) {
   QString file = name;
   for (QChar& c : file)
     if (c == QLatin1Char('/') || c == QChar(0)) c = QLatin1Char('_');

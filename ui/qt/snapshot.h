@@ -10,9 +10,9 @@ class QWidget;
 namespace ui::qt {
 
 // Renders a top-level widget with a title strip in the scheme's colour.
-QImage snapshot(QWidget& widget, const QString& caption, int scheme);
+QImage Snapshot(QWidget& widget, const QString& caption, int scheme);
 // Writes the picture as "<dir>/<name>.png"; characters a file name cannot
 // hold become "_". False when it cannot be written.
-bool saveSnapshot(const QImage& image, const QString& dir, const QString& name);
+bool SaveSnapshot(const QImage& image, const QString& dir, const QString& name);
 
 }  // namespace ui::qt

@@ -36,7 +36,7 @@ WindowView::WindowView(Window& window, QtHost& host, QWidget* parent, bool modal
       window_(window),
       host_(host) {
   if (modal) setWindowModality(Qt::ApplicationModal);
-  setWindowTitle(toQ(window.caption()));
+  setWindowTitle(ToQ(window.caption()));
 
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(0, 0, 0, 0);
@@ -54,37 +54,37 @@ WindowView::WindowView(Window& window, QtHost& host, QWidget* parent, bool modal
   absolute_ = !window.layout().has_value();
   if (absolute_) {
     for (Unit* u : window.units()) {
-      UnitBinder* b = bind(*u, client_);
+      UnitBinder* b = Bind(*u, client_);
       if (!b) continue;
       if (isBar(*u)) {
         b->setAbsolute(false);
         (u->kind() == UnitKind::ToolBar ? topBars_ : bottomBars_).push_back(b);
       }
-      b->syncAll();
+      b->SyncAll();
     }
   } else {
     std::vector<Unit*> placed;
-    collectUnits(*window.layout(), placed);
+    CollectUnits(*window.layout(), placed);
     auto* column = new QVBoxLayout(client_);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     for (Unit* u : window.units()) {
       if (u->kind() != UnitKind::ToolBar || std::find(placed.begin(), placed.end(), u) != placed.end())
         continue;
-      if (UnitBinder* b = bind(*u, client_)) column->addWidget(b->widget());
+      if (UnitBinder* b = Bind(*u, client_)) column->addWidget(b->widget());
     }
-    QLayout* content = buildLayout(*window.layout(), client_);
+    QLayout* content = BuildLayout(*window.layout(), client_);
     content->setContentsMargins(9, 9, 9, 9);
     column->addLayout(content, 1);
     for (Unit* u : window.units()) {
       if (u->kind() != UnitKind::StatusBar ||
           std::find(placed.begin(), placed.end(), u) != placed.end())
         continue;
-      if (UnitBinder* b = bind(*u, client_)) column->addWidget(b->widget());
+      if (UnitBinder* b = Bind(*u, client_)) column->addWidget(b->widget());
     }
     for (auto& b : binders_) {
       b->setAbsolute(false);
-      b->syncAll();
+      b->SyncAll();
     }
   }
   client_->installEventFilter(this);
@@ -93,36 +93,36 @@ WindowView::WindowView(Window& window, QtHost& host, QWidget* parent, bool modal
   resize(window.designWidth(), window.designHeight() + menuHeight);
 
   windowConnection_ = window.changed().Connect([this](unsigned what) {
-    if (attached_) syncWindow(what);
+    if (attached_) SyncWindow(what);
   });
 }
 
-WindowView::~WindowView() { detach(); }
+WindowView::~WindowView() { Detach(); }
 
-void WindowView::detach() {
+void WindowView::Detach() {
   if (!attached_) return;
   attached_ = false;
   window_.changed().Disconnect(windowConnection_);
-  if (menuBinder_) menuBinder_->detach();
-  for (auto& b : binders_) b->detach();
+  if (menuBinder_) menuBinder_->Detach();
+  for (auto& b : binders_) b->Detach();
 }
 
-UnitBinder* WindowView::bind(Unit& unit, QWidget* parent) {
+UnitBinder* WindowView::Bind(Unit& unit, QWidget* parent) {
   std::unique_ptr<UnitBinder> b = bindUnit(unit, parent, host_);
   if (!b) return nullptr;
   UnitBinder* raw = b.get();
-  if (QWidget* w = raw->widget()) w->setObjectName(toQ(unit.name()));
+  if (QWidget* w = raw->widget()) w->setObjectName(ToQ(unit.name()));
   byUnit_[&unit] = raw;
   binders_.push_back(std::move(b));
   return raw;
 }
 
-void WindowView::collectUnits(const LayoutNode& node, std::vector<Unit*>& out) const {
+void WindowView::CollectUnits(const LayoutNode& node, std::vector<Unit*>& out) const {
   if (node.unit) out.push_back(node.unit);
-  for (const LayoutNode& child : node.children) collectUnits(child, out);
+  for (const LayoutNode& child : node.children) CollectUnits(child, out);
 }
 
-QLayout* WindowView::buildLayout(const LayoutNode& node, QWidget* parent) {
+QLayout* WindowView::BuildLayout(const LayoutNode& node, QWidget* parent) {
   QLayout* layout = nullptr;
   switch (node.kind) {
     case LayoutNode::Kind::Row: layout = new QHBoxLayout; break;
@@ -131,16 +131,16 @@ QLayout* WindowView::buildLayout(const LayoutNode& node, QWidget* parent) {
     default: {
       // A single unit, group or space as the whole arrangement.
       auto* box = new QVBoxLayout;
-      addNode(box, node, parent);
+      AddNode(box, node, parent);
       return box;
     }
   }
   if (node.spacing >= 0) layout->setSpacing(node.spacing);
-  for (const LayoutNode& child : node.children) addNode(layout, child, parent);
+  for (const LayoutNode& child : node.children) AddNode(layout, child, parent);
   return layout;
 }
 
-void WindowView::addNode(QLayout* layout, const LayoutNode& node, QWidget* parent) {
+void WindowView::AddNode(QLayout* layout, const LayoutNode& node, QWidget* parent) {
   auto* box = qobject_cast<QBoxLayout*>(layout);
   auto* grid = qobject_cast<QGridLayout*>(layout);
   auto place = [&](QWidget* w) {
@@ -150,16 +150,16 @@ void WindowView::addNode(QLayout* layout, const LayoutNode& node, QWidget* paren
   switch (node.kind) {
     case LayoutNode::Kind::Unit: {
       if (!node.unit) return;
-      if (UnitBinder* b = bind(*node.unit, parent)) place(b->widget());
+      if (UnitBinder* b = Bind(*node.unit, parent)) place(b->widget());
       return;
     }
     case LayoutNode::Kind::Group: {
       if (!node.unit) return;
-      UnitBinder* b = bind(*node.unit, parent);
+      UnitBinder* b = Bind(*node.unit, parent);
       if (!b) return;
       QWidget* frame = b->widget();
       if (!node.children.empty()) {
-        QLayout* inner = buildLayout(node.children.front(), frame);
+        QLayout* inner = BuildLayout(node.children.front(), frame);
         frame->setLayout(inner);
       }
       place(frame);
@@ -178,7 +178,7 @@ void WindowView::addNode(QLayout* layout, const LayoutNode& node, QWidget* paren
                       node.row, node.column, node.rowSpan, node.columnSpan);
       return;
     default: {
-      QLayout* sub = buildLayout(node, parent);
+      QLayout* sub = BuildLayout(node, parent);
       if (box) box->addLayout(sub, node.stretch);
       if (grid) grid->addLayout(sub, node.row, node.column, node.rowSpan, node.columnSpan);
       return;
@@ -186,16 +186,16 @@ void WindowView::addNode(QLayout* layout, const LayoutNode& node, QWidget* paren
   }
 }
 
-QWidget* WindowView::widgetFor(const Unit& unit) const {
+QWidget* WindowView::WidgetFor(const Unit& unit) const {
   auto it = byUnit_.find(&unit);
   return it == byUnit_.end() ? nullptr : it->second->widget();
 }
 
-GridView* WindowView::gridViewFor(const Unit& grid) const {
-  return qobject_cast<GridView*>(widgetFor(grid));
+GridView* WindowView::GridViewFor(const Unit& grid) const {
+  return qobject_cast<GridView*>(WidgetFor(grid));
 }
 
-void WindowView::dockBars() {
+void WindowView::DockBars() {
   if (!absolute_) return;
   const int width = client_->width();
   int top = 0;
@@ -216,15 +216,15 @@ void WindowView::dockBars() {
   }
 }
 
-void WindowView::resizeClientTo(int width, int height) {
+void WindowView::ResizeClientTo(int width, int height) {
   const QSize extra = size() - client_->size();
   const int menuHeight = menuBar_ && menuBar_->isVisibleTo(this) ? menuBar_->sizeHint().height() : 0;
   const QSize frame = isVisible() ? extra : QSize(0, menuHeight);
   resize(width + frame.width(), height + frame.height());
 }
 
-void WindowView::syncWindow(unsigned what) {
-  if (what & change::kText) setWindowTitle(toQ(window_.caption()));
+void WindowView::SyncWindow(unsigned what) {
+  if (what & change::kText) setWindowTitle(ToQ(window_.caption()));
   if (what & change::kEnabled) setEnabled(window_.enabled());
   if (what & change::kVisible) {
     if (window_.visible() && window_.isOpen()) {
@@ -241,7 +241,7 @@ void WindowView::syncWindow(unsigned what) {
   if ((what & change::kGeometry) && !updating_) {
     updating_ = true;
     if (client_->size() != QSize(window_.width(), window_.height()))
-      resizeClientTo(window_.width(), window_.height());
+      ResizeClientTo(window_.width(), window_.height());
     if ((window_.left() != 0 || window_.top() != 0) && pos() != QPoint(window_.left(), window_.top()))
       move(window_.left(), window_.top());
     updating_ = false;
@@ -285,7 +285,7 @@ void WindowView::moveEvent(QMoveEvent* e) {
 
 bool WindowView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client_ && event->type() == QEvent::Resize) {
-    dockBars();
+    DockBars();
     if (attached_ && !updating_) {
       updating_ = true;
       window_.Resize(client_->width(), client_->height());

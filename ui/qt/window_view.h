@@ -33,11 +33,11 @@ class WindowView : public QWidget {
   bool attached() const { return attached_; }
   // Stops following the model (the window closed); the widget may then be
   // deleted at leisure.
-  void detach();
+  void Detach();
 
   // The widget bound to a unit; nullptr when the unit has none.
-  QWidget* widgetFor(const Unit& unit) const;
-  GridView* gridViewFor(const Unit& grid) const;
+  QWidget* WidgetFor(const Unit& unit) const;
+  GridView* GridViewFor(const Unit& grid) const;
   QMenuBar* menuBar() const { return menuBar_; }
   MenuBarBinder* menus() const { return menuBinder_.get(); }
   // The area the units live in (the window's client area).
@@ -52,13 +52,13 @@ class WindowView : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  UnitBinder* bind(Unit& unit, QWidget* parent);
-  QLayout* buildLayout(const LayoutNode& node, QWidget* parent);
-  void addNode(QLayout* layout, const LayoutNode& node, QWidget* parent);
-  void collectUnits(const LayoutNode& node, std::vector<Unit*>& out) const;
-  void dockBars();
-  void syncWindow(unsigned what);
-  void resizeClientTo(int width, int height);
+  UnitBinder* Bind(Unit& unit, QWidget* parent);
+  QLayout* BuildLayout(const LayoutNode& node, QWidget* parent);
+  void AddNode(QLayout* layout, const LayoutNode& node, QWidget* parent);
+  void CollectUnits(const LayoutNode& node, std::vector<Unit*>& out) const;
+  void DockBars();
+  void SyncWindow(unsigned what);
+  void ResizeClientTo(int width, int height);
 
   Window& window_;
   QtHost& host_;
