@@ -14,7 +14,7 @@ namespace {
 bool isTitleNumber(const std::string& number) { return number == "0"; }
 }  // namespace
 
-void ComposeWindow::captureContext(int row, int column) {
+void ComposeWindow::CaptureContext(int row, int column) {
   const auto& g = 高级表格1;
   cellEditContext.set = true;
   cellEditContext.row = row;
@@ -24,27 +24,27 @@ void ComposeWindow::captureContext(int row, int column) {
   cellEditContext.score = static_cast<int>(text::toInteger(g.cellText(row, kColScore)));
 }
 
-bool ComposeWindow::composeLeftButtonUp() {
+bool ComposeWindow::ComposeLeftButtonUp() {
   auto& g = 高级表格1;
   const int row = g.CursorRow();
   const int col = g.CursorColumn();
   if (row < 1) return true;
   const bool bankColumn = col >= kColDifficulty && col <= kColMasked;
   g.SetEditable(col > kColMasked || (bankColumn && !AutoComposeOpen()));
-  captureContext(row, col);
+  CaptureContext(row, col);
   return true;
 }
 
 // An edit started from the keyboard acts on its own cell too, not on the
 // cell clicked last.
-void ComposeWindow::composeEditBegun() {
+void ComposeWindow::ComposeEditBegun() {
   const auto& g = 高级表格1;
   const int row = g.editRow() >= 0 ? g.editRow() : g.CursorRow();
   const int col = g.editColumn() >= 0 ? g.editColumn() : g.CursorColumn();
-  if (row >= 1 && row < g.RowCount()) captureContext(row, col);
+  if (row >= 1 && row < g.RowCount()) CaptureContext(row, col);
 }
 
-bool ComposeWindow::composeRightButtonUp(int x, int y) {
+bool ComposeWindow::ComposeRightButtonUp(int x, int y) {
   const int col = 高级表格1.CursorColumn();
   const bool marks = col >= kColFixedScore && col <= kColB;
   菜单排序分隔.setVisible(marks);
@@ -55,15 +55,15 @@ bool ComposeWindow::composeRightButtonUp(int x, int y) {
   return true;
 }
 
-void ComposeWindow::setCheck(int row, int column, bool on) {
+void ComposeWindow::SetCheck(int row, int column, bool on) {
   高级表格1.SetCellData(row, column, ui::CellKind::Check, on);
 }
 
-void ComposeWindow::setScoreCell(int row, int score) {
+void ComposeWindow::SetScoreCell(int row, int score) {
   高级表格1.SetCellData(row, kColScore, ui::CellKind::Text, score);
 }
 
-void ComposeWindow::composeCellEdited() {
+void ComposeWindow::ComposeCellEdited() {
   const CellEditContext& c = cellEditContext;
   if (!c.set || c.row < 1 || c.row >= 高级表格1.RowCount()) return;
   if (c.column < kColDifficulty || c.column > kColB) return;
@@ -72,22 +72,22 @@ void ComposeWindow::composeCellEdited() {
     if (c.column == kColDifficulty)
       高级表格1.SetCellData(c.row, c.column, ui::CellKind::Text, std::to_string(c.difficulty));
     else if (c.column == kColScore)
-      setScoreCell(c.row, c.score);
+      SetScoreCell(c.row, c.score);
     else
-      setCheck(c.row, c.column, !高级表格1.cellChecked(c.row, c.column));
+      SetCheck(c.row, c.column, !高级表格1.cellChecked(c.row, c.column));
     return;
   }
   switch (c.column) {
-    case kColDifficulty: editDifficulty(); break;
-    case kColScore: editScore(); break;
-    case kColFixedScore: editFixedScore(); break;
-    case kColMasked: editMask(); break;
-    default: editPaperCheck(c.column); break;
+    case kColDifficulty: EditDifficulty(); break;
+    case kColScore: EditScore(); break;
+    case kColFixedScore: EditFixedScore(); break;
+    case kColMasked: EditMask(); break;
+    default: EditPaperCheck(c.column); break;
   }
   RecomputeTypeScores();
 }
 
-void ComposeWindow::editDifficulty() {
+void ComposeWindow::EditDifficulty() {
   auto& g = 高级表格1;
   const CellEditContext c = cellEditContext;
   const int r = c.row;
@@ -114,7 +114,7 @@ void ComposeWindow::editDifficulty() {
       change.changes.difficulty = d;
       changes.push_back(std::move(change));
     }
-    if (!store(changes)) return putBack();
+    if (!Store(changes)) return putBack();
     for (const RowChange& change : changes)
       g.SetCellData(change.row, kColDifficulty, ui::CellKind::Text, std::to_string(d));
     return;
@@ -122,15 +122,15 @@ void ComposeWindow::editDifficulty() {
   if (!number.empty()) return putBack();  // a group's difficulty is set on its title
   RowChange change{r, {}};
   change.changes.difficulty = d;
-  if (!store({change})) putBack();
+  if (!Store({change})) putBack();
 }
 
-void ComposeWindow::editScore() {
+void ComposeWindow::EditScore() {
   auto& g = 高级表格1;
   const CellEditContext c = cellEditContext;
   const int r = c.row;
   const std::int64_t v = text::toInteger(g.cellText(r, kColScore));
-  auto putBack = [&] { setScoreCell(r, c.score); };
+  auto putBack = [&] { SetScoreCell(r, c.score); };
   if (v == c.score) return putBack();
   if (isTitleNumber(g.cellText(r, kColGroupNumber))) {
     putBack();
@@ -166,38 +166,38 @@ void ComposeWindow::editScore() {
       changes.push_back(t);
     }
   }
-  if (!store(changes)) return putBack();
-  setScoreCell(r, score);
-  if (title) setScoreCell(title, titleScore);
+  if (!Store(changes)) return putBack();
+  SetScoreCell(r, score);
+  if (title) SetScoreCell(title, titleScore);
 }
 
-void ComposeWindow::editFixedScore() {
+void ComposeWindow::EditFixedScore() {
   auto& g = 高级表格1;
   const int r = cellEditContext.row;
   const bool on = g.cellChecked(r, kColFixedScore);
-  if (on && isTitleNumber(g.cellText(r, kColGroupNumber))) return setCheck(r, kColFixedScore, false);
+  if (on && isTitleNumber(g.cellText(r, kColGroupNumber))) return SetCheck(r, kColFixedScore, false);
   RowChange change{r, {}};
   change.changes.fixedScore = on;
-  if (!store({change})) setCheck(r, kColFixedScore, !on);
+  if (!Store({change})) SetCheck(r, kColFixedScore, !on);
 }
 
-void ComposeWindow::editMask() {
+void ComposeWindow::EditMask() {
   auto& g = 高级表格1;
   const CellEditContext c = cellEditContext;
   const int r = c.row;
   const bool masked = g.cellChecked(r, kColMasked);
   const std::string number = g.cellText(r, kColGroupNumber);
-  auto putBack = [&] { setCheck(r, kColMasked, !masked); };
+  auto putBack = [&] { SetCheck(r, kColMasked, !masked); };
   auto score = [&](int row) { return static_cast<int>(text::toInteger(g.cellText(row, kColScore))); };
   const int title = number.empty() ? 0 : TitleRowOf(c.groupName);
 
   if (title == 0) {  // ungrouped, or a group without a title
     RowChange change{r, {}};
     change.changes.masked = masked;
-    if (!store({change})) return putBack();
+    if (!Store({change})) return putBack();
     if (masked) {
-      setCheck(r, kColA, false);
-      setCheck(r, kColB, false);
+      SetCheck(r, kColA, false);
+      SetCheck(r, kColB, false);
     }
     return;
   }
@@ -222,15 +222,15 @@ void ComposeWindow::editMask() {
       }
       changes.push_back(std::move(change));
     }
-    if (!store(changes)) return putBack();
+    if (!Store(changes)) return putBack();
     for (const RowChange& change : changes) {
-      setCheck(change.row, kColMasked, masked);
+      SetCheck(change.row, kColMasked, masked);
       if (masked) {
-        setCheck(change.row, kColA, false);
-        setCheck(change.row, kColB, false);
+        SetCheck(change.row, kColA, false);
+        SetCheck(change.row, kColB, false);
       }
     }
-    setScoreCell(r, masked ? 0 : sum);
+    SetScoreCell(r, masked ? 0 : sum);
     return;
   }
 
@@ -242,33 +242,33 @@ void ComposeWindow::editMask() {
   changes[0].changes.masked = masked;
   changes[1].row = title;
   changes[1].changes.score = titleScore;
-  if (!store(changes)) return putBack();
-  setScoreCell(title, titleScore);
+  if (!Store(changes)) return putBack();
+  SetScoreCell(title, titleScore);
   if (masked) {
     if (titleScore == 0) {
-      setCheck(title, kColA, false);
-      setCheck(title, kColB, false);
+      SetCheck(title, kColA, false);
+      SetCheck(title, kColB, false);
     }
-    setCheck(r, kColA, false);
-    setCheck(r, kColB, false);
+    SetCheck(r, kColA, false);
+    SetCheck(r, kColB, false);
   } else {
-    setCheck(r, kColA, g.cellChecked(title, kColA));
-    setCheck(r, kColB, g.cellChecked(title, kColB));
+    SetCheck(r, kColA, g.cellChecked(title, kColA));
+    SetCheck(r, kColB, g.cellChecked(title, kColB));
   }
 }
 
-void ComposeWindow::editPaperCheck(int column) {
+void ComposeWindow::EditPaperCheck(int column) {
   auto& g = 高级表格1;
   const CellEditContext c = cellEditContext;
   const int r = c.row;
   const bool on = g.cellChecked(r, column);
   if (text::toInteger(g.cellText(r, kColScore)) == 0 || g.cellChecked(r, kColMasked)) {
-    if (on) setCheck(r, column, false);
+    if (on) SetCheck(r, column, false);
     return;
   }
   if (g.cellText(r, kColGroupNumber).empty()) return;
   for (int row : GroupRows(c.groupName))
-    if (!g.cellChecked(row, kColMasked)) setCheck(row, column, on);
+    if (!g.cellChecked(row, kColMasked)) SetCheck(row, column, on);
 }
 
 void ComposeWindow::MarkSelectedRows(int mode) {
@@ -285,7 +285,7 @@ void ComposeWindow::MarkSelectedRows(int mode) {
       if (g.cellChecked(r, kColMasked)) continue;
       const bool on = next(g.cellChecked(r, col));
       if (on && score(r) <= 0) continue;
-      setCheck(r, col, on);
+      SetCheck(r, col, on);
     }
   } else if (col == kColFixedScore) {
     std::vector<RowChange> changes;
@@ -297,8 +297,8 @@ void ComposeWindow::MarkSelectedRows(int mode) {
       change.changes.fixedScore = next(now);
       changes.push_back(std::move(change));
     }
-    if (store(changes))
-      for (const RowChange& change : changes) setCheck(change.row, col, *change.changes.fixedScore);
+    if (Store(changes))
+      for (const RowChange& change : changes) SetCheck(change.row, col, *change.changes.fixedScore);
   } else {
     // Masks change row by row; every title of a touched group then gets the
     // sum of its unmasked members again, as a single click keeps it.
@@ -334,19 +334,19 @@ void ComposeWindow::MarkSelectedRows(int mode) {
     }
     std::vector<RowChange> batch;
     for (auto& [row, change] : changes) batch.push_back(change);
-    if (store(batch)) {
+    if (Store(batch)) {
       for (const auto& [row, on] : masks) {
-        setCheck(row, kColMasked, on);
+        SetCheck(row, kColMasked, on);
         if (on) {
-          setCheck(row, kColA, false);
-          setCheck(row, kColB, false);
+          SetCheck(row, kColA, false);
+          SetCheck(row, kColB, false);
         }
       }
       for (const auto& [title, sum] : titleScores) {
-        setScoreCell(title, sum);
+        SetScoreCell(title, sum);
         if (sum == 0) {
-          setCheck(title, kColA, false);
-          setCheck(title, kColB, false);
+          SetCheck(title, kColA, false);
+          SetCheck(title, kColB, false);
         }
       }
     }

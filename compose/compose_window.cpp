@@ -119,7 +119,7 @@ ComposeWindow::ComposeWindow(app::AppContext& ctx)
   高级表格题型排序分值.setGeometry({0, 0, 300, 170});
   高级表格A卷题型分值.setGeometry({0, 0, 140, 150});
   高级表格B卷题型分值.setGeometry({0, 0, 140, 150});
-  buildLayout();
+  BuildLayout();
 
   菜单保存方案.onChoose = [this] { SavePlan(); };
   菜单打开方案.onChoose = [this] { OpenPlan(); };
@@ -140,13 +140,13 @@ ComposeWindow::ComposeWindow(app::AppContext& ctx)
     return true;
   };
   组合框最高难度.onListOpened = [this] {
-    fillDifficultyList(组合框最高难度,
+    FillDifficultyList(组合框最高难度,
                        static_cast<int>(std::max<std::int64_t>(1, text::toInteger(组合框最低难度.text()))),
                        9, highestRemembered_);
   };
   组合框最低难度.onListOpened = [this] {
     const auto highest = text::toInteger(组合框最高难度.text());
-    fillDifficultyList(组合框最低难度, 1, static_cast<int>(highest < 1 ? 9 : highest),
+    FillDifficultyList(组合框最低难度, 1, static_cast<int>(highest < 1 ? 9 : highest),
                        lowestRemembered_);
   };
   组合框最高难度.onSelectionChanged = [this] {
@@ -158,28 +158,28 @@ ComposeWindow::ComposeWindow(app::AppContext& ctx)
   按钮自动组卷.onClick = [this] { OpenAutoCompose(); };
   按钮A卷.onClick = [this] { GeneratePaper('A'); };
   按钮B卷.onClick = [this] { GeneratePaper('B'); };
-  纵向滚动条1.onPositionChanged = [this] { rowHeightMoved(); };
+  纵向滚动条1.onPositionChanged = [this] { RowHeightMoved(); };
 
-  高级表格1.onLeftButtonUp = [this](int, int, int) { return composeLeftButtonUp(); };
-  高级表格1.onRightButtonUp = [this](int x, int y, int) { return composeRightButtonUp(x, y); };
+  高级表格1.onLeftButtonUp = [this](int, int, int) { return ComposeLeftButtonUp(); };
+  高级表格1.onRightButtonUp = [this](int x, int y, int) { return ComposeRightButtonUp(x, y); };
   高级表格1.onDoubleClick = [this](int, int, int) {
     const int row = 高级表格1.CursorRow();
     if (row >= 1 && 高级表格1.CursorColumn() <= kColType) PreviewQuestion(row);
     return true;
   };
   高级表格1.onKeyDown = [](int key, int) { return key != ui::kKeyDelete; };
-  高级表格1.EditBegun = [this] { composeEditBegun(); };
-  高级表格1.CellEdited = [this] { composeCellEdited(); };
-  高级表格1.ColumnResized = [this](int) { restoreCursor(); };
+  高级表格1.EditBegun = [this] { ComposeEditBegun(); };
+  高级表格1.CellEdited = [this] { ComposeCellEdited(); };
+  高级表格1.ColumnResized = [this](int) { RestoreCursor(); };
 
-  高级表格题型排序分值.onLeftButtonUp = [this](int, int, int) { return typeOrderLeftButtonUp(); };
-  高级表格题型排序分值.onRightButtonUp = [this](int, int, int) { return typeOrderRightButtonUp(); };
+  高级表格题型排序分值.onLeftButtonUp = [this](int, int, int) { return TypeOrderLeftButtonUp(); };
+  高级表格题型排序分值.onRightButtonUp = [this](int, int, int) { return TypeOrderRightButtonUp(); };
   高级表格题型排序分值.onKeyDown = [](int key, int) { return key != ui::kKeyDelete; };
-  高级表格题型排序分值.EditBegun = [this] { typeOrderEditBegun(); };
-  高级表格题型排序分值.CellEdited = [this] { typeOrderCellEdited(); };
+  高级表格题型排序分值.EditBegun = [this] { TypeOrderEditBegun(); };
+  高级表格题型排序分值.CellEdited = [this] { TypeOrderCellEdited(); };
 
-  onCreated = [this] { opening(); };
-  onMayClose = [this] { return mayClose(); };
+  onCreated = [this] { Opening(); };
+  onMayClose = [this] { return MayClose(); };
   onDestroyed = [this] {
     if (autoCompose_ && autoCompose_->isOpen()) autoCompose_->Destroy();
     if (help_ && help_->isOpen()) help_->Destroy();
@@ -190,7 +190,7 @@ ComposeWindow::~ComposeWindow() {
   if (autoCompose_ && autoCompose_->isOpen()) autoCompose_->Destroy();
 }
 
-void ComposeWindow::buildLayout() {
+void ComposeWindow::BuildLayout() {
   using namespace ui::layout;
   setLayout(column({
       row({
@@ -235,7 +235,7 @@ void ComposeWindow::buildLayout() {
 
 // ---- Opening --------------------------------------------------------------------
 
-void ComposeWindow::opening() {
+void ComposeWindow::Opening() {
   cellEditContext = CellEditContext{};
   courseName_ = ctx_.selectedCourse.name;
   coursePosition_ = ctx_.selectedCourse.position;
@@ -312,7 +312,7 @@ void ComposeWindow::LoadComposeGrid() {
   SortByGroup();
 }
 
-void ComposeWindow::restyleRows() {
+void ComposeWindow::RestyleRows() {
   auto& g = 高级表格1;
   const int last = g.RowCount() - 1;
   g.SetRangeAlignment(0, 0, 0, kColRecordId, 2);
@@ -333,7 +333,7 @@ void ComposeWindow::SortByGroup() {
     ui::SortGridRows(*this, g, kColGroupName, 1, last, ui::kSortText, true, false);
     ui::SortWithinGroups(*this, g, kColGroupName, kColGroupNumber, true);
   }
-  restyleRows();
+  RestyleRows();
 }
 
 void ComposeWindow::SortColumn(bool ascending) {
@@ -355,11 +355,11 @@ void ComposeWindow::SortColumn(bool ascending) {
     }
     ctx_.groupOrderFlag = col == kColGroupName;
   }
-  restyleRows();
+  RestyleRows();
   g.SetCursorCell(row, col);
 }
 
-void ComposeWindow::rowHeightMoved() {
+void ComposeWindow::RowHeightMoved() {
   const int h = rowHeight();
   for (int r = 1; r < 高级表格1.RowCount(); ++r) 高级表格1.SetRowHeight(r, h);
   if (cellEditContext.set && cellEditContext.row < 高级表格1.RowCount()) {
@@ -368,14 +368,14 @@ void ComposeWindow::rowHeightMoved() {
   }
 }
 
-void ComposeWindow::restoreCursor() {
+void ComposeWindow::RestoreCursor() {
   const auto& c = cellEditContext;
   if (!c.set || c.row >= 高级表格1.RowCount()) return;
   高级表格1.SetCursorCell(c.row, c.column);
   高级表格1.SelectRange(c.row, c.column);
 }
 
-void ComposeWindow::fillDifficultyList(ui::ComboBox& list, int from, int to,
+void ComposeWindow::FillDifficultyList(ui::ComboBox& list, int from, int to,
                                        std::string& remembered) {
   remembered = list.text();
   list.Clear();
@@ -387,7 +387,7 @@ void ComposeWindow::fillDifficultyList(ui::ComboBox& list, int from, int to,
 
 // ---- Rows and the bank -------------------------------------------------------------
 
-void ComposeWindow::refreshRowIndex() {
+void ComposeWindow::RefreshRowIndex() {
   if (rowIndexValid_) return;
   rowOfId_.clear();
   rowOfId_.reserve(static_cast<std::size_t>(高级表格1.RowCount()));
@@ -396,7 +396,7 @@ void ComposeWindow::refreshRowIndex() {
 }
 
 int ComposeWindow::RowOfId(std::int64_t id) const {
-  const_cast<ComposeWindow*>(this)->refreshRowIndex();
+  const_cast<ComposeWindow*>(this)->RefreshRowIndex();
   const auto it = rowOfId_.find(id);
   return it == rowOfId_.end() ? 0 : it->second;
 }
@@ -422,16 +422,16 @@ int ComposeWindow::TitleRowOf(const std::string& groupName) const {
   return 0;
 }
 
-ComposeWindow::Stored ComposeWindow::gridValues(int row) const {
+ComposeWindow::Stored ComposeWindow::GridValues(int row) const {
   const auto& g = 高级表格1;
   return Stored{static_cast<int>(text::toInteger(g.cellText(row, kColDifficulty))),
                 static_cast<int>(text::toInteger(g.cellText(row, kColScore))),
                 g.cellChecked(row, kColFixedScore), g.cellChecked(row, kColMasked)};
 }
 
-void ComposeWindow::remember(int row) { stored_[RecordIdOf(row)] = gridValues(row); }
+void ComposeWindow::Remember(int row) { stored_[RecordIdOf(row)] = GridValues(row); }
 
-bool ComposeWindow::store(const std::vector<RowChange>& changes) {
+bool ComposeWindow::Store(const std::vector<RowChange>& changes) {
   if (changes.empty()) return true;
   std::vector<std::pair<std::int64_t, databases::QuestionChanges>> batch;
   batch.reserve(changes.size());
@@ -454,7 +454,7 @@ bool ComposeWindow::store(const std::vector<RowChange>& changes) {
 bool ComposeWindow::WriteBackGridEdits() {
   std::vector<RowChange> changes;
   for (int r = 1; r < 高级表格1.RowCount(); ++r) {
-    const Stored now = gridValues(r);
+    const Stored now = GridValues(r);
     const auto it = stored_.find(RecordIdOf(r));
     if (it != stored_.end() && it->second.difficulty == now.difficulty &&
         it->second.score == now.score && it->second.fixedScore == now.fixedScore &&
@@ -468,7 +468,7 @@ bool ComposeWindow::WriteBackGridEdits() {
     c.changes.masked = now.masked;
     changes.push_back(std::move(c));
   }
-  return store(changes);
+  return Store(changes);
 }
 
 // ---- Commands -------------------------------------------------------------------
@@ -523,7 +523,7 @@ void ComposeWindow::OpenAutoCompose() {
   host().ShowModeless(*autoCompose_, this);
 }
 
-bool ComposeWindow::mayClose() {
+bool ComposeWindow::MayClose() {
   if (ui::Window* w = autoComposeWindow()) {
     if (!w->Close()) return false;
   }

@@ -227,39 +227,39 @@ class ComposeWindow : public ui::Window {
     databases::QuestionChanges changes;
   };
 
-  void buildLayout();
-  void opening();
-  void restyleRows();
-  void refreshRowIndex();
-  void captureContext(int row, int column);
-  bool composeLeftButtonUp();
-  bool composeRightButtonUp(int x, int y);
-  void composeEditBegun();
-  void composeCellEdited();
-  void rowHeightMoved();
-  void restoreCursor();
+  void BuildLayout();
+  void Opening();
+  void RestyleRows();
+  void RefreshRowIndex();
+  void CaptureContext(int row, int column);
+  bool ComposeLeftButtonUp();
+  bool ComposeRightButtonUp(int x, int y);
+  void ComposeEditBegun();
+  void ComposeCellEdited();
+  void RowHeightMoved();
+  void RestoreCursor();
   // The rules of each column; the row is cellEditContext.row.
-  void editDifficulty();
-  void editScore();
-  void editFixedScore();
-  void editMask();
-  void editPaperCheck(int column);
-  void setCheck(int row, int column, bool on);
-  void setScoreCell(int row, int score);
+  void EditDifficulty();
+  void EditScore();
+  void EditFixedScore();
+  void EditMask();
+  void EditPaperCheck(int column);
+  void SetCheck(int row, int column, bool on);
+  void SetScoreCell(int row, int score);
   // Stores the changes of several rows together; on a failure nothing is
   // stored, the engine's message is shown and false returned.
-  bool store(const std::vector<RowChange>& changes);
-  Stored gridValues(int row) const;
-  void remember(int row);
+  bool Store(const std::vector<RowChange>& changes);
+  Stored GridValues(int row) const;
+  void Remember(int row);
 
-  bool typeOrderLeftButtonUp();
-  bool typeOrderRightButtonUp();
-  void typeOrderEditBegun();
-  void typeOrderCellEdited();
-  void styleTypeOrderRows();
-  void applyBatchScore(int orderRow, int score);
-  void fillDifficultyList(ui::ComboBox& list, int from, int to, std::string& remembered);
-  bool mayClose();
+  bool TypeOrderLeftButtonUp();
+  bool TypeOrderRightButtonUp();
+  void TypeOrderEditBegun();
+  void TypeOrderCellEdited();
+  void StyleTypeOrderRows();
+  void ApplyBatchScore(int orderRow, int score);
+  void FillDifficultyList(ui::ComboBox& list, int from, int to, std::string& remembered);
+  bool MayClose();
 
   app::AppContext& ctx_;
   std::string courseName_;

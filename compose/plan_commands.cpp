@@ -61,8 +61,8 @@ void ComposeWindow::OpenPlan() {
 bool ComposeWindow::ApplyPlan(const PaperPlan& plan) {
   auto& g = 高级表格1;
   for (int r = 1; r < g.RowCount(); ++r) {
-    setCheck(r, kColA, false);
-    setCheck(r, kColB, false);
+    SetCheck(r, kColA, false);
+    SetCheck(r, kColB, false);
   }
   std::set<std::int64_t> leftOut;
   auto tick = [&](const std::vector<std::int64_t>& ids, int column) {
@@ -73,7 +73,7 @@ bool ComposeWindow::ApplyPlan(const PaperPlan& plan) {
         leftOut.insert(id);
         continue;
       }
-      setCheck(row, column, true);
+      SetCheck(row, column, true);
     }
   };
   tick(plan.a, kColA);

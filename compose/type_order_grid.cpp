@@ -76,7 +76,7 @@ void ComposeWindow::LoadTypeOrder() {
     g.SetCellData(i, kOrderTypeId, ui::CellKind::Text, it->second.id);
   }
   SaveTypeOrder();
-  styleTypeOrderRows();
+  StyleTypeOrderRows();
 }
 
 bool ComposeWindow::SaveTypeOrder() {
@@ -87,7 +87,7 @@ bool ComposeWindow::SaveTypeOrder() {
   return false;
 }
 
-void ComposeWindow::styleTypeOrderRows() {
+void ComposeWindow::StyleTypeOrderRows() {
   auto& g = 高级表格题型排序分值;
   const int last = g.RowCount() - 1;
   g.SetRangeAlignment(0, 0, last, kOrderBatchScore, 2);
@@ -111,7 +111,7 @@ void ComposeWindow::ApplyTypeOrderColours() {
     g.SetRangeBackColour(i, 0, i, g.ColumnCount() - 2, colours[static_cast<std::size_t>(i - 1)]);
 }
 
-bool ComposeWindow::typeOrderLeftButtonUp() {
+bool ComposeWindow::TypeOrderLeftButtonUp() {
   auto& g = 高级表格题型排序分值;
   const int row = g.CursorRow();
   const int col = g.CursorColumn();
@@ -127,7 +127,7 @@ bool ComposeWindow::typeOrderLeftButtonUp() {
   return true;
 }
 
-void ComposeWindow::typeOrderEditBegun() {
+void ComposeWindow::TypeOrderEditBegun() {
   const auto& g = 高级表格题型排序分值;
   orderRow_ = g.editRow() >= 0 ? g.editRow() : g.CursorRow();
   orderColumn_ = g.editColumn() >= 0 ? g.editColumn() : g.CursorColumn();
@@ -135,7 +135,7 @@ void ComposeWindow::typeOrderEditBegun() {
   orderBatchText_ = g.cellText(orderRow_, kOrderBatchScore);
 }
 
-void ComposeWindow::typeOrderCellEdited() {
+void ComposeWindow::TypeOrderCellEdited() {
   auto& g = 高级表格题型排序分值;
   const int row = orderRow_;
   if (row < 1 || row >= g.RowCount()) return;
@@ -152,7 +152,7 @@ void ComposeWindow::typeOrderCellEdited() {
       ui::SortGridRows(*this, g, kOrderNumber, 1, g.RowCount() - 1, ui::kSortNumeric);
       orderRow_ = 0;
       SaveTypeOrder();
-      styleTypeOrderRows();
+      StyleTypeOrderRows();
       RecomputeTypeScores();
       return;
     }
@@ -171,7 +171,7 @@ void ComposeWindow::typeOrderCellEdited() {
       if (host().MessageBox(this, "确定要改变题型分值吗？", ui::kMessageCaption,
                             ui::MessageButtons::OkCancel, ui::MessageIcon::Question) != ui::kButtonOk)
         return putBack();
-      applyBatchScore(row, static_cast<int>(v));
+      ApplyBatchScore(row, static_cast<int>(v));
       return;
     }
     case kOrderAnswerOnNewLine: {
@@ -192,7 +192,7 @@ void ComposeWindow::typeOrderCellEdited() {
   }
 }
 
-void ComposeWindow::applyBatchScore(int orderRow, int score) {
+void ComposeWindow::ApplyBatchScore(int orderRow, int score) {
   auto& g = 高级表格1;
   const std::string type = 高级表格题型排序分值.cellText(orderRow, kOrderType);
   auto scoreOf = [&](int row) { return static_cast<int>(text::toInteger(g.cellText(row, kColScore))); };
@@ -226,16 +226,16 @@ void ComposeWindow::applyBatchScore(int orderRow, int score) {
     change.changes.score = s;
     changes.push_back(std::move(change));
   }
-  if (!store(changes)) {
+  if (!Store(changes)) {
     高级表格题型排序分值.SetCellData(orderRow, kOrderBatchScore, ui::CellKind::Text, orderBatchText_);
     return;
   }
-  for (const auto& [row, s] : newScores) setScoreCell(row, s);
+  for (const auto& [row, s] : newScores) SetScoreCell(row, s);
   RecomputeTypeScores();
   WriteBackGridEdits();
 }
 
-bool ComposeWindow::typeOrderRightButtonUp() {
+bool ComposeWindow::TypeOrderRightButtonUp() {
   auto& g = 高级表格题型排序分值;
   const int row = g.CursorRow();
   if (row < 1 || row >= g.RowCount()) return true;
