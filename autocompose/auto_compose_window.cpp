@@ -152,7 +152,7 @@ AutoComposeWindow::AutoComposeWindow(app::AppContext& ctx, ComposeSide compose)
   for (const char* s : {"90", "80", "70", "60", "50", "40", "30", "20", "10"}) 组合框1.AddItem(s);
   组合框1.setSelectedIndex(0);
 
-  onCreated = [this] { opened(); };
+  onCreated = [this] { Opened(); };
   onMayClose = [this] {
     if (!running_ && !loopActive_) return true;
     host().MessageBox(this, "请先停止自动组卷！", ui::kMessageCaption, ui::MessageButtons::Ok,
@@ -183,7 +183,7 @@ AutoComposeWindow::AutoComposeWindow(app::AppContext& ctx, ComposeSide compose)
   };
   按可选题数.onChoose = [this] { SortBySelectable(); };
   按题型.onChoose = [this] { SortByTypeOrder(); };
-  自动组卷帮助.onChoose = [this] { showHelp(); };
+  自动组卷帮助.onChoose = [this] { ShowHelp(); };
   选择框组A卷.onClick = [this] { UpdatePaperChoice(); };
   选择框组B卷.onClick = [this] { UpdatePaperChoice(); };
   按钮开始.onClick = [this] { StartOrStop(); };
@@ -194,7 +194,7 @@ AutoComposeWindow::~AutoComposeWindow() {
   if (help_ && help_->isOpen()) help_->Destroy();
 }
 
-void AutoComposeWindow::opened() {
+void AutoComposeWindow::Opened() {
   compose_.autoComposeButton.setEnabled(false);
   chosenTotal_ = 0;
   running_ = false;
@@ -225,7 +225,7 @@ void AutoComposeWindow::opened() {
   Move(std::max(0, c.left() + (c.width() - width()) / 2), 300);
 }
 
-std::vector<ComposeRow> AutoComposeWindow::composeRows() const {
+std::vector<ComposeRow> AutoComposeWindow::ComposeRows() const {
   const auto& g = compose_.grid;
   std::vector<ComposeRow> rows;
   rows.reserve(static_cast<std::size_t>(std::max(0, g.RowCount() - 1)));
@@ -241,7 +241,7 @@ DifficultyRange AutoComposeWindow::difficultyRange() const {
 
 void AutoComposeWindow::CountStatistics() {
   高级表格1.SetRowCount(1);
-  stats_ = autocompose::CountStatistics(composeRows(), difficultyRange());
+  stats_ = autocompose::CountStatistics(ComposeRows(), difficultyRange());
   for (const StatisticsRow& s : stats_.rows) {
     高级表格1.InsertRow();
     const int r = 高级表格1.RowCount() - 1;
@@ -254,7 +254,7 @@ void AutoComposeWindow::CountStatistics() {
   SortBySelectable();
 }
 
-void AutoComposeWindow::styleDataRows() {
+void AutoComposeWindow::StyleDataRows() {
   // Only 组卷题数 is ever typed into; the counts are the program's.
   const int last = 高级表格1.RowCount() - 1;
   if (last >= 1) 高级表格1.SetRangeReadOnly(1, kStType, last, kStSelectable, true);
@@ -274,7 +274,7 @@ void AutoComposeWindow::ColourRows() {
       }
     }
   }
-  styleDataRows();
+  StyleDataRows();
 }
 
 void AutoComposeWindow::SortBySelectable() {
@@ -436,7 +436,7 @@ void AutoComposeWindow::UpdatePaperChoice() {
   标签11.setText("0");
 }
 
-std::vector<PlanRow> AutoComposeWindow::planRows() const {
+std::vector<PlanRow> AutoComposeWindow::PlanRows() const {
   std::vector<PlanRow> plan;
   for (int p = 1; p < 高级表格3.RowCount(); ++p)
     plan.push_back({高级表格3.cellText(p, 0), 高级表格3.cellText(p, 1), toInt(高级表格3.cellText(p, 2)),
@@ -444,7 +444,7 @@ std::vector<PlanRow> AutoComposeWindow::planRows() const {
   return plan;
 }
 
-void AutoComposeWindow::writePlanRows(const std::vector<PlanRow>& plan) {
+void AutoComposeWindow::WritePlanRows(const std::vector<PlanRow>& plan) {
   // Cells move as whole texts, so an empty 可用题数 stays empty.
   std::vector<std::vector<std::string>> cells;
   for (int p = 1; p < 高级表格3.RowCount(); ++p) {
@@ -464,7 +464,7 @@ void AutoComposeWindow::writePlanRows(const std::vector<PlanRow>& plan) {
   }
 }
 
-void AutoComposeWindow::setControlsEnabled(bool on) {
+void AutoComposeWindow::SetControlsEnabled(bool on) {
   菜单排序.setEnabled(on);
   菜单帮助.setEnabled(on);
   高级表格1.setEnabled(on);
@@ -473,24 +473,24 @@ void AutoComposeWindow::setControlsEnabled(bool on) {
   组合框1.setEnabled(on);
 }
 
-void AutoComposeWindow::prepareRun(int attemptLimit) {
+void AutoComposeWindow::PrepareRun(int attemptLimit) {
   loopActive_ = true;
   compose_.window.setEnabled(false);
-  setControlsEnabled(false);
+  SetControlsEnabled(false);
   按钮开始.setCaption("停止");
   标签6.setText(kStoppedTime);
   标签7.setText("100");
-  auto plan = planRows();
+  auto plan = PlanRows();
   OrderPlan(plan);
-  writePlanRows(plan);
+  WritePlanRows(plan);
   进度条1.setRange(0, std::max(attemptLimit, 1));
   running_ = true;
   elapsedSeconds_ = 0;
   时钟1.setInterval(1000);
 }
 
-void AutoComposeWindow::finishRun() {
-  setControlsEnabled(true);
+void AutoComposeWindow::FinishRun() {
+  SetControlsEnabled(true);
   进度条1.setPosition(0);
   按钮开始.setCaption(kIdleCaption);
   时钟1.setInterval(0);
@@ -510,12 +510,12 @@ void AutoComposeWindow::StartOrStop() {
   if (!a && !b) return;
   const bool both = a && b;
   const int requirement = toInt(组合框1.text());
-  const std::vector<ComposeRow> rows = composeRows();
+  const std::vector<ComposeRow> rows = ComposeRows();
   const DifficultyRange range = difficultyRange();
 
-  const PlanProblems problems = CheckPlan(rows, planRows(), range, both, requirement);
+  const PlanProblems problems = CheckPlan(rows, PlanRows(), range, both, requirement);
   if (problems.any() &&
-      host().MessageBox(this, problems.text() + "\r\n仍要开始自动组卷吗？", ui::kMessageCaption,
+      host().MessageBox(this, problems.Text() + "\r\n仍要开始自动组卷吗？", ui::kMessageCaption,
                         ui::MessageButtons::OkCancel, ui::MessageIcon::Warning) != ui::kButtonOk)
     return;
 
@@ -524,8 +524,8 @@ void AutoComposeWindow::StartOrStop() {
                               : "自动组B卷将取消原来B卷所有选择，确定要自动组B卷吗？";
   if (host().MessageBox(this, question, ui::kMessageCaption, ui::MessageButtons::OkCancel) ==
       ui::kButtonOk) {
-    prepareRun(kAttemptsPerQuestion * chosenTotal_);
-    auto plan = planRows();
+    PrepareRun(kAttemptsPerQuestion * chosenTotal_);
+    auto plan = PlanRows();
     Drawer drawer(rows, plan, range);
     WindowHooks hooks(*this, both);
     const RunResult r = both ? RunBothPapers(drawer, ctx_.random, hooks, requirement)
@@ -546,7 +546,7 @@ void AutoComposeWindow::StartOrStop() {
                         ui::MessageIcon::Warning);
     }
   }
-  finishRun();
+  FinishRun();
 }
 
 void AutoComposeWindow::TickElapsed() {
@@ -556,7 +556,7 @@ void AutoComposeWindow::TickElapsed() {
                "秒");
 }
 
-void AutoComposeWindow::showHelp() {
+void AutoComposeWindow::ShowHelp() {
   if (!help_) help_ = std::make_unique<AutoComposeHelpWindow>(host());
   host().ShowModeless(*help_, this);
 }

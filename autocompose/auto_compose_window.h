@@ -99,16 +99,16 @@ class AutoComposeWindow : public ui::Window {
 
  private:
   class WindowHooks;
-  void opened();
-  std::vector<ComposeRow> composeRows() const;
+  void Opened();
+  std::vector<ComposeRow> ComposeRows() const;
   DifficultyRange difficultyRange() const;
-  std::vector<PlanRow> planRows() const;
-  void writePlanRows(const std::vector<PlanRow>& plan);
-  void prepareRun(int attemptLimit);
-  void finishRun();
-  void setControlsEnabled(bool on);
-  void styleDataRows();
-  void showHelp();
+  std::vector<PlanRow> PlanRows() const;
+  void WritePlanRows(const std::vector<PlanRow>& plan);
+  void PrepareRun(int attemptLimit);
+  void FinishRun();
+  void SetControlsEnabled(bool on);
+  void StyleDataRows();
+  void ShowHelp();
 
   app::AppContext& ctx_;
   ComposeSide compose_;

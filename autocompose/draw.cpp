@@ -43,7 +43,7 @@ Drawer::Drawer(const std::vector<ComposeRow>& rows, const std::vector<PlanRow>& 
   usedIn_.assign(ids.size(), 0);
 }
 
-int Drawer::candidateCount(std::size_t planRow) const {
+int Drawer::CandidateCount(std::size_t planRow) const {
   return planRow < slots_.size() ? static_cast<int>(slots_[planRow].candidates.size()) : 0;
 }
 
@@ -152,7 +152,7 @@ TickSheet::TickSheet(const std::vector<ComposeRow>& rows)
 }
 
 void TickSheet::Clear(Paper p) {
-  const int i = index(p);
+  const int i = Index(p);
   const std::uint8_t bit = static_cast<std::uint8_t>(1u << i);
   for (int r : ticked_[i]) ticks_[static_cast<std::size_t>(r)] &= static_cast<std::uint8_t>(~bit);
   ticked_[i].clear();
@@ -160,7 +160,7 @@ void TickSheet::Clear(Paper p) {
 }
 
 void TickSheet::Tick(Paper p, const std::vector<int>& rows) {
-  const int i = index(p);
+  const int i = Index(p);
   const std::uint8_t bit = static_cast<std::uint8_t>(1u << i);
   for (int r : rows) {
     auto& t = ticks_[static_cast<std::size_t>(r)];
@@ -179,7 +179,7 @@ int TickSheet::Similarity() {
 }
 
 std::vector<int> TickSheet::Ticked(Paper p) const {
-  std::vector<int> out = ticked_[index(p)];
+  std::vector<int> out = ticked_[Index(p)];
   std::sort(out.begin(), out.end());
   return out;
 }

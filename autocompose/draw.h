@@ -38,7 +38,7 @@ class Drawer {
 
   // Sum of the plan's 组卷题数 (`ChosenTotal`).
   int chosenTotal() const { return chosenTotal_; }
-  int candidateCount(std::size_t planRow) const;
+  int CandidateCount(std::size_t planRow) const;
 
  private:
   struct Candidate {
@@ -104,7 +104,7 @@ class TickSheet : public RunHooks {
   void Clear(Paper p) override;
   void Tick(Paper p, const std::vector<int>& rows) override;
   void Recompute() override {}
-  int Total(Paper p) override { return total_[index(p)]; }
+  int Total(Paper p) override { return total_[Index(p)]; }
   int Similarity() override;
   void SetStatus(const std::string& text) override { status = text; }
   void AttemptCounted(int) override {}
@@ -116,7 +116,7 @@ class TickSheet : public RunHooks {
   std::string status;
 
  private:
-  static int index(Paper p) { return p == Paper::A ? 0 : 1; }
+  static int Index(Paper p) { return p == Paper::A ? 0 : 1; }
   std::vector<int> scores_;
   std::vector<std::uint8_t> ticks_;  // bit 1 A, bit 2 B
   std::vector<int> ticked_[2];

@@ -168,7 +168,7 @@ int DrawCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   const bool both = o.papers == "AB";
   const PlanProblems problems = CheckPlan(rows, plan, o.range, both, o.similarity);
   if (problems.any()) {
-    std::string reasons = problems.text();
+    std::string reasons = problems.Text();
     for (std::size_t p; (p = reasons.find("\r\n")) != std::string::npos;) reasons.replace(p, 2, "\n");
     return Fail(err, kDrawExitCannotMeet, reasons);
   }

@@ -35,7 +35,7 @@ std::vector<std::string_view> splitParts(std::string_view s) {
 // The course-wide count: the same rule over many rows, with a hashed list.
 class WideCounter {
  public:
-  void add(const std::string& knowledgePoints) {
+  void Add(const std::string& knowledgePoints) {
     if (knowledgePoints.empty()) {
       ++empty_;
       return;
@@ -46,7 +46,7 @@ class WideCounter {
     for (auto p : parts)
       if (!p.empty()) seen_.insert(std::string(p));
   }
-  int count() const { return empty_ + static_cast<int>(seen_.size()); }
+  int Count() const { return empty_ + static_cast<int>(seen_.size()); }
 
  private:
   int empty_ = 0;
@@ -104,7 +104,7 @@ bool IsUsable(const ComposeRow& row, DifficultyRange range) {
   return IsUngrouped(row) && !row.masked && InRange(row, range) && ScoreOf(row) >= 1;
 }
 
-void SelectableCounter::add(const std::string& knowledgePoints) {
+void SelectableCounter::Add(const std::string& knowledgePoints) {
   if (knowledgePoints.empty()) {
     ++empty_;
     return;
@@ -119,7 +119,7 @@ void SelectableCounter::add(const std::string& knowledgePoints) {
   }
 }
 
-int SelectableCounter::count() const { return empty_ + static_cast<int>(seen_.size()); }
+int SelectableCounter::Count() const { return empty_ + static_cast<int>(seen_.size()); }
 
 Statistics CountStatistics(const std::vector<ComposeRow>& rows, DifficultyRange range) {
   Statistics st;
@@ -141,16 +141,16 @@ Statistics CountStatistics(const std::vector<ComposeRow>& rows, DifficultyRange 
     ++s.count;
     if (usable) {
       ++s.usable;
-      perRow[it->second].add(r.knowledgePoints);
+      perRow[it->second].Add(r.knowledgePoints);
     }
-    if (!r.masked && InRange(r, range)) wide.add(r.knowledgePoints);
+    if (!r.masked && InRange(r, range)) wide.Add(r.knowledgePoints);
   }
   int sum = 0;
   for (std::size_t i = 0; i < st.rows.size(); ++i) {
-    st.rows[i].selectable = perRow[i].count();
+    st.rows[i].selectable = perRow[i].Count();
     sum += st.rows[i].selectable;
   }
-  st.globalSelectable = wide.count();
+  st.globalSelectable = wide.Count();
   st.selectableRatio = SelectableRatio(st.globalSelectable, sum);
   return st;
 }
@@ -186,7 +186,7 @@ std::string RowName(const std::string& score, const std::string& type) {
   return score + "分" + type + "题";
 }
 
-std::string PlanProblems::text() const {
+std::string PlanProblems::Text() const {
   std::string out;
   for (const auto& r : rows) {
     if (!out.empty()) out += "\r\n";

@@ -54,8 +54,8 @@ struct Statistics {
 // with one met earlier counts nothing. Over `rows` in their order.
 class SelectableCounter {
  public:
-  void add(const std::string& knowledgePoints);
-  int count() const;
+  void Add(const std::string& knowledgePoints);
+  int Count() const;
 
  private:
   int empty_ = 0;
@@ -104,7 +104,7 @@ struct PlanProblems {
 
   bool any() const { return !rows.empty() || !similarity.empty(); }
   // All reasons, one a line (CR LF).
-  std::string text() const;
+  std::string Text() const;
 };
 
 PlanProblems CheckPlan(const std::vector<ComposeRow>& rows, const std::vector<PlanRow>& plan,

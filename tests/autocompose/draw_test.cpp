@@ -75,7 +75,7 @@ TEST(DrawPaper, CandidatesAreTheUsableRowsOfTheRange) {
                                         Q("填空", "5", "", 8, /*masked=*/true),
                                         Q("填空", "05", "", 9)};
   Drawer drawer(rows, {Plan("填空", "5", 2)}, {7, 9});
-  EXPECT_EQ(drawer.candidateCount(0), 2) << "score read as a number, out of range and masked left";
+  EXPECT_EQ(drawer.CandidateCount(0), 2) << "score read as a number, out of range and masked left";
   app::ProgramRandom random;
   PaperDraw d;
   drawer.DrawPaper(random, d);
