@@ -104,7 +104,7 @@ std::string Paragraph::text() const {
 
 DocumentWriter::DocumentWriter() { document_.paragraphs.emplace_back(); }
 
-void DocumentWriter::append(Inline piece) {
+void DocumentWriter::Append(Inline piece) {
   auto& content = current().content;
   if (piece.kind == Inline::Kind::Text && !content.empty() &&
       content.back().kind == Inline::Kind::Text && content.back().format == piece.format) {
@@ -119,7 +119,7 @@ void DocumentWriter::TypeText(std::string_view text) {
   std::string run;
   const auto flush = [&] {
     if (run.empty()) return;
-    append({Inline::Kind::Text, CleanText(run), format_, -1});
+    Append({Inline::Kind::Text, CleanText(run), format_, -1});
     run.clear();
   };
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -127,10 +127,10 @@ void DocumentWriter::TypeText(std::string_view text) {
     if (c == '\r' || c == '\n' || c == '\v') {
       flush();
       if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      append({Inline::Kind::LineBreak, {}, format_, -1});
+      Append({Inline::Kind::LineBreak, {}, format_, -1});
     } else if (c == '\t') {
       flush();
-      append({Inline::Kind::Tab, {}, format_, -1});
+      Append({Inline::Kind::Tab, {}, format_, -1});
     } else {
       run += c;
     }
@@ -232,7 +232,7 @@ bool DocumentWriter::AddPictureBytes(Bytes bytes, std::string* error) {
     return false;
   }
   document_.pictures.push_back({*info, std::move(bytes)});
-  append({Inline::Kind::Picture, {}, format_, static_cast<int>(document_.pictures.size() - 1)});
+  Append({Inline::Kind::Picture, {}, format_, static_cast<int>(document_.pictures.size() - 1)});
   return true;
 }
 

@@ -125,7 +125,7 @@ class DocumentWriter {
   const CharFormat& characterFormat() const { return format_; }
 
  private:
-  void append(Inline piece);
+  void Append(Inline piece);
 
   Document document_;
   CharFormat format_;  // formatting of text typed next
