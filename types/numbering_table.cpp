@@ -13,7 +13,7 @@ std::string NumberingFilePath(const std::string& dataDir) {
   return dataDir.empty() ? std::string(kNumberingFileName) : dataDir + "/" + kNumberingFileName;
 }
 
-int NumberingTable::find(std::string_view name) const {
+int NumberingTable::Find(std::string_view name) const {
   for (std::size_t i = 0; i < names.size(); ++i)
     if (names[i] == name) return static_cast<int>(i);
   return -1;

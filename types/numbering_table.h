@@ -33,7 +33,7 @@ struct NumberingTable {
   // How many sections have labels (rows below the header).
   int labelCount() const { return sectionCount_; }
   // Index of the type with this name, -1 when absent.
-  int find(std::string_view name) const;
+  int Find(std::string_view name) const;
   // Label of 1-based section k in type t; "" outside the table.
   const std::string& label(int type, int section) const;
 

@@ -41,14 +41,14 @@ NumberingWindow::NumberingWindow(ui::Host& host, std::string path)
   };
   高级表格1.onKeyDown = [](int key, int) { return key != ui::kKeyDelete; };
   高级表格1.ColumnResized = [this](int) { UpdateMenusAndSize(); };
-  onCreated = [this] { opening(); };
-  onMayClose = [this] { return mayClose(); };
+  onCreated = [this] { Opening(); };
+  onMayClose = [this] { return MayClose(); };
   onDestroyed = [this] { saved_ = 高级表格1.SaveToFile(path_); };
 }
 
 NumberingWindow::~NumberingWindow() { 高级表格1.RemoveObserver(watch_.get()); }
 
-void NumberingWindow::opening() {
+void NumberingWindow::Opening() {
   saved_ = false;
   if (!高级表格1.LoadFromFile(path_)) FillDefaultNumberingGrid(高级表格1);
   for (int c = 0; c < 高级表格1.ColumnCount(); ++c) 高级表格1.SetColumnWidth(c, kColumnWidth);
@@ -114,7 +114,7 @@ void NumberingWindow::DeleteCurrentColumn() {
   UpdateMenusAndSize();
 }
 
-bool NumberingWindow::mayClose() {
+bool NumberingWindow::MayClose() {
   const auto& g = 高级表格1;
   for (int r = 1; r < g.RowCount(); ++r)
     for (int c = 1; c < g.ColumnCount(); ++c)

@@ -45,8 +45,8 @@ class NumberingWindow : public ui::Window {
 
  private:
   class CursorWatch;
-  void opening();
-  bool mayClose();
+  void Opening();
+  bool MayClose();
 
   std::string path_;
   bool saved_ = false;

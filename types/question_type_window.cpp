@@ -98,7 +98,7 @@ void QuestionTypeWindow::LayoutTypeEditor() {
       {cut(w / 2.0 - 8), buttonsTop - 9, kScrollBarWidth, kScrollBarHeight});
 }
 
-std::string QuestionTypeWindow::nameProblem(const std::string& name,
+std::string QuestionTypeWindow::NameProblem(const std::string& name,
                                             const std::string& existsMessage) const {
   if (text::gbkLength(name) > static_cast<std::size_t>(kTypeNameLimit)) return "题型长度超标！";
   if (name.empty()) return "题型不能为空！";
@@ -112,7 +112,7 @@ void QuestionTypeWindow::AddQuestionType() {
   const auto typed = host().InputBox(this, "请输入题型名称（字母512字内，汉字256字内）：");
   if (!typed) return;
   const std::string name = text::trimSpaces(*typed);
-  if (const std::string problem = nameProblem(name, "题型 " + name + " 已经存在！");
+  if (const std::string problem = NameProblem(name, "题型 " + name + " 已经存在！");
       !problem.empty()) {
     host().Message(this, problem);
     return;
@@ -126,7 +126,7 @@ void QuestionTypeWindow::AddQuestionType() {
   LoadTypeList();
   for (int r = 1; r < 高级表格1.RowCount(); ++r)
     if (高级表格1.cellText(r, kTypeNameColumn) == name) 高级表格1.SetCursorCell(r, kTypeNameColumn);
-  typesChanged();
+  TypesChanged();
 }
 
 void QuestionTypeWindow::EditTypeCell() {
@@ -136,7 +136,7 @@ void QuestionTypeWindow::EditTypeCell() {
   if (r <= 0 || r > static_cast<int>(ids_.size())) return;
   const std::string t = g.cellText(r, c);
   if (t == editedCellOldText_) return;
-  if (c == kTypeNameColumn) return rename(r, editedCellOldText_, t);
+  if (c == kTypeNameColumn) return Rename(r, editedCellOldText_, t);
   if (c != kTypeNoteColumn) return;  // "答案换行" is set in the compose window
   databases::TypeLibrary library(ctx_.engine);
   if (!ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db())) || !library.SetNote(ids_[r - 1], t)) {
@@ -148,16 +148,16 @@ void QuestionTypeWindow::EditTypeCell() {
   g.SetCellData(r, c, ui::CellKind::Text, text::cutToGbkBytes(t, databases::kTypeNoteWidth));
 }
 
-void QuestionTypeWindow::rename(int row, const std::string& from, const std::string& typed) {
+void QuestionTypeWindow::Rename(int row, const std::string& from, const std::string& typed) {
   auto& g = 高级表格1;
   const auto putBack = [&] { g.SetCellData(row, kTypeNameColumn, ui::CellKind::Text, from); };
   const std::string to = text::trimSpaces(typed);
   if (to == from) return putBack();
-  if (const std::string problem = nameProblem(to, "已经存在题型 " + to); !problem.empty()) {
+  if (const std::string problem = NameProblem(to, "已经存在题型 " + to); !problem.empty()) {
     host().Message(this, problem);
     return putBack();
   }
-  if (refusedByUse(from, true, "该题型正在被其它题库使用，不能修改！", "不能修改！"))
+  if (RefusedByUse(from, true, "该题型正在被其它题库使用，不能修改！", "不能修改！"))
     return putBack();
   if (host().MessageBox(this, "确定要将题型 " + from + " 修改为 " + to + " 吗？",
                         ui::kMessageCaption, ui::MessageButtons::OkCancel,
@@ -168,16 +168,16 @@ void QuestionTypeWindow::rename(int row, const std::string& from, const std::str
     host().Message(this, library.lastError().message);
     return putBack();
   }
-  if (!renameInCurrentBank(from, to)) {
+  if (!RenameInCurrentBank(from, to)) {
     library.Rename(ids_[row - 1], from);
     return putBack();
   }
   g.SetCellData(row, kTypeNameColumn, ui::CellKind::Text, to);
   if (onRenamed) onRenamed(from, to);
-  typesChanged();
+  TypesChanged();
 }
 
-bool QuestionTypeWindow::renameInCurrentBank(const std::string& from, const std::string& to) {
+bool QuestionTypeWindow::RenameInCurrentBank(const std::string& from, const std::string& to) {
   const std::string& course = ctx_.selectedCourse.name;
   if (course.empty()) return true;
   databases::CourseBank bank(ctx_.engine, course);
@@ -197,7 +197,7 @@ bool QuestionTypeWindow::renameInCurrentBank(const std::string& from, const std:
   return ok;
 }
 
-bool QuestionTypeWindow::refusedByUse(const std::string& type, bool skipCurrent,
+bool QuestionTypeWindow::RefusedByUse(const std::string& type, bool skipCurrent,
                                       const std::string& usedMessage,
                                       const std::string& unknownEnding) {
   const databases::DatabaseContext db = ctx_.db();
@@ -229,7 +229,7 @@ void QuestionTypeWindow::DeleteQuestionType() {
   const int r = g.CursorRow();
   if (r <= 0 || r > static_cast<int>(ids_.size())) return;
   const std::string type = g.cellText(r, kTypeNameColumn);
-  if (refusedByUse(type, false, "该题型正在被使用，不能删除！", "不能删除！")) return;
+  if (RefusedByUse(type, false, "该题型正在被使用，不能删除！", "不能删除！")) return;
   databases::TypeLibrary library(ctx_.engine);
   if (!ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db())) || !library.Remove(ids_[r - 1])) {
     host().Message(this, library.lastError().message);
@@ -238,10 +238,10 @@ void QuestionTypeWindow::DeleteQuestionType() {
   }
   g.DeleteRow(r);
   ids_.erase(ids_.begin() + (r - 1));
-  typesChanged();
+  TypesChanged();
 }
 
-void QuestionTypeWindow::typesChanged() {
+void QuestionTypeWindow::TypesChanged() {
   if (onTypesChanged) onTypesChanged();
 }
 

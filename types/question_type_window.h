@@ -45,14 +45,14 @@ class QuestionTypeWindow : public ui::Window {
  private:
   // Why a new name cannot be taken (empty when it can); `existsMessage`
   // is the text for a name already in the list.
-  std::string nameProblem(const std::string& name, const std::string& existsMessage) const;
+  std::string NameProblem(const std::string& name, const std::string& existsMessage) const;
   // The first course (other than `except` when given) whose bank uses the
   // type or cannot be looked through; shows the refusal and returns true.
-  bool refusedByUse(const std::string& type, bool skipCurrent, const std::string& usedMessage,
+  bool RefusedByUse(const std::string& type, bool skipCurrent, const std::string& usedMessage,
                     const std::string& unknownEnding);
-  bool renameInCurrentBank(const std::string& from, const std::string& to);
-  void rename(int row, const std::string& from, const std::string& typed);
-  void typesChanged();
+  bool RenameInCurrentBank(const std::string& from, const std::string& to);
+  void Rename(int row, const std::string& from, const std::string& typed);
+  void TypesChanged();
 
   app::AppContext& ctx_;
   std::string editedCellOldText_;  // `EditedCellOldText`

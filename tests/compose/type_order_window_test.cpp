@@ -191,7 +191,7 @@ TEST_F(Numbering, AnAddedTypeIsOfferedAfterTheNumberingWindowCloses) {
   window_->组合框大题编号类型.RightClick(5, 5);
   EXPECT_EQ(window_->组合框大题编号类型.items(), (std::vector<std::string>{"大写", "罗马", "字母"}));
   const auto table = types::LoadNumberingTable(dir_.path());
-  EXPECT_EQ(table.label(table.find("字母"), 3), "C");
+  EXPECT_EQ(table.label(table.Find("字母"), 3), "C");
 }
 
 }  // namespace

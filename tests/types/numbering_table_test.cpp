@@ -17,8 +17,8 @@ TEST(NumberingTable, DefaultTableHasChineseAndRomanNumeralsForNineSections) {
   EXPECT_EQ(t.label(1, 4), "Ⅳ");
   EXPECT_EQ(t.label(1, 10), "");
   EXPECT_EQ(t.label(2, 1), "");
-  EXPECT_EQ(t.find("罗马"), 1);
-  EXPECT_EQ(t.find("字母"), -1);
+  EXPECT_EQ(t.Find("罗马"), 1);
+  EXPECT_EQ(t.Find("字母"), -1);
 }
 
 TEST(NumberingTable, MissingOrForeignFileReadsAsNoneAndLoadsTheDefault) {
@@ -47,7 +47,7 @@ TEST(NumberingTable, AddedTypeAndSectionSurviveTheFile) {
   const NumberingTable t = LoadNumberingTable(dir.path());
   EXPECT_EQ(t.names, (std::vector<std::string>{"大写", "罗马", "字母"}));
   EXPECT_EQ(t.labelCount(), 10);
-  EXPECT_EQ(t.label(t.find("字母"), 3), "C");
+  EXPECT_EQ(t.label(t.Find("字母"), 3), "C");
   EXPECT_EQ(t.label(0, 10), "十");
 }
 

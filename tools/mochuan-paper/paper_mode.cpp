@@ -44,7 +44,7 @@ bool RequestFromPlan(CourseSession& session, const compose::PaperPlan& plan, out
 
   output::PaperChoices choices;
   const types::NumberingTable table = types::LoadNumberingTable(session.dataDir);
-  const int column = table.find(plan.sectionNumbering);
+  const int column = table.Find(plan.sectionNumbering);
   if (column < 0) {
     error = "大题编号类型“" + plan.sectionNumbering + "”不在大题编号表中";
     return false;
