@@ -221,10 +221,10 @@ void AdminDialog::Confirm() {
 }
 
 void AdminDialog::ConfirmSetAdministrator() {
-  const std::string name = text::trimSpaces(新课程.text());
+  const std::string name = text::TrimSpaces(新课程.text());
   const std::string& password = 课程密码.text();
   if (name.empty()) return Say("管理员姓名不能为空！");
-  if (text::gbkLength(name) > kMaxNameBytes) return Say(kAdministratorNameTooLong);
+  if (text::GbkLength(name) > kMaxNameBytes) return Say(kAdministratorNameTooLong);
   if (password.empty()) return Say("管理员密码不能为空！");
   if (password != 课程密码1.text()) return Say("管理员密码复核错误！");
   if (std::string why; !databases::PasswordFitsCipherField(password, &why)) return Say(why);
@@ -236,7 +236,7 @@ void AdminDialog::ConfirmSetAdministrator() {
 }
 
 void AdminDialog::ConfirmAddCourse() {
-  const std::string name = text::trimSpaces(新课程.text());
+  const std::string name = text::TrimSpaces(新课程.text());
   const std::string& password = 课程密码.text();
   if (const auto problem = NewCourseNameProblem(name); !problem.empty()) return Say(problem);
 
@@ -275,7 +275,7 @@ void AdminDialog::ConfirmResetCoursePassword() {
   if (course && ctx_.show(databases::OpenCourseBank(db, course->name, false, position))) {
     const std::string bank = db.FullPathOf(course->name);
     const std::string oldPassword = databases::DecipherPasswordBytes(course->passwordCipher);
-    if (library.SetCoursePassword(position, bank, password, text::toUtf8(oldPassword))) {
+    if (library.SetCoursePassword(position, bank, password, text::ToUtf8(oldPassword))) {
       engine.Close(bank);
       main_.课程密码.setEnabled(!password.empty());
       main_.课程密码.setText({});
@@ -294,7 +294,7 @@ void AdminDialog::ConfirmChangeAdministratorName() {
   if (!databases::PasswordMatchesCipher(admin->passwordCipher, 课程密码.text())) return Say("管理员密码错误！");
   const std::string name = 课程密码1.text();
   if (name.empty()) return Say("管理员姓名不能为空！");
-  if (text::gbkLength(name) > kMaxNameBytes) return Say(kAdministratorNameTooLong);
+  if (text::GbkLength(name) > kMaxNameBytes) return Say(kAdministratorNameTooLong);
   databases::CourseLibrary library(ctx_.engine);
   if (!library.RenameAdministrator(name)) return Say("修改管理员姓名失败！" + library.lastError().message);
   Close();

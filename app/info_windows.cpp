@@ -34,7 +34,7 @@ std::string ProgramDescriptionText() {
       "    本系统可将组好的试卷及其答案输出为word（优先）文档或html文档，题",
       "型题目自动编号，全卷小题可连续编号，并可调整试卷的题型顺序。",
   };
-  return text::joinLines(lines);
+  return text::JoinLines(lines);
 }
 
 DescriptionWindow::DescriptionWindow(ui::Host& host)

@@ -23,7 +23,7 @@ constexpr const char* kIdleCaption = "开始";
 constexpr const char* kStoppedTime = "用时： 00时 00分 00秒";
 
 int toInt(std::string_view s) {
-  return static_cast<int>(std::clamp<std::int64_t>(text::toInteger(s), -2147483647, 2147483647));
+  return static_cast<int>(std::clamp<std::int64_t>(text::ToInteger(s), -2147483647, 2147483647));
 }
 
 void setText(ui::GridControl& g, int row, int column, const std::string& t) {
@@ -283,8 +283,8 @@ void AutoComposeWindow::SortBySelectable() {
     ui::SortGridRows(*this, 高级表格1, kStSelectable, 1, last, ui::kSortNumeric);
     for (int first = 1; first <= last;) {
       int end = first;
-      while (end < last && text::leadingNumber(高级表格1.cellText(end + 1, kStSelectable)) ==
-                               text::leadingNumber(高级表格1.cellText(first, kStSelectable)))
+      while (end < last && text::LeadingNumber(高级表格1.cellText(end + 1, kStSelectable)) ==
+                               text::LeadingNumber(高级表格1.cellText(first, kStSelectable)))
         ++end;
       if (end > first)
         ui::SortGridRows(*this, 高级表格1, kStScore, first, end, ui::kSortNumeric, true, false);

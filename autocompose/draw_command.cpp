@@ -150,7 +150,7 @@ int DrawCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   for (const Wanted& w : wanted) {
     const StatisticsRow* row = nullptr;
     for (const auto& s : st.rows)
-      if (s.type == w.type && text::toInteger(s.score) == w.score) row = &s;
+      if (s.type == w.type && text::ToInteger(s.score) == w.score) row = &s;
     const std::string name = RowName(std::to_string(w.score), w.type);
     if (!row || row->selectable == 0)
       return Fail(err, kDrawExitCannotMeet, name + "没有可选的试题。");
@@ -189,7 +189,7 @@ int DrawCommand(const std::vector<std::string>& args, std::ostream& out, std::os
 
   compose::PaperPlan saved;
   saved.course = o.course;
-  saved.selectionStamp = text::FormatTimestamp(text::nowDays());
+  saved.selectionStamp = text::FormatTimestamp(text::NowDays());
   for (int i : sheet.Ticked(Paper::A)) saved.a.push_back(bank[order[static_cast<std::size_t>(i)]].id);
   for (int i : sheet.Ticked(Paper::B)) saved.b.push_back(bank[order[static_cast<std::size_t>(i)]].id);
   std::string error;

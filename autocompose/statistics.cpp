@@ -15,7 +15,7 @@ namespace autocompose {
 namespace {
 
 int toInt(std::string_view s) {
-  const std::int64_t v = text::toInteger(s);
+  const std::int64_t v = text::ToInteger(s);
   return static_cast<int>(std::clamp<std::int64_t>(v, -2147483647 - 1, 2147483647));
 }
 
@@ -91,7 +91,7 @@ int MostWithoutRepeats(const std::vector<std::vector<int>>& takes, const std::ve
 
 }  // namespace
 
-bool IsUngrouped(const ComposeRow& row) { return text::trimSpaces(row.groupNumber).empty(); }
+bool IsUngrouped(const ComposeRow& row) { return text::TrimSpaces(row.groupNumber).empty(); }
 
 bool InRange(const ComposeRow& row, DifficultyRange range) {
   const int d = toInt(row.difficulty);
@@ -158,13 +158,13 @@ Statistics CountStatistics(const std::vector<ComposeRow>& rows, DifficultyRange 
 float SelectableRatio(int globalSelectable, int selectableSum) {
   if (selectableSum <= 0) return 0.0f;
   return static_cast<float>(
-      text::roundHalfAway(static_cast<double>(globalSelectable) / selectableSum, 2));
+      text::RoundHalfAway(static_cast<double>(globalSelectable) / selectableSum, 2));
 }
 
 int OfferedMaximum(int selectable, float ratio, int globalSelectable, int chosenTotal,
                    int previousCount) {
   if (selectable <= 0) return 0;
-  int g = static_cast<int>(text::roundHalfAway(static_cast<double>(selectable) * ratio, 0));
+  int g = static_cast<int>(text::RoundHalfAway(static_cast<double>(selectable) * ratio, 0));
   if (g == 0 && selectable == 1) g = 1;
   const int cap = globalSelectable - chosenTotal + previousCount;
   return std::min(g, cap);

@@ -75,8 +75,8 @@ void ShowChanges(ui::GridControl& grid, int row, const databases::QuestionChange
 databases::QuestionChanges TextChange(int column, const std::string& value) {
   databases::QuestionChanges c;
   if (column >= kColKnowledge && column <= kColType) c.*kTextChanges[column] = value;
-  if (column == kColDifficulty) c.difficulty = static_cast<int>(text::toInteger(value));
-  if (column == kColScore) c.score = static_cast<int>(text::toInteger(value));
+  if (column == kColDifficulty) c.difficulty = static_cast<int>(text::ToInteger(value));
+  if (column == kColScore) c.score = static_cast<int>(text::ToInteger(value));
   return c;
 }
 
@@ -135,7 +135,7 @@ void StyleQuestionRows(ui::GridControl& grid, int first, int last, int rowHeight
 }
 
 std::int64_t RowRecordId(const ui::GridControl& grid, int row) {
-  return text::toInteger(grid.cellText(row, kColRecordId));
+  return text::ToInteger(grid.cellText(row, kColRecordId));
 }
 
 std::string EditorCaption(const std::string& courseName, int topLevelCount) {

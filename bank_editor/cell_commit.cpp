@@ -14,7 +14,7 @@ CellCommit::CellCommit(BankEditorWindow& editor, GroupEditing& groups)
 void CellCommit::Begin(int row, int column) {
   const auto& g = editor_.高级表格1;
   if (column == kColDifficulty || column == kColScore)
-    preEditNumber_ = text::toInteger(g.cellText(row, column));
+    preEditNumber_ = text::ToInteger(g.cellText(row, column));
   else if (column < kColScore && column != kColPicture && column != kColAnswerPicture)
     preEditText_ = g.cellText(row, column);
 }

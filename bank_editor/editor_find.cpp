@@ -10,7 +10,7 @@ namespace bank_editor {
 
 bool CellContains(std::string_view cell, std::string_view needle) {
   if (needle.size() > cell.size()) return false;
-  return text::lowerAscii(cell).find(text::lowerAscii(needle)) != std::string::npos;
+  return text::LowerAscii(cell).find(text::LowerAscii(needle)) != std::string::npos;
 }
 
 GridCell NextFindCell(const GridCell& from, int rowCount) {
@@ -23,14 +23,14 @@ std::optional<GridCell> FindFrom(const ui::GridControl& grid, std::string_view n
                                  GridCell cell, bool examineStart) {
   const int rows = grid.RowCount();
   if (rows <= 1) return std::nullopt;
-  const std::string lowered = text::lowerAscii(needle);
+  const std::string lowered = text::LowerAscii(needle);
   const GridCell last{rows - 1, kLastFindColumn};
   if (!examineStart) {
     cell = NextFindCell(cell, rows);
   }
   for (;;) {
     const std::string& shown = grid.cellText(cell.row, cell.column);
-    if (shown.size() >= lowered.size() && text::lowerAscii(shown).find(lowered) != std::string::npos)
+    if (shown.size() >= lowered.size() && text::LowerAscii(shown).find(lowered) != std::string::npos)
       return cell;
     if (cell == last) return std::nullopt;
     cell = NextFindCell(cell, rows);

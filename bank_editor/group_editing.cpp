@@ -46,7 +46,7 @@ bool GroupEditing::Confirm(const std::string& question) {
 
 void GroupEditing::CommitGroupNumber(int row) {
   auto& g = editor_.高级表格1;
-  const std::string n = text::trimSpaces(g.cellText(row, kColGroupNumber));
+  const std::string n = text::TrimSpaces(g.cellText(row, kColGroupNumber));
   const std::string o = commit_->preEditText();
   const auto putBack = [&](const char* message) {
     commit_->Refuse(row, kColGroupNumber, message ? message : "");
@@ -113,7 +113,7 @@ bool GroupEditing::LeaveGroup(int row) {
 bool GroupEditing::EditGroupName(int row, const std::string& content) {
   const databases::Question& q = editor_.RowQuestion(row);
   const std::string o = q.groupName;
-  const std::string t = text::removeSpaces(content);
+  const std::string t = text::RemoveSpaces(content);
   // The same name again, spaces aside, changes nothing: a title would
   // otherwise find itself as the title the new name already has.
   if (TidyEditorText(content) == o || t == o) return true;
@@ -127,7 +127,7 @@ bool GroupEditing::EditGroupName(int row, const std::string& content) {
     LeaveGroup(row);
     return true;
   }
-  if (text::gbkLength(t) > kMaxGroupName) {
+  if (text::GbkLength(t) > kMaxGroupName) {
     editor_.host().Message(&editor_, "分组名长度超标！");
     return false;
   }
@@ -252,7 +252,7 @@ void GroupEditing::CommitGroupType(int row, bool title) {
 void GroupEditing::CommitGroupDifficulty(int row, bool title) {
   const std::string& typed = editor_.高级表格1.cellText(row, kColDifficulty);
   if (!title) {
-    if (text::toInteger(typed) != commit_->preEditNumber())
+    if (text::ToInteger(typed) != commit_->preEditNumber())
       commit_->Refuse(row, kColDifficulty, "不能更改非标题分组试题的难度值！");
     return;
   }
@@ -262,7 +262,7 @@ void GroupEditing::CommitGroupDifficulty(int row, bool title) {
   if (!Confirm("确定要更改该分组试题分组的难度吗？"))
     return commit_->Refuse(row, kColDifficulty, {});
   Changes c;
-  c.difficulty = static_cast<int>(text::toInteger(d.value));
+  c.difficulty = static_cast<int>(text::ToInteger(d.value));
   RowWrites writes;
   for (int r : editor_.GroupRows(editor_.RowQuestion(row).groupName)) writes.emplace_back(r, c);
   if (!editor_.StoreRows(writes)) commit_->Refuse(row, kColDifficulty, {});
@@ -274,7 +274,7 @@ void GroupEditing::CommitMemberScore(int row) {
   if (d.kind == CellDecision::Kind::Nothing) return;
   if (d.kind == CellDecision::Kind::Restore) return commit_->Refuse(row, kColScore, d.message);
   const databases::Question& q = editor_.RowQuestion(row);
-  const long long now = text::toInteger(d.value);
+  const long long now = text::ToInteger(d.value);
   RowWrites writes{{row, ScoreChange(now)}};
   const int title = editor_.TitleRowOf(q.groupName);
   if (title > 0 && !q.masked)

@@ -75,9 +75,9 @@ NewGroupNameWindow::NewGroupNameWindow(ui::Host& host, const ui::GridControl& gr
 }
 
 void NewGroupNameWindow::confirm() {
-  const std::string name = text::removeSpaces(新分组名.text());
+  const std::string name = text::RemoveSpaces(新分组名.text());
   if (name.empty()) return host().Message(this, "分组名不能为空！");
-  if (text::gbkLength(name) > 512) return host().Message(this, "分组名长度超标！");
+  if (text::GbkLength(name) > 512) return host().Message(this, "分组名长度超标！");
   for (int r = 1; r < grid_.RowCount(); ++r)
     if (grid_.cellText(r, kColGroupName) == name) return host().Message(this, "该分组名已经存在！");
   if (nameTaken && nameTaken(name)) return host().Message(this, "该分组名已经存在！");

@@ -76,7 +76,7 @@ const std::vector<std::string>& CircledLabels() {
 
 std::vector<std::string> QuestionLines(std::string_view text) {
   // What follows the last CR LF is a line only when it is not empty.
-  std::vector<std::string> lines = text::splitLines(text);
+  std::vector<std::string> lines = text::SplitLines(text);
   if (lines.back().empty()) lines.pop_back();
   return lines;
 }
@@ -85,7 +85,7 @@ std::string RemoveEmptyLines(std::string_view text) {
   std::vector<std::string> kept;
   for (std::string& line : QuestionLines(text))
     if (!line.empty()) kept.push_back(std::move(line));
-  return text::joinLines(kept);
+  return text::JoinLines(kept);
 }
 
 bool SameQuestionContent(std::string_view text1a, std::string_view text2a,
@@ -104,7 +104,7 @@ bool SameQuestionContent(std::string_view text1a, std::string_view text2a,
 }
 
 QuestionFacts QuestionRow::facts() const {
-  return {groupNumber, text1, picture, text2, answer, answerPicture, type, text::toInteger(score),
+  return {groupNumber, text1, picture, text2, answer, answerPicture, type, text::ToInteger(score),
           choice};
 }
 
@@ -153,7 +153,7 @@ std::optional<RuleFailure> CheckQuestionRules(const QuestionFacts& q) {
 
 CellDecision DecideQuestionType(std::string_view typed, std::string_view before,
                                 const std::vector<std::string>& libraryTypes) {
-  const std::string t = text::trimSpaces(typed);
+  const std::string t = text::TrimSpaces(typed);
   // Only an emptied cell keeps the type; blanks typed are a wrong type.
   if (typed.empty()) {
     // A question keeps its type; a new one takes the first of the library.
@@ -168,14 +168,14 @@ CellDecision DecideQuestionType(std::string_view typed, std::string_view before,
 }
 
 CellDecision DecideDifficulty(std::string_view typed, long long before) {
-  const long long v = text::toInteger(typed);
+  const long long v = text::ToInteger(typed);
   if (v < 1 || v > 9) return {CellDecision::Kind::Restore, {}, "难度值从1到9，可直接选择！"};
   if (v == before) return {CellDecision::Kind::Restore, {}, {}};
   return {CellDecision::Kind::Write, std::to_string(v), {}};
 }
 
 CellDecision DecideScore(std::string_view typed, long long before, bool isTitle) {
-  const long long v = text::toInteger(typed);
+  const long long v = text::ToInteger(typed);
   if (v == before) return {};
   if (isTitle) return {CellDecision::Kind::Restore, {}, "不能更改标题分组试题分值！"};
   if (v < 1 || v > 100) return {CellDecision::Kind::Restore, {}, "分值范围为1-100整数！"};
@@ -185,14 +185,14 @@ CellDecision DecideScore(std::string_view typed, long long before, bool isTitle)
 // ---- Question text editor ------------------------------------------------------
 
 std::string TidyEditorText(std::string_view content) {
-  std::string t = text::trimSpaces(content);
+  std::string t = text::TrimSpaces(content);
   while (t.ends_with("\r\n")) t.resize(t.size() - 2);
   return t;
 }
 
 std::optional<std::string> TidyKnowledgePoints(std::string_view content) {
-  const std::string s = text::removeSpaces(content);
-  if (text::gbkLength(s) > kMaxKnowledgeBytes) return std::nullopt;
+  const std::string s = text::RemoveSpaces(content);
+  if (text::GbkLength(s) > kMaxKnowledgeBytes) return std::nullopt;
   std::string out;
   for (std::string_view piece : splitAt(s, '|')) {
     // A line break typed around a point is no part of it: stored, it would

@@ -20,8 +20,8 @@ void ComposeWindow::CaptureContext(int row, int column) {
   cellEditContext.row = row;
   cellEditContext.column = column;
   cellEditContext.groupName = g.cellText(row, kColGroupName);
-  cellEditContext.difficulty = static_cast<int>(text::toInteger(g.cellText(row, kColDifficulty)));
-  cellEditContext.score = static_cast<int>(text::toInteger(g.cellText(row, kColScore)));
+  cellEditContext.difficulty = static_cast<int>(text::ToInteger(g.cellText(row, kColDifficulty)));
+  cellEditContext.score = static_cast<int>(text::ToInteger(g.cellText(row, kColScore)));
 }
 
 bool ComposeWindow::ComposeLeftButtonUp() {
@@ -94,7 +94,7 @@ void ComposeWindow::EditDifficulty() {
   auto putBack = [&] {
     g.SetCellData(r, kColDifficulty, ui::CellKind::Text, std::to_string(c.difficulty));
   };
-  const std::int64_t v = text::toInteger(g.cellText(r, kColDifficulty));
+  const std::int64_t v = text::ToInteger(g.cellText(r, kColDifficulty));
   if (v < 1 || v > 9) {
     putBack();
     host().Message(this, "请直接选择难度值！");
@@ -129,7 +129,7 @@ void ComposeWindow::EditScore() {
   auto& g = 高级表格1;
   const CellEditContext c = cellEditContext;
   const int r = c.row;
-  const std::int64_t v = text::toInteger(g.cellText(r, kColScore));
+  const std::int64_t v = text::ToInteger(g.cellText(r, kColScore));
   auto putBack = [&] { SetScoreCell(r, c.score); };
   if (v == c.score) return putBack();
   if (isTitleNumber(g.cellText(r, kColGroupNumber))) {
@@ -160,7 +160,7 @@ void ComposeWindow::EditScore() {
     if (title == r) title = 0;
     if (title) {
       titleScore =
-          static_cast<int>(text::toInteger(g.cellText(title, kColScore))) + score - c.score;
+          static_cast<int>(text::ToInteger(g.cellText(title, kColScore))) + score - c.score;
       RowChange t{title, {}};
       t.changes.score = titleScore;
       changes.push_back(t);
@@ -188,7 +188,7 @@ void ComposeWindow::EditMask() {
   const bool masked = g.cellChecked(r, kColMasked);
   const std::string number = g.cellText(r, kColGroupNumber);
   auto putBack = [&] { SetCheck(r, kColMasked, !masked); };
-  auto score = [&](int row) { return static_cast<int>(text::toInteger(g.cellText(row, kColScore))); };
+  auto score = [&](int row) { return static_cast<int>(text::ToInteger(g.cellText(row, kColScore))); };
   const int title = number.empty() ? 0 : TitleRowOf(c.groupName);
 
   if (title == 0) {  // ungrouped, or a group without a title
@@ -262,7 +262,7 @@ void ComposeWindow::EditPaperCheck(int column) {
   const CellEditContext c = cellEditContext;
   const int r = c.row;
   const bool on = g.cellChecked(r, column);
-  if (text::toInteger(g.cellText(r, kColScore)) == 0 || g.cellChecked(r, kColMasked)) {
+  if (text::ToInteger(g.cellText(r, kColScore)) == 0 || g.cellChecked(r, kColMasked)) {
     if (on) SetCheck(r, column, false);
     return;
   }
@@ -278,7 +278,7 @@ void ComposeWindow::MarkSelectedRows(int mode) {
   const int first = std::max(1, g.SelectionFirstRow());
   const int last = std::min(g.RowCount() - 1, g.SelectionLastRow());
   auto next = [mode](bool now) { return mode == 1 ? true : mode == 0 ? false : !now; };
-  auto score = [&](int row) { return static_cast<int>(text::toInteger(g.cellText(row, kColScore))); };
+  auto score = [&](int row) { return static_cast<int>(text::ToInteger(g.cellText(row, kColScore))); };
 
   if (col == kColA || col == kColB) {
     for (int r = first; r <= last; ++r) {

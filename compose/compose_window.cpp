@@ -141,11 +141,11 @@ ComposeWindow::ComposeWindow(app::AppContext& ctx)
   };
   组合框最高难度.onListOpened = [this] {
     FillDifficultyList(组合框最高难度,
-                       static_cast<int>(std::max<std::int64_t>(1, text::toInteger(组合框最低难度.text()))),
+                       static_cast<int>(std::max<std::int64_t>(1, text::ToInteger(组合框最低难度.text()))),
                        9, highestRemembered_);
   };
   组合框最低难度.onListOpened = [this] {
-    const auto highest = text::toInteger(组合框最高难度.text());
+    const auto highest = text::ToInteger(组合框最高难度.text());
     FillDifficultyList(组合框最低难度, 1, static_cast<int>(highest < 1 ? 9 : highest),
                        lowestRemembered_);
   };
@@ -402,7 +402,7 @@ int ComposeWindow::RowOfId(std::int64_t id) const {
 }
 
 std::int64_t ComposeWindow::RecordIdOf(int row) const {
-  return text::toInteger(高级表格1.cellText(row, kColRecordId));
+  return text::ToInteger(高级表格1.cellText(row, kColRecordId));
 }
 
 std::vector<int> ComposeWindow::GroupRows(const std::string& groupName) const {
@@ -424,8 +424,8 @@ int ComposeWindow::TitleRowOf(const std::string& groupName) const {
 
 ComposeWindow::Stored ComposeWindow::GridValues(int row) const {
   const auto& g = 高级表格1;
-  return Stored{static_cast<int>(text::toInteger(g.cellText(row, kColDifficulty))),
-                static_cast<int>(text::toInteger(g.cellText(row, kColScore))),
+  return Stored{static_cast<int>(text::ToInteger(g.cellText(row, kColDifficulty))),
+                static_cast<int>(text::ToInteger(g.cellText(row, kColScore))),
                 g.cellChecked(row, kColFixedScore), g.cellChecked(row, kColMasked)};
 }
 

@@ -44,8 +44,8 @@ bool GatherRequest(ComposeWindow& w, output::Paper paper, const std::string& sta
     q.pictureMark = g.cellText(r, kColPicture);
     q.text2 = g.cellText(r, kColText2);
     q.type = g.cellText(r, kColType);
-    q.difficulty = static_cast<int>(text::toInteger(g.cellText(r, kColDifficulty)));
-    q.score = static_cast<int>(text::toInteger(g.cellText(r, kColScore)));
+    q.difficulty = static_cast<int>(text::ToInteger(g.cellText(r, kColDifficulty)));
+    q.score = static_cast<int>(text::ToInteger(g.cellText(r, kColScore)));
     q.fixedScore = g.cellChecked(r, kColFixedScore);
     q.masked = g.cellChecked(r, kColMasked);
     out.questions.push_back(std::move(q));
@@ -54,7 +54,7 @@ bool GatherRequest(ComposeWindow& w, output::Paper paper, const std::string& sta
   const ui::GridControl& order = w.高级表格题型排序分值;
   for (int r = 1; r < order.RowCount(); ++r)
     out.typeOrder.push_back({order.cellText(r, kOrderType),
-                             static_cast<int>(text::toInteger(order.cellText(r, kOrderBatchScore))),
+                             static_cast<int>(text::ToInteger(order.cellText(r, kOrderBatchScore))),
                              order.cellChecked(r, kOrderAnswerOnNewLine)});
   databases::TypeLibrary types(ctx.engine);
   if (!types.ReadAll(out.types)) {

@@ -69,7 +69,7 @@ bool ComposeWindow::ApplyPlan(const PaperPlan& plan) {
     for (std::int64_t id : ids) {
       const int row = RowOfId(id);
       if (row == 0 || g.cellChecked(row, kColMasked) ||
-          text::toInteger(g.cellText(row, kColScore)) <= 0) {
+          text::ToInteger(g.cellText(row, kColScore)) <= 0) {
         leftOut.insert(id);
         continue;
       }

@@ -43,7 +43,7 @@ std::string JoinTypeOrder(const std::vector<std::string>& names, std::size_t max
   std::string joined;
   std::size_t bytes = 0;
   for (const std::string& name : names) {
-    const std::size_t add = text::gbkLength(name) + (joined.empty() ? 0 : 1);
+    const std::size_t add = text::GbkLength(name) + (joined.empty() ? 0 : 1);
     if (bytes + add > maxBytes) break;
     if (!joined.empty()) joined += ',';
     joined += name;

@@ -20,7 +20,7 @@ namespace compose {
 namespace {
 // Whether a typed order number is a number at all.
 bool isNumber(const std::string& typed) {
-  const std::string t = text::toHalfWidth(text::trimSpaces(typed));
+  const std::string t = text::ToHalfWidth(text::TrimSpaces(typed));
   if (t.empty()) return false;
   char* end = nullptr;
   const double v = std::strtod(t.c_str(), &end);
@@ -147,7 +147,7 @@ void ComposeWindow::TypeOrderCellEdited() {
         return;
       }
       if (isNumber(orderNumberText_) &&
-          text::toDouble(typed) == text::toDouble(orderNumberText_))
+          text::ToDouble(typed) == text::ToDouble(orderNumberText_))
         return;
       ui::SortGridRows(*this, g, kOrderNumber, 1, g.RowCount() - 1, ui::kSortNumeric);
       orderRow_ = 0;
@@ -160,14 +160,14 @@ void ComposeWindow::TypeOrderCellEdited() {
       auto putBack = [&] {
         g.SetCellData(row, kOrderBatchScore, ui::CellKind::Text, orderBatchText_);
       };
-      const std::int64_t v = text::toInteger(g.cellText(row, kOrderBatchScore));
+      const std::int64_t v = text::ToInteger(g.cellText(row, kOrderBatchScore));
       if (v == 0) return;  // no batch score for this type
       if (v < 0 || v > 100) {
         putBack();
         host().Message(this, "请输入1-100的分值！");
         return;
       }
-      if (v == text::toInteger(orderBatchText_)) return;
+      if (v == text::ToInteger(orderBatchText_)) return;
       if (host().MessageBox(this, "确定要改变题型分值吗？", ui::kMessageCaption,
                             ui::MessageButtons::OkCancel, ui::MessageIcon::Question) != ui::kButtonOk)
         return putBack();
@@ -176,7 +176,7 @@ void ComposeWindow::TypeOrderCellEdited() {
     }
     case kOrderAnswerOnNewLine: {
       const bool on = g.cellChecked(row, kOrderAnswerOnNewLine);
-      const std::int64_t id = text::toInteger(g.cellText(row, kOrderTypeId));
+      const std::int64_t id = text::ToInteger(g.cellText(row, kOrderTypeId));
       if (id <= 0 || !ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db()))) {
         g.SetCellData(row, kOrderAnswerOnNewLine, ui::CellKind::Check, !on);
         return;
@@ -195,7 +195,7 @@ void ComposeWindow::TypeOrderCellEdited() {
 void ComposeWindow::ApplyBatchScore(int orderRow, int score) {
   auto& g = 高级表格1;
   const std::string type = 高级表格题型排序分值.cellText(orderRow, kOrderType);
-  auto scoreOf = [&](int row) { return static_cast<int>(text::toInteger(g.cellText(row, kColScore))); };
+  auto scoreOf = [&](int row) { return static_cast<int>(text::ToInteger(g.cellText(row, kColScore))); };
   std::unordered_map<int, int> newScores;
   std::set<std::string> groups;
   for (int r = 1; r < g.RowCount(); ++r) {
@@ -263,7 +263,7 @@ void ComposeWindow::RecomputeTypeScores() {
   rows.reserve(static_cast<std::size_t>(g.RowCount()));
   for (int r = 1; r < g.RowCount(); ++r) {
     rows.push_back({g.cellText(r, kColType), g.cellText(r, kColGroupNumber),
-                    static_cast<int>(text::toInteger(g.cellText(r, kColScore))),
+                    static_cast<int>(text::ToInteger(g.cellText(r, kColScore))),
                     g.cellChecked(r, kColA), g.cellChecked(r, kColB)});
   }
   scores_ = ComputeTypeScores(TypeOrder(), rows);

@@ -305,7 +305,7 @@ std::int64_t NumberOf(const Value& v) {
   if (const auto* i = std::get_if<std::int64_t>(&v)) return *i;
   if (const auto* d = std::get_if<double>(&v)) return static_cast<std::int64_t>(*d);
   if (const auto* b = std::get_if<bool>(&v)) return *b ? 1 : 0;
-  if (const auto* s = std::get_if<std::string>(&v)) return text::toInteger(*s);
+  if (const auto* s = std::get_if<std::string>(&v)) return text::ToInteger(*s);
   return 0;
 }
 bool FlagOf(const Value& v) {
@@ -341,7 +341,7 @@ std::vector<int> MatchFields(const std::vector<recfile::FieldDef>& bank,
   std::vector<int> match(bank.size(), 0);
   for (std::size_t d = 0; d < bank.size(); ++d) {
     for (std::size_t s = 0; s < source.size(); ++s) {
-      if (!text::equalsIgnoreCase(bank[d].name, source[s].name)) continue;
+      if (!text::EqualsIgnoreCase(bank[d].name, source[s].name)) continue;
       if (bank[d].type == source[s].type ||
           (recfile::isNumeric(bank[d].type) && recfile::isNumeric(source[s].type)))
         match[d] = static_cast<int>(s + 1);
@@ -424,7 +424,7 @@ std::optional<CourseRecord> CourseLibrary::CourseAt(int position) {
   }
   CourseRecord r;
   r.name = engine_.ReadText(kCourseNameField);
-  r.passwordCipher = text::toGbk(engine_.ReadText(kCoursePasswordField));
+  r.passwordCipher = text::ToGbk(engine_.ReadText(kCoursePasswordField));
   r.difficultyNote = engine_.ReadText(kDifficultyNoteField);
   r.typeOrder = engine_.ReadText(kTypeOrderField);
   return r;

@@ -33,9 +33,9 @@ bool Refused(DbError& error, std::string message) {
 // The stored text as the cipher's bytes: the engine hands text fields out
 // converted, and the conversion is lossless both ways.
 std::string CipherOf(recfile::RecordFileEngine& engine) {
-  return text::toGbk(engine.ReadText(kCoursePasswordField));
+  return text::ToGbk(engine.ReadText(kCoursePasswordField));
 }
-Value FieldOfCipher(const std::string& cipher) { return Value(text::toUtf8(cipher)); }
+Value FieldOfCipher(const std::string& cipher) { return Value(text::ToUtf8(cipher)); }
 
 }  // namespace
 
@@ -72,7 +72,7 @@ bool CourseLibrary::AdministratorPasswordIs(const std::string& typed) {
 
 bool CourseLibrary::AddAdministrator(const std::string& name, const std::string& password) {
   if (!Enter(0)) return false;
-  if (!engine_.Append({Value(name), FieldOfCipher(EncipherPasswordBytes(text::toGbk(password)))}))
+  if (!engine_.Append({Value(name), FieldOfCipher(EncipherPasswordBytes(text::ToGbk(password)))}))
     return Failed(engine_, error_);
   return true;
 }
@@ -85,7 +85,7 @@ bool CourseLibrary::RenameAdministrator(const std::string& name) {
 
 bool CourseLibrary::SetAdministratorPassword(const std::string& password) {
   if (!Enter(kAdministratorRecord)) return false;
-  if (!engine_.Modify({Value(), FieldOfCipher(EncipherPasswordBytes(text::toGbk(password)))}))
+  if (!engine_.Modify({Value(), FieldOfCipher(EncipherPasswordBytes(text::ToGbk(password)))}))
     return Failed(engine_, error_);
   return true;
 }
@@ -139,7 +139,7 @@ bool CourseLibrary::SetCoursePassword(int position, const std::string& bankPath,
                                       const std::string& password, const std::string& oldPassword) {
   error_ = {};
   if (!engine_.SetCurrent(bankPath) || !engine_.SetPassword(password)) return Failed(engine_, error_);
-  const std::string cipher = password.empty() ? std::string() : EncipherPasswordBytes(text::toGbk(password));
+  const std::string cipher = password.empty() ? std::string() : EncipherPasswordBytes(text::ToGbk(password));
   if (Enter(RecordOfPosition(position)) && engine_.WriteField(kCoursePasswordField, FieldOfCipher(cipher)))
     return true;
   if (error_.code == 0) Failed(engine_, error_);

@@ -67,20 +67,20 @@ std::string DecipherPasswordBytes(std::string_view stored) {
 }
 
 std::string EncipherPassword(const std::string& password) {
-  return text::toUtf8(EncipherPasswordBytes(text::toGbk(password)));
+  return text::ToUtf8(EncipherPasswordBytes(text::ToGbk(password)));
 }
 
 std::string DecipherPassword(const std::string& storedField) {
-  return text::toUtf8(DecipherPasswordBytes(text::toGbk(storedField)));
+  return text::ToUtf8(DecipherPasswordBytes(text::ToGbk(storedField)));
 }
 
 bool StoredTextIsOf(const std::string& storedField, const std::string& password) {
-  return CipherIsOf(text::toGbk(storedField), text::toGbk(password));
+  return CipherIsOf(text::ToGbk(storedField), text::ToGbk(password));
 }
 
 bool PasswordMatchesCipher(std::string_view cipher, const std::string& typed) {
   if (cipher.empty()) return typed.empty();
-  const std::string gbk = text::toGbk(typed);
+  const std::string gbk = text::ToGbk(typed);
   // Deciphering fails on a cut text, which still tells the password apart.
   return CipherIsOf(cipher, gbk) || (!gbk.empty() && DecipherPasswordBytes(cipher) == gbk);
 }
@@ -96,7 +96,7 @@ bool CipherIsOf(std::string_view stored, std::string_view gbk) {
 }
 
 bool PasswordFitsCipherField(const std::string& password, std::string* why) {
-  const std::string gbk = text::toGbk(password);
+  const std::string gbk = text::ToGbk(password);
   if (gbk.empty()) return true;
   if (gbk.size() > kMaxPasswordBytes) {
     if (why) *why = "密码太长，最多 28 个字节（一个汉字算 2 个字节），请换一个密码！";

@@ -5,8 +5,8 @@
 // (raw bytes, never re-encoded). The engine hands text fields out as UTF-8
 // converted from GB18030, with bytes that are not valid GB18030 turned into
 // escape code points; that conversion is lossless both ways, so the field
-// value is text::toUtf8(cipher bytes) and the cipher bytes are
-// text::toGbk(field value). EncipherPassword/DecipherPassword work on the
+// value is text::ToUtf8(cipher bytes) and the cipher bytes are
+// text::ToGbk(field value). EncipherPassword/DecipherPassword work on the
 // field value, the way callers read and write it; the *Bytes variants on the
 // raw cipher bytes.
 #pragma once

@@ -74,7 +74,7 @@ std::vector<fs::path> FilesOf(const DatabaseContext& ctx, const std::string& nam
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string file = it->path().filename().string();
     if (file.size() != name.size() + ext.size() || file.compare(0, name.size(), name) != 0) continue;
-    if (!text::equalsIgnoreCase(std::string_view(file).substr(name.size()), ext)) continue;
+    if (!text::EqualsIgnoreCase(std::string_view(file).substr(name.size()), ext)) continue;
     if (it->path() == exact || !it->is_regular_file(ec)) continue;
     found.push_back(it->path());
   }
@@ -164,15 +164,15 @@ Result OpenCourseBank(const DatabaseContext& ctx, const std::string& courseName,
   if (selectedPosition >= 0) {
     if (const auto course = CourseLibrary(engine).CourseAt(selectedPosition)) cipher = course->passwordCipher;
   } else {
-    cipher = text::toGbk(engine.ReadText(kCoursePasswordField));
+    cipher = text::ToGbk(engine.ReadText(kCoursePasswordField));
   }
   std::string password;
   if (!cipher.empty()) {
-    password = text::toUtf8(DecipherPasswordBytes(cipher));
+    password = text::ToUtf8(DecipherPasswordBytes(cipher));
     // A stored text an older program cut short no longer deciphers, yet it
     // still tells whether the typed password is the bank's. A stored
     // password is never empty.
-    if (checkPassword && password.empty() && CipherIsOf(cipher, text::toGbk(typedPassword)))
+    if (checkPassword && password.empty() && CipherIsOf(cipher, text::ToGbk(typedPassword)))
       password = typedPassword;
     if (checkPassword && (typedPassword.empty() || password != typedPassword))
       return Result::Failure("课程密码错误！");
@@ -186,7 +186,7 @@ Result OpenCourseBank(const DatabaseContext& ctx, const std::string& courseName,
 
 std::string CourseNameProblem(const std::string& courseName) {
   if (courseName.empty()) return "课程名称不能为空 ！";
-  if (text::gbkLength(courseName) > static_cast<std::size_t>(kCourseNameWidth))
+  if (text::GbkLength(courseName) > static_cast<std::size_t>(kCourseNameWidth))
     return "课程名称太长，最多 20 个字节（一个汉字算 2 个字节）！";
   if (courseName == "." || courseName == ".." || courseName.find_first_of("/\\") != std::string::npos)
     return "课程名称不能含有字符 / 或 \\ ！";

@@ -57,7 +57,7 @@ bool TypeLibrary::Add(const std::string& name) {
   std::vector<QuestionType> sorted;
   for (const TypeRecord& r : records) sorted.push_back(r.type);
   std::stable_sort(sorted.begin(), sorted.end(), [](const QuestionType& a, const QuestionType& b) {
-    return text::compareGbk(a.name, b.name) < 0;
+    return text::CompareGbk(a.name, b.name) < 0;
   });
   // Only the records whose contents move are written; a failure puts the
   // written ones back, so no name is lost or doubled.

@@ -97,7 +97,7 @@ bool HasBlank(const std::string& stem) {
 // "AC", "A、C", "A, C" -> "AC"; empty when the text is anything else.
 std::string AnswerLetters(const std::string& answer) {
   std::string letters;
-  const std::string folded = text::toHalfWidth(answer);
+  const std::string folded = text::ToHalfWidth(answer);
   for (std::size_t i = 0; i < folded.size();) {
     const char c = folded[i];
     if (c >= 'A' && c <= 'I') {
@@ -158,16 +158,16 @@ class Preparer {
 
  private:
   static int LineOf(const std::string& problem) {
-    return static_cast<int>(text::leadingNumber(problem.substr(std::min<std::size_t>(3, problem.size()))));
+    return static_cast<int>(text::LeadingNumber(problem.substr(std::min<std::size_t>(3, problem.size()))));
   }
 
   std::string TypeOf(const ParsedQuestion& p, bool choice) {
     if (!p.statedType.empty()) return p.statedType;
     if (!p.sectionType.empty()) return p.sectionType;
     if (choice) return "选择";
-    const std::string answer = text::trimSpaces(p.answer);
+    const std::string answer = text::TrimSpaces(p.answer);
     if (IsJudgement(answer)) return "判断";
-    if (HasBlank(p.stem) && !answer.empty() && text::gbkLength(answer) <= 40) return "填空";
+    if (HasBlank(p.stem) && !answer.empty() && text::GbkLength(answer) <= 40) return "填空";
     return "问答";
   }
 
@@ -292,7 +292,7 @@ class Preparer {
   // made unique in the bank.
   std::string GroupName(const std::string& stem, bool given) {
     std::string base;
-    if (given) base = text::cutToGbkBytes(stem, bank_editor::kMaxGroupNameBytes);
+    if (given) base = text::CutToGbkBytes(stem, bank_editor::kMaxGroupNameBytes);
     std::size_t chars = 0;
     for (std::size_t i = 0; !given && i < stem.size() && chars < kGroupNameWords;) {
       const auto c = static_cast<unsigned char>(stem[i]);

@@ -103,7 +103,7 @@ constexpr std::string_view kText2Class = "mc-text2";
 std::string QuestionName(const Question& q) {
   std::string name = FirstCharacters(q.text1, kNameCharacters);
   if (!q.groupName.empty()) {
-    const int n = q.isTitle() ? 0 : static_cast<int>(text::toInteger(q.groupNumber));
+    const int n = q.isTitle() ? 0 : static_cast<int>(text::ToInteger(q.groupNumber));
     char number[8];
     std::snprintf(number, sizeof number, "%02d", n);
     name = "【" + q.groupName + "-" + number + "】" + name;
@@ -163,7 +163,7 @@ class Writer {
                     XmlEscape(answerName) + "\">";
       answerFiles = File(answerName, m.answerPicture);
     }
-    const auto judgement = JudgementValue(text::trimSpaces(q.answer));
+    const auto judgement = JudgementValue(text::TrimSpaces(q.answer));
     const bool title = q.isTitle();
 
     if (title) {
@@ -192,7 +192,7 @@ class Writer {
     } else if (q.type == "判断" && judgement) {
       type = "truefalse";
       // The bank's own word rides in the right answer's feedback.
-      const std::string word = Cdata(Html(text::trimSpaces(q.answer)));
+      const std::string word = Cdata(Html(text::TrimSpaces(q.answer)));
       body += "    <answer fraction=\"" + std::string(*judgement ? "100" : "0") +
               "\" format=\"moodle_auto_format\"><text>true</text><feedback format=\"html\"><text>" +
               (*judgement ? word : "") + "</text></feedback></answer>\n";
@@ -493,7 +493,7 @@ class Reader {
  private:
   static std::string LastPart(const std::string& path) {
     const auto slash = path.rfind('/');
-    return text::trimSpaces(slash == std::string::npos ? path : path.substr(slash + 1));
+    return text::TrimSpaces(slash == std::string::npos ? path : path.substr(slash + 1));
   }
 
   ParsedQuestion Base(const Node& q, int index) {
@@ -513,12 +513,12 @@ class Reader {
     p.stem = PlainText(StripImages(html));
     p.picture = FirstFile(q.Child("questiontext"));
     const std::string grade = q.ChildText("defaultgrade");
-    if (!grade.empty()) p.score = static_cast<int>(std::lround(text::toDouble(grade)));
+    if (!grade.empty()) p.score = static_cast<int>(std::lround(text::ToDouble(grade)));
     std::string knowledge;
     if (const Node* tags = q.Child("tags")) {
       for (const Node* tag : tags->All("tag")) {
         const Node* t = tag->Child("text");
-        const std::string value = text::trimSpaces(t ? t->text : tag->text);
+        const std::string value = text::TrimSpaces(t ? t->text : tag->text);
         if (value.size() == std::string("难度").size() + 1 && value.rfind("难度", 0) == 0 &&
             value.back() >= '1' && value.back() <= '9') {
           p.difficulty = value.back() - '0';
@@ -554,7 +554,7 @@ class Reader {
       std::vector<std::string> texts;
       for (const Node* a : answers) {
         texts.push_back(PlainText(StripImages(a->ChildText("text").empty() ? a->text : a->ChildText("text"))));
-        if (text::toDouble(a->Attr("fraction")) > 0) p.starred.push_back(static_cast<int>(texts.size() - 1));
+        if (text::ToDouble(a->Attr("fraction")) > 0) p.starred.push_back(static_cast<int>(texts.size() - 1));
       }
       const auto& letters = bank_editor::LetterLabels();
       const auto& circled = bank_editor::CircledLabels();
@@ -578,8 +578,8 @@ class Reader {
     if (type == "truefalse") {
       p.choice = false;
       for (const Node* a : answers) {
-        if (text::toDouble(a->Attr("fraction")) <= 0) continue;
-        const std::string value = text::trimSpaces(a->ChildText("text").empty() ? a->text : a->ChildText("text"));
+        if (text::ToDouble(a->Attr("fraction")) <= 0) continue;
+        const std::string value = text::TrimSpaces(a->ChildText("text").empty() ? a->text : a->ChildText("text"));
         const std::string word = PlainText(HtmlOf(a, "feedback"));
         const auto said = JudgementValue(word);
         const bool truth = value == "true";
@@ -593,7 +593,7 @@ class Reader {
     if (type == "shortanswer" || type == "numerical") {
       p.choice = false;
       for (const Node* a : answers) {
-        if (text::toDouble(a->Attr("fraction")) < 100) continue;
+        if (text::ToDouble(a->Attr("fraction")) < 100) continue;
         const std::string value = PlainText(a->ChildText("text").empty() ? a->text : a->ChildText("text"));
         if (!value.empty()) p.answer += (p.answer.empty() ? "" : "\r\n") + value;
       }
@@ -638,7 +638,7 @@ MoodleExport WriteMoodleBank(const std::string& course, const std::vector<Moodle
   }
   for (auto& [name, rows] : members) {
     std::stable_sort(rows.begin(), rows.end(), [](const MoodleQuestion* a, const MoodleQuestion* b) {
-      return text::toInteger(a->question.groupNumber) < text::toInteger(b->question.groupNumber);
+      return text::ToInteger(a->question.groupNumber) < text::ToInteger(b->question.groupNumber);
     });
   }
   std::set<std::string> titledGroups;

@@ -54,7 +54,7 @@ SourceDocument ReadTextSource(std::string_view bytes) {
   } else if (IsValidUtf8(bytes)) {
     utf8 = std::string(bytes);
   } else {
-    utf8 = text::toUtf8(bytes);
+    utf8 = text::ToUtf8(bytes);
   }
   SourceDocument doc;
   std::size_t start = 0;

@@ -163,7 +163,7 @@ WrittenDocument WriteHtmlDocument(const HtmlDocument& document, PaperSource& sou
         return out;
     }
   }
-  if (!WriteWholeFile(out.path, text::toGbk(document.text), out.error)) return out;
+  if (!WriteWholeFile(out.path, text::ToGbk(document.text), out.error)) return out;
   out.ok = true;
   return out;
 }

@@ -18,7 +18,7 @@ namespace {
 
 // Split at CR LF; a trailing empty piece (text ending in CR LF) is dropped.
 std::vector<std::string> SplitDroppingTrailing(const std::string& s) {
-  std::vector<std::string> lines = text::splitLines(s);
+  std::vector<std::string> lines = text::SplitLines(s);
   if (lines.size() > 1 && lines.back().empty()) lines.pop_back();
   return lines;
 }
@@ -65,7 +65,7 @@ bool AnswerFitsSeries(const std::string& answer, OptionLabels series) {
   if (lead >= 0xF0) len = 4;
   else if (lead >= 0xE0) len = 3;
   else if (lead >= 0xC0) len = 2;
-  return text::gbkLength(std::string_view(answer).substr(0, len)) == 2;
+  return text::GbkLength(std::string_view(answer).substr(0, len)) == 2;
 }
 
 std::string PictureMismatchMessage(const std::string& text1) {
@@ -85,7 +85,7 @@ class ListBuilder {
     for (const TypeOrderEntry& entry : request_.typeOrder) {
       std::vector<std::size_t> pick;
       for (std::size_t i = 0; i < work_.size(); ++i)
-        if (work_[i].type == entry.type && text::toInteger(work_[i].groupNumber) == 0)
+        if (work_[i].type == entry.type && text::ToInteger(work_[i].groupNumber) == 0)
           pick.push_back(i);
       while (!pick.empty()) {
         const int k = random_.Between(1, static_cast<int>(pick.size()));
@@ -263,9 +263,9 @@ PaperLayout GeneratePaper(const PaperRequest& request, PaperSource& source,
 void SortByGroup(std::vector<databases::Question>& questions) {
   std::stable_sort(questions.begin(), questions.end(),
                    [](const databases::Question& a, const databases::Question& b) {
-                     return text::compareGbk(a.groupName, b.groupName) > 0;
+                     return text::CompareGbk(a.groupName, b.groupName) > 0;
                    });
-  const auto number = [](const databases::Question& q) { return text::leadingNumber(q.groupNumber); };
+  const auto number = [](const databases::Question& q) { return text::LeadingNumber(q.groupNumber); };
   for (auto run = questions.begin(); run != questions.end();) {
     auto end = std::find_if(run, questions.end(), [&](const databases::Question& q) {
       return q.groupName != run->groupName;

@@ -64,7 +64,7 @@ std::string findExtensionVariant(FileSystem& fs, const std::string& path) {
   std::sort(entries.begin(), entries.end());  // the same choice every time
   for (const std::string& entry : entries) {
     if (entry.size() == name.size() && entry.compare(0, stemLength + 1, name, 0, stemLength + 1) == 0 &&
-        text::equalsIgnoreCase(std::string_view(entry).substr(stemLength + 1),
+        text::EqualsIgnoreCase(std::string_view(entry).substr(stemLength + 1),
                                std::string_view(name).substr(stemLength + 1)))
       return dir + entry;
   }

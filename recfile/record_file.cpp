@@ -19,7 +19,7 @@ bool lockedElsewhere(int e) { return e == err::LockViolation || e == err::Sharin
 
 bool digestMatches(const Header& h, const std::string& digest) {
   const std::string_view stored(reinterpret_cast<const char*>(h.digest.data()), kDigestChars);
-  return text::equalsIgnoreCase(stored, digest);
+  return text::EqualsIgnoreCase(stored, digest);
 }
 
 }  // namespace
@@ -27,7 +27,7 @@ bool digestMatches(const Header& h, const std::string& digest) {
 int RecordFile::create(FileSystem& fs, const std::string& path, const std::string& sidePath,
                        const std::vector<Descriptor>& fields, std::uint32_t recordLength) {
   const OpenOptions options{true, true, ShareMode::DenyReadWrite};
-  const double now = text::nowDays();
+  const double now = text::NowDays();
   // A journal of the file being replaced must never be applied to the new one.
   const std::string journalPath = paths::journalFileName(path);
   if (fs.exists(journalPath) && fs.remove(journalPath) != 0) return err::CreateFailed;
@@ -135,7 +135,7 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
     if (d.offset < static_cast<int>(kRecordIdSize) ||
         std::int64_t{d.offset} + width > std::int64_t{h.recordLength})
       return err::NotADatabase;
-    rf->fields.push_back({text::toUtf8(d.gbkName), type, d.offset, width,
+    rf->fields.push_back({text::ToUtf8(d.gbkName), type, d.offset, width,
                           type == FieldType::Text ? d.width : 0});
     needsSide |= isChainType(type);
   }

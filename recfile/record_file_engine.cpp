@@ -25,7 +25,7 @@ bool isNumeric(FieldType t) {
 }
 
 std::string PasswordDigest(const std::string& password) {
-  return digestOfPasswordBytes(text::toGbk(password));
+  return digestOfPasswordBytes(text::ToGbk(password));
 }
 
 namespace {
@@ -106,7 +106,7 @@ std::string_view fieldText(const std::uint8_t* p, int width) {
 }
 
 void putText(std::uint8_t* p, int width, std::string_view gbk) {
-  const std::string cut = text::cutGbkBytes(gbk, static_cast<std::size_t>(width));
+  const std::string cut = text::CutGbkBytes(gbk, static_cast<std::size_t>(width));
   std::memset(p, 0, static_cast<std::size_t>(width));
   std::memcpy(p, cut.data(), cut.size());
 }
@@ -136,11 +136,11 @@ int encodeField(const Field& f, const Value& v, std::uint8_t* record, Bytes* cha
       return 0;
     case FieldType::Text:
       if (!std::holds_alternative<std::string>(v)) return err::TypeMismatch;
-      putText(p, f.width, text::toGbk(std::get<std::string>(v)));
+      putText(p, f.width, text::ToGbk(std::get<std::string>(v)));
       return 0;
     case FieldType::Memo: {
       if (!std::holds_alternative<std::string>(v)) return err::TypeMismatch;
-      const std::string gbk = text::toGbk(std::get<std::string>(v));
+      const std::string gbk = text::ToGbk(std::get<std::string>(v));
       chainData->assign(gbk.begin(), gbk.end());
       return 0;
     }
@@ -211,11 +211,11 @@ struct RecordFileEngine::Impl {
   std::shared_ptr<RecordFile> lookup(const std::string& key) {
     if (key.empty()) return nullptr;
     for (auto it = table.rbegin(); it != table.rend(); ++it)
-      if (!(*it)->alias.empty() && text::equalsIgnoreCase((*it)->alias, key)) return *it;
+      if (!(*it)->alias.empty() && text::EqualsIgnoreCase((*it)->alias, key)) return *it;
     for (const auto& rf : table)
-      if (text::equalsIgnoreCase(rf->name, key)) return rf;
+      if (text::EqualsIgnoreCase(rf->name, key)) return rf;
     for (const auto& rf : table)
-      if (text::equalsIgnoreCase(rf->path, key)) return rf;
+      if (text::EqualsIgnoreCase(rf->path, key)) return rf;
     return findOpenFile(resolve(key));
   }
 
@@ -258,7 +258,7 @@ struct RecordFileEngine::Impl {
   static int fieldIndex(const RecordFile& rf, const FieldRef& ref) {
     if (ref.isName()) {
       for (std::size_t i = 0; i < rf.fields.size(); ++i)
-        if (text::equalsIgnoreCase(rf.fields[i].name, ref.name())) return static_cast<int>(i);
+        if (text::EqualsIgnoreCase(rf.fields[i].name, ref.name())) return static_cast<int>(i);
       return -1;
     }
     const int p = ref.position();
@@ -368,9 +368,9 @@ struct RecordFileEngine::Impl {
     }
     switch (f.type) {
       case FieldType::Logical: return p[0] != 0;
-      case FieldType::DateTime: return Days{text::clampDays(getF64(p))};
+      case FieldType::DateTime: return Days{text::ClampDays(getF64(p))};
       case FieldType::SubPtr: return std::int64_t{getU32(p)};
-      case FieldType::Text: return text::toUtf8(fieldText(p, f.width));
+      case FieldType::Text: return text::ToUtf8(fieldText(p, f.width));
       case FieldType::Memo:
       case FieldType::ByteSet: {
         Bytes bytes;
@@ -381,7 +381,7 @@ struct RecordFileEngine::Impl {
         }
         if (f.type == FieldType::ByteSet) return bytes;
         const auto end = std::find(bytes.begin(), bytes.end(), 0);
-        return text::toUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()),
+        return text::ToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()),
                                              static_cast<std::size_t>(end - bytes.begin())));
       }
       default: return emptyValue(f.type);
@@ -405,16 +405,16 @@ bool RecordFileEngine::Create(const std::string& path, const std::vector<FieldDe
   std::uint64_t length = kRecordIdSize;
   for (const FieldDef& f : fields) {
     if (f.name.empty()) break;
-    if (!isValidName(f.name) || text::gbkLength(f.name) > kMaxNameBytes)
+    if (!isValidName(f.name) || text::GbkLength(f.name) > kMaxNameBytes)
       return m.fail(err::BadFieldName);
     const int code = static_cast<int>(f.type);
     if (code < 1 || code > 12) return m.fail(err::BadFieldType);
     if (f.type == FieldType::Text && (f.width < 1 || f.width > kMaxTextWidth))
       return m.fail(err::BadFieldWidth);
     for (const Descriptor& d : descriptors)
-      if (text::equalsIgnoreCase(text::toUtf8(d.gbkName), f.name)) return m.fail(err::DuplicateField);
+      if (text::EqualsIgnoreCase(text::ToUtf8(d.gbkName), f.name)) return m.fail(err::DuplicateField);
     Descriptor d;
-    d.gbkName = text::toGbk(f.name);
+    d.gbkName = text::ToGbk(f.name);
     d.type = code;
     d.offset = static_cast<std::int32_t>(length);
     d.width = f.type == FieldType::Text ? f.width : 0;
@@ -445,7 +445,7 @@ bool RecordFileEngine::Open(const std::string& path, const std::string& alias, b
   if (m.findOpenFile(request.path)) return m.fail(err::AlreadyOpen);
   request.sidePath = paths::findExtensionVariant(*m.fs, paths::sideFileName(request.path));
   request.journalPath = paths::journalFileName(request.path);
-  request.gbkPassword = text::toGbk(password);
+  request.gbkPassword = text::ToGbk(password);
   request.readOnly = readOnly;
   request.share = share;
   std::unique_ptr<RecordFile> rf;
@@ -1068,7 +1068,7 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
   std::vector<std::pair<const Field*, const Field*>> pairs;  // (source, destination)
   for (const Field& d : dst->fields) {
     for (const Field& s : src->fields) {
-      if (!text::equalsIgnoreCase(s.name, d.name)) continue;
+      if (!text::EqualsIgnoreCase(s.name, d.name)) continue;
       if (s.type == d.type || (isNumeric(s.type) && isNumeric(d.type))) pairs.emplace_back(&s, &d);
       break;
     }
@@ -1207,7 +1207,7 @@ bool RecordFileEngine::SetPassword(const std::string& newPassword) {
   RecordFile* rf = m.needWritable();
   if (!rf) return false;
   if (newPassword == "?") return m.fail(err::BadPasswordText);
-  if (int e = rf->setPassword(text::toGbk(newPassword))) return m.fail(e);
+  if (int e = rf->setPassword(text::ToGbk(newPassword))) return m.fail(e);
   return true;
 }
 

@@ -100,7 +100,7 @@ struct Converter {
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
   bool ok() const { return cd != reinterpret_cast<iconv_t>(-1); }
-  void reset() { iconv(cd, nullptr, nullptr, nullptr, nullptr); }
+  void Reset() { iconv(cd, nullptr, nullptr, nullptr, nullptr); }
 };
 
 Converter& utf8ToGb() {
@@ -151,7 +151,7 @@ std::size_t gbLengthOf(char32_t c) {
     Converter& conv = utf8ToGb();
     std::string g;
     if (conv.ok()) {
-      conv.reset();
+      conv.Reset();
       int err;
       convertRun(conv, u, 0, g, &err);
     }
@@ -173,7 +173,7 @@ bool isSpaceAt(std::string_view s, std::size_t i, std::size_t* len) {
   return false;
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 int compareBytes(std::string_view a, std::string_view b) {
   const int r = a.compare(b);  // char_traits<char>::compare is unsigned-bytewise
@@ -184,12 +184,12 @@ int compareBytes(std::string_view a, std::string_view b) {
 
 // ---- Encoding -------------------------------------------------------------
 
-std::string toGbk(std::string_view utf8) {
+std::string ToGbk(std::string_view utf8) {
   if (isAscii(utf8)) return std::string(utf8);
   std::string out;
   out.reserve(utf8.size());
   Converter& conv = utf8ToGb();
-  conv.reset();
+  conv.Reset();
   std::size_t pos = 0;
   while (pos < utf8.size()) {
     int err = 0;
@@ -207,7 +207,7 @@ std::string toGbk(std::string_view utf8) {
       out.push_back('?');
       pos += len > 0 ? len : 1;
     }
-    conv.reset();
+    conv.Reset();
   }
   return out;
 }
@@ -218,7 +218,7 @@ std::string decodeRun(std::string_view gbk) {
   std::string out;
   out.reserve(gbk.size() + gbk.size() / 2);
   Converter& conv = gbToUtf8();
-  conv.reset();
+  conv.Reset();
   std::size_t pos = 0;
   while (pos < gbk.size()) {
     int err = 0;
@@ -228,7 +228,7 @@ std::string decodeRun(std::string_view gbk) {
     // the bytes after it are tried again.
     appendUtf8(out, 0xDC00 + static_cast<unsigned char>(gbk[pos]));
     ++pos;
-    conv.reset();
+    conv.Reset();
   }
   return out;
 }
@@ -286,7 +286,7 @@ const std::vector<TwoByteCode>& twoByteCodes() {
         char* src = in;
         char* dst = out;
         std::size_t srcLeft = 2, dstLeft = sizeof out;
-        conv.reset();
+        conv.Reset();
         if (iconv(conv.cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1) ||
             srcLeft != 0)
           continue;
@@ -328,7 +328,7 @@ bool decodeCommon(std::string_view gbk, std::string& out) {
 
 }  // namespace
 
-std::string toUtf8(std::string_view gbk) {
+std::string ToUtf8(std::string_view gbk) {
   if (isAscii(gbk)) return std::string(gbk);
   {
     std::string out;
@@ -338,13 +338,13 @@ std::string toUtf8(std::string_view gbk) {
   // A few four-byte codes decode to characters whose preferred code is a
   // two-byte one; those must stay escaped bytes or writing back would change
   // them. Only texts that have four-byte codes at all need the check.
-  if (!hasFourByteUnit(gbk) || toGbk(out) == gbk) return out;
+  if (!hasFourByteUnit(gbk) || ToGbk(out) == gbk) return out;
   out.clear();
   for (std::size_t i = 0; i < gbk.size();) {
     const std::size_t n = unitLength(gbk, i);
     const std::string_view unit = gbk.substr(i, n);
     std::string piece = decodeRun(unit);
-    if (n == 4 && toGbk(piece) != unit) {
+    if (n == 4 && ToGbk(piece) != unit) {
       piece.clear();
       for (char c : unit) {
         const auto b = static_cast<unsigned char>(c);
@@ -358,7 +358,7 @@ std::string toUtf8(std::string_view gbk) {
   return out;
 }
 
-std::size_t gbkLength(std::string_view utf8) {
+std::size_t GbkLength(std::string_view utf8) {
   std::size_t n = 0;
   std::size_t i = 0;
   while (i < utf8.size()) {
@@ -381,7 +381,7 @@ std::size_t gbkLength(std::string_view utf8) {
   return n;
 }
 
-std::string cutToGbkBytes(std::string_view utf8, std::size_t maxBytes) {
+std::string CutToGbkBytes(std::string_view utf8, std::size_t maxBytes) {
   if (utf8.size() <= maxBytes && isAscii(utf8)) return std::string(utf8);
   std::size_t n = 0;
   std::size_t i = 0;
@@ -397,7 +397,7 @@ std::string cutToGbkBytes(std::string_view utf8, std::size_t maxBytes) {
   return std::string(utf8.substr(0, i));
 }
 
-std::string cutGbkBytes(std::string_view gbk, std::size_t maxBytes) {
+std::string CutGbkBytes(std::string_view gbk, std::size_t maxBytes) {
   if (gbk.size() <= maxBytes) return std::string(gbk);
   std::size_t i = 0;
   while (i < gbk.size()) {
@@ -408,11 +408,11 @@ std::string cutGbkBytes(std::string_view gbk, std::size_t maxBytes) {
   return std::string(gbk.substr(0, i));
 }
 
-int compareGbk(std::string_view a, std::string_view b, bool caseSensitive) {
+int CompareGbk(std::string_view a, std::string_view b, bool caseSensitive) {
   if (!caseSensitive) {
-    const std::string la = lowerAscii(a);
-    const std::string lb = lowerAscii(b);
-    return compareGbk(la, lb, true);
+    const std::string la = LowerAscii(a);
+    const std::string lb = LowerAscii(b);
+    return CompareGbk(la, lb, true);
   }
   // Skip the common prefix, backed off to a character start; ASCII orders
   // the same in both encodings, so an all-ASCII rest needs no conversion.
@@ -426,25 +426,25 @@ int compareGbk(std::string_view a, std::string_view b, bool caseSensitive) {
   const std::string_view ra = a.substr(p);
   const std::string_view rb = b.substr(p);
   if (isAscii(ra) && isAscii(rb)) return compareBytes(ra, rb);
-  return compareBytes(toGbk(ra), toGbk(rb));
+  return compareBytes(ToGbk(ra), ToGbk(rb));
 }
 
-std::string lowerAscii(std::string_view s) {
+std::string LowerAscii(std::string_view s) {
   std::string r(s);
-  for (char& c : r) c = lowerAscii(c);
+  for (char& c : r) c = LowerAscii(c);
   return r;
 }
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
   return true;
 }
 
 // ---- Spaces and lines -----------------------------------------------------
 
-std::string trimSpaces(std::string_view s) {
+std::string TrimSpaces(std::string_view s) {
   std::size_t len;
   std::size_t begin = 0;
   while (begin < s.size() && isSpaceAt(s, begin, &len)) begin += len;
@@ -461,7 +461,7 @@ std::string trimSpaces(std::string_view s) {
   return std::string(s.substr(begin, end - begin));
 }
 
-std::string removeSpaces(std::string_view s) {
+std::string RemoveSpaces(std::string_view s) {
   std::string out;
   out.reserve(s.size());
   std::size_t i = 0;
@@ -477,7 +477,7 @@ std::string removeSpaces(std::string_view s) {
   return out;
 }
 
-std::vector<std::string> splitLines(std::string_view s) {
+std::vector<std::string> SplitLines(std::string_view s) {
   std::vector<std::string> lines;
   std::size_t start = 0;
   for (;;) {
@@ -491,7 +491,7 @@ std::vector<std::string> splitLines(std::string_view s) {
   }
 }
 
-std::string joinLines(const std::vector<std::string>& lines) {
+std::string JoinLines(const std::vector<std::string>& lines) {
   std::string out;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (i > 0) out += "\r\n";
@@ -500,7 +500,7 @@ std::string joinLines(const std::vector<std::string>& lines) {
   return out;
 }
 
-std::string toHalfWidth(std::string_view s) {
+std::string ToHalfWidth(std::string_view s) {
   if (isAscii(s)) return std::string(s);
   std::string out;
   out.reserve(s.size());
@@ -588,23 +588,23 @@ std::string_view trimForNumber(std::string_view s) {
 
 }  // namespace
 
-double toDouble(std::string_view s) {
+double ToDouble(std::string_view s) {
   s = trimForNumber(s);
   const std::size_t end = scanNumber(s, 0, true);
   if (end == 0 || end != s.size()) return 0.0;
   return parseScanned(s.substr(0, end));
 }
 
-std::int64_t toInteger(std::string_view s) {
-  const double v = std::trunc(toDouble(s));
+std::int64_t ToInteger(std::string_view s) {
+  const double v = std::trunc(ToDouble(s));
   constexpr double kLimit = 9223372036854775807.0;  // 2^63
   if (v >= kLimit) return std::numeric_limits<std::int64_t>::max();
   if (v < -kLimit) return std::numeric_limits<std::int64_t>::min();
   return static_cast<std::int64_t>(v);
 }
 
-double leadingNumber(std::string_view s) {
-  const std::string h = toHalfWidth(s);
+double LeadingNumber(std::string_view s) {
+  const std::string h = ToHalfWidth(s);
   std::string_view v = h;
   while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
   const std::size_t end = scanNumber(v, 0, false);
@@ -612,7 +612,7 @@ double leadingNumber(std::string_view s) {
   return parseScanned(v.substr(0, end));
 }
 
-double roundHalfAway(double v, int decimals) {
+double RoundHalfAway(double v, int decimals) {
   if (!std::isfinite(v) || v == 0.0) return v;
   // Round the shortest decimal form, so 2.675 (stored a hair below) still
   // rounds up the way the user reads it.
@@ -648,7 +648,7 @@ double roundHalfAway(double v, int decimals) {
   return sign * res;
 }
 
-std::string formatNumber(double v) {
+std::string FormatNumber(double v) {
   if (!std::isfinite(v)) return "0";
   if (v == 0.0) return "0";
   char buf[64];
@@ -701,12 +701,12 @@ int daysInMonth(int y, int m) {
 
 }  // namespace
 
-double clampDays(double days) {
+double ClampDays(double days) {
   if (std::isnan(days)) return kMinDays;
   return std::clamp(days, kMinDays, kMaxDays);
 }
 
-double toDays(const DateTime& dt) {
+double ToDays(const DateTime& dt) {
   const double day = static_cast<double>(
       daysFromCivil(dt.year, static_cast<unsigned>(std::clamp(dt.month, 1, 12)),
                     static_cast<unsigned>(std::clamp(dt.day, 1, 31))) -
@@ -715,8 +715,8 @@ double toDays(const DateTime& dt) {
   return day < 0 ? day - time : day + time;
 }
 
-DateTime fromDays(double days) {
-  days = clampDays(days);
+DateTime FromDays(double days) {
+  days = ClampDays(days);
   double dayPart = std::trunc(days);
   // Whole seconds, rounded, so 0.9999999 of a day is the next midnight.
   std::int64_t secs = std::llround(std::fabs(days - dayPart) * 86400.0);
@@ -732,8 +732,8 @@ DateTime fromDays(double days) {
   return dt;
 }
 
-std::optional<double> parseDateTime(std::string_view input) {
-  const std::string trimmed = trimSpaces(input);
+std::optional<double> ParseDateTime(std::string_view input) {
+  const std::string trimmed = TrimSpaces(input);
   std::string_view s = trimmed;
   std::size_t p = 0;
   auto readInt = [&](std::size_t minDigits, std::size_t maxDigits, int* out) {
@@ -777,10 +777,10 @@ std::optional<double> parseDateTime(std::string_view input) {
     if (p != s.size()) return std::nullopt;
     if (dt.hour > 23 || dt.minute > 59 || dt.second > 59) return std::nullopt;
   }
-  return toDays(dt);
+  return ToDays(dt);
 }
 
-double nowDays() {
+double NowDays() {
   const std::time_t t = std::time(nullptr);
   std::tm tm{};
   localtime_r(&t, &tm);
@@ -791,7 +791,7 @@ double nowDays() {
   dt.hour = tm.tm_hour;
   dt.minute = tm.tm_min;
   dt.second = std::min(tm.tm_sec, 59);
-  return toDays(dt);
+  return ToDays(dt);
 }
 
 std::string FormatTimestamp(const DateTime& dt) {
@@ -801,6 +801,6 @@ std::string FormatTimestamp(const DateTime& dt) {
   return buf;
 }
 
-std::string FormatTimestamp(double days) { return FormatTimestamp(fromDays(days)); }
+std::string FormatTimestamp(double days) { return FormatTimestamp(FromDays(days)); }
 
 }  // namespace text

@@ -90,9 +90,9 @@ void NumberingWindow::AddRow() {
 
 void NumberingWindow::AddColumn() {
   const auto name = host().InputBox(this, "请输入添加列的标题：");
-  if (!name || text::removeSpaces(*name).empty()) return;
+  if (!name || text::RemoveSpaces(*name).empty()) return;
   auto& g = 高级表格1;
-  g.InsertColumn(text::removeSpaces(*name));
+  g.InsertColumn(text::RemoveSpaces(*name));
   const int col = g.ColumnCount() - 1;
   g.SetColumnWidth(col, kColumnWidth);
   g.SetRangeAlignment(0, col, g.RowCount() - 1, col, 2);
@@ -118,7 +118,7 @@ bool NumberingWindow::MayClose() {
   const auto& g = 高级表格1;
   for (int r = 1; r < g.RowCount(); ++r)
     for (int c = 1; c < g.ColumnCount(); ++c)
-      if (text::removeSpaces(g.cellText(r, c)).empty()) {
+      if (text::RemoveSpaces(g.cellText(r, c)).empty()) {
         host().Message(this, "请完善大题编号！");
         return false;
       }

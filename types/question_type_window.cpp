@@ -100,7 +100,7 @@ void QuestionTypeWindow::LayoutTypeEditor() {
 
 std::string QuestionTypeWindow::NameProblem(const std::string& name,
                                             const std::string& existsMessage) const {
-  if (text::gbkLength(name) > static_cast<std::size_t>(kTypeNameLimit)) return "题型长度超标！";
+  if (text::GbkLength(name) > static_cast<std::size_t>(kTypeNameLimit)) return "题型长度超标！";
   if (name.empty()) return "题型不能为空！";
   if (!ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db()))) return "打开题型库错误！";
   databases::TypeLibrary library(ctx_.engine);
@@ -111,7 +111,7 @@ std::string QuestionTypeWindow::NameProblem(const std::string& name,
 void QuestionTypeWindow::AddQuestionType() {
   const auto typed = host().InputBox(this, "请输入题型名称（字母512字内，汉字256字内）：");
   if (!typed) return;
-  const std::string name = text::trimSpaces(*typed);
+  const std::string name = text::TrimSpaces(*typed);
   if (const std::string problem = NameProblem(name, "题型 " + name + " 已经存在！");
       !problem.empty()) {
     host().Message(this, problem);
@@ -145,13 +145,13 @@ void QuestionTypeWindow::EditTypeCell() {
     return;
   }
   // The field keeps what fits; the cell shows what was kept.
-  g.SetCellData(r, c, ui::CellKind::Text, text::cutToGbkBytes(t, databases::kTypeNoteWidth));
+  g.SetCellData(r, c, ui::CellKind::Text, text::CutToGbkBytes(t, databases::kTypeNoteWidth));
 }
 
 void QuestionTypeWindow::Rename(int row, const std::string& from, const std::string& typed) {
   auto& g = 高级表格1;
   const auto putBack = [&] { g.SetCellData(row, kTypeNameColumn, ui::CellKind::Text, from); };
-  const std::string to = text::trimSpaces(typed);
+  const std::string to = text::TrimSpaces(typed);
   if (to == from) return putBack();
   if (const std::string problem = NameProblem(to, "已经存在题型 " + to); !problem.empty()) {
     host().Message(this, problem);

@@ -103,7 +103,7 @@ std::string formatWhole(std::int64_t v, int decimals) {
 }
 
 std::string formatDate(double days) {
-  const text::DateTime dt = text::fromDays(days);
+  const text::DateTime dt = text::FromDays(days);
   char buf[32];
   std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", dt.year, dt.month, dt.day);
   return buf;
@@ -166,7 +166,7 @@ bool GridControl::IsDataCell(int row, int column) const {
 
 std::string GridControl::FormatForColumn(int column, double v) const {
   const int decimals = columns_[static_cast<std::size_t>(column)].decimals;
-  double r = text::roundHalfAway(v, decimals);
+  double r = text::RoundHalfAway(v, decimals);
   if (r == 0.0) {
     if (!showZero_) return {};
     r = 0.0;  // no "-0"
@@ -215,7 +215,7 @@ bool GridControl::SetCellData(int row, int column, CellKind kind, const CellValu
       if (data && col.type == ColumnType::Numeric) {
         if (!number) {
           double parsed = 0;
-          if (text::trimSpaces(textValue).empty()) {
+          if (text::TrimSpaces(textValue).empty()) {
             textValue.clear();
           } else if (parseStrictNumber(textValue, parsed)) {
             number = parsed;
@@ -231,7 +231,7 @@ bool GridControl::SetCellData(int row, int column, CellKind kind, const CellValu
       } else if (data && col.type == ColumnType::Date) {
         if (number) {
           textValue = formatDate(*number);
-        } else if (auto days = text::parseDateTime(textValue)) {
+        } else if (auto days = text::ParseDateTime(textValue)) {
           textValue = formatDate(*days);
         }
       }
@@ -508,7 +508,7 @@ void GridControl::RewriteNumericColumn(int column) {
     const auto whole = plainInteger(t);
     t = whole && *whole != 0
             ? formatWhole(*whole, columns_[static_cast<std::size_t>(column)].decimals)
-            : FormatForColumn(column, text::toDouble(t));
+            : FormatForColumn(column, text::ToDouble(t));
   }
 }
 

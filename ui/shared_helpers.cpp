@@ -67,9 +67,9 @@ void SortGridRows(Window& window, GridControl& grid, int keyColumn, int firstRow
     for (std::size_t k = 0; k < n; ++k) {
       const std::string t = keyText(grid, firstRow + static_cast<int>(k), keyColumn);
       if (keyKind == kSortNumeric)
-        keys[k] = text::leadingNumber(t);
+        keys[k] = text::LeadingNumber(t);
       else
-        keys[k] = text::parseDateTime(t).value_or(text::kMinDays);
+        keys[k] = text::ParseDateTime(t).value_or(text::kMinDays);
     }
     order = orderByNumber(keys, ascending);
   } else if (keyKind == kSortText) {
@@ -77,7 +77,7 @@ void SortGridRows(Window& window, GridControl& grid, int keyColumn, int firstRow
     std::vector<std::string> keys(n);
     for (std::size_t k = 0; k < n; ++k) {
       std::string t = keyText(grid, firstRow + static_cast<int>(k), keyColumn);
-      keys[k] = text::toGbk(caseSensitive ? t : text::lowerAscii(t));
+      keys[k] = text::ToGbk(caseSensitive ? t : text::LowerAscii(t));
     }
     order.resize(n);
     std::iota(order.begin(), order.end(), 0);

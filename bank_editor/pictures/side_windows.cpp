@@ -30,7 +30,7 @@ void DifficultyDescriptionWindow::load() {
 }
 
 bool DifficultyDescriptionWindow::mayClose() {
-  if (!loaded_ || text::gbkLength(编辑框2.text()) <= static_cast<std::size_t>(databases::kDifficultyNoteWidth))
+  if (!loaded_ || text::GbkLength(编辑框2.text()) <= static_cast<std::size_t>(databases::kDifficultyNoteWidth))
     return true;
   return host().MessageBox(this, "难度说明最多80个字节（40个汉字），超出的部分将不能保存，是否仍然关闭？",
                            ui::kMessageCaption, ui::MessageButtons::YesNo,

@@ -409,7 +409,7 @@ TEST_F(CourseAdminTest, AnAdministratorPasswordStoredCutShortStillOpensOnlyForTh
   };
   const std::vector<Stored> forms = {
       {zeroInCipher, databases::EncipherPassword(zeroInCipher)},
-      {tooLong, text::toUtf8(databases::EncipherPasswordBytes(tooLong).substr(0, 32))},
+      {tooLong, text::ToUtf8(databases::EncipherPasswordBytes(tooLong).substr(0, 32))},
   };
   StartWith({{"英语", "e"}});
   for (const Stored& form : forms) {

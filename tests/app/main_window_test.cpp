@@ -468,8 +468,8 @@ TEST_F(AppTest, HelpMenuShowsTheDescriptionOverTheMainWindowAndAboutWithoutOwner
       "型题目自动编号，全卷小题可连续编号，并可调整试卷的题型顺序。",
   };
   Strings shownLines;
-  for (const auto& l : text::splitLines(description))
-    if (!text::trimSpaces(l).empty()) shownLines.push_back(text::trimSpaces(l));
+  for (const auto& l : text::SplitLines(description))
+    if (!text::TrimSpaces(l).empty()) shownLines.push_back(text::TrimSpaces(l));
   EXPECT_EQ(shownLines, lines);
 }
 

@@ -43,7 +43,7 @@ TEST_F(CourseLibraryTest, AdministratorRecordHoldsTheNameAndThePasswordCipher) {
   ASSERT_TRUE(library.HasAdministrator());
   EXPECT_EQ(library.Administrator()->name, "王老师");
   // The cipher arrives as the bytes the cipher made, not as escaped text.
-  EXPECT_EQ(library.Administrator()->passwordCipher, EncipherPasswordBytes(text::toGbk("管理123")));
+  EXPECT_EQ(library.Administrator()->passwordCipher, EncipherPasswordBytes(text::ToGbk("管理123")));
 
   struct Case {
     const char* typed;

@@ -67,8 +67,8 @@ TEST(PasswordCipher, EnciphersToKnownCipherTexts) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.password);
     const std::string cipher = FromHex(c.cipherHex);
-    EXPECT_EQ(EncipherPasswordBytes(text::toGbk(c.password)), cipher);
-    EXPECT_EQ(EncipherPassword(c.password), text::toUtf8(cipher));
+    EXPECT_EQ(EncipherPasswordBytes(text::ToGbk(c.password)), cipher);
+    EXPECT_EQ(EncipherPassword(c.password), text::ToUtf8(cipher));
     EXPECT_EQ(DecipherPassword(EncipherPassword(c.password)), c.password);
   }
 }
@@ -118,7 +118,7 @@ TEST(PasswordCipher, DecipheringAcceptsOnlyWellFormedBlocks) {
   }
   for (std::size_t size : {1u, 7u, 9u, 15u, 31u}) {
     SCOPED_TRACE(size);
-    const std::string valid = EncipherPasswordBytes(text::toGbk("一二三四五六七八九十一二三四"));  // 32 bytes, no zero
+    const std::string valid = EncipherPasswordBytes(text::ToGbk("一二三四五六七八九十一二三四"));  // 32 bytes, no zero
     ASSERT_EQ(valid.size(), 32u);
     EXPECT_EQ(DecipherPasswordBytes(valid.substr(0, size)), "");
   }
@@ -173,7 +173,7 @@ TEST(PasswordCipher, AStoredTextCutShortStillIdentifiesThePasswordThatProducedIt
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(StoredTextIsOf(text::toUtf8(c.storedBytes), c.typed), c.matches);
+    EXPECT_EQ(StoredTextIsOf(text::ToUtf8(c.storedBytes), c.typed), c.matches);
   }
 }
 
@@ -182,7 +182,7 @@ TEST(PasswordCipher, ArbitraryCipherBytesSurviveTheTextFieldConversion) {
   for (int i = 0; i < 20000; ++i) {
     std::string bytes(1 + rng() % 32, '\0');
     for (auto& b : bytes) b = static_cast<char>(1 + rng() % 255);
-    ASSERT_EQ(text::toGbk(text::toUtf8(bytes)), bytes) << i;
+    ASSERT_EQ(text::ToGbk(text::ToUtf8(bytes)), bytes) << i;
   }
 }
 
@@ -216,7 +216,7 @@ TEST(PasswordCipher, StoredCipherTextIsWrittenToTheFileByteForByte) {
   const std::size_t header = 112 + 4 + 72 * 4, length = 4 + 20 + 32 + 80 + 512;
   ASSERT_EQ(file.size(), header + passwords.size() * length);
   for (std::size_t i = 0; i < passwords.size(); ++i) {
-    std::string stored = EncipherPasswordBytes(text::toGbk(passwords[i]));
+    std::string stored = EncipherPasswordBytes(text::ToGbk(passwords[i]));
     stored.resize(32, '\0');
     EXPECT_EQ(file.substr(header + i * length + 24, 32), stored) << passwords[i];
   }

@@ -239,7 +239,7 @@ TEST_F(ProgramDatabasesTest, CourseWhoseStoredPasswordWasCutShortOpensWithThatPa
     if (const std::string p = "p" + std::to_string(i); !PasswordFitsCipherField(p)) zeroInCipher = p;
   ASSERT_FALSE(zeroInCipher.empty());
   const std::string tooLong(30, 'q');
-  const std::string cutAtWidth = text::toUtf8(EncipherPasswordBytes(tooLong).substr(0, kCoursePasswordWidth));
+  const std::string cutAtWidth = text::ToUtf8(EncipherPasswordBytes(tooLong).substr(0, kCoursePasswordWidth));
   struct Case {
     std::string course, password, stored;
   };

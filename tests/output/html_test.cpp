@@ -197,8 +197,8 @@ TEST_F(HtmlFiles, PicturesGoIntoAFolderBesideTheDocumentByRelativePath) {
   EXPECT_EQ(paper.path, dir / "物理  T  试题.html");
   const std::string bytes = ReadFileBytes(paper.path);
   EXPECT_EQ(bytes.substr(0, kMeta.size()), kMeta);
-  const std::string text = text::toUtf8(bytes);
-  EXPECT_EQ(text::toGbk(text), bytes);
+  const std::string text = text::ToUtf8(bytes);
+  EXPECT_EQ(text::ToGbk(text), bytes);
   // The third picture of paper B's question sheet.
   EXPECT_NE(text.find("<div style='text-indent:2.5em'><div><img src='物理  T  试题.files/B卷试题2.jpg'/></div></div>"),
             std::string::npos);
@@ -207,7 +207,7 @@ TEST_F(HtmlFiles, PicturesGoIntoAFolderBesideTheDocumentByRelativePath) {
 
   const auto answers = output::WriteHtmlAnswers(layout, source, dir.path());
   ASSERT_TRUE(answers.ok) << answers.error;
-  EXPECT_NE(text::toUtf8(ReadFileBytes(answers.path)).find("2. <img src='物理  T  答案.files/B卷答案0.jpg'/>"),
+  EXPECT_NE(text::ToUtf8(ReadFileBytes(answers.path)).find("2. <img src='物理  T  答案.files/B卷答案0.jpg'/>"),
             std::string::npos);
   EXPECT_EQ(ReadFileBytes(dir / "物理  T  答案.files/B卷答案0.jpg"), "\xFF\xD8\xFF");
 }

@@ -30,7 +30,7 @@ class WindowPaper : public ::testing::Test {
     std::filesystem::create_directories(dir / "window");
     host.setTemporaryFolder(dir / "window");
     // 2026-12-10 12:00:00 for both stamps.
-    host.setNow(text::toDays({2026, 12, 10, 12, 0, 0}));
+    host.setNow(text::ToDays({2026, 12, 10, 12, 0, 0}));
   }
   void TearDown() override {
     window.reset();

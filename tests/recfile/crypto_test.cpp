@@ -86,7 +86,7 @@ TEST(PasswordDigest, IsTheMd5HexWithPairsSwappedThenReversed) {
 }
 
 TEST(PageCipher, MatchesTheDefinitionForAnyRangeAlone) {
-  const std::string password = text::toGbk("密码1");
+  const std::string password = text::ToGbk("密码1");
   Bytes plain(3 * 4096 + 100);
   for (std::size_t i = 0; i < plain.size(); ++i) plain[i] = static_cast<std::uint8_t>(i * 7 + 3);
   Bytes expected = plain;

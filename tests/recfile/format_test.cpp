@@ -105,7 +105,7 @@ Image buildImage(const Bytes& created, int records) {
 }
 
 void encipher(Image& img, const std::string& password) {
-  const std::string gbk = text::toGbk(password);
+  const std::string gbk = text::ToGbk(password);
   const std::string digest = digestOfPasswordBytes(gbk);
   putBytes(img.main, 0, {'W', 'C', 'D', 'B'});
   std::copy(digest.begin(), digest.end(), img.main.begin() + 28);
@@ -139,7 +139,7 @@ TEST_F(RecordFileImage, NewDatabaseWithTwoRecordsHasTheDocumentedBytes) {
   const Bytes when = created();
   double days;
   std::memcpy(&days, when.data(), 8);
-  EXPECT_NEAR(days, text::nowDays(), 1.0 / 24);
+  EXPECT_NEAR(days, text::NowDays(), 1.0 / 24);
   const Bytes sideBytes = readFile(side);
   EXPECT_EQ(Bytes(sideBytes.begin() + 8, sideBytes.begin() + 16), when);
 

@@ -25,8 +25,8 @@ TEST(Encoding, ConvertsChineseTextBothWays) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.utf8);
-    EXPECT_EQ(text::toGbk(c.utf8), c.gbk);
-    EXPECT_EQ(text::toUtf8(c.gbk), c.utf8);
+    EXPECT_EQ(text::ToGbk(c.utf8), c.gbk);
+    EXPECT_EQ(text::ToUtf8(c.gbk), c.utf8);
   }
 }
 
@@ -44,8 +44,8 @@ TEST(Encoding, InvalidBytesReadAsEscapesAndWriteBackUnchanged) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.gbk));
-    EXPECT_EQ(text::toUtf8(c.gbk), c.utf8);
-    EXPECT_EQ(text::toGbk(c.utf8), c.gbk);
+    EXPECT_EQ(text::ToUtf8(c.gbk), c.utf8);
+    EXPECT_EQ(text::ToGbk(c.utf8), c.gbk);
   }
 }
 
@@ -53,7 +53,7 @@ TEST(Encoding, EveryTwoByteSequenceSurvivesReadingAndWriting) {
   for (int a = 0x80; a <= 0xFF; ++a) {
     for (int b = 0x00; b <= 0xFF; ++b) {
       const std::string raw{static_cast<char>(a), static_cast<char>(b)};
-      const std::string back = text::toGbk(text::toUtf8(raw));
+      const std::string back = text::ToGbk(text::ToUtf8(raw));
       ASSERT_EQ(back, raw) << std::hex << a << " " << b;
     }
   }
@@ -65,8 +65,8 @@ TEST(Encoding, TwoByteCodesReadAloneAsInsideTextsIconvDecodes) {
   for (int a = 0x81; a <= 0xFE; ++a) {
     for (int b = 0x40; b <= 0xFE; ++b) {
       const std::string code{static_cast<char>(a), static_cast<char>(b)};
-      const std::string throughIconv = text::toUtf8("x" + code + "\x80");
-      ASSERT_EQ("x" + text::toUtf8(code) + "\xED\xB2\x80", throughIconv) << std::hex << a << " " << b;
+      const std::string throughIconv = text::ToUtf8("x" + code + "\x80");
+      ASSERT_EQ("x" + text::ToUtf8(code) + "\xED\xB2\x80", throughIconv) << std::hex << a << " " << b;
     }
   }
 }
@@ -77,14 +77,14 @@ TEST(Encoding, FourByteCodesWhoseCharacterHasATwoByteCodeSurviveAsBytes) {
   for (const std::string raw : {"\x95\x32\x90\x31", "\xD6\xD0\x95\x32\x90\x31\xFE\x51",
                                 "\x81\x30\x81\x30\x96\x30\xBA\x35"}) {
     SCOPED_TRACE(testing::PrintToString(raw));
-    EXPECT_EQ(text::toGbk(text::toUtf8(raw)), raw);
+    EXPECT_EQ(text::ToGbk(text::ToUtf8(raw)), raw);
   }
-  EXPECT_EQ(text::toUtf8("\x81\x30\x81\x30"), "\xC2\x80");  // an ordinary four-byte code
+  EXPECT_EQ(text::ToUtf8("\x81\x30\x81\x30"), "\xC2\x80");  // an ordinary four-byte code
 }
 
 TEST(Encoding, TextThatCannotBeWrittenBecomesAQuestionMark) {
-  EXPECT_EQ(text::toGbk("a\xED\xA0\x80z"), "a?z");  // a surrogate that is no escape
-  EXPECT_EQ(text::toGbk("a\xC3z"), "a?z");          // broken UTF-8
+  EXPECT_EQ(text::ToGbk("a\xED\xA0\x80z"), "a?z");  // a surrogate that is no escape
+  EXPECT_EQ(text::ToGbk("a\xC3z"), "a?z");          // broken UTF-8
 }
 
 TEST(GbkLength, CountsBytesOfTheEncodedForm) {
@@ -96,8 +96,8 @@ TEST(GbkLength, CountsBytesOfTheEncodedForm) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.utf8);
-    EXPECT_EQ(text::gbkLength(c.utf8), c.length);
-    EXPECT_EQ(text::toGbk(c.utf8).size(), c.length);
+    EXPECT_EQ(text::GbkLength(c.utf8), c.length);
+    EXPECT_EQ(text::ToGbk(c.utf8).size(), c.length);
   }
 }
 
@@ -112,14 +112,14 @@ TEST(Cutting, NeverSplitsACharacter) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.utf8 << " " << c.max);
-    EXPECT_EQ(text::cutToGbkBytes(c.utf8, c.max), c.expected);
-    EXPECT_EQ(text::cutGbkBytes(text::toGbk(c.utf8), c.max), text::toGbk(c.expected));
+    EXPECT_EQ(text::CutToGbkBytes(c.utf8, c.max), c.expected);
+    EXPECT_EQ(text::CutGbkBytes(text::ToGbk(c.utf8), c.max), text::ToGbk(c.expected));
   }
 }
 
 TEST(Cutting, RawBytesWithInvalidSequencesCutBytewise) {
-  EXPECT_EQ(text::cutGbkBytes("\xFF\xFF\xFF", 2), "\xFF\xFF");
-  EXPECT_EQ(text::cutGbkBytes("ab\xD6", 2), "ab");
+  EXPECT_EQ(text::CutGbkBytes("\xFF\xFF\xFF", 2), "\xFF\xFF");
+  EXPECT_EQ(text::CutGbkBytes("ab\xD6", 2), "ab");
 }
 
 TEST(CompareGbk, OrdersByEncodedBytes) {
@@ -143,22 +143,22 @@ TEST(CompareGbk, OrdersByEncodedBytes) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.a << " vs " << c.b);
-    EXPECT_EQ(sign(text::compareGbk(c.a, c.b, c.caseSensitive)), c.expected);
-    EXPECT_EQ(sign(text::compareGbk(c.b, c.a, c.caseSensitive)), -c.expected);
+    EXPECT_EQ(sign(text::CompareGbk(c.a, c.b, c.caseSensitive)), c.expected);
+    EXPECT_EQ(sign(text::CompareGbk(c.b, c.a, c.caseSensitive)), -c.expected);
   }
 }
 
 TEST(CompareGbk, CaseFoldingLeavesDoubleByteCharactersAlone) {
   // "丂" is 81 40 and "乣" is 81 60 in GBK: their trail bytes look like '@'
   // and '`', and "亖" is 81 61 ('a'); folding them would reorder them.
-  EXPECT_LT(text::compareGbk("丂", "乣", false), 0);
-  EXPECT_NE(text::compareGbk("乣", "亖", false), 0);
+  EXPECT_LT(text::CompareGbk("丂", "乣", false), 0);
+  EXPECT_NE(text::CompareGbk("乣", "亖", false), 0);
 }
 
 TEST(EqualsIgnoreCase, FoldsOnlyAsciiLetters) {
-  EXPECT_TRUE(text::equalsIgnoreCase("课程库Ab", "课程库aB"));
-  EXPECT_FALSE(text::equalsIgnoreCase("ａ", "Ａ"));
-  EXPECT_FALSE(text::equalsIgnoreCase("a", "ab"));
+  EXPECT_TRUE(text::EqualsIgnoreCase("课程库Ab", "课程库aB"));
+  EXPECT_FALSE(text::EqualsIgnoreCase("ａ", "Ａ"));
+  EXPECT_FALSE(text::EqualsIgnoreCase("a", "ab"));
 }
 
 TEST(Spaces, TrimAndRemoveHalfAndFullWidthSpaces) {
@@ -175,23 +175,23 @@ TEST(Spaces, TrimAndRemoveHalfAndFullWidthSpaces) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in);
-    EXPECT_EQ(text::trimSpaces(c.in), c.trimmed);
-    EXPECT_EQ(text::removeSpaces(c.in), c.removed);
+    EXPECT_EQ(text::TrimSpaces(c.in), c.trimmed);
+    EXPECT_EQ(text::RemoveSpaces(c.in), c.removed);
   }
 }
 
 TEST(Lines, SplitAtCrLfOnly) {
   using V = std::vector<std::string>;
-  EXPECT_EQ(text::splitLines(""), V{""});
-  EXPECT_EQ(text::splitLines("a\r\nb"), (V{"a", "b"}));
-  EXPECT_EQ(text::splitLines("a\r\n"), (V{"a", ""}));
-  EXPECT_EQ(text::splitLines("a\nb\rc"), V{"a\nb\rc"});
-  EXPECT_EQ(text::joinLines({"a", "", "b"}), "a\r\n\r\nb");
-  EXPECT_EQ(text::joinLines(text::splitLines("x\r\n\r\ny\r\n")), "x\r\n\r\ny\r\n");
+  EXPECT_EQ(text::SplitLines(""), V{""});
+  EXPECT_EQ(text::SplitLines("a\r\nb"), (V{"a", "b"}));
+  EXPECT_EQ(text::SplitLines("a\r\n"), (V{"a", ""}));
+  EXPECT_EQ(text::SplitLines("a\nb\rc"), V{"a\nb\rc"});
+  EXPECT_EQ(text::JoinLines({"a", "", "b"}), "a\r\n\r\nb");
+  EXPECT_EQ(text::JoinLines(text::SplitLines("x\r\n\r\ny\r\n")), "x\r\n\r\ny\r\n");
 }
 
 TEST(HalfWidth, ReplacesFullWidthFormsAndIdeographicSpace) {
-  EXPECT_EQ(text::toHalfWidth("１２ａＺ！～　中"), "12aZ!~ 中");
+  EXPECT_EQ(text::ToHalfWidth("１２ａＺ！～　中"), "12aZ!~ 中");
 }
 
 TEST(Numbers, TextToDoubleAndInteger) {
@@ -208,8 +208,8 @@ TEST(Numbers, TextToDoubleAndInteger) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in);
-    EXPECT_DOUBLE_EQ(text::toDouble(c.in), c.real);
-    EXPECT_EQ(text::toInteger(c.in), c.integer);
+    EXPECT_DOUBLE_EQ(text::ToDouble(c.in), c.real);
+    EXPECT_EQ(text::ToInteger(c.in), c.integer);
   }
 }
 
@@ -223,7 +223,7 @@ TEST(Numbers, LeadingNumberReadsTheNumericSortKey) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in);
-    EXPECT_DOUBLE_EQ(text::leadingNumber(c.in), c.value);
+    EXPECT_DOUBLE_EQ(text::LeadingNumber(c.in), c.value);
   }
 }
 
@@ -239,7 +239,7 @@ TEST(Numbers, RoundsHalvesAwayFromZero) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.v << " to " << c.decimals);
-    EXPECT_DOUBLE_EQ(text::roundHalfAway(c.v, c.decimals), c.expected);
+    EXPECT_DOUBLE_EQ(text::RoundHalfAway(c.v, c.decimals), c.expected);
   }
 }
 
@@ -252,7 +252,7 @@ TEST(Numbers, FormatsShortestText) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.expected);
-    EXPECT_EQ(text::formatNumber(c.v), c.expected);
+    EXPECT_EQ(text::FormatNumber(c.v), c.expected);
   }
 }
 
@@ -270,17 +270,17 @@ TEST(DateTimes, DayNumbersOfKnownDates) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.days);
-    EXPECT_DOUBLE_EQ(text::toDays(c.dt), c.days);
-    const DateTime back = text::fromDays(c.days);
+    EXPECT_DOUBLE_EQ(text::ToDays(c.dt), c.days);
+    const DateTime back = text::FromDays(c.days);
     EXPECT_EQ(text::FormatTimestamp(back), text::FormatTimestamp(c.dt));
   }
 }
 
 TEST(DateTimes, ClampsToTheRepresentableRange) {
-  EXPECT_EQ(text::clampDays(-1e9), text::kMinDays);
-  EXPECT_EQ(text::clampDays(1e9), text::kMaxDays);
-  EXPECT_EQ(text::clampDays(NAN), text::kMinDays);
-  EXPECT_EQ(text::clampDays(100.5), 100.5);
+  EXPECT_EQ(text::ClampDays(-1e9), text::kMinDays);
+  EXPECT_EQ(text::ClampDays(1e9), text::kMaxDays);
+  EXPECT_EQ(text::ClampDays(NAN), text::kMinDays);
+  EXPECT_EQ(text::ClampDays(100.5), 100.5);
   EXPECT_EQ(text::FormatTimestamp(1e12), "99991231000000");
 }
 
@@ -306,7 +306,7 @@ TEST(DateTimes, ParsesCommonDateForms) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in);
-    EXPECT_EQ(text::parseDateTime(c.in), c.days);
+    EXPECT_EQ(text::ParseDateTime(c.in), c.days);
   }
 }
 
@@ -314,7 +314,7 @@ TEST(DateTimes, FormatTimestampGivesFourteenDigits) {
   EXPECT_EQ(text::FormatTimestamp(DateTime{2024, 3, 5, 7, 8, 9}), "20240305070809");
   // 23:59:59.9 rounds to the next second, not to a 60th second.
   EXPECT_EQ(text::FormatTimestamp(45351.0 + 86399.9 / 86400), "20240301000000");
-  EXPECT_EQ(text::FormatTimestamp(text::nowDays()).size(), 14u);
+  EXPECT_EQ(text::FormatTimestamp(text::NowDays()).size(), 14u);
 }
 
 }  // namespace

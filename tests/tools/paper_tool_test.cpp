@@ -86,8 +86,8 @@ TEST_F(PaperTool, WritesThePaperAFreshStartGivesAndPrintsBothPaths) {
       const std::string paperPath = dir / ("out/" + layout.paperTitle + ".html");
       const std::string answersPath = dir / ("out/" + layout.answersTitle + ".html");
       EXPECT_EQ(r.out, paperPath + "\n" + answersPath + "\n");
-      EXPECT_EQ(text::toUtf8(ReadFileBytes(paperPath)), output::HtmlPaper(layout).text);
-      EXPECT_EQ(text::toUtf8(ReadFileBytes(answersPath)), output::HtmlAnswers(layout).text);
+      EXPECT_EQ(text::ToUtf8(ReadFileBytes(paperPath)), output::HtmlPaper(layout).text);
+      EXPECT_EQ(text::ToUtf8(ReadFileBytes(answersPath)), output::HtmlAnswers(layout).text);
     }
   }
 }
@@ -97,7 +97,7 @@ TEST_F(PaperTool, ThePaperCarriesThePlansStampTotalsAndPictures) {
   ASSERT_EQ(r.code, 0) << r.err;
   // B: 选择 5 + 5, 判断 2, 阅读 10 = 22, all in A too; A: 5+5+5+2+2+10+8 = 37.
   const std::string title = "物理  20261210103000  22  59  B卷  20261210120000";
-  const std::string paper = text::toUtf8(ReadFileBytes(dir / ("out/" + title + "  试题.html")));
+  const std::string paper = text::ToUtf8(ReadFileBytes(dir / ("out/" + title + "  试题.html")));
   EXPECT_NE(paper.find("<center>" + title + "  试题</center>"), std::string::npos);
   EXPECT_NE(paper.find("（每题5分，共10分）"), std::string::npos);
   // Two question pictures (the picture-options question, the 判断 one).
@@ -115,7 +115,7 @@ TEST_F(PaperTool, CircledLabelsTakeTheTwinOfThePictureQuestion) {
   ASSERT_NE(firstEnd, std::string::npos);
   const std::string answersPath = r.out.substr(firstEnd + 1, r.out.size() - firstEnd - 2);
   // The answers show ② and the twin's answer picture.
-  const std::string answers = text::toUtf8(ReadFileBytes(answersPath));
+  const std::string answers = text::ToUtf8(ReadFileBytes(answersPath));
   EXPECT_NE(answers.find(". ②<img src='"), std::string::npos) << answers;
 }
 

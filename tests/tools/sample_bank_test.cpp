@@ -77,7 +77,7 @@ bool IsLabelLetter(char c) { return c >= 'A' && c <= 'I'; }
 
 bool StartsWithCircledDigit(const std::string& gbk) {
   for (const char* d : {"①", "②", "③", "④", "⑤", "⑥", "⑦", "⑧", "⑨"})
-    if (gbk.compare(0, 2, text::toGbk(d)) == 0) return true;
+    if (gbk.compare(0, 2, text::ToGbk(d)) == 0) return true;
   return false;
 }
 
@@ -87,7 +87,7 @@ int BrokenRule(const Row& r) {
   const bool title = r.groupNumber == "0";
   const bool pictureOptions = r.choice && !r.picture.empty() && r.text2.empty();
   const bool textOptions = r.choice && !r.text2.empty();
-  const std::string answer = text::toGbk(r.answer);
+  const std::string answer = text::ToGbk(r.answer);
   if ((r.text1 + r.picture + r.text2).empty()) return 1;
   if (r.type.empty()) return 2;
   if (!title && r.answer.empty() && r.answerPicture.empty() && !r.choice) return 3;
@@ -169,8 +169,8 @@ TEST(SampleBank, EveryQuestionKeepsTheQuestionRulesAndTheGroupInvariants) {
       }
     for (const auto* mark : {&r.picture, &r.answerPicture}) EXPECT_TRUE(mark->empty() || *mark == "√");
     if (!r.points.empty()) {
-      EXPECT_LE(text::gbkLength(r.points), 512u);
-      EXPECT_EQ(r.points, text::removeSpaces(r.points));
+      EXPECT_LE(text::GbkLength(r.points), 512u);
+      EXPECT_EQ(r.points, text::RemoveSpaces(r.points));
       EXPECT_EQ(r.points.find("||"), std::string::npos);
       EXPECT_NE(r.points.front(), '|');
       EXPECT_NE(r.points.back(), '|');
@@ -182,7 +182,7 @@ TEST(SampleBank, EveryQuestionKeepsTheQuestionRulesAndTheGroupInvariants) {
       EXPECT_TRUE(r.answer.empty() && r.answerPicture.empty() && !r.choice && !r.fixedScore);
       unmaskedSum[r.groupName];
     } else {
-      const std::int64_t number = text::toInteger(r.groupNumber);
+      const std::int64_t number = text::ToInteger(r.groupNumber);
       EXPECT_TRUE(number >= 1 && number <= 99);
       ASSERT_TRUE(titles.count(r.groupName)) << "member before or without its title";
       const Row& title = *titles[r.groupName];
@@ -206,7 +206,7 @@ TEST(SampleBank, EveryQuestionKeepsTheQuestionRulesAndTheGroupInvariants) {
     int letters = 0, circled = 0;
     for (const Row& o : rows)
       if (o.text1 == r.text1 && !o.picture.empty())
-        ++(StartsWithCircledDigit(text::toGbk(o.answer)) ? circled : letters);
+        ++(StartsWithCircledDigit(text::ToGbk(o.answer)) ? circled : letters);
     EXPECT_GE(letters, 2) << r.text1;
     EXPECT_GE(circled, 2) << r.text1;
   }

@@ -180,14 +180,14 @@ std::vector<int> ReferenceOrder(const std::vector<std::string>& keys, int kind, 
     int row;
   };
   auto cmp = [kind](const std::string& a, const std::string& b) -> int {
-    if (kind == 1) return text::compareGbk(a, b, true);
+    if (kind == 1) return text::CompareGbk(a, b, true);
     double x, y;
     if (kind == 0) {
-      x = text::leadingNumber(a);
-      y = text::leadingNumber(b);
+      x = text::LeadingNumber(a);
+      y = text::LeadingNumber(b);
     } else {
-      x = text::parseDateTime(a).value_or(text::kMinDays);
-      y = text::parseDateTime(b).value_or(text::kMinDays);
+      x = text::ParseDateTime(a).value_or(text::kMinDays);
+      y = text::ParseDateTime(b).value_or(text::kMinDays);
     }
     if (std::abs(x - y) < 1e-7) return 0;
     return x < y ? -1 : 1;

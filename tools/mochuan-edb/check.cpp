@@ -93,7 +93,7 @@ class Checker {
       DecipherFileBytes(password_, main_);
       decodeHeader(main_.data(), header);
       const std::string_view stored(reinterpret_cast<const char*>(header.digest.data()), kDigestChars);
-      if (!text::equalsIgnoreCase(stored, recfile::PasswordDigest(password_))) {
+      if (!text::EqualsIgnoreCase(stored, recfile::PasswordDigest(password_))) {
         out_.fatal = mainPath_ + ": " + str(recfile::err::WrongPassword) + " " +
                      recfile::ErrorText(recfile::err::WrongPassword);
         return;
@@ -150,12 +150,12 @@ class Checker {
         d.width = getI32(&main_[at + kDescWidth]);
       }
       const std::size_t nameLen = d.gbkName.size();
-      fd.name = text::toUtf8(d.gbkName);
+      fd.name = text::ToUtf8(d.gbkName);
       const std::string named = label + " (" + fd.name + ")";
       if (nameLen == 0) problem(label + ": name is empty");
       else if (!recfile::format::isValidName(fd.name)) problem(named + ": name has characters a field name may not have");
       for (const auto& s : seen)
-        if (text::equalsIgnoreCase(s, fd.name)) problem(named + ": name repeats an earlier field's name");
+        if (text::EqualsIgnoreCase(s, fd.name)) problem(named + ": name repeats an earlier field's name");
       seen.push_back(fd.name);
       if (!allZero(main_, at + kDescNameArea, at + kDescType)) problem(named + ": bytes 17..19 are not zero");
       fd.type = d.type;

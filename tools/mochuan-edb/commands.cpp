@@ -183,7 +183,7 @@ std::optional<recfile::Value> jsonToValue(const Json& j, recfile::FieldType t) {
     case FT::DateTime:
       if (j.kind() == Json::Kind::Number) return recfile::Value{recfile::Days{j.asDouble()}};
       if (j.kind() == Json::Kind::String) {
-        const auto days = text::parseDateTime(j.asString());
+        const auto days = text::ParseDateTime(j.asString());
         if (!days) return std::nullopt;
         return recfile::Value{recfile::Days{*days}};
       }
@@ -242,7 +242,7 @@ int cmdDump(const Args& a, std::ostream& out) {
     fmt::Descriptor d;
     fmt::decodeDescriptor(raw.data() + fmt::kOffFieldCount + 4 + f * fmt::kDescriptorSize, d);
     Json fj = Json::object();
-    fj.set("name", Json::string(text::toUtf8(d.gbkName)));
+    fj.set("name", Json::string(text::ToUtf8(d.gbkName)));
     fj.set("type", Json::integer(d.type));
     fj.set("offset", Json::integer(d.offset));
     fj.set("width", Json::integer(d.width));

@@ -21,7 +21,7 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* out) {
 }
 
 void DecipherFileBytes(const std::string& password, std::vector<std::uint8_t>& file) {
-  recfile::PageCipher cipher(text::toGbk(password));
+  recfile::PageCipher cipher(text::ToGbk(password));
   cipher.apply(0, file.data(), file.size());
 }
 

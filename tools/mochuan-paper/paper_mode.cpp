@@ -142,7 +142,7 @@ int RunPaperMode(const std::vector<std::string>& args) {
     if (!ReadSeed(*seed, v)) return Fail("--seed 须是 0 到 4294967295 之间的整数：" + *seed);
     random.setState(v);
   }
-  std::string stamp = cl.value("--stamp").value_or(text::FormatTimestamp(text::nowDays()));
+  std::string stamp = cl.value("--stamp").value_or(text::FormatTimestamp(text::NowDays()));
   if (!IsStamp(stamp)) return Fail("--stamp 须是 14 位数字 YYYYMMDDhhmmss：" + stamp);
 
   CourseSession session;

@@ -529,7 +529,7 @@ int QtHost::CountTextLines(int width, std::string_view text, const Font& font) {
   return CountWrappedLines(width, text, FontFor(font));
 }
 
-double QtHost::Now() { return text::nowDays(); }
+double QtHost::Now() { return text::NowDays(); }
 
 std::int64_t QtHost::TickCountMs() { return clock_.elapsed(); }
 

@@ -321,8 +321,8 @@ int ScriptedHost::CountTextLines(int width, std::string_view text, const Font& f
   if (lineCounter_) return lineCounter_(width, text, font);
   const int perLine = std::max(1, width / std::max(1, pixelsPerByte_));
   int lines = 0;
-  for (const std::string& para : text::splitLines(text)) {
-    const auto bytes = static_cast<int>(text::gbkLength(para));
+  for (const std::string& para : text::SplitLines(text)) {
+    const auto bytes = static_cast<int>(text::GbkLength(para));
     lines += std::max(1, (bytes + perLine - 1) / perLine);
   }
   return std::max(1, lines);
