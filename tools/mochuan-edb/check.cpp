@@ -51,30 +51,30 @@ class Checker {
   Checker(const std::string& mainPath, const std::string& sidePath, const std::string& password)
       : mainPath_(mainPath), sidePath_(sidePath), password_(password) {}
 
-  CheckOutcome run() {
+  CheckOutcome Run() {
     if (!ReadWholeFile(mainPath_, &main_)) {
       out_.fatal = "cannot read " + mainPath_;
       return out_;
     }
-    checkMain();
+    CheckMain();
     if (!out_.fatal.empty()) return out_;
-    if (needsSide_) checkSide();
+    if (needsSide_) CheckSide();
     return out_;
   }
 
  private:
-  void problem(const std::string& what) { out_.problems.push_back(what); }
+  void Problem(const std::string& what) { out_.problems.push_back(what); }
 
-  void checkMain() {
+  void CheckMain() {
     const std::size_t size = main_.size();
     if (size < kHeaderSize) {
-      problem("main: file is " + str(static_cast<std::int64_t>(size)) +
+      Problem("main: file is " + str(static_cast<std::int64_t>(size)) +
               " bytes, shorter than the 112-byte header");
       return;
     }
     Header header;
     if (!decodeHeader(main_.data(), header)) {
-      problem("main: magic is not \"WEDB\" or \"WCDB\"");
+      Problem("main: magic is not \"WEDB\" or \"WCDB\"");
       return;
     }
     const bool ciphered = header.ciphered;
@@ -99,38 +99,38 @@ class Checker {
         return;
       }
       if (!allZero(main_, kOffDigest + kDigestChars, kOffDigest + kDigestAreaSize))
-        problem("main: the password digest is not followed by zero bytes");
+        Problem("main: the password digest is not followed by zero bytes");
     } else if (!allZero(main_, kOffDigest, kOffDigest + kDigestAreaSize)) {
-      problem("main: the password digest area of a file without password is not zero");
+      Problem("main: the password digest area of a file without password is not zero");
     }
 
     const std::uint32_t version = header.version;
     version_ = version;
-    if (version != kVersion) problem("main: format version is " + str(version) + ", not 65536");
+    if (version != kVersion) Problem("main: format version is " + str(version) + ", not 65536");
     const double created = header.created;
     if (!std::isfinite(created) || created < text::kMinDays || created > text::kMaxDays)
-      problem("main: creation date-time is not a valid day number");
+      Problem("main: creation date-time is not a valid day number");
     const std::int32_t count = header.count;
     const std::int32_t nextId = header.nextId;
     const std::int32_t recLen = header.recordLength;
-    if (count < 0) problem("main: record count " + str(count) + " is negative");
-    if (nextId <= 0) problem("main: next record id " + str(nextId) + " is not positive");
-    if (recLen <= 0) problem("main: record length " + str(recLen) + " is not positive");
+    if (count < 0) Problem("main: record count " + str(count) + " is negative");
+    if (nextId <= 0) Problem("main: next record id " + str(nextId) + " is not positive");
+    if (recLen <= 0) Problem("main: record length " + str(recLen) + " is not positive");
     if (!allZero(main_, kOffDigest + kDigestAreaSize, kHeaderSize))
-      problem("main: reserved header bytes 64..111 are not zero");
+      Problem("main: reserved header bytes 64..111 are not zero");
 
     if (size < kOffFieldCount + 4) {
-      problem("main: file ends before the field count");
+      Problem("main: file ends before the field count");
       return;
     }
     const std::int32_t fieldCount = getI32(&main_[kOffFieldCount]);
     if (fieldCount < 1) {
-      problem("main: field count " + str(fieldCount) + " is less than 1");
+      Problem("main: field count " + str(fieldCount) + " is less than 1");
       return;
     }
     const std::uint64_t headerSize = recfile::format::headerSize(static_cast<std::uint32_t>(fieldCount));
     if (headerSize > size) {
-      problem("main: field table of " + str(fieldCount) + " fields runs past the end of the file");
+      Problem("main: field table of " + str(fieldCount) + " fields runs past the end of the file");
       return;
     }
 
@@ -143,7 +143,7 @@ class Checker {
       Field fd;
       Descriptor d;
       if (!decodeDescriptor(&main_[at], d)) {
-        problem(label + ": name has no terminating zero within 17 bytes");
+        Problem(label + ": name has no terminating zero within 17 bytes");
         d.gbkName.assign(reinterpret_cast<const char*>(&main_[at + kDescName]), kMaxNameBytes);
         d.type = getI32(&main_[at + kDescType]);
         d.offset = getI32(&main_[at + kDescOffset]);
@@ -152,51 +152,51 @@ class Checker {
       const std::size_t nameLen = d.gbkName.size();
       fd.name = text::ToUtf8(d.gbkName);
       const std::string named = label + " (" + fd.name + ")";
-      if (nameLen == 0) problem(label + ": name is empty");
-      else if (!recfile::format::isValidName(fd.name)) problem(named + ": name has characters a field name may not have");
+      if (nameLen == 0) Problem(label + ": name is empty");
+      else if (!recfile::format::isValidName(fd.name)) Problem(named + ": name has characters a field name may not have");
       for (const auto& s : seen)
-        if (text::EqualsIgnoreCase(s, fd.name)) problem(named + ": name repeats an earlier field's name");
+        if (text::EqualsIgnoreCase(s, fd.name)) Problem(named + ": name repeats an earlier field's name");
       seen.push_back(fd.name);
-      if (!allZero(main_, at + kDescNameArea, at + kDescType)) problem(named + ": bytes 17..19 are not zero");
+      if (!allZero(main_, at + kDescNameArea, at + kDescType)) Problem(named + ": bytes 17..19 are not zero");
       fd.type = d.type;
       fd.offset = d.offset;
       fd.width = d.width;
       const bool isText = fd.type == static_cast<int>(FieldType::Text);
       if (!validType(fd.type)) {
-        problem(named + ": type " + str(fd.type) + " is not 1..12");
+        Problem(named + ": type " + str(fd.type) + " is not 1..12");
         layoutOk = false;
       } else if (isText) {
         if (fd.width < 1 || fd.width > kMaxTextWidth) {
-          problem(named + ": text width " + str(fd.width) + " is not 1..1024");
+          Problem(named + ": text width " + str(fd.width) + " is not 1..1024");
           if (fd.width < 1) layoutOk = false;
         }
       } else if (fd.width != 0) {
-        problem(named + ": width " + str(fd.width) + " of a non-text field is not 0");
+        Problem(named + ": width " + str(fd.width) + " of a non-text field is not 0");
       }
       if (fd.offset != expectOffset) {
-        problem(named + ": offset " + str(fd.offset) + ", expected " + str(expectOffset));
+        Problem(named + ": offset " + str(fd.offset) + ", expected " + str(expectOffset));
         layoutOk = false;
       }
       if (!allZero(main_, at + kDescWidth + 4, at + kDescriptorSize))
-        problem(named + ": reserved bytes are not zero");
+        Problem(named + ": reserved bytes are not zero");
       if (isChain(fd.type)) needsSide_ = true;
       if (validType(fd.type)) expectOffset += storedWidth(static_cast<FieldType>(fd.type), isText ? fd.width : 0);
       fields_.push_back(fd);
     }
     if (recLen != expectOffset) {
-      problem("main: record length " + str(recLen) + ", but the fields add up to " + str(expectOffset));
+      Problem("main: record length " + str(recLen) + ", but the fields add up to " + str(expectOffset));
       layoutOk = false;
     }
 
     if (count >= 0 && recLen > 0) {
       const std::uint64_t expected = headerSize + static_cast<std::uint64_t>(count) * static_cast<std::uint32_t>(recLen);
       if (size != expected)
-        problem("main: file is " + str(static_cast<std::int64_t>(size)) + " bytes, header and " +
+        Problem("main: file is " + str(static_cast<std::int64_t>(size)) + " bytes, header and " +
                 str(count) + " records of " + str(recLen) + " bytes make " +
                 str(static_cast<std::int64_t>(expected)));
     }
     if (!layoutOk || count < 0) {
-      if (count > 0) problem("main: records not checked because the field layout is broken");
+      if (count > 0) Problem("main: records not checked because the field layout is broken");
       return;
     }
     const std::uint64_t present = (size - headerSize) / static_cast<std::uint32_t>(recLen);
@@ -207,29 +207,29 @@ class Checker {
       const std::int64_t id = getI32(&main_[at]);
       const std::int64_t absId = id < 0 ? -id : id;
       const std::string label = "record " + str(static_cast<std::int64_t>(r + 1));
-      if (id == 0) problem(label + ": id is 0");
-      else if (absId <= lastId) problem(label + ": id " + str(absId) + " does not grow past " + str(lastId));
-      if (nextId > 0 && absId >= nextId) problem(label + ": id " + str(absId) + " is not below the next id " + str(nextId));
+      if (id == 0) Problem(label + ": id is 0");
+      else if (absId <= lastId) Problem(label + ": id " + str(absId) + " does not grow past " + str(lastId));
+      if (nextId > 0 && absId >= nextId) Problem(label + ": id " + str(absId) + " is not below the next id " + str(nextId));
       if (absId > lastId) lastId = absId;
       for (const Field& fd : fields_) {
         const std::size_t fa = at + static_cast<std::size_t>(fd.offset);
         const std::string where = label + " field " + fd.name;
         if (fd.type == static_cast<int>(FieldType::Logical) && main_[fa] > 1)
-          problem(where + ": logical byte " + str(main_[fa]) + " is not 0 or 1");
+          Problem(where + ": logical byte " + str(main_[fa]) + " is not 0 or 1");
         if (fd.type == static_cast<int>(FieldType::Text)) {
           std::size_t z = 0;
           while (z < static_cast<std::size_t>(fd.width) && main_[fa + z] != 0) ++z;
           if (!allZero(main_, fa + z, fa + static_cast<std::size_t>(fd.width)))
-            problem(where + ": text is not zero-filled after its end");
+            Problem(where + ": text is not zero-filled after its end");
         }
         if (isChain(fd.type) && getU32(&main_[fa]) != 0) chains_.push_back({where, getU32(&main_[fa])});
       }
     }
   }
 
-  void checkSide() {
+  void CheckSide() {
     if (sidePath_.empty()) {
-      problem("side: the database has memo or byte-set fields but no side file");
+      Problem("side: the database has memo or byte-set fields but no side file");
       return;
     }
     if (!ReadWholeFile(sidePath_, &side_)) {
@@ -238,12 +238,12 @@ class Checker {
     }
     const std::size_t size = side_.size();
     if (size < kSideHeaderSize) {
-      problem("side: file is " + str(static_cast<std::int64_t>(size)) + " bytes, shorter than its 32-byte header");
+      Problem("side: file is " + str(static_cast<std::int64_t>(size)) + " bytes, shorter than its 32-byte header");
       return;
     }
     SideHeader sh;
     if (!decodeSideHeader(side_.data(), sh)) {
-      problem("side: magic is not \"WEDT\"");
+      Problem("side: magic is not \"WEDT\"");
       return;
     }
     if (ciphered_) {
@@ -251,64 +251,64 @@ class Checker {
       decodeSideHeader(side_.data(), sh);
     }
     const std::uint32_t version = sh.version;
-    if (version != version_) problem("side: format version " + str(version) + " differs from the main file's " + str(version_));
+    if (version != version_) Problem("side: format version " + str(version) + " differs from the main file's " + str(version_));
     const double created = sh.created;
     if (!std::isfinite(created) || created < text::kMinDays || created > text::kMaxDays)
-      problem("side: creation date-time is not a valid day number");
+      Problem("side: creation date-time is not a valid day number");
     const std::int64_t blocks = sh.blockCount;
     const std::int64_t freeCount = sh.freeCount;
     const std::int64_t firstFree = sh.firstFree;
-    if (blocks <= 0) problem("side: block count " + str(blocks) + " is not positive");
+    if (blocks <= 0) Problem("side: block count " + str(blocks) + " is not positive");
     if (freeCount < 0 || freeCount >= std::max<std::int64_t>(blocks, 1))
-      problem("side: free block count " + str(freeCount) + " is not 0.." + str(blocks - 1));
+      Problem("side: free block count " + str(freeCount) + " is not 0.." + str(blocks - 1));
     if (firstFree < 0 || firstFree >= std::max<std::int64_t>(blocks, 1))
-      problem("side: first free block " + str(firstFree) + " is not 0.." + str(blocks - 1));
-    if (!allZero(side_, kSideOffFirstFree + 4, kSideBlockSize)) problem("side: reserved bytes of block 0 are not zero");
+      Problem("side: first free block " + str(firstFree) + " is not 0.." + str(blocks - 1));
+    if (!allZero(side_, kSideOffFirstFree + 4, kSideBlockSize)) Problem("side: reserved bytes of block 0 are not zero");
     if (size % kSideBlockSize != 0 || static_cast<std::int64_t>(size / kSideBlockSize) != blocks)
-      problem("side: file is " + str(static_cast<std::int64_t>(size)) + " bytes, the header's " + str(blocks) +
+      Problem("side: file is " + str(static_cast<std::int64_t>(size)) + " bytes, the header's " + str(blocks) +
               " blocks make " + str(blocks * static_cast<std::int64_t>(kSideBlockSize)));
 
     // Walk only blocks that are both counted and present.
     const std::int64_t usable = std::min<std::int64_t>(std::max<std::int64_t>(blocks, 0),
                                                        static_cast<std::int64_t>(size / kSideBlockSize));
     owner_.assign(static_cast<std::size_t>(std::max<std::int64_t>(usable, 1)), -1);
-    for (std::size_t c = 0; c < chains_.size(); ++c) walk(static_cast<int>(c), chains_[c].first, chains_[c].label, false);
+    for (std::size_t c = 0; c < chains_.size(); ++c) Walk(static_cast<int>(c), chains_[c].first, chains_[c].label, false);
 
     if (firstFree > 0) {
-      const std::int64_t walked = walk(kFreeChain, static_cast<std::uint32_t>(firstFree), "free list", true);
+      const std::int64_t walked = Walk(kFreeChain, static_cast<std::uint32_t>(firstFree), "free list", true);
       if (walked != freeCount)
-        problem("side: free list holds " + str(walked) + " blocks, the header says " + str(freeCount));
+        Problem("side: free list holds " + str(walked) + " blocks, the header says " + str(freeCount));
     } else if (freeCount != 0) {
-      problem("side: no first free block, but the header counts " + str(freeCount) + " free blocks");
+      Problem("side: no first free block, but the header counts " + str(freeCount) + " free blocks");
     }
     for (std::int64_t b = 1; b < usable; ++b)
       if (owner_[static_cast<std::size_t>(b)] == -1)
-        problem("side: block " + str(b) + " is lost (in no chain and not free)");
+        Problem("side: block " + str(b) + " is lost (in no chain and not free)");
   }
 
-  std::string ownerName(int owner) const {
+  std::string OwnerName(int owner) const {
     return owner == kFreeChain ? "the free list" : chains_[static_cast<std::size_t>(owner)].label;
   }
 
   // Follows one chain, claiming its blocks; returns the number of blocks
   // claimed.
-  std::int64_t walk(int chain, std::uint32_t first, const std::string& label, bool freeList) {
+  std::int64_t Walk(int chain, std::uint32_t first, const std::string& label, bool freeList) {
     std::int64_t prev = 0;
     std::int64_t b = first;
     std::int64_t n = 0;
     while (b != 0) {
       if (b < 1 || b >= static_cast<std::int64_t>(owner_.size())) {
-        problem(label + ": block " + str(b) + (prev ? " (after block " + str(prev) + ")" : "") +
+        Problem(label + ": block " + str(b) + (prev ? " (after block " + str(prev) + ")" : "") +
                 " is outside the side file's blocks 1.." + str(static_cast<std::int64_t>(owner_.size()) - 1));
         break;
       }
       int& owner = owner_[static_cast<std::size_t>(b)];
       if (owner == chain) {
-        problem(label + ": chain loops back to block " + str(b));
+        Problem(label + ": chain loops back to block " + str(b));
         break;
       }
       if (owner != -1) {
-        problem(label + ": block " + str(b) + " is also in " + ownerName(owner));
+        Problem(label + ": block " + str(b) + " is also in " + OwnerName(owner));
         break;
       }
       owner = chain;
@@ -319,13 +319,13 @@ class Checker {
       const std::int64_t next = bh.next;
       const std::int64_t used = static_cast<std::int32_t>(bh.used);
       const std::string where = label + ": block " + str(b);
-      if (back != prev) problem(where + " has previous " + str(back) + ", expected " + str(prev));
+      if (back != prev) Problem(where + " has previous " + str(back) + ", expected " + str(prev));
       if (freeList) {
-        if (used != 0) problem(where + " is free but says " + str(used) + " bytes are used");
+        if (used != 0) Problem(where + " is free but says " + str(used) + " bytes are used");
       } else if (used < 1 || used > static_cast<std::int64_t>(kBlockData)) {
-        problem(where + " has " + str(used) + " used bytes, not 1..500");
+        Problem(where + " has " + str(used) + " used bytes, not 1..500");
       } else if (!allZero(side_, at + kBlockHeaderSize + static_cast<std::size_t>(used), at + kSideBlockSize)) {
-        problem(where + " is not zero-filled after its " + str(used) + " used bytes");
+        Problem(where + " is not zero-filled after its " + str(used) + " used bytes");
       }
       prev = b;
       b = next;
@@ -349,7 +349,7 @@ class Checker {
 }  // namespace
 
 CheckOutcome CheckFiles(const std::string& mainPath, const std::string& sidePath, const std::string& password) {
-  return Checker(mainPath, sidePath, password).run();
+  return Checker(mainPath, sidePath, password).Run();
 }
 
 }  // namespace edb

@@ -112,7 +112,7 @@ Json readJsonArgument(const std::string& what, const std::string& value) {
   }
   Json j;
   std::string error;
-  if (!Json::parse(source, &j, &error)) throw Failure{what + ": invalid JSON: " + error};
+  if (!Json::Parse(source, &j, &error)) throw Failure{what + ": invalid JSON: " + error};
   return j;
 }
 
@@ -134,15 +134,15 @@ std::string sha256Hex(const recfile::Bytes& bytes) {
 Json valueToJson(const recfile::Value& v) {
   struct Visitor {
     Json operator()(std::monostate) const { return Json(); }
-    Json operator()(std::int64_t i) const { return Json::integer(i); }
-    Json operator()(double d) const { return Json::number(d); }
-    Json operator()(bool b) const { return Json::boolean(b); }
-    Json operator()(recfile::Days d) const { return Json::number(d.value); }
-    Json operator()(const std::string& s) const { return Json::string(s); }
+    Json operator()(std::int64_t i) const { return Json::Integer(i); }
+    Json operator()(double d) const { return Json::Number(d); }
+    Json operator()(bool b) const { return Json::Boolean(b); }
+    Json operator()(recfile::Days d) const { return Json::Number(d.value); }
+    Json operator()(const std::string& s) const { return Json::String(s); }
     Json operator()(const recfile::Bytes& b) const {
-      Json o = Json::object();
-      o.set("length", Json::integer(static_cast<std::int64_t>(b.size())));
-      o.set("sha256", Json::string(sha256Hex(b)));
+      Json o = Json::Object();
+      o.Set("length", Json::Integer(static_cast<std::int64_t>(b.size())));
+      o.Set("sha256", Json::String(sha256Hex(b)));
       return o;
     }
   };
@@ -193,12 +193,12 @@ std::optional<recfile::Value> jsonToValue(const Json& j, recfile::FieldType t) {
       if (j.kind() != Json::Kind::String) return std::nullopt;
       return recfile::Value{j.asString()};
     case FT::ByteSet: {
-      const Json* b64 = j.find("base64");
+      const Json* b64 = j.Find("base64");
       if (j.kind() != Json::Kind::Object || j.members().size() != 1 || !b64 ||
           b64->kind() != Json::Kind::String)
         return std::nullopt;
       recfile::Bytes bytes;
-      if (!base64Decode(b64->asString(), &bytes)) return std::nullopt;
+      if (!Base64Decode(b64->asString(), &bytes)) return std::nullopt;
       return recfile::Value{std::move(bytes)};
     }
   }
@@ -227,51 +227,51 @@ int cmdDump(const Args& a, std::ostream& out) {
   fmt::decodeHeader(raw.data(), h);
   const std::uint32_t fieldCount = fmt::getU32(raw.data() + fmt::kOffFieldCount);
 
-  Json doc = Json::object();
-  doc.set("magic", Json::string(h.ciphered ? "WCDB" : "WEDB"));
-  doc.set("version", Json::integer(h.version));
-  doc.set("created", Json::number(h.created));
-  doc.set("count", Json::integer(engine.RecordCount()));
-  doc.set("next_id", Json::integer(h.nextId));
-  doc.set("record_length", Json::integer(h.recordLength));
+  Json doc = Json::Object();
+  doc.Set("magic", Json::String(h.ciphered ? "WCDB" : "WEDB"));
+  doc.Set("version", Json::Integer(h.version));
+  doc.Set("created", Json::Number(h.created));
+  doc.Set("count", Json::Integer(engine.RecordCount()));
+  doc.Set("next_id", Json::Integer(h.nextId));
+  doc.Set("record_length", Json::Integer(h.recordLength));
 
-  Json fields = Json::array();
+  Json fields = Json::Array();
   bool hasSide = false;
   std::vector<recfile::FieldType> types;
   for (std::uint32_t f = 0; f < fieldCount; ++f) {
     fmt::Descriptor d;
     fmt::decodeDescriptor(raw.data() + fmt::kOffFieldCount + 4 + f * fmt::kDescriptorSize, d);
-    Json fj = Json::object();
-    fj.set("name", Json::string(text::ToUtf8(d.gbkName)));
-    fj.set("type", Json::integer(d.type));
-    fj.set("offset", Json::integer(d.offset));
-    fj.set("width", Json::integer(d.width));
-    fields.push(std::move(fj));
+    Json fj = Json::Object();
+    fj.Set("name", Json::String(text::ToUtf8(d.gbkName)));
+    fj.Set("type", Json::Integer(d.type));
+    fj.Set("offset", Json::Integer(d.offset));
+    fj.Set("width", Json::Integer(d.width));
+    fields.Push(std::move(fj));
     if (d.type == 11 || d.type == 12) hasSide = true;
   }
-  doc.set("fields", std::move(fields));
+  doc.Set("fields", std::move(fields));
 
-  Json records = Json::array();
+  Json records = Json::Array();
   const std::int64_t count = engine.RecordCount();
   const int fcount = engine.FieldCount();
   for (std::int64_t r = 1; r <= count; ++r) {
     engine.GoTo(r);
-    Json rj = Json::object();
+    Json rj = Json::Object();
     const std::int64_t id = engine.RecordId();
     if (engine.LastError() != 0) throw Failure{"record " + std::to_string(r) + ": " + engineError(engine)};
-    rj.set("id", Json::integer(id));
-    rj.set("deleted", Json::boolean(engine.IsDeleted()));
-    Json values = Json::array();
+    rj.Set("id", Json::Integer(id));
+    rj.Set("deleted", Json::Boolean(engine.IsDeleted()));
+    Json values = Json::Array();
     for (int f = 1; f <= fcount; ++f) {
       const recfile::Value v = engine.ReadField(f);
       if (engine.LastError() != 0)
         throw Failure{"record " + std::to_string(r) + " field " + std::to_string(f) + ": " + engineError(engine)};
-      values.push(valueToJson(v));
+      values.Push(valueToJson(v));
     }
-    rj.set("values", std::move(values));
-    records.push(std::move(rj));
+    rj.Set("values", std::move(values));
+    records.Push(std::move(rj));
   }
-  doc.set("records", std::move(records));
+  doc.Set("records", std::move(records));
 
   Json side;
   if (hasSide) {
@@ -283,13 +283,13 @@ int cmdDump(const Args& a, std::ostream& out) {
     sraw.resize(fmt::kSideHeaderSize);
     if (h.ciphered) DecipherFileBytes(password, sraw);
     fmt::decodeSideHeader(sraw.data(), sh);
-    side = Json::object();
-    side.set("blocks", Json::integer(sh.blockCount));
-    side.set("free", Json::integer(sh.freeCount));
-    side.set("first_free", Json::integer(sh.firstFree));
+    side = Json::Object();
+    side.Set("blocks", Json::Integer(sh.blockCount));
+    side.Set("free", Json::Integer(sh.freeCount));
+    side.Set("first_free", Json::Integer(sh.firstFree));
   }
-  doc.set("side", std::move(side));
-  out << doc.dump() << "\n";
+  doc.Set("side", std::move(side));
+  out << doc.Dump() << "\n";
   return kExitOk;
 }
 
@@ -315,9 +315,9 @@ int cmdCreate(const Args& a, std::ostream& out) {
   for (std::size_t i = 0; i < schema.items().size(); ++i) {
     const Json& f = schema.items()[i];
     const std::string where = "--schema: field " + std::to_string(i + 1);
-    const Json* name = f.find("name");
-    const Json* type = f.find("type");
-    const Json* width = f.find("width");
+    const Json* name = f.Find("name");
+    const Json* type = f.Find("type");
+    const Json* width = f.Find("width");
     if (f.kind() != Json::Kind::Object || !name || name->kind() != Json::Kind::String)
       throw Failure{where + ": needs a \"name\" string"};
     if (!type || !type->isInteger()) throw Failure{where + ": needs an integer \"type\""};

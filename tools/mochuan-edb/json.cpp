@@ -8,21 +8,21 @@
 
 namespace edb {
 
-Json Json::boolean(bool b) {
+Json Json::Boolean(bool b) {
   Json j;
   j.kind_ = Kind::Bool;
   j.bool_ = b;
   return j;
 }
 
-Json Json::number(double v) {
+Json Json::Number(double v) {
   Json j;
   j.kind_ = Kind::Number;
   j.number_ = v;
   return j;
 }
 
-Json Json::integer(std::int64_t v) {
+Json Json::Integer(std::int64_t v) {
   Json j;
   j.kind_ = Kind::Number;
   j.number_ = static_cast<double>(v);
@@ -31,37 +31,37 @@ Json Json::integer(std::int64_t v) {
   return j;
 }
 
-Json Json::string(std::string s) {
+Json Json::String(std::string s) {
   Json j;
   j.kind_ = Kind::String;
   j.string_ = std::move(s);
   return j;
 }
 
-Json Json::array() {
+Json Json::Array() {
   Json j;
   j.kind_ = Kind::Array;
   return j;
 }
 
-Json Json::object() {
+Json Json::Object() {
   Json j;
   j.kind_ = Kind::Object;
   return j;
 }
 
-const Json* Json::find(std::string_view key) const {
+const Json* Json::Find(std::string_view key) const {
   for (const auto& [k, v] : members_)
     if (k == key) return &v;
   return nullptr;
 }
 
-Json& Json::push(Json v) {
+Json& Json::Push(Json v) {
   items_.push_back(std::move(v));
   return *this;
 }
 
-Json& Json::set(std::string key, Json v) {
+Json& Json::Set(std::string key, Json v) {
   members_.emplace_back(std::move(key), std::move(v));
   return *this;
 }
@@ -95,7 +95,7 @@ void dumpTo(const Json& j, std::string& out) {
       break;
     }
     case Json::Kind::String:
-      out += quote(j.asString());
+      out += Quote(j.asString());
       break;
     case Json::Kind::Array: {
       out += '[';
@@ -114,7 +114,7 @@ void dumpTo(const Json& j, std::string& out) {
       for (const auto& [k, v] : j.members()) {
         if (!first) out += ", ";
         first = false;
-        out += quote(k);
+        out += Quote(k);
         out += ": ";
         dumpTo(v, out);
       }
@@ -128,13 +128,13 @@ class Parser {
  public:
   explicit Parser(std::string_view s) : s_(s) {}
 
-  bool parseDocument(Json* out, std::string* error) {
-    skipSpace();
-    if (!parseValue(out, 0)) {
+  bool ParseDocument(Json* out, std::string* error) {
+    SkipSpace();
+    if (!ParseValue(out, 0)) {
       *error = error_;
       return false;
     }
-    skipSpace();
+    SkipSpace();
     if (p_ != s_.size()) {
       *error = "unexpected text after the JSON value at byte " + std::to_string(p_);
       return false;
@@ -150,53 +150,53 @@ class Parser {
     return false;
   }
 
-  void skipSpace() {
+  void SkipSpace() {
     while (p_ < s_.size() && (s_[p_] == ' ' || s_[p_] == '\t' || s_[p_] == '\n' || s_[p_] == '\r'))
       ++p_;
   }
 
-  bool literal(std::string_view word) {
+  bool Literal(std::string_view word) {
     if (s_.substr(p_, word.size()) != word) return fail("invalid literal");
     p_ += word.size();
     return true;
   }
 
-  bool parseValue(Json* out, int depth) {
+  bool ParseValue(Json* out, int depth) {
     if (depth > kMaxDepth) return fail("JSON nested too deeply");
     if (p_ >= s_.size()) return fail("unexpected end of JSON");
     const char c = s_[p_];
     if (c == 'n') {
       *out = Json();
-      return literal("null");
+      return Literal("null");
     }
     if (c == 't') {
-      *out = Json::boolean(true);
-      return literal("true");
+      *out = Json::Boolean(true);
+      return Literal("true");
     }
     if (c == 'f') {
-      *out = Json::boolean(false);
-      return literal("false");
+      *out = Json::Boolean(false);
+      return Literal("false");
     }
     if (c == '"') {
       std::string s;
-      if (!parseString(&s)) return false;
-      *out = Json::string(std::move(s));
+      if (!ParseString(&s)) return false;
+      *out = Json::String(std::move(s));
       return true;
     }
     if (c == '[') {
       ++p_;
-      *out = Json::array();
-      skipSpace();
+      *out = Json::Array();
+      SkipSpace();
       if (p_ < s_.size() && s_[p_] == ']') {
         ++p_;
         return true;
       }
       for (;;) {
-        skipSpace();
+        SkipSpace();
         Json v;
-        if (!parseValue(&v, depth + 1)) return false;
-        out->push(std::move(v));
-        skipSpace();
+        if (!ParseValue(&v, depth + 1)) return false;
+        out->Push(std::move(v));
+        SkipSpace();
         if (p_ < s_.size() && s_[p_] == ',') {
           ++p_;
           continue;
@@ -210,25 +210,25 @@ class Parser {
     }
     if (c == '{') {
       ++p_;
-      *out = Json::object();
-      skipSpace();
+      *out = Json::Object();
+      SkipSpace();
       if (p_ < s_.size() && s_[p_] == '}') {
         ++p_;
         return true;
       }
       for (;;) {
-        skipSpace();
+        SkipSpace();
         if (p_ >= s_.size() || s_[p_] != '"') return fail("expected a member name");
         std::string key;
-        if (!parseString(&key)) return false;
-        skipSpace();
+        if (!ParseString(&key)) return false;
+        SkipSpace();
         if (p_ >= s_.size() || s_[p_] != ':') return fail("expected ':'");
         ++p_;
-        skipSpace();
+        SkipSpace();
         Json v;
-        if (!parseValue(&v, depth + 1)) return false;
-        out->set(std::move(key), std::move(v));
-        skipSpace();
+        if (!ParseValue(&v, depth + 1)) return false;
+        out->Set(std::move(key), std::move(v));
+        SkipSpace();
         if (p_ < s_.size() && s_[p_] == ',') {
           ++p_;
           continue;
@@ -240,11 +240,11 @@ class Parser {
         return fail("expected ',' or '}'");
       }
     }
-    if (c == '-' || (c >= '0' && c <= '9')) return parseNumber(out);
+    if (c == '-' || (c >= '0' && c <= '9')) return ParseNumber(out);
     return fail("unexpected character");
   }
 
-  bool parseNumber(Json* out) {
+  bool ParseNumber(Json* out) {
     const std::size_t start = p_;
     bool integral = true;
     if (s_[p_] == '-') ++p_;
@@ -271,18 +271,18 @@ class Parser {
       std::int64_t v = 0;
       const auto r = std::from_chars(num.data(), num.data() + num.size(), v);
       if (r.ec == std::errc() && r.ptr == num.data() + num.size()) {
-        *out = Json::integer(v);
+        *out = Json::Integer(v);
         return true;
       }
     }
     double d = 0;
     const auto r = std::from_chars(num.data(), num.data() + num.size(), d);
     if (r.ec != std::errc()) return fail("number out of range");
-    *out = Json::number(d);
+    *out = Json::Number(d);
     return true;
   }
 
-  static void appendUtf8(std::string& out, std::uint32_t c) {
+  static void AppendUtf8(std::string& out, std::uint32_t c) {
     if (c < 0x80) {
       out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -300,7 +300,7 @@ class Parser {
     }
   }
 
-  bool hex4(std::uint32_t* v) {
+  bool Hex4(std::uint32_t* v) {
     if (p_ + 4 > s_.size()) return fail("invalid \\u escape");
     *v = 0;
     for (int i = 0; i < 4; ++i) {
@@ -314,7 +314,7 @@ class Parser {
     return true;
   }
 
-  bool parseString(std::string* out) {
+  bool ParseString(std::string* out) {
     ++p_;  // opening quote
     for (;;) {
       if (p_ >= s_.size()) return fail("unterminated string");
@@ -343,18 +343,18 @@ class Parser {
         case 't': *out += '\t'; break;
         case 'u': {
           std::uint32_t v = 0;
-          if (!hex4(&v)) return false;
+          if (!Hex4(&v)) return false;
           if (v >= 0xD800 && v <= 0xDBFF) {
             std::uint32_t lo = 0;
             if (s_.substr(p_, 2) != "\\u") return fail("unpaired surrogate");
             p_ += 2;
-            if (!hex4(&lo)) return false;
+            if (!Hex4(&lo)) return false;
             if (lo < 0xDC00 || lo > 0xDFFF) return fail("unpaired surrogate");
             v = 0x10000 + ((v - 0xD800) << 10) + (lo - 0xDC00);
           } else if (v >= 0xDC00 && v <= 0xDFFF && (v < 0xDC80 || v > 0xDCFF)) {
             return fail("unpaired surrogate");
           }
-          appendUtf8(*out, v);  // U+DC80..U+DCFF: a raw byte's escape
+          AppendUtf8(*out, v);  // U+DC80..U+DCFF: a raw byte's escape
           break;
         }
         default:
@@ -370,18 +370,18 @@ class Parser {
 
 }  // namespace
 
-std::string Json::dump() const {
+std::string Json::Dump() const {
   std::string out;
   dumpTo(*this, out);
   return out;
 }
 
-bool Json::parse(std::string_view text, Json* out, std::string* error) {
+bool Json::Parse(std::string_view text, Json* out, std::string* error) {
   Parser p(text);
-  return p.parseDocument(out, error);
+  return p.ParseDocument(out, error);
 }
 
-std::string quote(std::string_view s) {
+std::string Quote(std::string_view s) {
   std::string out = "\"";
   std::size_t i = 0;
   while (i < s.size()) {
@@ -415,13 +415,13 @@ std::string quote(std::string_view s) {
   return out;
 }
 
-std::string base64Encode(const std::vector<std::uint8_t>& bytes) {
+std::string Base64Encode(const std::vector<std::uint8_t>& bytes) {
   std::string out(BASE64_ENCODE_RAW_LENGTH(bytes.size()), '\0');
   base64_encode_raw(reinterpret_cast<char*>(out.data()), bytes.size(), bytes.data());
   return out;
 }
 
-bool base64Decode(std::string_view text, std::vector<std::uint8_t>* out) {
+bool Base64Decode(std::string_view text, std::vector<std::uint8_t>* out) {
   base64_decode_ctx ctx;
   base64_decode_init(&ctx);
   out->assign(BASE64_DECODE_LENGTH(text.size()), 0);

@@ -16,12 +16,12 @@ class Json {
   enum class Kind { Null, Bool, Number, String, Array, Object };
 
   Json() = default;
-  static Json boolean(bool b);
-  static Json number(double v);
-  static Json integer(std::int64_t v);
-  static Json string(std::string s);
-  static Json array();
-  static Json object();
+  static Json Boolean(bool b);
+  static Json Number(double v);
+  static Json Integer(std::int64_t v);
+  static Json String(std::string s);
+  static Json Array();
+  static Json Object();
 
   Kind kind() const { return kind_; }
   bool isNull() const { return kind_ == Kind::Null; }
@@ -34,17 +34,17 @@ class Json {
   const std::vector<Json>& items() const { return items_; }
   const std::vector<std::pair<std::string, Json>>& members() const { return members_; }
   // Member by key; nullptr when absent or not an object.
-  const Json* find(std::string_view key) const;
+  const Json* Find(std::string_view key) const;
 
-  Json& push(Json v);
-  Json& set(std::string key, Json v);
+  Json& Push(Json v);
+  Json& Set(std::string key, Json v);
 
   // Compact text with ", " and ": " separators.
-  std::string dump() const;
+  std::string Dump() const;
 
   // Parses a whole text; on failure returns false and a message with the
   // byte position.
-  static bool parse(std::string_view text, Json* out, std::string* error);
+  static bool Parse(std::string_view text, Json* out, std::string* error);
 
  private:
   Kind kind_ = Kind::Null;
@@ -58,10 +58,10 @@ class Json {
 };
 
 // A JSON string literal (with quotes) for a UTF-8 text.
-std::string quote(std::string_view utf8);
+std::string Quote(std::string_view utf8);
 
 // Base64 both ways; decode fails on anything that is not base64.
-std::string base64Encode(const std::vector<std::uint8_t>& bytes);
-bool base64Decode(std::string_view text, std::vector<std::uint8_t>* out);
+std::string Base64Encode(const std::vector<std::uint8_t>& bytes);
+bool Base64Decode(std::string_view text, std::vector<std::uint8_t>* out);
 
 }  // namespace edb

@@ -35,7 +35,7 @@ std::optional<std::string> CommandLine::value(const std::string& name) const {
   return it->second;
 }
 
-std::string CommandLine::required(const std::string& name) {
+std::string CommandLine::Required(const std::string& name) {
   const auto v = value(name);
   if (!v && error_.empty()) error_ = "缺少参数 " + name;
   return v.value_or(std::string());

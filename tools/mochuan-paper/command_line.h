@@ -27,7 +27,7 @@ class CommandLine {
   bool has(const std::string& name) const { return values_.count(name) || flags_.count(name); }
   std::optional<std::string> value(const std::string& name) const;
   // The value, or an error ("缺少参数 --name") when it is missing.
-  std::string required(const std::string& name);
+  std::string Required(const std::string& name);
 
  private:
   std::map<std::string, std::string> values_;

@@ -120,10 +120,10 @@ bool ReadSeed(const std::string& s, std::uint32_t& seed) {
 int RunPaperMode(const std::vector<std::string>& args) {
   CommandLine cl(args, {"--data-dir", "--course", "--password", "--plan", "--paper", "--format",
                         "--out", "--seed", "--stamp"});
-  const std::string dataDir = cl.required("--data-dir");
-  const std::string course = cl.required("--course");
-  const std::string planPath = cl.required("--plan");
-  const std::string paperName = cl.required("--paper");
+  const std::string dataDir = cl.Required("--data-dir");
+  const std::string course = cl.Required("--course");
+  const std::string planPath = cl.Required("--plan");
+  const std::string paperName = cl.Required("--paper");
   if (!cl.ok()) return Fail(cl.error());
 
   output::Paper paper;
