@@ -39,7 +39,7 @@ Shot adminDialog(const char* mode, std::vector<std::string> typed) {
   return {mode, [mode, typed](ShotContext& s) {
             s.ctx.adminDialogMode = mode;
             app::AdminDialog dialog(s.ctx, s.main);
-            s.shoot(dialog, &s.main, [&] {
+            s.Shoot(dialog, &s.main, [&] {
               ui::EditBox* boxes[] = {&dialog.新课程, &dialog.课程密码, &dialog.课程密码1};
               for (std::size_t i = 0; i < typed.size() && i < 3; ++i)
                 if (!typed[i].empty() && !boxes[i]->readOnly()) boxes[i]->ReplaceText(typed[i]);
@@ -81,13 +81,13 @@ const std::vector<Shot>& Shots() {
   static const std::vector<Shot> shots = {
       {"main window", [](ShotContext& s) {
          selectDemoCourse(s);
-         s.capture(s.main);
+         s.Capture(s.main);
        }},
       {"main window in the other colour schemes", [](ShotContext& s) {
          s.main.菜单绿色.Choose();
-         s.capture(s.main, std::string(app::kMainWindowCaption) + " 绿色");
+         s.Capture(s.main, std::string(app::kMainWindowCaption) + " 绿色");
          s.main.菜单银色.Choose();
-         s.capture(s.main, std::string(app::kMainWindowCaption) + " 银色");
+         s.Capture(s.main, std::string(app::kMainWindowCaption) + " 银色");
          s.main.菜单蓝色.Choose();
        }},
       adminDialog(app::kModeSetAdministrator, {"管理员", "123456", "123456"}),
@@ -96,7 +96,7 @@ const std::vector<Shot>& Shots() {
       adminDialog(app::kModeChangeAdministratorName, {"", "123456", "新管理员"}),
       adminDialog(app::kModeChangeAdministratorPassword, {"123456", "", ""}),
       {"administrator password prompt", [](ShotContext& s) {
-         s.input("请输入管理员密码：", "请输入：", "123456", true);
+         s.Input("请输入管理员密码：", "请输入：", "123456", true);
          s.Message("管理员密码错误！");
        }},
       {"messages", [](ShotContext& s) {
@@ -106,11 +106,11 @@ const std::vector<Shot>& Shots() {
        }},
       {"description", [](ShotContext& s) {
          app::DescriptionWindow window(s.host);
-         s.shoot(window, &s.main);
+         s.Shoot(window, &s.main);
        }},
       {"about", [](ShotContext& s) {
          app::AboutWindow window(s.host);
-         s.shoot(window);
+         s.Shoot(window);
        }},
 #ifdef MC_WITH_BANK_EDITOR
       {"bank editor and its dialogs", [](ShotContext& s) {
@@ -122,44 +122,44 @@ const std::vector<Shot>& Shots() {
          if (!editor) return;
          s.host.OpenView(*editor, &s.main, true);
          editor->FitRowHeights();
-         s.capture(*editor);
+         s.Capture(*editor);
          namespace pics = bank_editor::pictures;
          const ui::Bytes picture = samplePicture();
          {
            bank_editor::QuestionTextEditor dialog(*editor, 1, 3);
-           s.shoot(dialog, editor);
+           s.Shoot(dialog, editor);
          }
          {
            bank_editor::NewGroupNameWindow dialog(s.host, editor->高级表格1);
-           s.shoot(dialog, editor, [&] { dialog.新分组名.ReplaceText("第三单元"); });
+           s.Shoot(dialog, editor, [&] { dialog.新分组名.ReplaceText("第三单元"); });
          }
          {
            bank_editor::HelpWindow help(s.host);
-           s.shoot(help, editor);
+           s.Shoot(help, editor);
          }
          {
            pics::PicturePreviewWindow preview(s.host, picture, "题图");
-           s.shoot(preview, editor);
+           s.Shoot(preview, editor);
          }
          {
            if (const auto image = s.host.DecodeImage(picture)) s.host.SetClipboardImage(*image);
            pics::ClipboardPictureWindow clipboard(s.host);
-           s.shoot(clipboard, editor);
+           s.Shoot(clipboard, editor);
          }
          {
            pics::DifficultyDescriptionWindow difficulty(s.ctx);
-           s.shoot(difficulty, editor,
+           s.Shoot(difficulty, editor,
                    [&] { difficulty.编辑框2.ReplaceText("1～3 容易，4～6 中等，7～9 难"); });
          }
          {
            pics::QuestionPreviewWindow preview(
                s.host, "下图是某地一周的最高气温变化，请根据图表回答下列问题。", picture,
                "（1）星期二的最高气温是多少？\r\n（2）哪一天最高气温最低？");
-           s.shoot(preview, editor);
+           s.Shoot(preview, editor);
          }
          {
            types::QuestionTypeWindow window(s.ctx);
-           s.shoot(window, editor);
+           s.Shoot(window, editor);
          }
 #ifdef MC_WITH_EXCHANGE
          {
@@ -180,7 +180,7 @@ const std::vector<Shot>& Shots() {
            exchange::DocumentImportWindow window(
                s.host, bank, types,
                exchange::PrepareImport(exchange::ParseQuestionMarkup(doc), questions, names), "期中试题.txt");
-           s.shoot(window, editor);
+           s.Shoot(window, editor);
          }
 #endif
          editor->Destroy();
@@ -192,7 +192,7 @@ const std::vector<Shot>& Shots() {
          {
            // Closing it stores the table the compose window reads.
            types::NumberingWindow numbering(s.host, types::NumberingFilePath(s.ctx.dataDir));
-           s.shoot(numbering, &s.main);
+           s.Shoot(numbering, &s.main);
          }
          if (!s.ctx.show(databases::OpenCourseBank(s.ctx.db(), s.main.组合框1.text(), true, 0, "")))
            return;
@@ -217,10 +217,10 @@ const std::vector<Shot>& Shots() {
            }
          }
          g.SetCursorCell(1, compose::kColKnowledge);
-         s.capture(*c);
+         s.Capture(*c);
          {
            compose::ComposeHelpWindow help(s.host);
-           s.shoot(help, c);
+           s.Shoot(help, c);
          }
          c->Destroy();
        }},
@@ -251,10 +251,10 @@ const std::vector<Shot>& Shots() {
            w->组合框1.ChooseText("60");
            w->按钮开始.Click();  // the pictures' host answers OK
            g.SetCursorCell(g.RowCount() - 1, 5);  // the chosen counts in sight
-           s.capture(*w);
+           s.Capture(*w);
            w->Close();
          }
-         s.capture(*c, c->caption() + " 自动组卷后");
+         s.Capture(*c, c->caption() + " 自动组卷后");
          c->Destroy();
        }},
 #endif

@@ -22,7 +22,7 @@
 
 namespace program {
 
-void ShotContext::save(QWidget& widget, const std::string& caption, const std::string& name) {
+void ShotContext::Save(QWidget& widget, const std::string& caption, const std::string& name) {
   const QImage image = ui::qt::Snapshot(widget, ui::qt::ToQ(caption), host.colourScheme());
   if (ui::qt::SaveSnapshot(image, outDir_, ui::qt::ToQ(name.empty() ? caption : name))) {
     ++written_;
@@ -33,7 +33,7 @@ void ShotContext::save(QWidget& widget, const std::string& caption, const std::s
   }
 }
 
-void ShotContext::capture(ui::Window& window, const std::string& name) {
+void ShotContext::Capture(ui::Window& window, const std::string& name) {
   ui::qt::WindowView* view = host.ViewOf(window);
   if (!view) {
     ++failed_;
@@ -44,10 +44,10 @@ void ShotContext::capture(ui::Window& window, const std::string& name) {
   QCoreApplication::processEvents();
   // Named after the caption it was built with: a caption that counts
   // questions would give a new file name with every sample bank.
-  save(*view, window.caption(), name.empty() ? window.initialCaption() : name);
+  Save(*view, window.caption(), name.empty() ? window.initialCaption() : name);
 }
 
-void ShotContext::shoot(ui::Window& window, ui::Window* owner, const std::function<void()>& prepare,
+void ShotContext::Shoot(ui::Window& window, ui::Window* owner, const std::function<void()>& prepare,
                         const std::string& name) {
   host.OpenView(window, owner, true);
   if (!window.isOpen()) {
@@ -56,7 +56,7 @@ void ShotContext::shoot(ui::Window& window, ui::Window* owner, const std::functi
     return;
   }
   if (prepare) prepare();
-  capture(window, name);
+  Capture(window, name);
   window.Destroy();
   QCoreApplication::processEvents();
 }
@@ -68,11 +68,11 @@ void ShotContext::Message(const std::string& text, const std::string& caption,
   box->setWindowModality(Qt::NonModal);
   box->show();
   QCoreApplication::processEvents();
-  save(*box, caption, caption + " " + text);
+  Save(*box, caption, caption + " " + text);
   box->hide();
 }
 
-void ShotContext::input(const std::string& prompt, const std::string& caption,
+void ShotContext::Input(const std::string& prompt, const std::string& caption,
                         const std::string& typed, bool masked) {
   QWidget* parent = host.ViewOf(main);
   std::unique_ptr<QInputDialog> dialog =
@@ -80,7 +80,7 @@ void ShotContext::input(const std::string& prompt, const std::string& caption,
   dialog->setWindowModality(Qt::NonModal);
   dialog->show();
   QCoreApplication::processEvents();
-  save(*dialog, caption, caption + " " + prompt);
+  Save(*dialog, caption, caption + " " + prompt);
   dialog->hide();
 }
 

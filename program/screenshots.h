@@ -26,24 +26,24 @@ class ShotContext {
   // Shows the window over `owner` without waiting for it, runs `prepare`
   // (put it in a meaningful state), pictures it under its caption (or
   // `name`), then closes it.
-  void shoot(ui::Window& window, ui::Window* owner = nullptr,
+  void Shoot(ui::Window& window, ui::Window* owner = nullptr,
              const std::function<void()>& prepare = {}, const std::string& name = {});
   // Pictures a window that is open now.
-  void capture(ui::Window& window, const std::string& name = {});
+  void Capture(ui::Window& window, const std::string& name = {});
   // Pictures a message box as the host shows it, named "<caption> <text>".
   void Message(const std::string& text, const std::string& caption = std::string(ui::kMessageCaption),
                ui::MessageButtons buttons = ui::MessageButtons::Ok,
                ui::MessageIcon icon = ui::MessageIcon::None);
 
   // Pictures an input box as the host shows it, named after its caption.
-  void input(const std::string& prompt, const std::string& caption, const std::string& typed,
+  void Input(const std::string& prompt, const std::string& caption, const std::string& typed,
              bool masked);
 
   int written() const { return written_; }
   int failed() const { return failed_; }
 
  private:
-  void save(class QWidget& widget, const std::string& caption, const std::string& name);
+  void Save(class QWidget& widget, const std::string& caption, const std::string& name);
   QString outDir_;
   int written_ = 0;
   int failed_ = 0;
