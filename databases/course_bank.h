@@ -253,7 +253,7 @@ class TypeLibrary {
   const DbError& lastError() const { return error_; }
 
  private:
-  bool editFailed();
+  bool EditFailed();
 
   recfile::RecordFileEngine& engine_;
   std::string name_;

@@ -17,7 +17,7 @@ struct TypeRecord {
 };
 
 // Every live record of the current database read as a type.
-bool readTypeRecords(recfile::RecordFileEngine& e, std::vector<TypeRecord>& out) {
+bool ReadTypeRecords(recfile::RecordFileEngine& e, std::vector<TypeRecord>& out) {
   out.clear();
   const std::int64_t n = e.RecordCount();
   for (std::int64_t i = 1; i <= n; ++i) {
@@ -35,13 +35,13 @@ bool readTypeRecords(recfile::RecordFileEngine& e, std::vector<TypeRecord>& out)
   return true;
 }
 
-bool writeTypeRecord(recfile::RecordFileEngine& e, std::int64_t number, const QuestionType& t) {
+bool WriteTypeRecord(recfile::RecordFileEngine& e, std::int64_t number, const QuestionType& t) {
   return e.GoTo(number) && e.Modify({t.name, t.note, t.answerOnNewLine});
 }
 
 }  // namespace
 
-bool TypeLibrary::editFailed() {
+bool TypeLibrary::EditFailed() {
   int code = engine_.LastError();
   if (code == 0) code = recfile::err::Unknown;
   error_ = {code, recfile::ErrorText(code)};
@@ -50,10 +50,10 @@ bool TypeLibrary::editFailed() {
 
 bool TypeLibrary::Add(const std::string& name) {
   error_ = {};
-  if (!engine_.SetCurrent(name_)) return editFailed();
-  if (!engine_.Append({name, std::string(), false})) return editFailed();
+  if (!engine_.SetCurrent(name_)) return EditFailed();
+  if (!engine_.Append({name, std::string(), false})) return EditFailed();
   std::vector<TypeRecord> records;
-  if (!readTypeRecords(engine_, records)) return editFailed();
+  if (!ReadTypeRecords(engine_, records)) return EditFailed();
   std::vector<QuestionType> sorted;
   for (const TypeRecord& r : records) sorted.push_back(r.type);
   std::stable_sort(sorted.begin(), sorted.end(), [](const QuestionType& a, const QuestionType& b) {
@@ -67,9 +67,9 @@ bool TypeLibrary::Add(const std::string& name) {
     if (want.name == have.name && want.note == have.note &&
         want.answerOnNewLine == have.answerOnNewLine)
       continue;
-    if (!writeTypeRecord(engine_, records[i].number, want)) {
-      editFailed();
-      for (std::size_t k = 0; k < i; ++k) writeTypeRecord(engine_, records[k].number, records[k].type);
+    if (!WriteTypeRecord(engine_, records[i].number, want)) {
+      EditFailed();
+      for (std::size_t k = 0; k < i; ++k) WriteTypeRecord(engine_, records[k].number, records[k].type);
       return false;
     }
   }
@@ -79,7 +79,7 @@ bool TypeLibrary::Add(const std::string& name) {
 std::int64_t TypeLibrary::Append(const std::string& name) {
   error_ = {};
   if (!engine_.SetCurrent(name_) || !engine_.Append({name, std::string(), false})) {
-    editFailed();
+    EditFailed();
     return 0;
   }
   return engine_.RecordId();
@@ -89,7 +89,7 @@ bool TypeLibrary::SetNote(std::int64_t id, const std::string& note) {
   error_ = {};
   if (!engine_.SetCurrent(name_) || !engine_.GoToId(id) ||
       !engine_.WriteField(kTypeNoteField, note))
-    return editFailed();
+    return EditFailed();
   return true;
 }
 
@@ -97,14 +97,14 @@ bool TypeLibrary::Rename(std::int64_t id, const std::string& name) {
   error_ = {};
   if (!engine_.SetCurrent(name_) || !engine_.GoToId(id) ||
       !engine_.WriteField(kTypeNameField, name))
-    return editFailed();
+    return EditFailed();
   return true;
 }
 
 bool TypeLibrary::Remove(std::int64_t id) {
   error_ = {};
   if (!engine_.SetCurrent(name_) || !engine_.GoToId(id) || !engine_.Delete() || !engine_.Pack())
-    return editFailed();
+    return EditFailed();
   return true;
 }
 
