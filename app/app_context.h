@@ -87,10 +87,10 @@ struct AppContext {
   databases::DatabaseContext db() const { return {engine, dataDir}; }
   // Shows a database operation's message over the main window and ends the
   // program where it asks; returns whether the operation succeeded.
-  bool show(const databases::Result& result) { return ShowResult(host, mainWindow, result); }
+  bool Show(const databases::Result& result) { return ShowResult(host, mainWindow, result); }
 
   // Path of a database file in the data directory ("课程库" -> dir/课程库.edb).
-  std::string dataPath(const std::string& fileName) const {
+  std::string DataPath(const std::string& fileName) const {
     return dataDir.empty() ? fileName : dataDir + "/" + fileName;
   }
 };

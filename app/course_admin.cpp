@@ -42,10 +42,10 @@ void ShowAdminDialog(MainWindow& main, const std::string& mode) {
 void AddCourseCommand(MainWindow& main) {
   AppContext& ctx = main.context();
   auto db = ctx.db();
-  if (!ctx.show(databases::OpenCourseLibrary(db))) return;
+  if (!ctx.Show(databases::OpenCourseLibrary(db))) return;
   const auto typed = AskAdministratorPassword(ctx.host, &main);
   if (!typed) return;
-  if (!ctx.show(databases::OpenCourseLibrary(db))) return;
+  if (!ctx.Show(databases::OpenCourseLibrary(db))) return;
   if (databases::CourseLibrary(ctx.engine).AdministratorPasswordIs(*typed)) {
     ShowAdminDialog(main, kModeAddCourse);
   } else {
@@ -64,10 +64,10 @@ void DeleteCourseCommand(MainWindow& main) {
     return;
   }
   // The bank is opened with the password of the course's own record.
-  if (!ctx.show(databases::OpenCourseLibrary(db))) return;
+  if (!ctx.Show(databases::OpenCourseLibrary(db))) return;
   const std::string full = db.FullPathOf(name);
   const bool wasOpen = engine.IsOpen(full);
-  const bool opened = ctx.show(databases::OpenCourseBank(db, name, false, position));
+  const bool opened = ctx.Show(databases::OpenCourseBank(db, name, false, position));
   if (opened && engine.RecordCount() > 0) {
     ctx.host.Message(&main, name + " 题库不为空，不能删除！");
     engine.Close(full);
@@ -85,7 +85,7 @@ void DeleteCourseCommand(MainWindow& main) {
     if (opened && !wasOpen && engine.IsOpen(full)) engine.Close(full);
     return;
   }
-  ctx.show(databases::RemoveCourse(db, name, position));
+  ctx.Show(databases::RemoveCourse(db, name, position));
   main.LoadCourseList();
 }
 
@@ -99,7 +99,7 @@ void ResetCoursePasswordCommand(MainWindow& main) {
   }
   const auto typed = AskAdministratorPassword(ctx.host, &main);
   if (!typed) return;
-  if (!ctx.show(databases::OpenCourseLibrary(db))) return;
+  if (!ctx.Show(databases::OpenCourseLibrary(db))) return;
   databases::CourseLibrary library(ctx.engine);
   if (library.AdministratorPasswordIs(*typed)) {
     ShowAdminDialog(main, kModeResetCoursePassword);
@@ -107,7 +107,7 @@ void ResetCoursePasswordCommand(MainWindow& main) {
     ctx.host.Message(&main, "管理员密码错误！");
   }
   // The selected course's record stays current, as selecting it left it.
-  if (!ctx.show(databases::OpenCourseLibrary(db))) return;
+  if (!ctx.Show(databases::OpenCourseLibrary(db))) return;
   library.CourseAt(position);
 }
 
@@ -190,7 +190,7 @@ void AdminDialog::Created() {
 void AdminDialog::Destroyed() {
   if (mode_ != kModeSetAdministrator) return;
   // Without an administrator nobody could ever add a course.
-  if (ctx_.show(databases::OpenCourseLibrary(ctx_.db())) && ctx_.engine.RecordCount() == 0)
+  if (ctx_.Show(databases::OpenCourseLibrary(ctx_.db())) && ctx_.engine.RecordCount() == 0)
     host().ExitProgram(0);
 }
 
@@ -202,7 +202,7 @@ bool AdminDialog::AskOkCancel(const std::string& text) {
 }
 
 std::optional<databases::CourseRecord> AdminDialog::Administrator() {
-  if (!ctx_.show(databases::OpenCourseLibrary(ctx_.db()))) return std::nullopt;
+  if (!ctx_.Show(databases::OpenCourseLibrary(ctx_.db()))) return std::nullopt;
   return databases::CourseLibrary(ctx_.engine).Administrator();
 }
 
@@ -229,7 +229,7 @@ void AdminDialog::ConfirmSetAdministrator() {
   if (password != 课程密码1.text()) return Say("管理员密码复核错误！");
   if (std::string why; !databases::PasswordFitsCipherField(password, &why)) return Say(why);
 
-  if (!ctx_.show(databases::OpenCourseLibrary(ctx_.db()))) return;
+  if (!ctx_.Show(databases::OpenCourseLibrary(ctx_.db()))) return;
   databases::CourseLibrary library(ctx_.engine);
   if (!library.AddAdministrator(name, password)) return Say("保存管理员失败！" + library.lastError().message);
   Close();
@@ -241,21 +241,21 @@ void AdminDialog::ConfirmAddCourse() {
   if (const auto problem = NewCourseNameProblem(name); !problem.empty()) return Say(problem);
 
   auto db = ctx_.db();
-  if (!ctx_.show(databases::OpenCourseLibrary(db))) return;
+  if (!ctx_.Show(databases::OpenCourseLibrary(db))) return;
   if (databases::CourseLibrary(ctx_.engine).FindCourse(name)) return Say("已经存在课程 " + name + " ！");
   if (password != 课程密码1.text()) return Say("课程密码复核错误！");
   if (password.empty() && !AskOkCancel("您确定要将密码设置为空吗？")) return;
 
   // A password that does not fit is refused before the question about an
   // existing bank, and before anything is written.
-  if (!ctx_.show(databases::CheckNewCourse(name, password))) return;
+  if (!ctx_.Show(databases::CheckNewCourse(name, password))) return;
   const bool exists = databases::CourseBankExists(db, name);
   if (exists && ctx_.host.MessageBox(ctx_.mainWindow, "已经存在 " + name + ".edb 是否覆盖？",
                                      ui::kMessageCaption, ui::MessageButtons::YesNo,
                                      ui::MessageIcon::Question) != ui::kButtonYes)
     return;
   const auto existing = exists ? databases::ExistingBank::Replace : databases::ExistingBank::Keep;
-  if (!ctx_.show(databases::CreateCourseBank(db, name, password, existing))) return;
+  if (!ctx_.Show(databases::CreateCourseBank(db, name, password, existing))) return;
   main_.LoadCourseList();
   Close();
 }
@@ -271,8 +271,8 @@ void AdminDialog::ConfirmResetCoursePassword() {
   const int position = ctx_.selectedCourse.position;
   databases::CourseLibrary library(engine);
   const auto course =
-      ctx_.show(databases::OpenCourseLibrary(db)) ? library.CourseAt(position) : std::nullopt;
-  if (course && ctx_.show(databases::OpenCourseBank(db, course->name, false, position))) {
+      ctx_.Show(databases::OpenCourseLibrary(db)) ? library.CourseAt(position) : std::nullopt;
+  if (course && ctx_.Show(databases::OpenCourseBank(db, course->name, false, position))) {
     const std::string bank = db.FullPathOf(course->name);
     const std::string oldPassword = databases::DecipherPasswordBytes(course->passwordCipher);
     if (library.SetCoursePassword(position, bank, password, text::ToUtf8(oldPassword))) {

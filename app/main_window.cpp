@@ -146,13 +146,13 @@ void MainWindow::LoadCourseList() {
     ctx_.openedCourseName.clear();
   }
 
-  if (!ctx_.show(databases::OpenCourseLibrary(db))) return;
+  if (!ctx_.Show(databases::OpenCourseLibrary(db))) return;
   if (engine.RecordCount() == 0) {
     ShowAdminDialog(*this, kModeSetAdministrator);
-    ctx_.show(databases::OpenQuestionTypeLibrary(db));
+    ctx_.Show(databases::OpenQuestionTypeLibrary(db));
     return;
   }
-  ctx_.show(databases::PruneCourseLibrary(db));
+  ctx_.Show(databases::PruneCourseLibrary(db));
 
   组合框1.Clear();
   SetCourseCommandsEnabled(false);
@@ -181,7 +181,7 @@ void MainWindow::CourseSelectionChanged() {
     const std::string full = db.FullPathOf(ctx_.openedCourseName);
     if (engine.IsOpen(full)) engine.Close(full);
   }
-  if (!ctx_.show(databases::OpenCourseLibrary(db))) return;
+  if (!ctx_.Show(databases::OpenCourseLibrary(db))) return;
   // Reading the record leaves it current, for opening the bank with its
   // password later.
   const auto course = databases::CourseLibrary(engine).CourseAt(position);
@@ -196,7 +196,7 @@ void MainWindow::CourseSelectionChanged() {
 
 void MainWindow::OpenCourseWindow(const WindowFactory& factory, const char* caption) {
   SyncSelectedCourse();
-  if (!ctx_.show(databases::OpenCourseBank(ctx_.db(), 组合框1.text(), true, 组合框1.selectedIndex(),
+  if (!ctx_.Show(databases::OpenCourseBank(ctx_.db(), 组合框1.text(), true, 组合框1.selectedIndex(),
                                            课程密码.text())))
     return;
   课程密码.setEnabled(false);

@@ -12,7 +12,7 @@
 
 namespace app {
 
-SingleInstanceLock::~SingleInstanceLock() { release(); }
+SingleInstanceLock::~SingleInstanceLock() { Release(); }
 
 SingleInstanceLock::SingleInstanceLock(SingleInstanceLock&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
@@ -22,7 +22,7 @@ SingleInstanceLock::SingleInstanceLock(SingleInstanceLock&& other) noexcept
 
 SingleInstanceLock& SingleInstanceLock::operator=(SingleInstanceLock&& other) noexcept {
   if (this != &other) {
-    release();
+    Release();
     fd_ = std::exchange(other.fd_, -1);
     state_ = other.state_;
     path_ = std::move(other.path_);
@@ -31,7 +31,7 @@ SingleInstanceLock& SingleInstanceLock::operator=(SingleInstanceLock&& other) no
   return *this;
 }
 
-void SingleInstanceLock::release() {
+void SingleInstanceLock::Release() {
   if (fd_ >= 0) {
     ::close(fd_);  // closing the only descriptor drops the lock
     fd_ = -1;

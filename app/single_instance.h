@@ -34,7 +34,7 @@ class SingleInstanceLock {
   const std::string& error() const { return error_; }
 
   // Gives the lock up early; the destructor does the same.
-  void release();
+  void Release();
 
  private:
   int fd_ = -1;

@@ -62,7 +62,7 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
       groupEditing_(*this),
       pictures_(*this),
       find_(*this) {
-  groupEditing_.SetCellCommit(cellCommit_);
+  groupEditing_.setCellCommit(cellCommit_);
   工具条1.AddButton("添加", "add");
   工具条1.AddButton("删除", "delete");
   右键菜单.setVisible(false);
@@ -87,7 +87,7 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
   按钮自动行高.setGeometry({0, 16, 50, 22});
   高级表格1.setGeometry({0, kBarHeight + 4, kDesignWidth, 0});
   状态条1.setGeometry({0, kDesignHeight - kStatusHeight, kDesignWidth, kStatusHeight});
-  buildLayout();
+  BuildLayout();
 
   工具条1.onButtonClicked = [this](int index) {
     if (index == kAddButton) AddQuestion();
@@ -115,25 +115,25 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
   按钮从头查找.onClick = [this] { FindFromStart(); };
   按钮从当前查找.onClick = [this] { FindFromCurrent(); };
   按钮下一个.onClick = [this] { FindNext(); };
-  横向滚动条1.onPositionChanged = [this] { rowHeightMoved(); };
+  横向滚动条1.onPositionChanged = [this] { RowHeightMoved(); };
   按钮自动行高.onClick = [this] { FitRowHeights(); };
 
-  高级表格1.onLeftButtonDown = [this](int, int, int) { return leftButtonDown(); };
-  高级表格1.onLeftButtonUp = [this](int, int, int) { return leftButtonUp(); };
-  高级表格1.onDoubleClick = [this](int, int, int) { return doubleClicked(); };
-  高级表格1.onRightButtonUp = [this](int x, int y, int) { return rightButtonUp(x, y); };
-  高级表格1.onKeyDown = [this](int key, int) { return keyDown(key); };
-  高级表格1.EditBegun = [this] { editBegun(); };
-  高级表格1.CellEdited = [this] { cellEdited(); };
-  高级表格1.HeaderClicked = [this](int, int) { headerClicked(); };
+  高级表格1.onLeftButtonDown = [this](int, int, int) { return LeftButtonDown(); };
+  高级表格1.onLeftButtonUp = [this](int, int, int) { return LeftButtonUp(); };
+  高级表格1.onDoubleClick = [this](int, int, int) { return DoubleClicked(); };
+  高级表格1.onRightButtonUp = [this](int x, int y, int) { return RightButtonUp(x, y); };
+  高级表格1.onKeyDown = [this](int key, int) { return KeyDown(key); };
+  高级表格1.EditBegun = [this] { EditBegun(); };
+  高级表格1.CellEdited = [this] { CellEdited(); };
+  高级表格1.HeaderClicked = [this](int, int) { HeaderClicked(); };
   高级表格1.ColumnResized = [this](int) { GoToCell(state_.currentRow, state_.currentColumn); };
   // A view lays the grid out after the window's size handler ran.
   高级表格1.cellAreaResized = [this] {
-    if (isOpen()) fitColumns();
+    if (isOpen()) FitColumns();
   };
 
-  onCreated = [this] { opening(); };
-  onMayClose = [this] { return mayClose(); };
+  onCreated = [this] { Opening(); };
+  onMayClose = [this] { return MayClose(); };
   onSizeChanged = [this] { LayoutBankEditor(); };
   onDestroyed = [this] {
     if (help_) help_->Destroy();
@@ -142,7 +142,7 @@ BankEditorWindow::BankEditorWindow(app::AppContext& ctx)
 
 BankEditorWindow::~BankEditorWindow() = default;
 
-void BankEditorWindow::buildLayout() {
+void BankEditorWindow::BuildLayout() {
   using namespace ui::layout;
   setLayout(column({
       row({unit(工具条1),
@@ -154,16 +154,16 @@ void BankEditorWindow::buildLayout() {
   }));
 }
 
-databases::DatabaseContext BankEditorWindow::dbContext() {
+databases::DatabaseContext BankEditorWindow::DbContext() {
   return databases::DatabaseContext{ctx_.engine, ctx_.dataDir};
 }
 
 bool BankEditorWindow::MakeBankCurrent() {
   if (ctx_.engine.SetCurrent(courseName_)) return true;
-  return app::ShowResult(host(), this, databases::OpenCourseBank(dbContext(), courseName_, false));
+  return app::ShowResult(host(), this, databases::OpenCourseBank(DbContext(), courseName_, false));
 }
 
-void BankEditorWindow::opening() {
+void BankEditorWindow::Opening() {
   state_ = EditorState{};
   courseName_ = ctx_.selectedCourse.name;
   if (!MakeBankCurrent()) {
@@ -178,26 +178,26 @@ void BankEditorWindow::opening() {
     高级表格1.SetCellData(0, c, ui::CellKind::Text, std::string(ColumnHeading(c)));
   SetUpBankColumns(高级表格1);
   LayoutBankEditor();
-  fillGrid();
+  FillGrid();
   菜单删除.setEnabled(false);
   工具条1.setButtonEnabled(kDeleteButton, false);
-  restyleRows();
+  RestyleRows();
 }
 
 void BankEditorWindow::RefreshTypeDropDown() {
-  bank_editor::RefreshTypeDropDown(高级表格1, dbContext(), host(), this);
+  bank_editor::RefreshTypeDropDown(高级表格1, DbContext(), host(), this);
 }
 
 std::vector<std::string> BankEditorWindow::QuestionTypes() {
-  return QuestionTypeNames(dbContext(), host(), this);
+  return QuestionTypeNames(DbContext(), host(), this);
 }
 
 void BankEditorWindow::LoadBankGrid() {
   if (model_ && !model_->Load()) host().Message(this, model_->lastError().message);
-  fillGrid();
+  FillGrid();
 }
 
-void BankEditorWindow::fillGrid() {
+void BankEditorWindow::FillGrid() {
   RefreshTypeDropDown();
   高级表格1.ClearPendingListItems();
   for (int d = 1; d <= 9; ++d) 高级表格1.AddPendingListItem(std::to_string(d));
@@ -268,10 +268,10 @@ bool BankEditorWindow::EditGroupName(int row, const std::string& content) {
 void BankEditorWindow::GroupSort(bool ascending) {
   GroupSortRows(*this, 高级表格1, ascending);
   state_.groupSortAscending = ascending;
-  restyleRows();
+  RestyleRows();
 }
 
-void BankEditorWindow::restyleRows() { StyleBankRows(高级表格1, questionRowHeight()); }
+void BankEditorWindow::RestyleRows() { StyleBankRows(高级表格1, QuestionRowHeight()); }
 
 void BankEditorWindow::UpdateEditorCaption() {
   setCaption(EditorCaption(courseName_, state_.topLevelCount));
@@ -288,10 +288,10 @@ void BankEditorWindow::LayoutBankEditor() {
   状态条1.setGeometry({0, height() - kStatusHeight, c, kStatusHeight});
   高级表格1.setHeight(std::max(0, 状态条1.top() - 高级表格1.top()));
   高级表格1.setWidth(c);
-  fitColumns();
+  FitColumns();
 }
 
-void BankEditorWindow::fitColumns() {
+void BankEditorWindow::FitColumns() {
   const std::vector<int> widths = BankColumnWidths(高级表格1.cellAreaWidth());
   for (int col = 0; col < kBankColumnCount; ++col) 高级表格1.SetColumnWidth(col, widths[col]);
 }
@@ -337,21 +337,21 @@ bool BankEditorWindow::LeaveRowCheck() {
 
 // ---- Grid events --------------------------------------------------------------
 
-bool BankEditorWindow::leftButtonDown() {
+bool BankEditorWindow::LeftButtonDown() {
   state_.pressedRow = 高级表格1.CursorRow();
   return true;
 }
 
-bool BankEditorWindow::leftButtonUp() {
+bool BankEditorWindow::LeftButtonUp() {
   auto& g = 高级表格1;
   state_.currentRow = g.CursorRow();
   if (state_.pressedRow >= 1 && state_.currentRow != state_.pressedRow && !LeaveRowCheck())
     return false;  // the cursor went back to the row being left
-  cellEntered();
+  CellEntered();
   return true;
 }
 
-void BankEditorWindow::cellEntered() {
+void BankEditorWindow::CellEntered() {
   auto& g = 高级表格1;
   state_.currentColumn = g.CursorColumn();
   const int row = state_.currentRow;
@@ -365,7 +365,7 @@ void BankEditorWindow::cellEntered() {
 
 // The arrow and page keys leave a row just as a click elsewhere does, so the
 // row is checked first; the editor moves the cursor itself to stay in step.
-bool BankEditorWindow::keyDown(int key) {
+bool BankEditorWindow::KeyDown(int key) {
   auto& g = 高级表格1;
   const int row = g.CursorRow();
   int r = row, c = g.CursorColumn();
@@ -392,17 +392,17 @@ bool BankEditorWindow::keyDown(int key) {
   g.SelectRange(r, c);
   state_.pressedRow = r;
   state_.currentRow = r;
-  cellEntered();
+  CellEntered();
   return false;
 }
 
-void BankEditorWindow::headerClicked() {
+void BankEditorWindow::HeaderClicked() {
   if (state_.currentRow == 1 && !ValidateQuestionRow(state_.pressedRow)) return;
   菜单删除.setEnabled(false);
   工具条1.setButtonEnabled(kDeleteButton, false);
 }
 
-bool BankEditorWindow::doubleClicked() {
+bool BankEditorWindow::DoubleClicked() {
   auto& g = 高级表格1;
   const int col = g.CursorColumn();
   state_.currentColumn = col;
@@ -425,7 +425,7 @@ bool BankEditorWindow::doubleClicked() {
   return true;
 }
 
-bool BankEditorWindow::rightButtonUp(int x, int y) {
+bool BankEditorWindow::RightButtonUp(int x, int y) {
   auto& g = 高级表格1;
   for (ui::MenuItem* item : 右键菜单.items()) item->setVisible(false);
   const bool oneColumn = g.SelectionFirstColumn() == g.SelectionLastColumn();
@@ -450,7 +450,7 @@ bool BankEditorWindow::rightButtonUp(int x, int y) {
   return true;
 }
 
-void BankEditorWindow::editBegun() {
+void BankEditorWindow::EditBegun() {
   auto& g = 高级表格1;
   state_.editRow = g.editRow() >= 0 ? g.editRow() : g.CursorRow();
   state_.editColumn = g.editColumn() >= 0 ? g.editColumn() : g.CursorColumn();
@@ -458,7 +458,7 @@ void BankEditorWindow::editBegun() {
   cellCommit_.Begin(state_.editRow, state_.editColumn);
 }
 
-void BankEditorWindow::cellEdited() {
+void BankEditorWindow::CellEdited() {
   const int row = state_.editRow >= 0 ? state_.editRow : 高级表格1.CursorRow();
   const int col = state_.editColumn >= 0 ? state_.editColumn : 高级表格1.CursorColumn();
   state_.editRow = state_.editColumn = -1;
@@ -468,8 +468,8 @@ void BankEditorWindow::cellEdited() {
 
 // ---- Row heights --------------------------------------------------------------
 
-void BankEditorWindow::rowHeightMoved() {
-  const int h = questionRowHeight();
+void BankEditorWindow::RowHeightMoved() {
+  const int h = QuestionRowHeight();
   for (int r = 1; r < 高级表格1.RowCount(); ++r) 高级表格1.SetRowHeight(r, h);
   GoToCell(state_.currentRow, state_.currentColumn);
   按钮自动行高.setEnabled(true);
@@ -509,7 +509,7 @@ void BankEditorWindow::OpenQuestionTextEditor(int row, int column) {
 // A click on a check box of another row changes that row while the row
 // being left is the one checked; the current row is checked as well, so a
 // row broken that way cannot be left behind by closing.
-bool BankEditorWindow::mayClose() {
+bool BankEditorWindow::MayClose() {
   if (!LeaveRowCheck()) return false;
   const int row = state_.currentRow;
   if (row != state_.pressedRow && (!ValidateQuestionRow(row) || FindDuplicateQuestion(row)))

@@ -90,7 +90,7 @@ class BankEditorWindow : public ui::Window {
   int currentRow() const { return state_.currentRow; }
   int currentColumn() const { return state_.currentColumn; }
   // The row a later leave check looks at.
-  void SetPressedRow(int row) { state_.pressedRow = row; }
+  void setPressedRow(int row) { state_.pressedRow = row; }
 
   // ---- The bank's questions ---------------------------------------------
   BankModel& model() { return *model_; }
@@ -139,7 +139,7 @@ class BankEditorWindow : public ui::Window {
   // current.
   void UpdateDeleteCommands();
   // Every question row gets the height the row-height bar sets.
-  int questionRowHeight() const { return 横向滚动条1.position() + 10; }
+  int QuestionRowHeight() const { return 横向滚动条1.position() + 10; }
 
   // Stores a text field and shows it in its cell; false when refused.
   bool StoreTextCell(int row, int column, const std::string& value);
@@ -184,27 +184,27 @@ class BankEditorWindow : public ui::Window {
   HelpWindow* helpWindow() const { return help_.get(); }
 
  private:
-  void buildLayout();
+  void BuildLayout();
   // Column widths for the grid's cell area.
-  void fitColumns();
-  void opening();
+  void FitColumns();
+  void Opening();
   // Shows the model's questions in the grid, in the group order.
-  void fillGrid();
-  void restyleRows();
-  bool leftButtonDown();
-  bool leftButtonUp();
+  void FillGrid();
+  void RestyleRows();
+  bool LeftButtonDown();
+  bool LeftButtonUp();
   // Settles the editor on the grid's current cell: Editable and the delete
   // commands follow it.
-  void cellEntered();
-  bool keyDown(int key);
-  bool doubleClicked();
-  bool rightButtonUp(int x, int y);
-  void editBegun();
-  void cellEdited();
-  void headerClicked();
-  void rowHeightMoved();
-  bool mayClose();
-  databases::DatabaseContext dbContext();
+  void CellEntered();
+  bool KeyDown(int key);
+  bool DoubleClicked();
+  bool RightButtonUp(int x, int y);
+  void EditBegun();
+  void CellEdited();
+  void HeaderClicked();
+  void RowHeightMoved();
+  bool MayClose();
+  databases::DatabaseContext DbContext();
 
   app::AppContext& ctx_;
   std::string courseName_;

@@ -34,7 +34,7 @@ void BankEditorWindow::ImportFromDocument() {
   // Read the bank again with the new questions.
   if (importQuestionsFromDocument(*this) > 0) {
     LoadBankGrid();
-    restyleRows();
+    RestyleRows();
   }
 }
 
@@ -75,7 +75,7 @@ void BankEditorWindow::SortColumn(bool ascending) {
     GroupSort(ascending);
   else
     ui::SortGridRows(*this, g, col, 1, g.RowCount() - 1, ui::kSortText, true, ascending);
-  restyleRows();
+  RestyleRows();
   GoToCell(state_.currentRow, state_.currentColumn);
 }
 
@@ -96,7 +96,7 @@ void BankEditorWindow::AddQuestion() {
   g.InsertRow(std::nullopt, at);
   const int row = at < g.RowCount() - 1 ? at : g.RowCount() - 1;
   ShowQuestion(g, row, fresh);
-  StyleQuestionRows(g, row, row, questionRowHeight());
+  StyleQuestionRows(g, row, row, QuestionRowHeight());
   GoToCell(row, kColText1);
   UpdateDeleteCommands();
   ++state_.topLevelCount;
@@ -169,7 +169,7 @@ void BankEditorWindow::CopyQuestion() {
   g.InsertRow(std::nullopt, row + 1);
   const int at = row + 1 < g.RowCount() - 1 ? row + 1 : g.RowCount() - 1;
   ShowQuestion(g, at, copy);
-  StyleQuestionRows(g, at, at, questionRowHeight());
+  StyleQuestionRows(g, at, at, QuestionRowHeight());
   GoToCell(at, kColText1);
   if (copy.isMember() && !copy.masked) ChangeTitleScore(TitleRowOf(copy.groupName), copy.score);
   if (copy.groupNumber.empty()) ++state_.topLevelCount;

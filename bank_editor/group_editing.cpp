@@ -25,7 +25,7 @@ Changes ScoreChange(long long score) {
 
 // 分组号 as typed: the leading digits, however many ("0000005" is 5); -1
 // when there are none. Past 999 the value stays 1000, out of range anyway.
-long long leadingDigits(const std::string& s) {
+long long LeadingDigits(const std::string& s) {
   long long v = 0;
   std::size_t i = 0;
   for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) v = std::min(1000LL, v * 10 + (s[i] - '0'));
@@ -55,7 +55,7 @@ void GroupEditing::CommitGroupNumber(int row) {
     g.SetCellData(row, kColGroupNumber, ui::CellKind::Text, o);
     return;
   }
-  const long long read = leadingDigits(n);
+  const long long read = LeadingDigits(n);
   if (!n.empty() && n != "0" && (read < 1 || read > 99))
     return putBack("只能输入0-99的数字！");
   if (n.empty()) {
@@ -190,7 +190,7 @@ bool GroupEditing::JoinGroup(int row, const std::string& name, bool wasMember) {
     for (int r = 1; r < g.RowCount(); ++r) {
       if (RowRecordId(g, r) != q.id) continue;
       editor_.GoToCell(r, kColGroupName);
-      editor_.SetPressedRow(r);
+      editor_.setPressedRow(r);
       break;
     }
     return true;

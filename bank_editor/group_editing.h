@@ -15,7 +15,7 @@ class GroupEditing {
  public:
   explicit GroupEditing(BankEditorWindow& editor);
   // The in-place edit whose pre-edit values the group rules compare with.
-  void SetCellCommit(CellCommit& commit) { commit_ = &commit; }
+  void setCellCommit(CellCommit& commit) { commit_ = &commit; }
 
   // 分组号 typed in place.
   void CommitGroupNumber(int row);

@@ -26,7 +26,7 @@ constexpr const char* kImportAlias = "导入源题库";
 
 // Copies both files under temporary names first, so a failure leaves no
 // half-written copy behind; `error` names the file and the system's reason.
-bool copyBankFiles(const std::string& fromBase, const std::string& toBase, std::string& error) {
+bool CopyBankFiles(const std::string& fromBase, const std::string& toBase, std::string& error) {
   std::error_code ec;
   const auto dropParts = [&] {
     std::error_code ignored;
@@ -69,12 +69,12 @@ NewGroupNameWindow::NewGroupNameWindow(ui::Host& host, const ui::GridControl& gr
   namespace lay = ui::layout;
   setLayout(lay::column({lay::unit(新分组名),
                          lay::row({lay::stretch(1), lay::unit(按钮确定), lay::unit(按钮取消)})}));
-  按钮确定.onClick = [this] { confirm(); };
+  按钮确定.onClick = [this] { Confirm(); };
   按钮取消.onClick = [this] { Close(); };
-  onMayClose = [this] { return mayClose(); };
+  onMayClose = [this] { return MayClose(); };
 }
 
-void NewGroupNameWindow::confirm() {
+void NewGroupNameWindow::Confirm() {
   const std::string name = text::RemoveSpaces(新分组名.text());
   if (name.empty()) return host().Message(this, "分组名不能为空！");
   if (text::GbkLength(name) > 512) return host().Message(this, "分组名长度超标！");
@@ -86,7 +86,7 @@ void NewGroupNameWindow::confirm() {
   Close();
 }
 
-bool NewGroupNameWindow::mayClose() {
+bool NewGroupNameWindow::MayClose() {
   if (done_) return true;
   return host().MessageBox(this, "确定取消更改源分组名并跳过该题吗", ui::kMessageCaption,
                            ui::MessageButtons::OkCancel,
@@ -107,11 +107,11 @@ void BankEditorWindow::ExportBank() {
   std::string dir = *folder;
   if (!dir.ends_with('/')) dir += '/';
   const auto finish = [this] { MakeBankCurrent(); };
-  if (!app::ShowResult(host(), this, databases::OpenCourseLibrary(dbContext()))) return finish();
+  if (!app::ShowResult(host(), this, databases::OpenCourseLibrary(DbContext()))) return finish();
   const auto administrator = databases::CourseLibrary(ctx_.engine).Administrator();
   if (!administrator) return finish();
   const std::string base = courseName_ + "备份-" + administrator->name;
-  const std::string ownBase = ctx_.dataPath(courseName_);
+  const std::string ownBase = ctx_.DataPath(courseName_);
   if (fs::exists(ownBase + ".edb", ec)) {
     if (fs::exists(dir + base + ".edb", ec) &&
         host().MessageBox(this, "目标文件 " + base + ".edb 已经存在，继续复制将覆盖它，继续复制吗？",
@@ -119,7 +119,7 @@ void BankEditorWindow::ExportBank() {
                           ui::MessageIcon::Question) != ui::kButtonYes)
       return finish();
     std::string failed;
-    if (!copyBankFiles(ownBase, dir + base, failed)) {
+    if (!CopyBankFiles(ownBase, dir + base, failed)) {
       host().Message(this, "导出失败，不能写入文件 " + failed);
       return finish();
     }
@@ -130,7 +130,7 @@ void BankEditorWindow::ExportBank() {
 
 // ---- Duplicates ------------------------------------------------------------------------
 
-std::string QuestionContentSet::key(std::string_view text1, std::string_view text2,
+std::string QuestionContentSet::Key(std::string_view text1, std::string_view text2,
                                     std::string_view answer) {
   // The joined texts' length first, so no two different splits between the
   // texts and the answer give one key.
@@ -140,14 +140,14 @@ std::string QuestionContentSet::key(std::string_view text1, std::string_view tex
   return k;
 }
 
-void QuestionContentSet::add(std::string_view text1, std::string_view text2,
+void QuestionContentSet::Add(std::string_view text1, std::string_view text2,
                              std::string_view answer) {
-  keys_.insert(key(text1, text2, answer));
+  keys_.insert(Key(text1, text2, answer));
 }
 
-bool QuestionContentSet::contains(std::string_view text1, std::string_view text2,
+bool QuestionContentSet::Contains(std::string_view text1, std::string_view text2,
                                   std::string_view answer) const {
-  return keys_.contains(key(text1, text2, answer));
+  return keys_.contains(Key(text1, text2, answer));
 }
 
 // ---- Import ---------------------------------------------------------------------------
@@ -167,22 +167,22 @@ class BankSnapshot {
  public:
   BankSnapshot(std::string bankBase, std::string copyBase)
       : bank_(std::move(bankBase)), copy_(std::move(copyBase)) {}
-  ~BankSnapshot() { discard(); }
+  ~BankSnapshot() { Discard(); }
 
-  bool take(std::string& error) {
+  bool Take(std::string& error) {
     std::error_code ec;
     for (const char* ext : {".edb", ".edt"}) {
       if (!fs::exists(bank_ + ext, ec)) continue;
       if (!fs::copy_file(bank_ + ext, copy_ + ext, fs::copy_options::overwrite_existing, ec)) {
         error = ec.message();
-        discard();
+        Discard();
         return false;
       }
       taken_.push_back(ext);
     }
     return true;
   }
-  bool restore(std::string& error) {
+  bool Restore(std::string& error) {
     std::error_code ec;
     for (const std::string& ext : taken_)
       if (!fs::copy_file(copy_ + ext, bank_ + ext, fs::copy_options::overwrite_existing, ec)) {
@@ -191,7 +191,7 @@ class BankSnapshot {
       }
     return true;
   }
-  void discard() {
+  void Discard() {
     std::error_code ec;
     for (const std::string& ext : taken_) fs::remove(copy_ + ext, ec);
     taken_.clear();
@@ -252,7 +252,7 @@ void BankEditorWindow::ImportBank() {
   std::unordered_set<std::string> titles, groupNames;
   for (const std::int64_t id : model_->ids()) {
     const databases::Question& q = *model_->Find(id);
-    present.add(q.text1, q.text2, q.answer);
+    present.Add(q.text1, q.text2, q.answer);
     groupNames.insert(q.groupName);
     if (q.isTitle()) titles.insert(q.groupName);
   }
@@ -283,7 +283,7 @@ void BankEditorWindow::ImportBank() {
     if (renaming && group != renameFrom) renaming = false;
     std::string name = renaming ? renameTo : group;
 
-    if (present.contains(q.text1, q.text2, q.answer)) {
+    if (present.Contains(q.text1, q.text2, q.answer)) {
       ++skipped;
       continue;
     }
@@ -309,7 +309,7 @@ void BankEditorWindow::ImportBank() {
     }
     const bool renamed = from.HasGroupName() && q.groupName != name;
     if (renamed) q.groupName = name;
-    present.add(q.text1, q.text2, q.answer);
+    present.Add(q.text1, q.text2, q.answer);
     groupNames.insert(q.groupName);
     if (q.isTitle()) titles.insert(q.groupName);
     incoming.push_back({i, std::move(q), renamed});
@@ -343,7 +343,7 @@ void BankEditorWindow::ImportBank() {
   }
   BankSnapshot snapshot(bankPath.substr(0, bankPath.size() - 4),
                         host().TemporaryFolder() + "/导入前-" + courseName_);
-  if (failure.empty() && !incoming.empty() && !snapshot.take(failure))
+  if (failure.empty() && !incoming.empty() && !snapshot.Take(failure))
     failure = "不能保存导入前的题库：" + failure;
   bool bankChanged = false;
   int imported = 0;
@@ -378,19 +378,19 @@ void BankEditorWindow::ImportBank() {
     if (bankChanged) {
       bank.Close();
       std::string why;
-      if (!snapshot.restore(why)) failure += "\r\n题库恢复失败：" + why;
+      if (!snapshot.Restore(why)) failure += "\r\n题库恢复失败：" + why;
       // The bank opens again as the main window opened it: with the
       // password of its course record (CourseAt leaves that record current).
       databases::CourseLibrary courses(engine);
       if (courses.CourseAt(ctx_.selectedCourse.position))
-        app::ShowResult(host(), this, databases::OpenCourseBank(dbContext(), courseName_, false));
+        app::ShowResult(host(), this, databases::OpenCourseBank(DbContext(), courseName_, false));
     }
     for (auto it = addedTypes.rbegin(); it != addedTypes.rend(); ++it) library.Remove(*it);
     finish("导入失败。");
     host().Message(this, "导入失败，题库没有改变：" + failure);
     return;
   }
-  snapshot.discard();
+  snapshot.Discard();
 
   std::vector<databases::Question> written;
   written.reserve(incoming.size());

@@ -32,8 +32,8 @@ class NewGroupNameWindow : public ui::Window {
   std::function<bool(const std::string&)> nameTaken;
 
  private:
-  void confirm();
-  bool mayClose();
+  void Confirm();
+  bool MayClose();
 
   const ui::GridControl& grid_;
   std::string result_;
@@ -44,11 +44,11 @@ class NewGroupNameWindow : public ui::Window {
 // followed by 题文2, and 答案, are equal byte for byte.
 class QuestionContentSet {
  public:
-  void add(std::string_view text1, std::string_view text2, std::string_view answer);
-  bool contains(std::string_view text1, std::string_view text2, std::string_view answer) const;
+  void Add(std::string_view text1, std::string_view text2, std::string_view answer);
+  bool Contains(std::string_view text1, std::string_view text2, std::string_view answer) const;
 
  private:
-  static std::string key(std::string_view text1, std::string_view text2, std::string_view answer);
+  static std::string Key(std::string_view text1, std::string_view text2, std::string_view answer);
   std::unordered_set<std::string> keys_;
 };
 

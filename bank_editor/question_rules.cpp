@@ -9,7 +9,7 @@ namespace bank_editor {
 
 namespace {
 
-std::vector<std::string> splitAt(std::string_view s, char sep) {
+std::vector<std::string> SplitAt(std::string_view s, char sep) {
   std::vector<std::string> out;
   std::size_t start = 0;
   for (;;) {
@@ -23,23 +23,23 @@ std::vector<std::string> splitAt(std::string_view s, char sep) {
   }
 }
 
-bool hasEqualLines(const std::vector<std::string>& lines) {
+bool HasEqualLines(const std::vector<std::string>& lines) {
   std::set<std::string_view> seen;
   for (const std::string& l : lines)
     if (!seen.insert(l).second) return true;
   return false;
 }
 
-bool isLabelLetter(char c) { return c >= 'A' && c <= 'I'; }
+bool IsLabelLetter(char c) { return c >= 'A' && c <= 'I'; }
 
-bool startsWithCircled(std::string_view s) {
+bool StartsWithCircled(std::string_view s) {
   for (const std::string& c : CircledLabels())
     if (s.starts_with(c)) return true;
   return false;
 }
 
 // Length in bytes of the UTF-8 character starting at s[i].
-std::size_t charLength(std::string_view s, std::size_t i) {
+std::size_t CharLength(std::string_view s, std::size_t i) {
   const auto b = static_cast<unsigned char>(s[i]);
   std::size_t n = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
   return std::min(n, s.size() - i);
@@ -48,29 +48,29 @@ std::size_t charLength(std::string_view s, std::size_t i) {
 // A picture-option answer is all label letters or has none: a character
 // after the first is compared whole, so the trailing byte of a double-byte
 // character never passes for a letter.
-bool mixesLabelKinds(std::string_view answer) {
-  const bool firstIsLetter = isLabelLetter(answer.front());
-  std::size_t i = charLength(answer, 0);
+bool MixesLabelKinds(std::string_view answer) {
+  const bool firstIsLetter = IsLabelLetter(answer.front());
+  std::size_t i = CharLength(answer, 0);
   while (i < answer.size()) {
-    const std::size_t n = charLength(answer, i);
-    const bool letter = n == 1 && isLabelLetter(answer[i]);
+    const std::size_t n = CharLength(answer, i);
+    const bool letter = n == 1 && IsLabelLetter(answer[i]);
     if (letter != firstIsLetter) return true;
     i += n;
   }
   return false;
 }
 
-RuleFailure fail(int rule, int column, const char* message) { return {rule, column, message}; }
+RuleFailure Fail(int rule, int column, const char* message) { return {rule, column, message}; }
 
 }  // namespace
 
 const std::vector<std::string>& LetterLabels() {
-  static const std::vector<std::string> labels = splitAt("A/B/C/D/E/F/G/H/I", '/');
+  static const std::vector<std::string> labels = SplitAt("A/B/C/D/E/F/G/H/I", '/');
   return labels;
 }
 
 const std::vector<std::string>& CircledLabels() {
-  static const std::vector<std::string> labels = splitAt("①/②/③/④/⑤/⑥/⑦/⑧/⑨", '/');
+  static const std::vector<std::string> labels = SplitAt("①/②/③/④/⑤/⑥/⑦/⑧/⑨", '/');
   return labels;
 }
 
@@ -103,7 +103,7 @@ bool SameQuestionContent(std::string_view text1a, std::string_view text2a,
   return true;
 }
 
-QuestionFacts QuestionRow::facts() const {
+QuestionFacts QuestionRow::Facts() const {
   return {groupNumber, text1, picture, text2, answer, answerPicture, type, text::ToInteger(score),
           choice};
 }
@@ -111,41 +111,41 @@ QuestionFacts QuestionRow::facts() const {
 std::optional<RuleFailure> CheckQuestionRules(const QuestionFacts& q) {
   const bool title = q.isTitle();
   if (q.text1.empty() && q.picture.empty() && q.text2.empty())
-    return fail(1, kColText1, "请输入题目！");
-  if (q.type.empty()) return fail(2, kColType, "请选择题型！");
+    return Fail(1, kColText1, "请输入题目！");
+  if (q.type.empty()) return Fail(2, kColType, "请选择题型！");
   if (!title && q.answer.empty() && q.answerPicture.empty() && !q.choice)
-    return fail(3, kColAnswer, "请输入答案！");
-  if (!title && q.answer == kAnswerPlaceholder) return fail(4, kColAnswer, "请完善答案！");
+    return Fail(3, kColAnswer, "请输入答案！");
+  if (!title && q.answer == kAnswerPlaceholder) return Fail(4, kColAnswer, "请完善答案！");
   if (!title) {
-    if (q.score < 1 || q.score > 100) return fail(5, kColScore, "请输入1-100的分值！");
+    if (q.score < 1 || q.score > 100) return Fail(5, kColScore, "请输入1-100的分值！");
   }
   if (!q.choice) return std::nullopt;
 
   if (q.text2.empty() && q.picture.empty())
-    return fail(6, kColText2, "选择栏选中表示为选择型题目，题图或题文2应放置题目选项！");
+    return Fail(6, kColText2, "选择栏选中表示为选择型题目，题图或题文2应放置题目选项！");
   const std::vector<std::string> options = QuestionLines(q.text2);
   if (!q.text2.empty()) {
-    if (options.size() < 2) return fail(7, kColText2, "题目选项错误！");
+    if (options.size() < 2) return Fail(7, kColText2, "题目选项错误！");
     if (options.size() > static_cast<std::size_t>(kMaxTextOptions))
-      return fail(15, kColText2, "选择题的题目选项最多9个（每行一个），请合并或删除多余的选项！");
-    if (hasEqualLines(options)) return fail(8, kColText2, "题目选项重复！");
+      return Fail(15, kColText2, "选择题的题目选项最多9个（每行一个），请合并或删除多余的选项！");
+    if (HasEqualLines(options)) return Fail(8, kColText2, "题目选项重复！");
   }
-  if (q.answer.empty()) return fail(9, kColAnswer, "请输入答案！");
+  if (q.answer.empty()) return Fail(9, kColAnswer, "请输入答案！");
   const std::vector<std::string> answers = QuestionLines(q.answer);
-  if (hasEqualLines(answers)) return fail(10, kColAnswer, "答案选项重复！");
+  if (HasEqualLines(answers)) return Fail(10, kColAnswer, "答案选项重复！");
 
   if (q.text2.empty()) {  // the options are drawn in the picture
-    if (!isLabelLetter(q.answer.front()) && !startsWithCircled(q.answer))
-      return fail(11, kColAnswer, "题目选项放在题图里时答案编号只能为大写字母或带圈数字！");
-    if (mixesLabelKinds(q.answer))
-      return fail(12, kColAnswer, "题目选项放在题图里时答案编号只能大写字母或带圈数字一种！");
+    if (!IsLabelLetter(q.answer.front()) && !StartsWithCircled(q.answer))
+      return Fail(11, kColAnswer, "题目选项放在题图里时答案编号只能为大写字母或带圈数字！");
+    if (MixesLabelKinds(q.answer))
+      return Fail(12, kColAnswer, "题目选项放在题图里时答案编号只能大写字母或带圈数字一种！");
     return std::nullopt;
   }
   if (answers.size() > options.size())
-    return fail(13, kColAnswer, "答案选项数不能多于题目选项数！");
+    return Fail(13, kColAnswer, "答案选项数不能多于题目选项数！");
   for (const std::string& a : answers)
     if (std::find(options.begin(), options.end(), a) == options.end())
-      return fail(14, kColAnswer, "答案选项内容不能超出题目选项内容！");
+      return Fail(14, kColAnswer, "答案选项内容不能超出题目选项内容！");
   return std::nullopt;
 }
 
@@ -194,7 +194,7 @@ std::optional<std::string> TidyKnowledgePoints(std::string_view content) {
   const std::string s = text::RemoveSpaces(content);
   if (text::GbkLength(s) > kMaxKnowledgeBytes) return std::nullopt;
   std::string out;
-  for (std::string_view piece : splitAt(s, '|')) {
+  for (std::string_view piece : SplitAt(s, '|')) {
     // A line break typed around a point is no part of it: stored, it would
     // make the point match no other.
     while (!piece.empty() && (piece.front() == '\r' || piece.front() == '\n'))

@@ -73,7 +73,7 @@ struct QuestionRow {
   bool choice = false;
 
   bool isTitle() const { return groupNumber == "0"; }
-  QuestionFacts facts() const;
+  QuestionFacts Facts() const;
 };
 
 // The first broken rule: its number in the rule order, the column the
@@ -88,7 +88,7 @@ struct RuleFailure {
 // rule 7); nullopt when the question satisfies them all.
 std::optional<RuleFailure> CheckQuestionRules(const QuestionFacts& q);
 inline std::optional<RuleFailure> CheckQuestionRules(const QuestionRow& q) {
-  return CheckQuestionRules(q.facts());
+  return CheckQuestionRules(q.Facts());
 }
 
 // The lines of a text: cut at every CR LF; the piece before each CR LF is a
@@ -161,7 +161,7 @@ TextEditDecision DecideTextEdit(int column, std::string_view content, std::strin
                                 const QuestionFacts& row);
 inline TextEditDecision DecideTextEdit(int column, std::string_view content,
                                        std::string_view cellText, const QuestionRow& row) {
-  return DecideTextEdit(column, content, cellText, row.facts());
+  return DecideTextEdit(column, content, cellText, row.Facts());
 }
 
 }  // namespace bank_editor

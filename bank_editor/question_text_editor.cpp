@@ -34,8 +34,8 @@ QuestionTextEditor::QuestionTextEditor(BankEditorWindow& editor, int row, int co
     按钮复制粘贴.setEnabled(host().ClipboardText().has_value());
   }
   编辑框1.onTextChanged = [this] { 按钮复制粘贴.setEnabled(!编辑框1.text().empty()); };
-  按钮确定.onClick = [this] { confirm(); };
-  按钮复制粘贴.onClick = [this] { copyOrPaste(); };
+  按钮确定.onClick = [this] { Confirm(); };
+  按钮复制粘贴.onClick = [this] { CopyOrPaste(); };
   按钮取消.onClick = [this] { Close(); };
 
   编辑框1.setGeometry({8, 8, 504, 262});
@@ -48,7 +48,7 @@ QuestionTextEditor::QuestionTextEditor(BankEditorWindow& editor, int row, int co
                                    lay::unit(按钮取消)})}));
 }
 
-void QuestionTextEditor::copyOrPaste() {
+void QuestionTextEditor::CopyOrPaste() {
   if (按钮复制粘贴.caption() == kCopyAll) {
     host().SetClipboardText(编辑框1.text());
     Close();
@@ -57,7 +57,7 @@ void QuestionTextEditor::copyOrPaste() {
   if (const auto clip = host().ClipboardText()) 编辑框1.setText(*clip);
 }
 
-void QuestionTextEditor::confirm() {
+void QuestionTextEditor::Confirm() {
   const std::string content = 编辑框1.text();
   if (column_ == kColGroupName) {
     if (editor_.EditGroupName(row_, content)) Close();

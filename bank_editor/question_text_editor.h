@@ -26,8 +26,8 @@ class QuestionTextEditor : public ui::Window {
   const std::string& textBefore() const { return before_; }
 
  private:
-  void confirm();
-  void copyOrPaste();
+  void Confirm();
+  void CopyOrPaste();
 
   BankEditorWindow& editor_;
   int row_;

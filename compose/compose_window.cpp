@@ -245,7 +245,7 @@ void ComposeWindow::Opening() {
     单选框html.setEnabled(true);
     单选框word.setChecked(true);
   }
-  if (ctx_.show(databases::OpenCourseLibrary(ctx_.db()))) {
+  if (ctx_.Show(databases::OpenCourseLibrary(ctx_.db()))) {
     databases::CourseLibrary library(ctx_.engine);
     if (auto course = library.CourseAt(coursePosition_)) 标签2.setText(course->difficultyNote);
   }

@@ -37,7 +37,7 @@ std::vector<std::string> ComposeWindow::TypeOrder() const {
 
 void ComposeWindow::LoadTypeOrder() {
   std::string stored;
-  if (coursePosition_ >= 0 && ctx_.show(databases::OpenCourseLibrary(ctx_.db()))) {
+  if (coursePosition_ >= 0 && ctx_.Show(databases::OpenCourseLibrary(ctx_.db()))) {
     databases::CourseLibrary library(ctx_.engine);
     if (auto course = library.CourseAt(coursePosition_)) stored = course->typeOrder;
   }
@@ -60,7 +60,7 @@ void ComposeWindow::LoadTypeOrder() {
                 std::string(databases::kAnswerOnNewLineField));
 
   std::unordered_map<std::string, databases::QuestionType> library;
-  if (ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db()))) {
+  if (ctx_.Show(databases::OpenQuestionTypeLibrary(ctx_.db()))) {
     databases::TypeLibrary types(ctx_.engine);
     std::vector<databases::QuestionType> all;
     if (types.ReadAll(all))
@@ -80,7 +80,7 @@ void ComposeWindow::LoadTypeOrder() {
 }
 
 bool ComposeWindow::SaveTypeOrder() {
-  if (coursePosition_ < 0 || !ctx_.show(databases::OpenCourseLibrary(ctx_.db()))) return false;
+  if (coursePosition_ < 0 || !ctx_.Show(databases::OpenCourseLibrary(ctx_.db()))) return false;
   databases::CourseLibrary library(ctx_.engine);
   if (library.SetTypeOrder(coursePosition_, JoinTypeOrder(TypeOrder()))) return true;
   host().Message(this, library.lastError().message);
@@ -100,7 +100,7 @@ void ComposeWindow::StyleTypeOrderRows() {
 }
 
 void ComposeWindow::ApplyTypeOrderColours() {
-  if (!ctx_.show(databases::OpenTypeOrderColourLibrary(ctx_.db()))) return;
+  if (!ctx_.Show(databases::OpenTypeOrderColourLibrary(ctx_.db()))) return;
   databases::ColourLibrary library(ctx_.engine);
   std::vector<int> colours;
   if (!library.ReadAll(colours)) return;
@@ -177,7 +177,7 @@ void ComposeWindow::TypeOrderCellEdited() {
     case kOrderAnswerOnNewLine: {
       const bool on = g.cellChecked(row, kOrderAnswerOnNewLine);
       const std::int64_t id = text::ToInteger(g.cellText(row, kOrderTypeId));
-      if (id <= 0 || !ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db()))) {
+      if (id <= 0 || !ctx_.Show(databases::OpenQuestionTypeLibrary(ctx_.db()))) {
         g.SetCellData(row, kOrderAnswerOnNewLine, ui::CellKind::Check, !on);
         return;
       }
@@ -245,7 +245,7 @@ bool ComposeWindow::TypeOrderRightButtonUp() {
     host().Message(this, "请选灰色以外的颜色！");
     return true;
   }
-  if (!ctx_.show(databases::OpenTypeOrderColourLibrary(ctx_.db()))) return true;
+  if (!ctx_.Show(databases::OpenTypeOrderColourLibrary(ctx_.db()))) return true;
   databases::ColourLibrary library(ctx_.engine);
   if (!library.SetColour(row, *colour, g.RowCount() - 1)) {
     host().Message(this, library.lastError().message);

@@ -115,7 +115,7 @@ const std::vector<Shot>& Shots() {
 #ifdef MC_WITH_BANK_EDITOR
       {"bank editor and its dialogs", [](ShotContext& s) {
          selectDemoCourse(s);
-         if (!s.ctx.show(databases::OpenCourseBank(s.ctx.db(), s.main.组合框1.text(), true, 0, "")))
+         if (!s.ctx.Show(databases::OpenCourseBank(s.ctx.db(), s.main.组合框1.text(), true, 0, "")))
            return;
          std::unique_ptr<ui::Window> window = bank_editor::MakeBankEditor(s.ctx, &s.main);
          auto* editor = dynamic_cast<bank_editor::BankEditorWindow*>(window.get());
@@ -194,7 +194,7 @@ const std::vector<Shot>& Shots() {
            types::NumberingWindow numbering(s.host, types::NumberingFilePath(s.ctx.dataDir));
            s.Shoot(numbering, &s.main);
          }
-         if (!s.ctx.show(databases::OpenCourseBank(s.ctx.db(), s.main.组合框1.text(), true, 0, "")))
+         if (!s.ctx.Show(databases::OpenCourseBank(s.ctx.db(), s.main.组合框1.text(), true, 0, "")))
            return;
          std::unique_ptr<ui::Window> window = compose::MakeComposeWindow(s.ctx, &s.main);
          auto* c = dynamic_cast<compose::ComposeWindow*>(window.get());
@@ -228,7 +228,7 @@ const std::vector<Shot>& Shots() {
 #ifdef MC_WITH_AUTOCOMPOSE
       {"automatic composition with a plan drawn", [](ShotContext& s) {
          selectDemoCourse(s);
-         if (!s.ctx.show(databases::OpenCourseBank(s.ctx.db(), s.main.组合框1.text(), true, 0, "")))
+         if (!s.ctx.Show(databases::OpenCourseBank(s.ctx.db(), s.main.组合框1.text(), true, 0, "")))
            return;
          s.ctx.makeAutoComposeWindow = autocompose::MakeAutoComposeWindow;
          std::unique_ptr<ui::Window> window = compose::MakeComposeWindow(s.ctx, &s.main);

@@ -62,7 +62,7 @@ void QuestionTypeWindow::LoadTypeList() {
   auto& g = 高级表格1;
   ids_.clear();
   std::vector<databases::QuestionType> list;
-  if (!ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db()))) return;
+  if (!ctx_.Show(databases::OpenQuestionTypeLibrary(ctx_.db()))) return;
   databases::TypeLibrary library(ctx_.engine);
   if (!library.ReadAll(list)) host().Message(this, library.lastError().message);
   const int n = static_cast<int>(list.size());
@@ -102,7 +102,7 @@ std::string QuestionTypeWindow::NameProblem(const std::string& name,
                                             const std::string& existsMessage) const {
   if (text::GbkLength(name) > static_cast<std::size_t>(kTypeNameLimit)) return "题型长度超标！";
   if (name.empty()) return "题型不能为空！";
-  if (!ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db()))) return "打开题型库错误！";
+  if (!ctx_.Show(databases::OpenQuestionTypeLibrary(ctx_.db()))) return "打开题型库错误！";
   databases::TypeLibrary library(ctx_.engine);
   if (library.FindByName(name)) return existsMessage;
   return {};
@@ -139,7 +139,7 @@ void QuestionTypeWindow::EditTypeCell() {
   if (c == kTypeNameColumn) return Rename(r, editedCellOldText_, t);
   if (c != kTypeNoteColumn) return;  // "答案换行" is set in the compose window
   databases::TypeLibrary library(ctx_.engine);
-  if (!ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db())) || !library.SetNote(ids_[r - 1], t)) {
+  if (!ctx_.Show(databases::OpenQuestionTypeLibrary(ctx_.db())) || !library.SetNote(ids_[r - 1], t)) {
     host().Message(this, library.lastError().message);
     g.SetCellData(r, c, ui::CellKind::Text, editedCellOldText_);
     return;
@@ -164,7 +164,7 @@ void QuestionTypeWindow::Rename(int row, const std::string& from, const std::str
                         ui::MessageIcon::Question) != ui::kButtonOk)
     return putBack();
   databases::TypeLibrary library(ctx_.engine);
-  if (!ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db())) || !library.Rename(ids_[row - 1], to)) {
+  if (!ctx_.Show(databases::OpenQuestionTypeLibrary(ctx_.db())) || !library.Rename(ids_[row - 1], to)) {
     host().Message(this, library.lastError().message);
     return putBack();
   }
@@ -201,7 +201,7 @@ bool QuestionTypeWindow::RefusedByUse(const std::string& type, bool skipCurrent,
                                       const std::string& usedMessage,
                                       const std::string& unknownEnding) {
   const databases::DatabaseContext db = ctx_.db();
-  if (!ctx_.show(databases::OpenCourseLibrary(db))) return true;
+  if (!ctx_.Show(databases::OpenCourseLibrary(db))) return true;
   databases::CourseLibrary courses(ctx_.engine);
   for (int position = 0;; ++position) {
     const auto course = courses.CourseAt(position);
@@ -209,7 +209,7 @@ bool QuestionTypeWindow::RefusedByUse(const std::string& type, bool skipCurrent,
     if (skipCurrent && course->name == ctx_.selectedCourse.name) continue;
     databases::Result opening;
     const databases::TypeUse use = databases::CourseTypeUse(db, position, type, opening);
-    ctx_.show(opening);
+    ctx_.Show(opening);
     switch (use) {
       case databases::TypeUse::Unused: break;
       case databases::TypeUse::Used: host().Message(this, usedMessage); return true;
@@ -231,7 +231,7 @@ void QuestionTypeWindow::DeleteQuestionType() {
   const std::string type = g.cellText(r, kTypeNameColumn);
   if (RefusedByUse(type, false, "该题型正在被使用，不能删除！", "不能删除！")) return;
   databases::TypeLibrary library(ctx_.engine);
-  if (!ctx_.show(databases::OpenQuestionTypeLibrary(ctx_.db())) || !library.Remove(ids_[r - 1])) {
+  if (!ctx_.Show(databases::OpenQuestionTypeLibrary(ctx_.db())) || !library.Remove(ids_[r - 1])) {
     host().Message(this, library.lastError().message);
     LoadTypeList();
     return;

@@ -14,12 +14,12 @@ namespace bank_editor::pictures {
 
 namespace {
 
-bool isExecutableFile(const std::string& path) {
+bool IsExecutableFile(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
-void writeErrno(int fd) {
+void WriteErrno(int fd) {
   const int error = errno;
   [[maybe_unused]] const ssize_t n = ::write(fd, &error, sizeof error);
 }
@@ -29,14 +29,14 @@ void writeErrno(int fd) {
 std::optional<std::string> FindProgramOnPath(const std::string& program, std::string_view pathList) {
   if (program.empty()) return std::nullopt;
   if (program.find('/') != std::string::npos)
-    return isExecutableFile(program) ? std::optional<std::string>(program) : std::nullopt;
+    return IsExecutableFile(program) ? std::optional<std::string>(program) : std::nullopt;
   std::size_t start = 0;
   while (start <= pathList.size()) {
     std::size_t end = pathList.find(':', start);
     if (end == std::string_view::npos) end = pathList.size();
     std::string dir(pathList.substr(start, end - start));
     const std::string candidate = dir.empty() ? "./" + program : dir + "/" + program;
-    if (isExecutableFile(candidate)) return candidate;
+    if (IsExecutableFile(candidate)) return candidate;
     start = end + 1;
   }
   return std::nullopt;
@@ -65,7 +65,7 @@ bool StartDetached(const std::vector<std::string>& argv) {
     ::setsid();
     const pid_t grandchild = ::fork();
     if (grandchild < 0) {
-      writeErrno(fds[1]);
+      WriteErrno(fds[1]);
       ::_exit(1);
     }
     if (grandchild > 0) ::_exit(0);
@@ -77,7 +77,7 @@ bool StartDetached(const std::vector<std::string>& argv) {
       if (devNull > 2) ::close(devNull);
     }
     ::execv(args[0], args.data());
-    writeErrno(fds[1]);
+    WriteErrno(fds[1]);
     ::_exit(127);
   }
   ::close(fds[1]);

@@ -21,7 +21,7 @@ namespace {
 // allowed to claim gigabytes of memory from a forged header.
 constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 27;
 
-bool sizeAcceptable(std::uint64_t width, std::uint64_t height) {
+bool SizeAcceptable(std::uint64_t width, std::uint64_t height) {
   return width > 0 && height > 0 && width <= 0x7FFFFFFF && height <= 0x7FFFFFFF &&
          width * height <= kMaxPixels;
 }
@@ -34,11 +34,11 @@ struct RgbPixels {
   std::vector<std::uint8_t> data;
 };
 
-std::uint8_t overWhite(std::uint32_t channel, std::uint32_t alpha) {
+std::uint8_t OverWhite(std::uint32_t channel, std::uint32_t alpha) {
   return static_cast<std::uint8_t>((channel * alpha + 255u * (255u - alpha) + 127u) / 255u);
 }
 
-RgbPixels toRgb(const ui::Image& image) {
+RgbPixels ToRgb(const ui::Image& image) {
   RgbPixels out;
   out.width = image.width;
   out.height = image.height;
@@ -47,14 +47,14 @@ RgbPixels toRgb(const ui::Image& image) {
   for (std::size_t i = 0; i < count && i < image.pixels.size(); ++i) {
     const std::uint32_t p = image.pixels[i];
     const std::uint32_t a = p >> 24;
-    out.data[i * 3] = overWhite((p >> 16) & 0xFF, a);
-    out.data[i * 3 + 1] = overWhite((p >> 8) & 0xFF, a);
-    out.data[i * 3 + 2] = overWhite(p & 0xFF, a);
+    out.data[i * 3] = OverWhite((p >> 16) & 0xFF, a);
+    out.data[i * 3 + 1] = OverWhite((p >> 8) & 0xFF, a);
+    out.data[i * 3 + 2] = OverWhite(p & 0xFF, a);
   }
   return out;
 }
 
-ui::Image fromRgb(const RgbPixels& rgb) {
+ui::Image FromRgb(const RgbPixels& rgb) {
   ui::Image image;
   image.width = rgb.width;
   image.height = rgb.height;
@@ -76,11 +76,11 @@ struct JpegErrorManager {
   std::jmp_buf jump;
 };
 
-[[noreturn]] void jpegErrorExit(j_common_ptr info) {
+[[noreturn]] void JpegErrorExit(j_common_ptr info) {
   std::longjmp(reinterpret_cast<JpegErrorManager*>(info->err)->jump, 1);
 }
 
-void jpegQuiet(j_common_ptr) {}
+void JpegQuiet(j_common_ptr) {}
 
 struct DecodeJob {
   const Bytes* input = nullptr;
@@ -92,7 +92,7 @@ struct DecodeJob {
 };
 
 // Adobe files store CMYK inverted, which is what decoders meet in practice.
-void cmykLineToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, int width) {
+void CmykLineToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, int width) {
   for (int x = 0; x < width; ++x) {
     const unsigned k = cmyk[x * 4 + 3];
     rgb[x * 3] = static_cast<std::uint8_t>(cmyk[x * 4] * k / 255);
@@ -101,10 +101,10 @@ void cmykLineToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, int width) {
   }
 }
 
-bool runJpegDecode(DecodeJob& job) {
+bool RunJpegDecode(DecodeJob& job) {
   job.cinfo.err = jpeg_std_error(&job.error.mgr);
-  job.error.mgr.error_exit = jpegErrorExit;
-  job.error.mgr.output_message = jpegQuiet;
+  job.error.mgr.error_exit = JpegErrorExit;
+  job.error.mgr.output_message = JpegQuiet;
   if (setjmp(job.error.jump)) {
     jpeg_destroy_decompress(&job.cinfo);
     return false;
@@ -112,7 +112,7 @@ bool runJpegDecode(DecodeJob& job) {
   jpeg_create_decompress(&job.cinfo);
   jpeg_mem_src(&job.cinfo, job.input->data(), static_cast<unsigned long>(job.input->size()));
   if (jpeg_read_header(&job.cinfo, TRUE) != JPEG_HEADER_OK ||
-      !sizeAcceptable(job.cinfo.image_width, job.cinfo.image_height)) {
+      !SizeAcceptable(job.cinfo.image_width, job.cinfo.image_height)) {
     jpeg_destroy_decompress(&job.cinfo);
     return false;
   }
@@ -132,28 +132,28 @@ bool runJpegDecode(DecodeJob& job) {
     std::uint8_t* row = job.result.data.data() + static_cast<std::size_t>(job.cinfo.output_scanline) * width * 3;
     JSAMPROW target = cmyk ? job.line.data() : row;
     if (jpeg_read_scanlines(&job.cinfo, &target, 1) != 1) break;
-    if (cmyk) cmykLineToRgb(job.line.data(), row, width);
+    if (cmyk) CmykLineToRgb(job.line.data(), row, width);
   }
   jpeg_finish_decompress(&job.cinfo);
   jpeg_destroy_decompress(&job.cinfo);
   return true;
 }
 
-bool looksLikeJpeg(const Bytes& b) { return b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF; }
+bool LooksLikeJpeg(const Bytes& b) { return b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF; }
 
-bool isJpegFile(const Bytes& bytes) {
-  if (!looksLikeJpeg(bytes)) return false;
+bool IsJpegFile(const Bytes& bytes) {
+  if (!LooksLikeJpeg(bytes)) return false;
   DecodeJob job;
   job.input = &bytes;
   job.headerOnly = true;
-  return runJpegDecode(job);
+  return RunJpegDecode(job);
 }
 
-std::optional<RgbPixels> decodeJpegRgb(const Bytes& bytes) {
-  if (!looksLikeJpeg(bytes)) return std::nullopt;
+std::optional<RgbPixels> DecodeJpegRgb(const Bytes& bytes) {
+  if (!LooksLikeJpeg(bytes)) return std::nullopt;
   DecodeJob job;
   job.input = &bytes;
-  if (!runJpegDecode(job)) return std::nullopt;
+  if (!RunJpegDecode(job)) return std::nullopt;
   return std::move(job.result);
 }
 
@@ -166,10 +166,10 @@ struct EncodeJob {
   unsigned long outputSize = 0;
 };
 
-bool runJpegEncode(EncodeJob& job) {
+bool RunJpegEncode(EncodeJob& job) {
   job.cinfo.err = jpeg_std_error(&job.error.mgr);
-  job.error.mgr.error_exit = jpegErrorExit;
-  job.error.mgr.output_message = jpegQuiet;
+  job.error.mgr.error_exit = JpegErrorExit;
+  job.error.mgr.output_message = JpegQuiet;
   if (setjmp(job.error.jump)) {
     jpeg_destroy_compress(&job.cinfo);
     return false;
@@ -193,30 +193,30 @@ bool runJpegEncode(EncodeJob& job) {
   return true;
 }
 
-Bytes encodeJpegRgb(const RgbPixels& rgb, int quality = 0) {
+Bytes EncodeJpegRgb(const RgbPixels& rgb, int quality = 0) {
   if (rgb.width <= 0 || rgb.height <= 0) return {};
   EncodeJob job;
   job.input = &rgb;
   job.quality = quality;
   Bytes out;
-  if (runJpegEncode(job) && job.output) out.assign(job.output, job.output + job.outputSize);
+  if (RunJpegEncode(job) && job.output) out.assign(job.output, job.output + job.outputSize);
   std::free(job.output);
   return out;
 }
 
 // ---- libpng -----------------------------------------------------------------
 
-bool looksLikePng(const Bytes& b) { return b.size() >= 8 && png_sig_cmp(b.data(), 0, 8) == 0; }
+bool LooksLikePng(const Bytes& b) { return b.size() >= 8 && png_sig_cmp(b.data(), 0, 8) == 0; }
 
 // Reads the PNG in `format`; transparent pixels are laid over white when the
 // format has no alpha.
-std::optional<std::vector<std::uint8_t>> readPng(const Bytes& bytes, png_uint_32 format, int& width,
+std::optional<std::vector<std::uint8_t>> ReadPng(const Bytes& bytes, png_uint_32 format, int& width,
                                                   int& height) {
-  if (!looksLikePng(bytes)) return std::nullopt;
+  if (!LooksLikePng(bytes)) return std::nullopt;
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return std::nullopt;
-  if (!sizeAcceptable(image.width, image.height)) {
+  if (!SizeAcceptable(image.width, image.height)) {
     png_image_free(&image);
     return std::nullopt;
   }
@@ -232,9 +232,9 @@ std::optional<std::vector<std::uint8_t>> readPng(const Bytes& bytes, png_uint_32
   return pixels;
 }
 
-std::optional<RgbPixels> decodePngRgb(const Bytes& bytes) {
+std::optional<RgbPixels> DecodePngRgb(const Bytes& bytes) {
   RgbPixels rgb;
-  auto pixels = readPng(bytes, PNG_FORMAT_RGB, rgb.width, rgb.height);
+  auto pixels = ReadPng(bytes, PNG_FORMAT_RGB, rgb.width, rgb.height);
   if (!pixels) return std::nullopt;
   rgb.data = std::move(*pixels);
   return rgb;
@@ -247,13 +247,13 @@ constexpr std::size_t kBmpInfoHeaderSize = 40;
 constexpr std::uint32_t kStoredInfoBlockSize = 44;
 constexpr std::uint32_t kStoredPixelOffset = 58;
 
-std::uint32_t readLe(const Bytes& b, std::size_t at, int n) {
+std::uint32_t ReadLe(const Bytes& b, std::size_t at, int n) {
   std::uint32_t v = 0;
   for (int i = n - 1; i >= 0; --i) v = (v << 8) | b[at + static_cast<std::size_t>(i)];
   return v;
 }
 
-void putLe(Bytes& b, std::size_t at, std::uint32_t v, int n) {
+void PutLe(Bytes& b, std::size_t at, std::uint32_t v, int n) {
   for (int i = 0; i < n; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
@@ -270,7 +270,7 @@ bool HasJpegExtension(std::string_view path) {
 
 Bytes EncodeJpeg(const ui::Image& image, int quality) {
   if (image.empty()) return {};
-  return encodeJpegRgb(toRgb(image), quality);
+  return EncodeJpegRgb(ToRgb(image), quality);
 }
 
 Bytes EncodeClipboardBmp(const ui::Image& image) {
@@ -286,17 +286,17 @@ Bytes EncodeClipboardBmp(const ui::Image& image) {
   Bytes out(kStoredPixelOffset + imageSize, 0);
   out[0] = 'B';
   out[1] = 'M';
-  putLe(out, 2, static_cast<std::uint32_t>(kStoredPixelOffset + imageSize), 4);
-  putLe(out, 10, kStoredPixelOffset, 4);
+  PutLe(out, 2, static_cast<std::uint32_t>(kStoredPixelOffset + imageSize), 4);
+  PutLe(out, 10, kStoredPixelOffset, 4);
   // Information block: a 40-byte header claiming 44 bytes, then the slot of
   // a first colour-table entry, left zero.
-  putLe(out, 14, kStoredInfoBlockSize, 4);
-  putLe(out, 18, static_cast<std::uint32_t>(image.width), 4);
-  putLe(out, 22, static_cast<std::uint32_t>(image.height), 4);  // positive: bottom row first
-  putLe(out, 26, 1, 2);                                          // planes
-  putLe(out, 28, bitsPerPixel, 2);
-  putLe(out, 30, 0, 4);                                          // uncompressed
-  putLe(out, 34, static_cast<std::uint32_t>(imageSize), 4);
+  PutLe(out, 14, kStoredInfoBlockSize, 4);
+  PutLe(out, 18, static_cast<std::uint32_t>(image.width), 4);
+  PutLe(out, 22, static_cast<std::uint32_t>(image.height), 4);  // positive: bottom row first
+  PutLe(out, 26, 1, 2);                                          // planes
+  PutLe(out, 28, bitsPerPixel, 2);
+  PutLe(out, 30, 0, 4);                                          // uncompressed
+  PutLe(out, 34, static_cast<std::uint32_t>(imageSize), 4);
 
   const std::size_t bytesPerPixel = bitsPerPixel / 8;
   for (std::size_t y = 0; y < height; ++y) {
@@ -315,14 +315,14 @@ Bytes EncodeClipboardBmp(const ui::Image& image) {
 }
 
 std::optional<ui::Image> DecodeJpeg(const Bytes& bytes) {
-  auto rgb = decodeJpegRgb(bytes);
+  auto rgb = DecodeJpegRgb(bytes);
   if (!rgb) return std::nullopt;
-  return fromRgb(*rgb);
+  return FromRgb(*rgb);
 }
 
 std::optional<ui::Image> DecodePng(const Bytes& bytes) {
   ui::Image image;
-  auto pixels = readPng(bytes, PNG_FORMAT_BGRA, image.width, image.height);
+  auto pixels = ReadPng(bytes, PNG_FORMAT_BGRA, image.width, image.height);
   if (!pixels) return std::nullopt;
   const std::size_t count = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
   image.pixels.resize(count);
@@ -336,13 +336,13 @@ std::optional<ui::Image> DecodePng(const Bytes& bytes) {
 std::optional<ui::Image> DecodeBmp(const Bytes& b) {
   if (b.size() < kBmpFileHeaderSize + kBmpInfoHeaderSize || b[0] != 'B' || b[1] != 'M')
     return std::nullopt;
-  const std::uint32_t pixelOffset = readLe(b, 10, 4);
-  const std::uint32_t infoSize = readLe(b, 14, 4);
-  const auto width = static_cast<std::int32_t>(readLe(b, 18, 4));
-  const auto rawHeight = static_cast<std::int32_t>(readLe(b, 22, 4));
-  const std::uint32_t bitsPerPixel = readLe(b, 28, 2);
-  const std::uint32_t compression = readLe(b, 30, 4);
-  const std::uint32_t coloursUsed = readLe(b, 46, 4);
+  const std::uint32_t pixelOffset = ReadLe(b, 10, 4);
+  const std::uint32_t infoSize = ReadLe(b, 14, 4);
+  const auto width = static_cast<std::int32_t>(ReadLe(b, 18, 4));
+  const auto rawHeight = static_cast<std::int32_t>(ReadLe(b, 22, 4));
+  const std::uint32_t bitsPerPixel = ReadLe(b, 28, 2);
+  const std::uint32_t compression = ReadLe(b, 30, 4);
+  const std::uint32_t coloursUsed = ReadLe(b, 46, 4);
   if (infoSize < kBmpInfoHeaderSize || compression != 0 || width <= 0 || rawHeight == 0 ||
       rawHeight == INT32_MIN)
     return std::nullopt;
@@ -351,7 +351,7 @@ std::optional<ui::Image> DecodeBmp(const Bytes& b) {
     return std::nullopt;
   const bool bottomUp = rawHeight > 0;
   const std::uint32_t height = static_cast<std::uint32_t>(bottomUp ? rawHeight : -rawHeight);
-  if (!sizeAcceptable(static_cast<std::uint32_t>(width), height)) return std::nullopt;
+  if (!SizeAcceptable(static_cast<std::uint32_t>(width), height)) return std::nullopt;
   const std::size_t stride = ((static_cast<std::size_t>(width) * bitsPerPixel + 31) / 32) * 4;
   if (pixelOffset > b.size() || (b.size() - pixelOffset) / stride < height) return std::nullopt;
 
@@ -412,8 +412,8 @@ std::optional<ui::Image> DecodeBmp(const Bytes& b) {
 std::optional<ui::Image> DecodePicture(ui::Host& host, const Bytes& bytes) {
   if (bytes.empty()) return std::nullopt;
   std::optional<ui::Image> image;
-  if (looksLikeJpeg(bytes)) image = DecodeJpeg(bytes);
-  else if (looksLikePng(bytes)) image = DecodePng(bytes);
+  if (LooksLikeJpeg(bytes)) image = DecodeJpeg(bytes);
+  else if (LooksLikePng(bytes)) image = DecodePng(bytes);
   else if (bytes[0] == 'B' && bytes.size() > 1 && bytes[1] == 'M') image = DecodeBmp(bytes);
   if (!image) image = host.DecodeImage(bytes);
   if (image && image->empty()) return std::nullopt;
@@ -428,23 +428,23 @@ StoredPicture PictureForStorage(ui::Host& host, std::string_view path, const Byt
   }
   // A JPEG-named file is kept as it is, but only when it really holds a
   // JPEG; a misnamed file of another kind is converted like any other.
-  if (HasJpegExtension(path) && isJpegFile(fileBytes)) {
+  if (HasJpegExtension(path) && IsJpegFile(fileBytes)) {
     result.bytes = fileBytes;
     return result;
   }
   std::optional<RgbPixels> rgb;
-  if (looksLikePng(fileBytes)) rgb = decodePngRgb(fileBytes);
-  else if (looksLikeJpeg(fileBytes)) rgb = decodeJpegRgb(fileBytes);
+  if (LooksLikePng(fileBytes)) rgb = DecodePngRgb(fileBytes);
+  else if (LooksLikeJpeg(fileBytes)) rgb = DecodeJpegRgb(fileBytes);
   if (!rgb) {
     std::optional<ui::Image> image;
     if (fileBytes.size() > 1 && fileBytes[0] == 'B' && fileBytes[1] == 'M') image = DecodeBmp(fileBytes);
     if (!image) image = host.DecodeImage(fileBytes);
-    if (image && !image->empty() && sizeAcceptable(static_cast<std::uint32_t>(image->width),
+    if (image && !image->empty() && SizeAcceptable(static_cast<std::uint32_t>(image->width),
                                                    static_cast<std::uint32_t>(image->height)))
-      rgb = toRgb(*image);
+      rgb = ToRgb(*image);
   }
   if (rgb) {
-    Bytes jpeg = encodeJpegRgb(*rgb);
+    Bytes jpeg = EncodeJpegRgb(*rgb);
     if (!jpeg.empty()) {
       result.bytes = std::move(jpeg);
       return result;

@@ -11,12 +11,12 @@ PicturePreviewWindow::PicturePreviewWindow(ui::Host& host, ui::Bytes picture, st
   setCaption(std::move(caption));
   图片框1.setImage(std::move(picture));
   setLayout(ui::layout::column({ui::layout::unit(图片框1, 1)}));
-  onSizeChanged = [this] { fitPicture(); };
-  onCreated = [this] { fitPicture(); };
-  fitPicture();
+  onSizeChanged = [this] { FitPicture(); };
+  onCreated = [this] { FitPicture(); };
+  FitPicture();
 }
 
-void PicturePreviewWindow::fitPicture() { 图片框1.setGeometry({0, 0, width(), height()}); }
+void PicturePreviewWindow::FitPicture() { 图片框1.setGeometry({0, 0, width(), height()}); }
 
 ClipboardPictureWindow::ClipboardPictureWindow(ui::Host& host, ProgramLauncher launcher)
     : ui::Window(host, "从剪贴板导入图片", 520, 400),
@@ -41,9 +41,9 @@ ClipboardPictureWindow::ClipboardPictureWindow(ui::Host& host, ProgramLauncher l
 
   onCreated = [this] {
     saved_.reset();
-    loadClipboard();
+    LoadClipboard();
   };
-  按钮重新导入.onClick = [this] { loadClipboard(); };
+  按钮重新导入.onClick = [this] { LoadClipboard(); };
   按钮保存.onClick = [this] {
     saved_ = 图片框1.image();
     if (onSave) onSave(*saved_);
@@ -54,7 +54,7 @@ ClipboardPictureWindow::ClipboardPictureWindow(ui::Host& host, ProgramLauncher l
   菜单说明.onChoose = [this] { this->host().Message(this, kHelpText); };
 }
 
-void ClipboardPictureWindow::loadClipboard() {
+void ClipboardPictureWindow::LoadClipboard() {
   const auto image = host().ClipboardImage();
   if (image && !image->empty()) 图片框1.setImage(EncodeClipboardBmp(*image));
   else 图片框1.clearImage();

@@ -26,7 +26,7 @@ class PicturePreviewWindow : public ui::Window {
   ui::PictureBox 图片框1;
 
  private:
-  void fitPicture();
+  void FitPicture();
 };
 
 // "从剪贴板导入图片": shows the clipboard's bitmap as the BMP bytes it would
@@ -61,7 +61,7 @@ class ClipboardPictureWindow : public ui::Window {
       "选择‘添加或删除功能’以及‘选择应用程序的高级功能’，在‘office工具’里设置‘公式编辑器’‘从本机运行’后更新。";
 
  private:
-  void loadClipboard();
+  void LoadClipboard();
 
   ProgramLauncher launcher_;
   std::optional<ui::Bytes> saved_;

@@ -15,12 +15,12 @@ DifficultyDescriptionWindow::DifficultyDescriptionWindow(app::AppContext& ctx)
   编辑框2.setMultiLine(true);
   编辑框2.setGeometry({0, 0, 400, 260});
   setLayout(ui::layout::column({ui::layout::unit(编辑框2, 1)}));
-  onCreated = [this] { load(); };
-  onMayClose = [this] { return mayClose(); };
-  onDestroyed = [this] { save(); };
+  onCreated = [this] { Load(); };
+  onMayClose = [this] { return MayClose(); };
+  onDestroyed = [this] { Save(); };
 }
 
-void DifficultyDescriptionWindow::load() {
+void DifficultyDescriptionWindow::Load() {
   databases::CourseLibrary library(ctx_.engine);
   const auto course = library.CourseAt(ctx_.selectedCourse.position);
   loaded_ = course.has_value();
@@ -29,7 +29,7 @@ void DifficultyDescriptionWindow::load() {
   if (!loaded_ && ctx_.selectedCourse.position >= 0) host().Message(this, library.lastError().message);
 }
 
-bool DifficultyDescriptionWindow::mayClose() {
+bool DifficultyDescriptionWindow::MayClose() {
   if (!loaded_ || text::GbkLength(编辑框2.text()) <= static_cast<std::size_t>(databases::kDifficultyNoteWidth))
     return true;
   return host().MessageBox(this, "难度说明最多80个字节（40个汉字），超出的部分将不能保存，是否仍然关闭？",
@@ -37,7 +37,7 @@ bool DifficultyDescriptionWindow::mayClose() {
                            ui::MessageIcon::Question) == ui::kButtonYes;
 }
 
-void DifficultyDescriptionWindow::save() {
+void DifficultyDescriptionWindow::Save() {
   // Without the record read at opening there is nothing to write back to.
   if (!loaded_) return;
   databases::CourseLibrary library(ctx_.engine);
@@ -57,7 +57,7 @@ struct PreviewHeights {
   int window() const { return text1 + picture + text2 + QuestionPreviewWindow::kExtraHeight; }
 };
 
-PreviewHeights previewHeights(ui::Host& host, std::string_view text1, bool hasPicture, std::string_view text2) {
+PreviewHeights MeasurePreviewHeights(ui::Host& host, std::string_view text1, bool hasPicture, std::string_view text2) {
   using W = QuestionPreviewWindow;
   return {W::kLineHeight * ui::CountTextLines(host, W::kLabelWidth, text1), hasPicture ? W::kPictureHeight : 0,
           W::kLineHeight * ui::CountTextLines(host, W::kLabelWidth, text2)};
@@ -67,11 +67,11 @@ PreviewHeights previewHeights(ui::Host& host, std::string_view text1, bool hasPi
 
 QuestionPreviewWindow::QuestionPreviewWindow(ui::Host& host, std::string text1, ui::Bytes picture,
                                              std::string text2)
-    : ui::Window(host, "试题预览", kWidth, previewHeights(host, text1, !picture.empty(), text2).window()),
+    : ui::Window(host, "试题预览", kWidth, MeasurePreviewHeights(host, text1, !picture.empty(), text2).window()),
       标签tiwen1(*this, "标签tiwen1"),
       图片框titu1(*this, "图片框titu1"),
       标签tiwen2(*this, "标签tiwen2") {
-  const PreviewHeights h = previewHeights(host, text1, !picture.empty(), text2);
+  const PreviewHeights h = MeasurePreviewHeights(host, text1, !picture.empty(), text2);
   标签tiwen1.setText(std::move(text1));
   标签tiwen2.setText(std::move(text2));
   图片框titu1.setImage(std::move(picture));

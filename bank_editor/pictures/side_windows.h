@@ -33,9 +33,9 @@ class DifficultyDescriptionWindow : public ui::Window {
   ui::EditBox 编辑框2;
 
  private:
-  void load();
-  bool mayClose();
-  void save();
+  void Load();
+  bool MayClose();
+  void Save();
 
   app::AppContext& ctx_;
   std::string description_;

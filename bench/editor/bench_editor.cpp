@@ -100,7 +100,7 @@ void BM_LeaveRowCheck10k(benchmark::State& state) {
   bank_editor::BankEditorWindow editor(s.ctx);
   editor.Open(true, nullptr);
   // A question late in the grid, so the comparison runs over every row.
-  editor.SetPressedRow(editor.高级表格1.RowCount() - 1);
+  editor.setPressedRow(editor.高级表格1.RowCount() - 1);
   for (auto _ : state) benchmark::DoNotOptimize(editor.LeaveRowCheck());
   if (s.host.messages != 0) state.SkipWithError("the sample row broke a rule");
 }
@@ -135,7 +135,7 @@ void BM_AddQuestion10k(benchmark::State& state) {
   OpenEditor e(s);
   for (auto _ : state) {
     e.window.GoToCell(e.middle, bank_editor::kColText1);
-    e.window.SetPressedRow(e.middle);
+    e.window.setPressedRow(e.middle);
     e.window.AddQuestion();
   }
   if (e.window.高级表格1.RowCount() != kQuestions + 1 + static_cast<int>(state.iterations()))

@@ -50,7 +50,7 @@ TEST_F(SingleInstanceTest, AnotherProcessIsRefusedTheSameNameButNotAnotherName) 
   EXPECT_EQ(AcquireInChild("mochuan", lockDir), 1);
   EXPECT_EQ(AcquireInChild("mochuan-copy", lockDir), 0);
 
-  lock.release();
+  lock.Release();
   EXPECT_FALSE(lock.held());
   EXPECT_EQ(AcquireInChild("mochuan", lockDir), 0);
 }

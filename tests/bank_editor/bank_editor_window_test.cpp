@@ -375,7 +375,7 @@ TEST_F(Clicks, SortingFromThePopUpMenuOrdersByTheCurrentColumn) {
   grid().RightClickCell(1, kColScore);
   EXPECT_EQ(cell(1, kColScore), "2");
   EXPECT_EQ(cell(3, kColScore), "10");
-  EXPECT_EQ(grid().rowHeight(2), editor_->questionRowHeight());
+  EXPECT_EQ(grid().rowHeight(2), editor_->QuestionRowHeight());
 }
 
 // ---- Question text editor ---------------------------------------------------------------

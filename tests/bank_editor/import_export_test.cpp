@@ -284,11 +284,11 @@ TEST(QuestionContentSet, FindsExactlyWhatTheRowByRowRuleCallsTheSame) {
       {"a", "", "bc"},      {"ab", "", "c"},     {"1:", "2", "3"},     {"1", ":2", "3"}};
   for (const Content& a : contents) {
     QuestionContentSet set;
-    set.add(a.text1, a.text2, a.answer);
+    set.Add(a.text1, a.text2, a.answer);
     for (const Content& b : contents) {
       SCOPED_TRACE(a.text1 + "|" + a.text2 + "|" + a.answer + " vs " + b.text1 + "|" + b.text2 +
                    "|" + b.answer);
-      EXPECT_EQ(set.contains(b.text1, b.text2, b.answer),
+      EXPECT_EQ(set.Contains(b.text1, b.text2, b.answer),
                 SameQuestionContent(a.text1, a.text2, a.answer, b.text1, b.text2, b.answer));
     }
   }
