@@ -343,7 +343,7 @@ std::vector<int> MatchFields(const std::vector<recfile::FieldDef>& bank,
     for (std::size_t s = 0; s < source.size(); ++s) {
       if (!text::EqualsIgnoreCase(bank[d].name, source[s].name)) continue;
       if (bank[d].type == source[s].type ||
-          (recfile::isNumeric(bank[d].type) && recfile::isNumeric(source[s].type)))
+          (recfile::IsNumeric(bank[d].type) && recfile::IsNumeric(source[s].type)))
         match[d] = static_cast<int>(s + 1);
       break;
     }

@@ -12,7 +12,7 @@
 
 namespace recfile {
 
-int fileErrorCode(int e) {
+int FileErrorCode(int e) {
   switch (e) {
     case ENOENT: return err::FileNotFound;
     case EEXIST: return err::AccessDenied;
@@ -47,7 +47,7 @@ namespace {
 constexpr off_t kMarkerBase = off_t{1} << 40;
 enum Marker { kReads = 0, kWrites = 1, kDeniesRead = 2, kDeniesWrite = 3 };
 
-bool markerHeldElsewhere(int fd, Marker m) {
+bool MarkerHeldElsewhere(int fd, Marker m) {
   struct flock fl {};
   fl.l_type = F_WRLCK;
   fl.l_whence = SEEK_SET;
@@ -57,7 +57,7 @@ bool markerHeldElsewhere(int fd, Marker m) {
   return fl.l_type != F_UNLCK;
 }
 
-bool holdMarker(int fd, Marker m) {
+bool HoldMarker(int fd, Marker m) {
   struct flock fl {};
   fl.l_type = F_RDLCK;
   fl.l_whence = SEEK_SET;
@@ -66,17 +66,17 @@ bool holdMarker(int fd, Marker m) {
   return fcntl(fd, F_OFD_SETLK, &fl) == 0;
 }
 
-int applyShareMode(int fd, bool write, ShareMode share) {
+int ApplyShareMode(int fd, bool write, ShareMode share) {
   const bool denyRead = share == ShareMode::DenyRead || share == ShareMode::DenyReadWrite;
   const bool denyWrite = share == ShareMode::DenyWrite || share == ShareMode::DenyReadWrite;
-  if ((denyRead && markerHeldElsewhere(fd, kReads)) ||
-      (denyWrite && markerHeldElsewhere(fd, kWrites)) ||
-      markerHeldElsewhere(fd, kDeniesRead) || (write && markerHeldElsewhere(fd, kDeniesWrite)))
+  if ((denyRead && MarkerHeldElsewhere(fd, kReads)) ||
+      (denyWrite && MarkerHeldElsewhere(fd, kWrites)) ||
+      MarkerHeldElsewhere(fd, kDeniesRead) || (write && MarkerHeldElsewhere(fd, kDeniesWrite)))
     return err::SharingViolation;
-  bool ok = holdMarker(fd, kReads);
-  if (write) ok = ok && holdMarker(fd, kWrites);
-  if (denyRead) ok = ok && holdMarker(fd, kDeniesRead);
-  if (denyWrite) ok = ok && holdMarker(fd, kDeniesWrite);
+  bool ok = HoldMarker(fd, kReads);
+  if (write) ok = ok && HoldMarker(fd, kWrites);
+  if (denyRead) ok = ok && HoldMarker(fd, kDeniesRead);
+  if (denyWrite) ok = ok && HoldMarker(fd, kDeniesWrite);
   return ok ? 0 : err::SharingViolation;
 }
 
@@ -92,7 +92,7 @@ class PosixFile final : public File {
       const ssize_t r = ::pread(fd_, p + got, n - got, static_cast<off_t>(offset + got));
       if (r < 0) {
         if (errno == EINTR) continue;
-        return fileErrorCode(errno);
+        return FileErrorCode(errno);
       }
       if (r == 0) break;
       got += static_cast<std::size_t>(r);
@@ -107,7 +107,7 @@ class PosixFile final : public File {
       const ssize_t r = ::pwrite(fd_, p + done, n - done, static_cast<off_t>(offset + done));
       if (r < 0) {
         if (errno == EINTR) continue;
-        return fileErrorCode(errno);
+        return FileErrorCode(errno);
       }
       if (r == 0) return err::DiskFull;
       done += static_cast<std::size_t>(r);
@@ -117,19 +117,19 @@ class PosixFile final : public File {
 
   int size(std::uint64_t& out) override {
     struct stat st {};
-    if (::fstat(fd_, &st) != 0) return fileErrorCode(errno);
+    if (::fstat(fd_, &st) != 0) return FileErrorCode(errno);
     out = static_cast<std::uint64_t>(st.st_size);
     return 0;
   }
 
   int truncate(std::uint64_t length) override {
-    if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) return fileErrorCode(errno);
+    if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) return FileErrorCode(errno);
     return 0;
   }
 
   int sync() override {
     while (::fdatasync(fd_) != 0) {
-      if (errno != EINTR) return fileErrorCode(errno);
+      if (errno != EINTR) return FileErrorCode(errno);
     }
     return 0;
   }
@@ -165,7 +165,7 @@ class PosixFile final : public File {
     if (fd_ < 0) return 0;
     const int r = ::close(fd_);
     fd_ = -1;
-    return r == 0 ? 0 : fileErrorCode(errno);
+    return r == 0 ? 0 : FileErrorCode(errno);
   }
 
  private:
@@ -181,14 +181,14 @@ class PosixFileSystem final : public FileSystem {
     if (options.create) flags |= O_CREAT;
     if (options.create && options.fresh) flags |= O_EXCL;
     const int fd = ::open(path.c_str(), flags, 0666);
-    if (fd < 0) return fileErrorCode(errno);
+    if (fd < 0) return FileErrorCode(errno);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
       ::close(fd);
       return err::BadPath;
     }
     auto file = std::make_unique<PosixFile>(fd, options.write);
-    if (int e = applyShareMode(fd, options.write, options.share)) return e;
+    if (int e = ApplyShareMode(fd, options.write, options.share)) return e;
     if (options.create && !options.fresh) {
       if (int e = file->truncate(0)) return e;
     }
@@ -211,19 +211,19 @@ class PosixFileSystem final : public FileSystem {
   }
 
   int remove(const std::string& path) override {
-    return ::unlink(path.c_str()) == 0 ? 0 : fileErrorCode(errno);
+    return ::unlink(path.c_str()) == 0 ? 0 : FileErrorCode(errno);
   }
 
   int syncDirectoryOf(const std::string& path) override {
     const std::string dir = std::filesystem::path(path).parent_path().string();
     const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return fileErrorCode(errno);
+    if (fd < 0) return FileErrorCode(errno);
     int e = 0;
     while (::fsync(fd) != 0) {
       if (errno == EINTR) continue;
       // Some file systems cannot sync a directory; their entries are as
       // durable as they get.
-      if (errno != EINVAL && errno != EROFS) e = fileErrorCode(errno);
+      if (errno != EINVAL && errno != EROFS) e = FileErrorCode(errno);
       break;
     }
     ::close(fd);

@@ -75,6 +75,6 @@ class FileSystem {
 };
 
 // Maps an errno value to the engine's file error codes.
-int fileErrorCode(int errnoValue);
+int FileErrorCode(int errnoValue);
 
 }  // namespace recfile

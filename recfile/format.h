@@ -48,7 +48,7 @@ inline constexpr std::uint64_t kWholeFileLockLength = 0x7FFFFFFF;
 // at a time; far past any data and past the share-mode markers at 2^40.
 inline constexpr std::uint64_t kWritersLockOffset = (std::uint64_t{1} << 40) + 8;
 
-inline std::uint64_t headerSize(std::uint64_t fieldCount) {
+inline std::uint64_t HeaderSize(std::uint64_t fieldCount) {
   return kHeaderSize + 4 + kDescriptorSize * fieldCount;
 }
 
@@ -79,46 +79,46 @@ inline constexpr std::size_t kRecipherPortion = 10240;
 inline constexpr std::size_t kBulkBytes = 163840;
 
 // ---- Little-endian helpers ------------------------------------------------
-inline std::uint32_t getU32(const std::uint8_t* p) {
+inline std::uint32_t GetU32(const std::uint8_t* p) {
   return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
          std::uint32_t(p[3]) << 24;
 }
-inline std::int32_t getI32(const std::uint8_t* p) { return static_cast<std::int32_t>(getU32(p)); }
-inline void putU32(std::uint8_t* p, std::uint32_t v) {
+inline std::int32_t GetI32(const std::uint8_t* p) { return static_cast<std::int32_t>(GetU32(p)); }
+inline void PutU32(std::uint8_t* p, std::uint32_t v) {
   p[0] = static_cast<std::uint8_t>(v);
   p[1] = static_cast<std::uint8_t>(v >> 8);
   p[2] = static_cast<std::uint8_t>(v >> 16);
   p[3] = static_cast<std::uint8_t>(v >> 24);
 }
-inline void putI32(std::uint8_t* p, std::int32_t v) { putU32(p, static_cast<std::uint32_t>(v)); }
-inline std::uint64_t getU64(const std::uint8_t* p) {
-  return std::uint64_t(getU32(p)) | std::uint64_t(getU32(p + 4)) << 32;
+inline void PutI32(std::uint8_t* p, std::int32_t v) { PutU32(p, static_cast<std::uint32_t>(v)); }
+inline std::uint64_t GetU64(const std::uint8_t* p) {
+  return std::uint64_t(GetU32(p)) | std::uint64_t(GetU32(p + 4)) << 32;
 }
-inline void putU64(std::uint8_t* p, std::uint64_t v) {
-  putU32(p, static_cast<std::uint32_t>(v));
-  putU32(p + 4, static_cast<std::uint32_t>(v >> 32));
+inline void PutU64(std::uint8_t* p, std::uint64_t v) {
+  PutU32(p, static_cast<std::uint32_t>(v));
+  PutU32(p + 4, static_cast<std::uint32_t>(v >> 32));
 }
-inline double getF64(const std::uint8_t* p) {
-  const std::uint64_t bits = getU64(p);
+inline double GetF64(const std::uint8_t* p) {
+  const std::uint64_t bits = GetU64(p);
   double d;
   std::memcpy(&d, &bits, sizeof d);
   return d;
 }
-inline void putF64(std::uint8_t* p, double d) {
+inline void PutF64(std::uint8_t* p, double d) {
   std::uint64_t bits;
   std::memcpy(&bits, &d, sizeof d);
-  putU64(p, bits);
+  PutU64(p, bits);
 }
-inline float getF32(const std::uint8_t* p) {
-  const std::uint32_t bits = getU32(p);
+inline float GetF32(const std::uint8_t* p) {
+  const std::uint32_t bits = GetU32(p);
   float f;
   std::memcpy(&f, &bits, sizeof f);
   return f;
 }
-inline void putF32(std::uint8_t* p, float f) {
+inline void PutF32(std::uint8_t* p, float f) {
   std::uint32_t bits;
   std::memcpy(&bits, &f, sizeof f);
-  putU32(p, bits);
+  PutU32(p, bits);
 }
 
 // ---- Layouts --------------------------------------------------------------
@@ -132,8 +132,8 @@ struct Header {
   std::array<std::uint8_t, kDigestAreaSize> digest{};  // 32 characters, zero, zeros
 };
 // false when the magic is neither "WEDB" nor "WCDB".
-bool decodeHeader(const std::uint8_t* p, Header& h);
-void encodeHeader(const Header& h, std::uint8_t* p);  // kHeaderSize bytes
+bool DecodeHeader(const std::uint8_t* p, Header& h);
+void EncodeHeader(const Header& h, std::uint8_t* p);  // kHeaderSize bytes
 
 struct Descriptor {
   std::string gbkName;  // as stored, without the terminating zero
@@ -142,8 +142,8 @@ struct Descriptor {
   std::int32_t width = 0;  // text fields only
 };
 // false when the name has no terminating zero within its 17 bytes.
-bool decodeDescriptor(const std::uint8_t* p, Descriptor& d);
-void encodeDescriptor(const Descriptor& d, std::uint8_t* p);  // kDescriptorSize bytes
+bool DecodeDescriptor(const std::uint8_t* p, Descriptor& d);
+void EncodeDescriptor(const Descriptor& d, std::uint8_t* p);  // kDescriptorSize bytes
 
 struct SideHeader {
   std::uint32_t version = kVersion;
@@ -153,22 +153,22 @@ struct SideHeader {
   std::int32_t firstFree = 0;
 };
 // false when the magic is not "WEDT".
-bool decodeSideHeader(const std::uint8_t* p, SideHeader& h);
-void encodeSideHeader(const SideHeader& h, std::uint8_t* p);  // kSideHeaderSize bytes
+bool DecodeSideHeader(const std::uint8_t* p, SideHeader& h);
+void EncodeSideHeader(const SideHeader& h, std::uint8_t* p);  // kSideHeaderSize bytes
 
 struct BlockHeader {
   std::uint32_t prev = 0;
   std::uint32_t next = 0;
   std::uint32_t used = 0;  // 1..500; 0 in a free block
 };
-BlockHeader decodeBlockHeader(const std::uint8_t* p);
-void encodeBlockHeader(const BlockHeader& b, std::uint8_t* p);
+BlockHeader DecodeBlockHeader(const std::uint8_t* p);
+void EncodeBlockHeader(const BlockHeader& b, std::uint8_t* p);
 
 // Width of a field of this type inside a record (text: its own width).
-int storedWidth(FieldType type, int textWidth);
+int StoredWidth(FieldType type, int textWidth);
 
 // A field name or alias: first character a half- or full-width letter or a
 // Chinese character, the others letters, digits or Chinese characters.
-bool isValidName(std::string_view utf8);
+bool IsValidName(std::string_view utf8);
 
 }  // namespace recfile::format

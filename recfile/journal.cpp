@@ -38,7 +38,7 @@ constexpr std::size_t kEntryHeader = 16;
 constexpr std::uint64_t kNoSide = ~std::uint64_t{0};
 constexpr std::uint64_t kPiece = 256 * 1024;  // largest entry
 
-std::uint32_t checksum(std::uint32_t version, const std::uint8_t* p, std::size_t n,
+std::uint32_t Checksum(std::uint32_t version, const std::uint8_t* p, std::size_t n,
                        std::uint32_t salt = 0) {
   if (version == kFnvVersion) {
     std::uint32_t h = 2166136261u;
@@ -48,39 +48,39 @@ std::uint32_t checksum(std::uint32_t version, const std::uint8_t* p, std::size_t
   return static_cast<std::uint32_t>(crc32_z(salt, p, n));
 }
 
-bool validHeader(const std::uint8_t* head) {
-  const std::uint32_t version = getU32(head + 4);
+bool ValidHeader(const std::uint8_t* head) {
+  const std::uint32_t version = GetU32(head + 4);
   return std::memcmp(head, kMagic, 4) == 0 && (version == kJournalVersion || version == kFnvVersion) &&
-         getU32(head + 28) == checksum(version, head, 28);
+         GetU32(head + 28) == Checksum(version, head, 28);
 }
 
 // Puts back every whole entry of the journal in `journal` and the files'
 // first sizes; `valid` tells whether it had a header at all. 0 also when
 // the header never got written (or the journal was emptied): then nothing
 // was changed yet.
-int applyJournal(File& journal, File* main, File* side, bool& valid) {
+int ApplyJournal(File& journal, File* main, File* side, bool& valid) {
   valid = false;
   std::uint8_t head[kJournalHeader];
   std::size_t got = 0;
   if (int e = journal.read(0, head, kJournalHeader, got)) return e;
-  if (got < kJournalHeader || !validHeader(head)) return 0;
+  if (got < kJournalHeader || !ValidHeader(head)) return 0;
   valid = true;
-  const std::uint32_t version = getU32(head + 4);
-  const std::uint64_t sizes[2] = {getU64(head + 8), getU64(head + 16)};
-  const std::uint32_t salt = getU32(head + 24);
+  const std::uint32_t version = GetU32(head + 4);
+  const std::uint64_t sizes[2] = {GetU64(head + 8), GetU64(head + 16)};
+  const std::uint32_t salt = GetU32(head + 24);
   File* files[2] = {main, side};
   std::vector<std::uint8_t> entry;
   for (std::uint64_t at = kJournalHeader;;) {
     std::uint8_t eh[kEntryHeader];
     if (int e = journal.read(at, eh, kEntryHeader, got)) return e;
     if (got < kEntryHeader || eh[0] > 1) break;
-    const std::uint64_t offset = getU64(eh + 4);
-    const std::uint32_t length = getU32(eh + 12);
+    const std::uint64_t offset = GetU64(eh + 4);
+    const std::uint32_t length = GetU32(eh + 12);
     if (length > kPiece) break;
     entry.resize(kEntryHeader + length + 4);
     if (int e = journal.read(at, entry.data(), entry.size(), got)) return e;
-    if (got < entry.size() || getU32(&entry[kEntryHeader + length]) !=
-                                  checksum(version, entry.data(), kEntryHeader + length, salt))
+    if (got < entry.size() || GetU32(&entry[kEntryHeader + length]) !=
+                                  Checksum(version, entry.data(), kEntryHeader + length, salt))
       break;
     File* file = files[eh[0]];
     if (!file) return err::SideReadFailed;
@@ -99,7 +99,7 @@ int applyJournal(File& journal, File* main, File* side, bool& valid) {
 }
 
 // Empties a journal: a header of zeros puts nothing back.
-int emptyJournal(File& journal) {
+int EmptyJournal(File& journal) {
   const std::uint8_t zeros[kJournalHeader] = {};
   return journal.write(0, zeros, kJournalHeader);
 }
@@ -108,14 +108,14 @@ int emptyJournal(File& journal) {
 // removes it. What was put back is durable before the journal is emptied,
 // and the emptying before the removal: a removal lost in a power cut must
 // not bring back a journal that would undo later operations.
-int recoverFrom(FileSystem& fs, const std::string& path, std::unique_ptr<File> journal, File* main,
+int RecoverFrom(FileSystem& fs, const std::string& path, std::unique_ptr<File> journal, File* main,
                 File* side) {
   bool valid = false;
-  int e = applyJournal(*journal, main, side, valid);
+  int e = ApplyJournal(*journal, main, side, valid);
   if (e == 0 && valid) {
     if (main) e = main->sync();
     if (e == 0 && side) e = side->sync();
-    if (e == 0) e = emptyJournal(*journal);
+    if (e == 0) e = EmptyJournal(*journal);
     if (e == 0) e = journal->sync();
   }
   journal->close();
@@ -123,12 +123,12 @@ int recoverFrom(FileSystem& fs, const std::string& path, std::unique_ptr<File> j
 }
 
 // The side size a journal recorded (kNoSide when none or unreadable).
-std::uint64_t journalSideSize(File& journal) {
+std::uint64_t JournalSideSize(File& journal) {
   std::uint8_t head[kJournalHeader];
   std::size_t got = 0;
-  if (journal.read(0, head, kJournalHeader, got) != 0 || got < kJournalHeader || !validHeader(head))
+  if (journal.read(0, head, kJournalHeader, got) != 0 || got < kJournalHeader || !ValidHeader(head))
     return kNoSide;
-  return getU64(head + 16);
+  return GetU64(head + 16);
 }
 
 }  // namespace
@@ -141,22 +141,22 @@ void Journal::attach(FileSystem* fs, std::string path, File* main, File* side, b
   locking_ = locking;
 }
 
-int Journal::lockWriters(FileSystem& fs, File& main) {
-  return retryWhileLocked(fs, [&] { return main.lock(kWritersLockOffset, 1); });
+int Journal::LockWriters(FileSystem& fs, File& main) {
+  return RetryWhileLocked(fs, [&] { return main.lock(kWritersLockOffset, 1); });
 }
 
-void Journal::unlockWriters(File& main) { main.unlock(kWritersLockOffset, 1); }
+void Journal::UnlockWriters(File& main) { main.unlock(kWritersLockOffset, 1); }
 
-int Journal::recoverAt(FileSystem& fs, const std::string& journalPath, File& main,
+int Journal::RecoverAt(FileSystem& fs, const std::string& journalPath, File& main,
                        const std::string& sidePath) {
   if (!fs.exists(journalPath)) return 0;
   std::unique_ptr<File> journal;
   if (int e = fs.open(journalPath, OpenOptions{true, false, ShareMode::None}, journal)) return e;
   std::unique_ptr<File> side;
-  if (journalSideSize(*journal) != kNoSide && fs.exists(sidePath)) {
+  if (JournalSideSize(*journal) != kNoSide && fs.exists(sidePath)) {
     if (int e = fs.open(sidePath, OpenOptions{true, false, ShareMode::None}, side)) return e;
   }
-  const int e = recoverFrom(fs, journalPath, std::move(journal), &main, side.get());
+  const int e = RecoverFrom(fs, journalPath, std::move(journal), &main, side.get());
   if (side) side->close();
   return e;
 }
@@ -167,7 +167,7 @@ void Journal::release() {
   // file: another process may have replaced it with its journal.
   if (!locking_ || files_[kMain]->lock(kWritersLockOffset, 1) == 0) {
     if (fs_->identity(path_) == journal_->identity()) fs_->remove(path_);
-    if (locking_) unlockWriters(*files_[kMain]);
+    if (locking_) UnlockWriters(*files_[kMain]);
   }
   journal_->close();
   journal_.reset();
@@ -182,14 +182,14 @@ void Journal::reset() {
 int Journal::begin(bool images) {
   if (depth_++ > 0) return 0;
   if (locking_) {
-    if (int e = lockWriters(*fs_, *files_[kMain])) {
+    if (int e = LockWriters(*fs_, *files_[kMain])) {
       depth_ = 0;
       return e;
     }
   }
   auto fail = [&](int e) {
     depth_ = 0;
-    if (locking_) unlockWriters(*files_[kMain]);
+    if (locking_) UnlockWriters(*files_[kMain]);
     return e;
   };
   // The kept journal serves again only while its name still leads to it.
@@ -202,7 +202,7 @@ int Journal::begin(bool images) {
   if (!journal_ && fs_->exists(path_)) {
     std::unique_ptr<File> journal;
     int e = fs_->open(path_, OpenOptions{true, false, ShareMode::None}, journal);
-    if (e == 0) e = recoverFrom(*fs_, path_, std::move(journal), files_[kMain], files_[kSide]);
+    if (e == 0) e = RecoverFrom(*fs_, path_, std::move(journal), files_[kMain], files_[kSide]);
     if (e != 0) return fail(e);
   }
   reset();
@@ -220,7 +220,7 @@ int Journal::begin(bool images) {
   return 0;
 }
 
-int Journal::ensureHeader() {
+int Journal::EnsureHeader() {
   if (headerWritten_) return 0;
   if (!journal_) {
     OpenOptions options{true, true, ShareMode::None};
@@ -232,11 +232,11 @@ int Journal::ensureHeader() {
   ++salt_;
   std::uint8_t head[kJournalHeader] = {};
   std::memcpy(head, kMagic, 4);
-  putU32(head + 4, kJournalVersion);
-  putU64(head + 8, sizes_[kMain]);
-  putU64(head + 16, sizes_[kSide]);
-  putU32(head + 24, salt_);
-  putU32(head + 28, checksum(kJournalVersion, head, 28));
+  PutU32(head + 4, kJournalVersion);
+  PutU64(head + 8, sizes_[kMain]);
+  PutU64(head + 16, sizes_[kSide]);
+  PutU32(head + 24, salt_);
+  PutU32(head + 28, Checksum(kJournalVersion, head, 28));
   // Marked written before the write: cut off, it is still emptied or
   // applied at the end.
   headerWritten_ = true;
@@ -266,7 +266,7 @@ int Journal::save(FileIndex file, std::uint64_t from, std::uint64_t to) {
     at = std::max(at, it->second);
   }
   if (gaps.empty()) return 0;
-  if (int e = ensureHeader()) return e;
+  if (int e = EnsureHeader()) return e;
   std::vector<std::uint8_t> entry;
   for (auto [a, b] : gaps) {
     for (std::uint64_t p = a; p < b; p += kPiece) {
@@ -274,12 +274,12 @@ int Journal::save(FileIndex file, std::uint64_t from, std::uint64_t to) {
       entry.resize(kEntryHeader + n + 4);
       std::memset(entry.data(), 0, kEntryHeader);
       entry[0] = static_cast<std::uint8_t>(file);
-      putU64(&entry[4], p);
-      putU32(&entry[12], static_cast<std::uint32_t>(n));
+      PutU64(&entry[4], p);
+      PutU32(&entry[12], static_cast<std::uint32_t>(n));
       std::size_t got = 0;
       if (int e = files_[file]->read(p, &entry[kEntryHeader], n, got)) return e;
       if (got != n) return err::ReadRecordFailed;
-      putU32(&entry[kEntryHeader + n], checksum(kJournalVersion, entry.data(), kEntryHeader + n, salt_));
+      PutU32(&entry[kEntryHeader + n], Checksum(kJournalVersion, entry.data(), kEntryHeader + n, salt_));
       if (int e = journal_->write(journalEnd_, entry.data(), entry.size())) return e;
       journalEnd_ += entry.size();
     }
@@ -297,7 +297,7 @@ int Journal::save(FileIndex file, std::uint64_t from, std::uint64_t to) {
   return 0;
 }
 
-int Journal::makeDurable() {
+int Journal::MakeDurable() {
   if (journalEnd_ <= syncedEnd_) return 0;
   if (int e = journal_->sync()) return e;
   if (directoryPending_) {
@@ -313,26 +313,26 @@ int Journal::keep(FileIndex file, std::uint64_t offset, std::uint64_t n) {
   return save(file, offset, offset + n);
 }
 
-int Journal::beforeWrite(FileIndex file, std::uint64_t offset, std::uint64_t n) {
+int Journal::BeforeWrite(FileIndex file, std::uint64_t offset, std::uint64_t n) {
   if (depth_ == 0) return 0;
   written_[file] = true;
   if (!images_) return 0;
   // Even a write past the end needs the header: its first sizes take it away.
   if (int e = save(file, offset, offset + n)) return e;
-  if (int e = ensureHeader()) return e;
-  return makeDurable();
+  if (int e = EnsureHeader()) return e;
+  return MakeDurable();
 }
 
-int Journal::beforeTruncate(FileIndex file, std::uint64_t length) {
+int Journal::BeforeTruncate(FileIndex file, std::uint64_t length) {
   if (depth_ == 0) return 0;
   written_[file] = true;
   if (!images_) return 0;
   if (int e = save(file, length, sizes_[file])) return e;
-  if (int e = ensureHeader()) return e;
-  return makeDurable();
+  if (int e = EnsureHeader()) return e;
+  return MakeDurable();
 }
 
-int Journal::syncWritten() {
+int Journal::SyncWritten() {
   if (written_[kMain] && written_[kSide] && files_[kSide]) {
     files_[kMain]->startWriteBack();
     files_[kSide]->startWriteBack();
@@ -344,8 +344,8 @@ int Journal::syncWritten() {
   return 0;
 }
 
-int Journal::invalidate() {
-  if (int e = emptyJournal(*journal_)) return e;
+int Journal::Invalidate() {
+  if (int e = EmptyJournal(*journal_)) return e;
   if (int e = journal_->sync()) return e;
   headerWritten_ = false;
   // A journal grown large by a bulk operation gives its room back; an
@@ -359,8 +359,8 @@ int Journal::commit() {
   if (depth_ == 0) return 0;
   if (--depth_ > 0) return 0;
   // The files are durable before the journal lets go of them.
-  int e = syncWritten();
-  if (e == 0 && headerWritten_) e = invalidate();
+  int e = SyncWritten();
+  if (e == 0 && headerWritten_) e = Invalidate();
   if (e != 0) {
     // A journal that stays would undo this operation later: undo it now.
     ++depth_;
@@ -368,7 +368,7 @@ int Journal::commit() {
     return e;
   }
   reset();
-  if (locking_) unlockWriters(*files_[kMain]);
+  if (locking_) UnlockWriters(*files_[kMain]);
   return 0;
 }
 
@@ -383,10 +383,10 @@ int Journal::rollback() {
   if (images_ && headerWritten_) {
     images_ = false;  // the writes that put things back are not saved again
     bool valid = false;
-    e = applyJournal(*journal_, files_[kMain], files_[kSide], valid);
+    e = ApplyJournal(*journal_, files_[kMain], files_[kSide], valid);
     written_[kMain] = written_[kSide] = true;
-    if (e == 0) e = syncWritten();
-    if (e == 0) e = invalidate();
+    if (e == 0) e = SyncWritten();
+    if (e == 0) e = Invalidate();
     // Left in place when it could not be applied: the next operation
     // takes it up again.
     if (e != 0) {
@@ -395,7 +395,7 @@ int Journal::rollback() {
     }
   }
   reset();
-  if (locking_) unlockWriters(*files_[kMain]);
+  if (locking_) UnlockWriters(*files_[kMain]);
   return e;
 }
 

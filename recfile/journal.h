@@ -49,24 +49,24 @@ class Journal {
   int keep(FileIndex file, std::uint64_t offset, std::uint64_t n);
   // Called by JournaledFile before a change reaches the file: what it
   // overwrites is saved and the journal made durable first.
-  int beforeWrite(FileIndex file, std::uint64_t offset, std::uint64_t n);
-  int beforeTruncate(FileIndex file, std::uint64_t length);
+  int BeforeWrite(FileIndex file, std::uint64_t offset, std::uint64_t n);
+  int BeforeTruncate(FileIndex file, std::uint64_t length);
 
   // Rolls back a journal an operation left when its process died. The
   // caller holds the whole main file; the side file is opened here when
   // the journal names one.
-  static int recoverAt(FileSystem& fs, const std::string& journalPath, File& main,
+  static int RecoverAt(FileSystem& fs, const std::string& journalPath, File& main,
                        const std::string& sidePath);
   // The writers' lock, waited for up to 2 s while another process holds it.
-  static int lockWriters(FileSystem& fs, File& main);
-  static void unlockWriters(File& main);
+  static int LockWriters(FileSystem& fs, File& main);
+  static void UnlockWriters(File& main);
 
  private:
-  int ensureHeader();
+  int EnsureHeader();
   int save(FileIndex file, std::uint64_t from, std::uint64_t to);
-  int makeDurable();
-  int syncWritten();
-  int invalidate();
+  int MakeDurable();
+  int SyncWritten();
+  int Invalidate();
   void reset();
 
   FileSystem* fs_ = nullptr;
@@ -101,12 +101,12 @@ class JournaledFile final : public File {
     return inner_->read(offset, buffer, n, got);
   }
   int write(std::uint64_t offset, const void* data, std::size_t n) override {
-    if (int e = journal_.beforeWrite(index_, offset, n)) return e;
+    if (int e = journal_.BeforeWrite(index_, offset, n)) return e;
     return inner_->write(offset, data, n);
   }
   int size(std::uint64_t& out) override { return inner_->size(out); }
   int truncate(std::uint64_t length) override {
-    if (int e = journal_.beforeTruncate(index_, length)) return e;
+    if (int e = journal_.BeforeTruncate(index_, length)) return e;
     return inner_->truncate(length);
   }
   int sync() override { return inner_->sync(); }

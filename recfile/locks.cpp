@@ -4,7 +4,7 @@
 
 namespace recfile {
 
-int LockTable::lockByte(std::uint64_t offset) {
+int LockTable::LockByte(std::uint64_t offset) {
   if (!enabled_) return 0;
   auto [it, fresh] = bytes_.try_emplace(offset, 0);
   if (fresh && whole_ == 0) {
@@ -17,7 +17,7 @@ int LockTable::lockByte(std::uint64_t offset) {
   return 0;
 }
 
-int LockTable::unlockByte(std::uint64_t offset) {
+int LockTable::UnlockByte(std::uint64_t offset) {
   if (!enabled_) return 0;
   auto it = bytes_.find(offset);
   if (it == bytes_.end()) return err::UnlockFailed;
@@ -27,9 +27,9 @@ int LockTable::unlockByte(std::uint64_t offset) {
   return file_->unlock(offset, 1);
 }
 
-int LockTable::lockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride) {
+int LockTable::LockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride) {
   if (!enabled_ || count == 0) return 0;
-  if (count == 1) return lockByte(start);
+  if (count == 1) return LockByte(start);
   if (whole_ == 0) {
     if (int e = file_->lock(start, (count - 1) * stride + 1)) return e;
   }
@@ -37,9 +37,9 @@ int LockTable::lockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t 
   return 0;
 }
 
-int LockTable::unlockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride) {
+int LockTable::UnlockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride) {
   if (!enabled_ || count == 0) return 0;
-  if (count == 1) return unlockByte(start);
+  if (count == 1) return UnlockByte(start);
   int result = 0;
   std::uint64_t from = start;
   const std::uint64_t end = start + (count - 1) * stride + 1;
@@ -63,12 +63,12 @@ int LockTable::unlockSpan(std::uint64_t start, std::uint64_t count, std::uint64_
   return result;
 }
 
-int LockTable::lockBriefly(std::uint64_t offset, std::uint64_t length) {
+int LockTable::LockBriefly(std::uint64_t offset, std::uint64_t length) {
   if (!enabled_ || whole_ > 0 || length == 0) return 0;
   return file_->lock(offset, length);
 }
 
-int LockTable::unlockBriefly(std::uint64_t offset, std::uint64_t length) {
+int LockTable::UnlockBriefly(std::uint64_t offset, std::uint64_t length) {
   if (!enabled_ || whole_ > 0 || length == 0) return 0;
   int result = 0;
   std::uint64_t from = offset;
@@ -81,7 +81,7 @@ int LockTable::unlockBriefly(std::uint64_t offset, std::uint64_t length) {
   return result;
 }
 
-int LockTable::lockWhole() {
+int LockTable::LockWhole() {
   if (!enabled_) return 0;
   if (whole_ == 0) {
     if (int e = file_->lock(0, format::kWholeFileLockLength)) return e;
@@ -91,7 +91,7 @@ int LockTable::lockWhole() {
   return 0;
 }
 
-int LockTable::unlockWhole() {
+int LockTable::UnlockWhole() {
   if (!enabled_) return 0;
   if (whole_ == 0) return err::UnlockFailed;
   if (--whole_ > 0) return 0;
@@ -109,18 +109,18 @@ int LockTable::unlockWhole() {
   return result;
 }
 
-int ScopedLock::lockByte(LockTable& table, std::uint64_t offset) {
+int ScopedLock::LockByte(LockTable& table, std::uint64_t offset) {
   release();
-  if (int e = table.lockByte(offset)) return e;
+  if (int e = table.LockByte(offset)) return e;
   table_ = &table;
   whole_ = false;
   offset_ = offset;
   return 0;
 }
 
-int ScopedLock::lockWhole(LockTable& table) {
+int ScopedLock::LockWhole(LockTable& table) {
   release();
-  if (int e = table.lockWhole()) return e;
+  if (int e = table.LockWhole()) return e;
   table_ = &table;
   whole_ = true;
   return 0;
@@ -130,7 +130,7 @@ int ScopedLock::release() {
   if (!table_) return 0;
   LockTable* t = table_;
   table_ = nullptr;
-  return whole_ ? t->unlockWhole() : t->unlockByte(offset_);
+  return whole_ ? t->UnlockWhole() : t->UnlockByte(offset_);
 }
 
 }  // namespace recfile

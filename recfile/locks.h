@@ -18,10 +18,10 @@ class LockTable {
     enabled_ = enabled;
   }
   bool enabled() const { return enabled_; }
-  int lockByte(std::uint64_t offset);
-  int unlockByte(std::uint64_t offset);
-  int lockWhole();
-  int unlockWhole();
+  int LockByte(std::uint64_t offset);
+  int UnlockByte(std::uint64_t offset);
+  int LockWhole();
+  int UnlockWhole();
   bool holdsWhole() const { return whole_ > 0; }
   // Tells one holding of the whole file from the next.
   std::uint64_t wholeSerial() const { return wholeSerial_; }
@@ -29,13 +29,13 @@ class LockTable {
   // counted one by one but taken from the system as one range. Nobody locks
   // the bytes between first bytes alone, so the range meets exactly the
   // same holders as the single bytes would.
-  int lockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride);
-  int unlockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride);
+  int LockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride);
+  int UnlockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride);
   // A range held only while one read is made (nothing else is locked or
   // released meanwhile), so it needs no per-byte bookkeeping; bytes this
   // table holds inside it stay held when it is released.
-  int lockBriefly(std::uint64_t offset, std::uint64_t length);
-  int unlockBriefly(std::uint64_t offset, std::uint64_t length);
+  int LockBriefly(std::uint64_t offset, std::uint64_t length);
+  int UnlockBriefly(std::uint64_t offset, std::uint64_t length);
 
  private:
   File* file_ = nullptr;
@@ -48,7 +48,7 @@ class LockTable {
 // Repeats `attempt` (returning 0 or an error) while another process holds
 // what it locks, pausing 20 to 39 ms between tries, for up to 2 s.
 template <class Attempt>
-int retryWhileLocked(FileSystem& fs, Attempt&& attempt) {
+int RetryWhileLocked(FileSystem& fs, Attempt&& attempt) {
   const std::uint64_t start = fs.monotonicMs();
   for (;;) {
     const int e = attempt();
@@ -67,8 +67,8 @@ class ScopedLock {
   ScopedLock& operator=(const ScopedLock&) = delete;
   ~ScopedLock() { release(); }
 
-  int lockByte(LockTable& table, std::uint64_t offset);
-  int lockWhole(LockTable& table);
+  int LockByte(LockTable& table, std::uint64_t offset);
+  int LockWhole(LockTable& table);
   // 0 or err::UnlockFailed.
   int release();
 

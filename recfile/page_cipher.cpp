@@ -7,7 +7,7 @@
 
 namespace recfile {
 
-std::array<std::uint8_t, 16> md5(std::string_view bytes) {
+std::array<std::uint8_t, 16> Md5(std::string_view bytes) {
   md5_ctx ctx;
   md5_init(&ctx);
   md5_update(&ctx, bytes.size(), reinterpret_cast<const std::uint8_t*>(bytes.data()));
@@ -16,10 +16,10 @@ std::array<std::uint8_t, 16> md5(std::string_view bytes) {
   return out;
 }
 
-std::string digestOfPasswordBytes(std::string_view gbkPassword) {
+std::string DigestOfPasswordBytes(std::string_view gbkPassword) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::string hex;
-  for (std::uint8_t b : md5(gbkPassword)) {
+  for (std::uint8_t b : Md5(gbkPassword)) {
     hex += kHex[b >> 4];
     hex += kHex[b & 15];
   }
@@ -30,23 +30,23 @@ std::string digestOfPasswordBytes(std::string_view gbkPassword) {
 
 namespace {
 // RC4 keys longer than 256 bytes add nothing to the key schedule.
-void setKey(arcfour_ctx& ctx, std::string_view key) {
+void SetKey(arcfour_ctx& ctx, std::string_view key) {
   const std::size_t n = std::min<std::size_t>(key.size(), ARCFOUR_MAX_KEY_SIZE);
   arcfour_set_key(&ctx, n, reinterpret_cast<const std::uint8_t*>(key.data()));
 }
 }  // namespace
 
 PageCipher::PageCipher(std::string_view gbkPassword)
-    : digest_(digestOfPasswordBytes(gbkPassword)) {
-  setKey(words_generator_, gbkPassword);
+    : digest_(DigestOfPasswordBytes(gbkPassword)) {
+  SetKey(words_generator_, gbkPassword);
 }
 
-std::uint32_t PageCipher::pageWord(std::uint64_t page) {
+std::uint32_t PageCipher::PageWord(std::uint64_t page) {
   if (page >= words_.size()) {
     const std::size_t want = std::max<std::size_t>(page + 1, words_.size() * 2 + 16);
     std::vector<std::uint8_t> stream((want - words_.size()) * 4, 0);
     arcfour_crypt(&words_generator_, stream.size(), stream.data(), stream.data());
-    for (std::size_t i = 0; i < stream.size(); i += 4) words_.push_back(format::getU32(&stream[i]));
+    for (std::size_t i = 0; i < stream.size(); i += 4) words_.push_back(format::GetU32(&stream[i]));
   }
   return words_[page];
 }
@@ -63,11 +63,11 @@ void PageCipher::apply(std::uint64_t offset, std::uint8_t* data, std::size_t n) 
     const std::uint64_t page = offset / format::kPageSize;
     const std::size_t inPage = offset % format::kPageSize;
     const std::size_t len = std::min(n, format::kPageSize - inPage);
-    const std::uint32_t word = pageWord(page);
+    const std::uint32_t word = PageWord(page);
     std::uint8_t key[format::kPageKeySize];
-    format::putU32(key, word);
+    format::PutU32(key, word);
     std::copy(digest_.begin(), digest_.end(), key + 4);
-    format::putU32(key + 4 + format::kDigestChars, word ^ static_cast<std::uint32_t>(page));
+    format::PutU32(key + 4 + format::kDigestChars, word ^ static_cast<std::uint32_t>(page));
     arcfour_ctx ctx;
     arcfour_set_key(&ctx, sizeof key, key);
     arcfour_crypt(&ctx, format::kPageKeyDiscard + inPage, discard.data(), discard.data());

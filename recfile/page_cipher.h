@@ -12,11 +12,11 @@
 
 namespace recfile {
 
-std::array<std::uint8_t, 16> md5(std::string_view bytes);
+std::array<std::uint8_t, 16> Md5(std::string_view bytes);
 
 // The 32 digest characters stored in the header for a password given as its
 // GB18030 bytes.
-std::string digestOfPasswordBytes(std::string_view gbkPassword);
+std::string DigestOfPasswordBytes(std::string_view gbkPassword);
 
 // Enciphers (and, being a stream cipher, deciphers) any byte range of a file
 // protected by a password. Every byte depends only on its offset, so a
@@ -32,7 +32,7 @@ class PageCipher {
   const std::string& digest() const { return digest_; }
 
  private:
-  std::uint32_t pageWord(std::uint64_t page);
+  std::uint32_t PageWord(std::uint64_t page);
 
   arcfour_ctx words_generator_{};  // the keystream under the password, continued
   std::vector<std::uint32_t> words_;

@@ -7,28 +7,28 @@
 namespace recfile::paths {
 
 namespace {
-std::size_t nameStart(const std::string& path) {
+std::size_t NameStart(const std::string& path) {
   const auto slash = path.find_last_of('/');
   return slash == std::string::npos ? 0 : slash + 1;
 }
 // Position of the extension's dot, or npos.
-std::size_t extensionDot(const std::string& path) {
+std::size_t ExtensionDot(const std::string& path) {
   const auto dot = path.find_last_of('.');
-  if (dot == std::string::npos || dot < nameStart(path)) return std::string::npos;
+  if (dot == std::string::npos || dot < NameStart(path)) return std::string::npos;
   return dot;
 }
 }  // namespace
 
-std::string withDefaultExtension(const std::string& path) {
-  const auto dot = extensionDot(path);
+std::string WithDefaultExtension(const std::string& path) {
+  const auto dot = ExtensionDot(path);
   if (dot == std::string::npos) return path + ".edb";
   if (dot + 1 == path.size()) return path + "edb";
   return path;
 }
 
 namespace {
-std::string withExtension(const std::string& mainPath, const char* lower, const char* upper) {
-  const auto dot = extensionDot(mainPath);
+std::string WithExtension(const std::string& mainPath, const char* lower, const char* upper) {
+  const auto dot = ExtensionDot(mainPath);
   const std::string base = dot == std::string::npos ? mainPath : mainPath.substr(0, dot);
   const std::string ext = dot == std::string::npos ? std::string() : mainPath.substr(dot + 1);
   const bool capitals = !ext.empty() && std::none_of(ext.begin(), ext.end(), [](char c) {
@@ -38,25 +38,25 @@ std::string withExtension(const std::string& mainPath, const char* lower, const 
 }
 }  // namespace
 
-std::string sideFileName(const std::string& mainPath) {
-  return withExtension(mainPath, ".edt", ".EDT");
+std::string SideFileName(const std::string& mainPath) {
+  return WithExtension(mainPath, ".edt", ".EDT");
 }
 
-std::string journalFileName(const std::string& mainPath) {
-  return withExtension(mainPath, ".edj", ".EDJ");
+std::string JournalFileName(const std::string& mainPath) {
+  return WithExtension(mainPath, ".edj", ".EDJ");
 }
 
-std::string stem(const std::string& path) {
-  const auto start = nameStart(path);
-  const auto dot = extensionDot(path);
+std::string Stem(const std::string& path) {
+  const auto start = NameStart(path);
+  const auto dot = ExtensionDot(path);
   return path.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
 }
 
-std::string findExtensionVariant(FileSystem& fs, const std::string& path) {
+std::string FindExtensionVariant(FileSystem& fs, const std::string& path) {
   if (fs.exists(path)) return path;
-  const auto dot = extensionDot(path);
+  const auto dot = ExtensionDot(path);
   if (dot == std::string::npos) return path;
-  const auto start = nameStart(path);
+  const auto start = NameStart(path);
   const std::string dir = path.substr(0, start);
   const std::string name = path.substr(start);
   const std::size_t stemLength = dot - start;

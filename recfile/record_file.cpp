@@ -13,11 +13,11 @@ using namespace format;
 
 namespace {
 
-bool isChainType(FieldType t) { return t == FieldType::Memo || t == FieldType::ByteSet; }
+bool IsChainType(FieldType t) { return t == FieldType::Memo || t == FieldType::ByteSet; }
 
-bool lockedElsewhere(int e) { return e == err::LockViolation || e == err::SharingViolation; }
+bool LockedElsewhere(int e) { return e == err::LockViolation || e == err::SharingViolation; }
 
-bool digestMatches(const Header& h, const std::string& digest) {
+bool DigestMatches(const Header& h, const std::string& digest) {
   const std::string_view stored(reinterpret_cast<const char*>(h.digest.data()), kDigestChars);
   return text::EqualsIgnoreCase(stored, digest);
 }
@@ -29,31 +29,31 @@ int RecordFile::create(FileSystem& fs, const std::string& path, const std::strin
   const OpenOptions options{true, true, ShareMode::DenyReadWrite};
   const double now = text::NowDays();
   // A journal of the file being replaced must never be applied to the new one.
-  const std::string journalPath = paths::journalFileName(path);
+  const std::string journalPath = paths::JournalFileName(path);
   if (fs.exists(journalPath) && fs.remove(journalPath) != 0) return err::CreateFailed;
   {
     std::unique_ptr<File> file;
     if (fs.open(path, options, file) != 0) return err::CreateFailed;
-    std::vector<std::uint8_t> bytes(format::headerSize(fields.size()), 0);
+    std::vector<std::uint8_t> bytes(format::HeaderSize(fields.size()), 0);
     Header h;
     h.created = now;
     h.recordLength = static_cast<std::int32_t>(recordLength);
-    encodeHeader(h, bytes.data());
-    putU32(&bytes[kOffFieldCount], static_cast<std::uint32_t>(fields.size()));
+    EncodeHeader(h, bytes.data());
+    PutU32(&bytes[kOffFieldCount], static_cast<std::uint32_t>(fields.size()));
     for (std::size_t i = 0; i < fields.size(); ++i)
-      encodeDescriptor(fields[i], &bytes[kOffFieldCount + 4 + i * kDescriptorSize]);
+      EncodeDescriptor(fields[i], &bytes[kOffFieldCount + 4 + i * kDescriptorSize]);
     if (file->write(0, bytes.data(), bytes.size()) != 0 || file->sync() != 0 || file->close() != 0)
       return err::CreateFailed;
   }
   bool needsSide = false;
-  for (const auto& d : fields) needsSide |= isChainType(static_cast<FieldType>(d.type));
+  for (const auto& d : fields) needsSide |= IsChainType(static_cast<FieldType>(d.type));
   if (!needsSide) return fs.syncDirectoryOf(path) == 0 ? 0 : err::CreateFailed;
 
   std::unique_ptr<File> side;
   std::vector<std::uint8_t> block(kBlockSize, 0);
   SideHeader sh;
   sh.created = now;
-  encodeSideHeader(sh, block.data());
+  EncodeSideHeader(sh, block.data());
   if (fs.open(sidePath, options, side) != 0 || side->write(0, block.data(), block.size()) != 0 ||
       side->sync() != 0 || side->close() != 0 || fs.syncDirectoryOf(sidePath) != 0) {
     // A main file without its side file would not open; leave neither.
@@ -78,27 +78,27 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
   // read; one still running is waited for.
   if (!req.readOnly) {
     if (locking) {
-      if (int e = Journal::lockWriters(fs, *rf->mainFile)) return e;
+      if (int e = Journal::LockWriters(fs, *rf->mainFile)) return e;
     }
-    if (int e = Journal::recoverAt(fs, req.journalPath, *rf->mainFile, req.sidePath)) return e;
+    if (int e = Journal::RecoverAt(fs, req.journalPath, *rf->mainFile, req.sidePath)) return e;
   }
   // Another process reading or writing a record holds its byte only for a
   // moment: the opening waits for it as for the count.
   ScopedLock whole;
-  if (int e = retryWhileLocked(fs, [&] { return whole.lockWhole(rf->mainLocks); })) return e;
+  if (int e = RetryWhileLocked(fs, [&] { return whole.LockWhole(rf->mainLocks); })) return e;
 
   // Header and password.
   std::uint8_t raw[kHeaderSize] = {};
   std::size_t got = 0;
   if (int e = rf->mainFile->read(0, raw, kHeaderSize, got)) return e;
   Header& h = rf->header;
-  if (got < kHeaderSize || !decodeHeader(raw, h)) return err::NotADatabase;
+  if (got < kHeaderSize || !DecodeHeader(raw, h)) return err::NotADatabase;
   if (h.ciphered != !req.gbkPassword.empty()) return err::WrongPassword;
   if (h.ciphered) {
     rf->cipher = std::make_unique<PageCipher>(req.gbkPassword);
     rf->cipher->apply(0, raw, kHeaderSize);
-    decodeHeader(raw, h);
-    if (!digestMatches(h, rf->cipher->digest())) return err::WrongPassword;
+    DecodeHeader(raw, h);
+    if (!DigestMatches(h, rf->cipher->digest())) return err::WrongPassword;
   }
   const CipheredFile io = rf->mainIo();
   if (h.recordLength <= 0 || h.count < 0 || h.nextId <= 0) return err::NotADatabase;
@@ -108,20 +108,20 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
   std::uint64_t size = 0;
   if (int e = rf->mainFile->size(size)) return e;
   std::uint8_t countBytes[4];
-  if (io.readExact(kOffFieldCount, countBytes, 4, err::NotADatabase) != 0) return err::NotADatabase;
-  const std::int32_t fieldCount = getI32(countBytes);
-  if (fieldCount < 1 || format::headerSize(static_cast<std::uint64_t>(fieldCount)) > size)
+  if (io.ReadExact(kOffFieldCount, countBytes, 4, err::NotADatabase) != 0) return err::NotADatabase;
+  const std::int32_t fieldCount = GetI32(countBytes);
+  if (fieldCount < 1 || format::HeaderSize(static_cast<std::uint64_t>(fieldCount)) > size)
     return err::NotADatabase;
-  rf->headerSize = format::headerSize(static_cast<std::uint64_t>(fieldCount));
+  rf->headerSize = format::HeaderSize(static_cast<std::uint64_t>(fieldCount));
   rf->recordLength = static_cast<std::uint32_t>(h.recordLength);
   std::vector<std::uint8_t> table(kDescriptorSize * static_cast<std::size_t>(fieldCount));
-  if (io.readExact(kOffFieldCount + 4, table.data(), table.size(), err::NotADatabase) != 0)
+  if (io.ReadExact(kOffFieldCount + 4, table.data(), table.size(), err::NotADatabase) != 0)
     return err::NotADatabase;
   bool needsSide = false;
   std::int64_t widths = kRecordIdSize;
   for (std::int32_t i = 0; i < fieldCount; ++i) {
     Descriptor d;
-    if (!decodeDescriptor(&table[static_cast<std::size_t>(i) * kDescriptorSize], d))
+    if (!DecodeDescriptor(&table[static_cast<std::size_t>(i) * kDescriptorSize], d))
       return err::NotADatabase;
     if (d.offset < 0 || d.type < 1 || d.type > 12) return err::NotADatabase;
     const auto type = static_cast<FieldType>(d.type);
@@ -129,7 +129,7 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
     // Wider texts are never written; refusing them bounds what a damaged
     // header can make the engine allocate.
     if (type == FieldType::Text && d.width > kMaxTextWidth) return err::NotADatabase;
-    const int width = storedWidth(type, d.width);
+    const int width = StoredWidth(type, d.width);
     widths += width;
     // A field reaching outside the record would read past its buffer.
     if (d.offset < static_cast<int>(kRecordIdSize) ||
@@ -137,7 +137,7 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
       return err::NotADatabase;
     rf->fields.push_back({text::ToUtf8(d.gbkName), type, d.offset, width,
                           type == FieldType::Text ? d.width : 0});
-    needsSide |= isChainType(type);
+    needsSide |= IsChainType(type);
   }
   if (widths != h.recordLength) return err::NotADatabase;
 
@@ -149,7 +149,7 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
     h.count = static_cast<std::int32_t>(present);
     rewriteCount = true;
   }
-  const std::uint64_t exactSize = rf->recordOffset(h.count);
+  const std::uint64_t exactSize = rf->RecordOffset(h.count);
 
   // Side file.
   SideHeader sh;
@@ -159,13 +159,13 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
     if (fs.open(req.sidePath, options, rf->sideFile) != 0) return err::SideReadFailed;
     rf->sideLocks.attach(rf->sideFile.get(), locking);
     ScopedLock sideHeaderLock;
-    if (int e = retryWhileLocked(fs, [&] { return sideHeaderLock.lockByte(rf->sideLocks, 0); }))
+    if (int e = RetryWhileLocked(fs, [&] { return sideHeaderLock.LockByte(rf->sideLocks, 0); }))
       return e;
     std::uint8_t sraw[kSideHeaderSize];
     if (rf->sideFile->read(0, sraw, kSideHeaderSize, got) != 0 || got < kSideHeaderSize)
       return err::SideReadFailed;
     if (rf->cipher) rf->cipher->apply(0, sraw, kSideHeaderSize);
-    if (!decodeSideHeader(sraw, sh) || sh.blockCount <= 0 || sh.freeCount < 0 ||
+    if (!DecodeSideHeader(sraw, sh) || sh.blockCount <= 0 || sh.freeCount < 0 ||
         sh.freeCount >= sh.blockCount || sh.firstFree < 0 || sh.firstFree >= sh.blockCount)
       return err::SideReadFailed;
     if (sh.version != h.version) return err::SideVersionMismatch;
@@ -183,7 +183,7 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
   if (!req.readOnly) {
     if (rewriteCount) {
       std::uint8_t b[4];
-      putI32(b, h.count);
+      PutI32(b, h.count);
       if (int e = io.write(kOffCount, b, 4)) return e;
     }
     if (size != exactSize) {
@@ -192,16 +192,16 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
     if (rewriteSide) {
       // Chains into the lost blocks are cut first: a block handed out
       // again at the end of the file must not stay in an old chain too.
-      if (int e = rf->cutChainsAt(static_cast<std::uint32_t>(sh.blockCount), sh)) return e;
+      if (int e = rf->CutChainsAt(static_cast<std::uint32_t>(sh.blockCount), sh)) return e;
       std::uint8_t b[kSideHeaderSize];
-      encodeSideHeader(sh, b);
+      EncodeSideHeader(sh, b);
       if (int e = CipheredFile{rf->sideFile.get(), rf->cipher.get()}.write(0, b, kSideHeaderSize))
         return e;
       if (int e = rf->sideFile->truncate(std::uint64_t(sh.blockCount) * kBlockSize)) return e;
     }
   }
   if (int e = whole.release()) return e;
-  if (!req.readOnly && locking) Journal::unlockWriters(*rf->mainFile);
+  if (!req.readOnly && locking) Journal::UnlockWriters(*rf->mainFile);
   rf->position = 0;
   rf->recordBuffer.resize(rf->recordLength);
 
@@ -215,14 +215,14 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
   return 0;
 }
 
-void RecordFile::afterRollback() {
-  forgetRecord();
+void RecordFile::AfterRollback() {
+  ForgetRecord();
   idHint.clear();
   ++sideWrites;
-  readCount(false);
+  ReadCount(false);
 }
 
-int RecordFile::cutChainsAt(std::uint32_t blocks, SideHeader& sh) {
+int RecordFile::CutChainsAt(std::uint32_t blocks, SideHeader& sh) {
   const CipheredFile side{sideFile.get(), cipher.get()};
   std::vector<bool> seen(blocks, false);
   // Follows a chain from `first`; a link to a lost block is set to 0 in
@@ -234,14 +234,14 @@ int RecordFile::cutChainsAt(std::uint32_t blocks, SideHeader& sh) {
       if (b >= blocks || seen[b]) break;
       seen[b] = true;
       std::uint8_t raw[kBlockHeaderSize];
-      if (side.readExact(std::uint64_t{b} * kBlockSize, raw, kBlockHeaderSize, err::SideReadFailed))
+      if (side.ReadExact(std::uint64_t{b} * kBlockSize, raw, kBlockHeaderSize, err::SideReadFailed))
         return err::SideReadFailed;
-      BlockHeader bh = decodeBlockHeader(raw);
+      BlockHeader bh = DecodeBlockHeader(raw);
       if (bh.prev != prev || (bh.used == 0) != freeList) break;
       ++n;
       if (bh.next >= blocks) {
         bh.next = 0;
-        encodeBlockHeader(bh, raw);
+        EncodeBlockHeader(bh, raw);
         if (int e = side.write(std::uint64_t{b} * kBlockSize, raw, kBlockHeaderSize)) return e;
       }
       prev = b;
@@ -262,19 +262,19 @@ int RecordFile::cutChainsAt(std::uint32_t blocks, SideHeader& sh) {
     }
   }
   std::vector<std::uint8_t> buffer;
-  return scanBlocks(0, header.count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
+  return ScanBlocks(0, header.count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
     for (std::int64_t i = 0; i < k; ++i) {
       std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * recordLength];
       for (const Field& f : fields) {
-        if (!isChainType(f.type)) continue;
-        const std::uint32_t at = getU32(record + f.offset);
+        if (!IsChainType(f.type)) continue;
+        const std::uint32_t at = GetU32(record + f.offset);
         if (at == 0) continue;
         if (at < blocks) {
           if (int e = cut(at, false, nullptr)) return e;
           continue;
         }
         std::uint8_t none[4] = {};
-        if (int e = mainIo().write(recordOffset(first + i) + static_cast<std::uint64_t>(f.offset), none, 4))
+        if (int e = mainIo().write(RecordOffset(first + i) + static_cast<std::uint64_t>(f.offset), none, 4))
           return e;
       }
     }
@@ -289,57 +289,57 @@ void RecordFile::close() {
   if (mainFile) mainFile->close();
   if (sideFile) sideFile->close();
   closed = true;
-  forgetRecord();
+  ForgetRecord();
 }
 
-int RecordFile::lockCount(ScopedLock& lock, bool wait) {
-  if (!wait) return lock.lockByte(mainLocks, kOffCount);
-  return retryWhileLocked(*fs, [&] { return lock.lockByte(mainLocks, kOffCount); });
+int RecordFile::LockCount(ScopedLock& lock, bool wait) {
+  if (!wait) return lock.LockByte(mainLocks, kOffCount);
+  return RetryWhileLocked(*fs, [&] { return lock.LockByte(mainLocks, kOffCount); });
 }
 
-int RecordFile::readCount(bool wait) {
+int RecordFile::ReadCount(bool wait) {
   ScopedLock lock;
-  if (int e = lockCount(lock, wait)) return wait || !lockedElsewhere(e) ? e : 0;
+  if (int e = LockCount(lock, wait)) return wait || !LockedElsewhere(e) ? e : 0;
   std::uint8_t b[8];
-  if (int e = mainIo().readExact(kOffCount, b, 8, err::CountFailed)) return e;
-  header.count = getI32(b);
-  header.nextId = getI32(b + 4);
+  if (int e = mainIo().ReadExact(kOffCount, b, 8, err::CountFailed)) return e;
+  header.count = GetI32(b);
+  header.nextId = GetI32(b + 4);
   return lock.release();
 }
 
-int RecordFile::writeCount(std::int32_t count, std::int32_t nextId) {
+int RecordFile::WriteCount(std::int32_t count, std::int32_t nextId) {
   ScopedLock lock;
-  if (int e = lockCount(lock)) return e;
+  if (int e = LockCount(lock)) return e;
   std::uint8_t b[8];
-  putI32(b, count);
-  putI32(b + 4, nextId);
-  if (int e = mainIo().write(kOffCount, b, 8)) return writeFailure(e, err::WriteRecordFailed);
+  PutI32(b, count);
+  PutI32(b + 4, nextId);
+  if (int e = mainIo().write(kOffCount, b, 8)) return WriteFailure(e, err::WriteRecordFailed);
   header.count = count;
   header.nextId = nextId;
   return lock.release();
 }
 
-int RecordFile::readRecord(std::int64_t r, std::uint8_t* buffer) {
+int RecordFile::ReadRecord(std::int64_t r, std::uint8_t* buffer) {
   ScopedLock lock;
-  if (int e = lock.lockByte(mainLocks, recordOffset(r))) return e;
-  if (int e = mainIo().readExact(recordOffset(r), buffer, recordLength, err::ReadRecordFailed))
+  if (int e = lock.LockByte(mainLocks, RecordOffset(r))) return e;
+  if (int e = mainIo().ReadExact(RecordOffset(r), buffer, recordLength, err::ReadRecordFailed))
     return e;
   return lock.release();
 }
 
-int RecordFile::writeRecord(std::int64_t r, std::size_t from, const std::uint8_t* data,
+int RecordFile::WriteRecord(std::int64_t r, std::size_t from, const std::uint8_t* data,
                             std::size_t n) {
   ScopedLock lock;
-  if (int e = lock.lockByte(mainLocks, recordOffset(r))) return e;
-  if (int e = mainIo().write(recordOffset(r) + from, data, n))
-    return writeFailure(e, err::WriteRecordFailed);
+  if (int e = lock.LockByte(mainLocks, RecordOffset(r))) return e;
+  if (int e = mainIo().write(RecordOffset(r) + from, data, n))
+    return WriteFailure(e, err::WriteRecordFailed);
   // The held copy (the current record, or a scan's record under test) must
   // read back what was just written.
   if (cachedPosition == r && cachedRecord) std::memmove(cachedRecord + from, data, n);
   return lock.release();
 }
 
-int RecordFile::fillWindow(std::int64_t r, std::int64_t count) {
+int RecordFile::FillWindow(std::int64_t r, std::int64_t count) {
   // A run that follows the last one grows; any other starts small again.
   const bool onward = window.count > 0 && r == window.first + window.count &&
                       window.writeSerial == writeSerial;
@@ -350,7 +350,7 @@ int RecordFile::fillWindow(std::int64_t r, std::int64_t count) {
   window.records.resize(static_cast<std::size_t>(k) * recordLength);
   for (;;) {
     const std::uint64_t span = static_cast<std::uint64_t>(k - 1) * recordLength + 1;
-    if (int e = mainLocks.lockBriefly(recordOffset(r), span)) {
+    if (int e = mainLocks.LockBriefly(RecordOffset(r), span)) {
       // Another process holds one of the others: this record alone.
       if (k > 1 && (e == err::LockViolation || e == err::SharingViolation)) {
         k = 1;
@@ -358,8 +358,8 @@ int RecordFile::fillWindow(std::int64_t r, std::int64_t count) {
       }
       return e;
     }
-    const int e = readRecords(r, k, window.records.data());
-    const int u = mainLocks.unlockBriefly(recordOffset(r), span);
+    const int e = ReadRecords(r, k, window.records.data());
+    const int u = mainLocks.UnlockBriefly(RecordOffset(r), span);
     if (e || u) return e ? e : u;
     break;
   }
@@ -373,7 +373,7 @@ int RecordFile::fillWindow(std::int64_t r, std::int64_t count) {
   // of another process, a damaged chain) each is read alone when asked for.
   window.chainFields.clear();
   for (std::size_t f = 0; f < fields.size(); ++f)
-    if (isChainType(fields[f].type)) window.chainFields.push_back(static_cast<int>(f));
+    if (IsChainType(fields[f].type)) window.chainFields.push_back(static_cast<int>(f));
   window.values.assign(static_cast<std::size_t>(k) * window.chainFields.size(), {});
   if (window.chainFields.empty() || k == 1) return 0;
   struct Cursor {
@@ -385,7 +385,7 @@ int RecordFile::fillWindow(std::int64_t r, std::int64_t count) {
   for (std::int64_t i = 0; i < k; ++i) {
     const std::uint8_t* record = &window.records[static_cast<std::size_t>(i) * recordLength];
     for (std::size_t j = 0; j < window.chainFields.size(); ++j) {
-      const std::uint32_t first = getU32(record + fields[static_cast<std::size_t>(window.chainFields[j])].offset);
+      const std::uint32_t first = GetU32(record + fields[static_cast<std::size_t>(window.chainFields[j])].offset);
       const std::size_t at = static_cast<std::size_t>(i) * window.chainFields.size() + j;
       window.values[at].first = first;
       if (first == 0) {
@@ -413,11 +413,11 @@ int RecordFile::fillWindow(std::int64_t r, std::int64_t count) {
     blocks.resize(static_cast<std::size_t>((have + n) * kBlockSize));
     const std::uint64_t offset = base + have * kBlockSize;
     const std::uint64_t span = (n - 1) * kBlockSize + 1;  // the first bytes of the n blocks
-    if (sideLocks.lockBriefly(offset, span) != 0) return 0;
+    if (sideLocks.LockBriefly(offset, span) != 0) return 0;
     std::size_t got = 0;
     const int e = CipheredFile{sideFile.get(), cipher.get()}.read(offset, &blocks[have * kBlockSize],
                                                                  static_cast<std::size_t>(n * kBlockSize), got);
-    const int u = sideLocks.unlockBriefly(offset, span);
+    const int u = sideLocks.UnlockBriefly(offset, span);
     if (e || u) return 0;
     const std::uint64_t read = got / kBlockSize;
     have += read;
@@ -435,7 +435,7 @@ int RecordFile::fillWindow(std::int64_t r, std::int64_t count) {
           break;
         }
         const std::uint8_t* p = &blocks[static_cast<std::size_t>(c.at - lo) * kBlockSize];
-        const BlockHeader h = decodeBlockHeader(p);
+        const BlockHeader h = DecodeBlockHeader(p);
         if (h.used == 0 || h.used > kBlockData || h.prev != c.prev) break;
         value.data.insert(value.data.end(), p + kBlockHeaderSize, p + kBlockHeaderSize + h.used);
         c.prev = c.at;
@@ -451,45 +451,45 @@ int RecordFile::fillWindow(std::int64_t r, std::int64_t count) {
   return 0;
 }
 
-int RecordFile::readRecordsLocked(std::int64_t first, std::int64_t count, std::uint8_t* buffer) {
+int RecordFile::ReadRecordsLocked(std::int64_t first, std::int64_t count, std::uint8_t* buffer) {
   const auto n = static_cast<std::uint64_t>(count);
-  if (int e = mainLocks.lockSpan(recordOffset(first), n, recordLength)) return e;
-  int e = readRecords(first, count, buffer);
-  const int u = mainLocks.unlockSpan(recordOffset(first), n, recordLength);
+  if (int e = mainLocks.LockSpan(RecordOffset(first), n, recordLength)) return e;
+  int e = ReadRecords(first, count, buffer);
+  const int u = mainLocks.UnlockSpan(RecordOffset(first), n, recordLength);
   return e ? e : u;
 }
 
-int RecordFile::readRecords(std::int64_t first, std::int64_t count, std::uint8_t* buffer) {
-  return mainIo().readExact(recordOffset(first), buffer,
+int RecordFile::ReadRecords(std::int64_t first, std::int64_t count, std::uint8_t* buffer) {
+  return mainIo().ReadExact(RecordOffset(first), buffer,
                             static_cast<std::size_t>(count) * recordLength, err::ReadRecordFailed);
 }
 
-int RecordFile::writeRecords(std::int64_t first, std::int64_t count, const std::uint8_t* buffer) {
-  const int e = mainIo().write(recordOffset(first), buffer, static_cast<std::size_t>(count) * recordLength);
-  return e ? writeFailure(e, err::WriteRecordFailed) : 0;
+int RecordFile::WriteRecords(std::int64_t first, std::int64_t count, const std::uint8_t* buffer) {
+  const int e = mainIo().write(RecordOffset(first), buffer, static_cast<std::size_t>(count) * recordLength);
+  return e ? WriteFailure(e, err::WriteRecordFailed) : 0;
 }
 
-int RecordFile::truncateRecords(std::int64_t count) {
-  const int e = mainFile->truncate(recordOffset(count));
-  return e ? writeFailure(e, err::WriteRecordFailed) : 0;
+int RecordFile::TruncateRecords(std::int64_t count) {
+  const int e = mainFile->truncate(RecordOffset(count));
+  return e ? WriteFailure(e, err::WriteRecordFailed) : 0;
 }
 
-int RecordFile::extendIdHint(std::int64_t count) {
+int RecordFile::ExtendIdHint(std::int64_t count) {
   std::vector<std::uint8_t> buffer;
-  return scanBlocks(static_cast<std::int64_t>(idHint.size()), count, buffer, false,
+  return ScanBlocks(static_cast<std::int64_t>(idHint.size()), count, buffer, false,
                     [&](std::int64_t, std::int64_t k) {
                       for (std::int64_t i = 0; i < k; ++i) {
-                        const std::int32_t id = getI32(&buffer[static_cast<std::size_t>(i) * recordLength]);
+                        const std::int32_t id = GetI32(&buffer[static_cast<std::size_t>(i) * recordLength]);
                         idHint.push_back(id == INT32_MIN ? INT32_MAX : std::abs(id));
                       }
                       return 0;
                     });
 }
 
-int RecordFile::lockAll(ScopedLock& mainLock, ScopedLock& sideLock) {
-  if (int e = mainLock.lockWhole(mainLocks)) return e;
+int RecordFile::LockAll(ScopedLock& mainLock, ScopedLock& sideLock) {
+  if (int e = mainLock.LockWhole(mainLocks)) return e;
   if (sideFile) {
-    if (int e = sideLock.lockWhole(sideLocks)) {
+    if (int e = sideLock.LockWhole(sideLocks)) {
       mainLock.release();
       return e;
     }
@@ -497,13 +497,13 @@ int RecordFile::lockAll(ScopedLock& mainLock, ScopedLock& sideLock) {
   return 0;
 }
 
-int RecordFile::setPassword(const std::string& gbkPassword) {
+int RecordFile::SetPassword(const std::string& gbkPassword) {
   // Every byte rewritten is first kept in the journal: cut off at any
   // point, the files go back to the old password whole.
   Transaction txn(*this);
-  if (int e = txn.begin(true)) return lockedElsewhere(e) ? e : err::PasswordChangeFailed;
+  if (int e = txn.begin(true)) return LockedElsewhere(e) ? e : err::PasswordChangeFailed;
   ScopedLock mainLock, sideLock;
-  if (int e = lockAll(mainLock, sideLock)) return e;
+  if (int e = LockAll(mainLock, sideLock)) return e;
   std::unique_ptr<PageCipher> next =
       gbkPassword.empty() ? nullptr : std::make_unique<PageCipher>(gbkPassword);
   PageCipher* const from = cipher.get();
@@ -548,7 +548,7 @@ int RecordFile::setPassword(const std::string& gbkPassword) {
   if (failure == 0) {
     // The magic and the digest area under the new password.
     std::uint8_t raw[kHeaderSize];
-    encodeHeader(newHeader, raw);
+    EncodeHeader(newHeader, raw);
     failure = CipheredFile{mainFile.get(), to}.write(kOffDigest, raw + kOffDigest, kDigestAreaSize);
     if (failure == 0) failure = mainFile->write(0, raw, 4);
   }
@@ -559,7 +559,7 @@ int RecordFile::setPassword(const std::string& gbkPassword) {
   cipher = std::move(next);
   header.ciphered = newHeader.ciphered;
   header.digest = newHeader.digest;
-  forgetRecord();
+  ForgetRecord();
   return 0;
 }
 

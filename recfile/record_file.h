@@ -64,7 +64,7 @@ class RecordFile {
   std::uint32_t recordLength = 0;
   bool hasSide() const { return sideFile != nullptr; }
   bool passworded() const { return cipher != nullptr; }
-  std::uint64_t recordOffset(std::int64_t r) const {
+  std::uint64_t RecordOffset(std::int64_t r) const {
     return headerSize + static_cast<std::uint64_t>(r) * recordLength;
   }
   // Records per block of a bulk scan.
@@ -79,12 +79,12 @@ class RecordFile {
   std::uint8_t* cachedRecord = nullptr;
   std::int64_t cachedPosition = -1;
   std::vector<std::uint8_t> recordBuffer;
-  void holdRecord(std::uint8_t* bytes, std::int64_t r) {
+  void HoldRecord(std::uint8_t* bytes, std::int64_t r) {
     cachedRecord = bytes;
     cachedPosition = r;
     ++recordSerial;
   }
-  void forgetRecord() { holdRecord(nullptr, -1); }
+  void ForgetRecord() { HoldRecord(nullptr, -1); }
 
   // Memo and byte-set values read together with another field of the held
   // record; a later ReadField of theirs takes them instead of the file.
@@ -130,44 +130,44 @@ class RecordFile {
   static constexpr std::uint64_t kWindowMs = 50;
   static constexpr std::int64_t kLargestWindow = 256;
   // Records a .. b (either order) are all in a run still serving.
-  bool windowHolds(std::int64_t a, std::int64_t b) const {
+  bool WindowHolds(std::int64_t a, std::int64_t b) const {
     const std::int64_t lo = std::min(a, b), hi = std::max(a, b);
     return window.count > 0 && lo >= window.first && hi < window.first + window.count &&
            window.writeSerial == writeSerial && fs->monotonicMs() - window.readAtMs <= kWindowMs;
   }
-  bool windowHolds(std::int64_t r) const { return windowHolds(r, r); }
+  bool WindowHolds(std::int64_t r) const { return WindowHolds(r, r); }
   // Reads the run that starts at record r (within `count` records).
-  int fillWindow(std::int64_t r, std::int64_t count);
+  int FillWindow(std::int64_t r, std::int64_t count);
 
   // ---- header count: locked reads and writes of N and the next id
   // Refreshes header.count and header.nextId. Without `wait`, a count held
   // by another process (in the middle of an append) leaves the copy as it is.
-  int readCount(bool wait = true);
-  int writeCount(std::int32_t count, std::int32_t nextId);
+  int ReadCount(bool wait = true);
+  int WriteCount(std::int32_t count, std::int32_t nextId);
   // Locks the count byte, waiting while another process holds it.
-  int lockCount(ScopedLock& lock, bool wait = true);
+  int LockCount(ScopedLock& lock, bool wait = true);
 
   // ---- records
-  int readRecord(std::int64_t r, std::uint8_t* buffer);  // under the record's lock
-  int writeRecord(std::int64_t r, std::size_t from, const std::uint8_t* data, std::size_t n);
+  int ReadRecord(std::int64_t r, std::uint8_t* buffer);  // under the record's lock
+  int WriteRecord(std::int64_t r, std::size_t from, const std::uint8_t* data, std::size_t n);
   // A block of records, each under its own lock while the block is read.
-  int readRecordsLocked(std::int64_t first, std::int64_t count, std::uint8_t* buffer);
+  int ReadRecordsLocked(std::int64_t first, std::int64_t count, std::uint8_t* buffer);
   // Blocks of records for bulk operations (the caller holds the whole file).
-  int readRecords(std::int64_t first, std::int64_t count, std::uint8_t* buffer);
-  int writeRecords(std::int64_t first, std::int64_t count, const std::uint8_t* buffer);
-  int truncateRecords(std::int64_t count);
+  int ReadRecords(std::int64_t first, std::int64_t count, std::uint8_t* buffer);
+  int WriteRecords(std::int64_t first, std::int64_t count, const std::uint8_t* buffer);
+  int TruncateRecords(std::int64_t count);
   // Reads records from .. count - 1 a bulk block at a time into `buffer`
   // (each block under its records' locks when `locked`) and hands each
   // block to visit(first, k). A nonzero result of visit ends the scan and
   // is returned.
   template <class Visit>
-  int scanBlocks(std::int64_t from, std::int64_t count, std::vector<std::uint8_t>& buffer,
+  int ScanBlocks(std::int64_t from, std::int64_t count, std::vector<std::uint8_t>& buffer,
                  bool locked, Visit&& visit) {
     const std::int64_t block = bulkRecords();
     buffer.resize(static_cast<std::size_t>(block) * recordLength);
     for (std::int64_t first = from; first < count; first += block) {
       const std::int64_t k = std::min(block, count - first);
-      if (int e = locked ? readRecordsLocked(first, k, buffer.data()) : readRecords(first, k, buffer.data()))
+      if (int e = locked ? ReadRecordsLocked(first, k, buffer.data()) : ReadRecords(first, k, buffer.data()))
         return e;
       if (int r = visit(first, k)) return r;
     }
@@ -179,7 +179,7 @@ class RecordFile {
   // against the file before relying on it.
   std::vector<std::int32_t> idHint;
   // Reads the ids of records idHint.size() .. count - 1 into the hint.
-  int extendIdHint(std::int64_t count);
+  int ExtendIdHint(std::int64_t count);
 
   // ---- side file
   SideFile side() {
@@ -188,22 +188,22 @@ class RecordFile {
   BulkReadCache sideReadCache;
 
   // ---- locks of whole files (both) for bulk operations
-  int lockAll(ScopedLock& mainLock, ScopedLock& sideLock);
+  int LockAll(ScopedLock& mainLock, ScopedLock& sideLock);
 
   // ---- repair
   // Cuts every chain (and the free list) where it leads to a block at or
   // past `blocks`; the free count follows the free blocks still listed.
-  int cutChainsAt(std::uint32_t blocks, format::SideHeader& sh);
+  int CutChainsAt(std::uint32_t blocks, format::SideHeader& sh);
 
   // ---- password
   // Re-enciphers both files; on failure puts back what was done and
   // returns the failure.
-  int setPassword(const std::string& gbkPassword);
+  int SetPassword(const std::string& gbkPassword);
 
   // ---- the journal every changing operation goes through (Transaction)
   Journal journal;
   // Drops what was held in memory after the files were put back.
-  void afterRollback();
+  void AfterRollback();
 
   FileSystem* fs = nullptr;
   std::unique_ptr<File> mainFile;
@@ -238,12 +238,12 @@ class Transaction {
     open_ = false;
     ++rf_.writeSerial;
     const int e = rf_.journal.commit();
-    if (e) rf_.afterRollback();
+    if (e) rf_.AfterRollback();
     return e;
   }
   void abort() {
     open_ = false;
-    if (rf_.journal.rollback() == 0 || !rf_.closed) rf_.afterRollback();
+    if (rf_.journal.rollback() == 0 || !rf_.closed) rf_.AfterRollback();
   }
 
  private:
@@ -253,6 +253,6 @@ class Transaction {
 
 // A write failure as the engine reports it: the file's own code, or
 // `fallback` when the cause is unknown.
-inline int writeFailure(int e, int fallback) { return e == err::Unknown ? fallback : e; }
+inline int WriteFailure(int e, int fallback) { return e == err::Unknown ? fallback : e; }
 
 }  // namespace recfile

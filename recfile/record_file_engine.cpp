@@ -19,13 +19,13 @@ namespace recfile {
 
 using namespace format;
 
-bool isNumeric(FieldType t) {
+bool IsNumeric(FieldType t) {
   const int c = static_cast<int>(t);
   return c >= 1 && c <= 6;
 }
 
 std::string PasswordDigest(const std::string& password) {
-  return digestOfPasswordBytes(text::ToGbk(password));
+  return DigestOfPasswordBytes(text::ToGbk(password));
 }
 
 namespace {
@@ -38,15 +38,15 @@ struct ThreadState {
 };
 std::atomic<std::uint64_t> nextEngineSerial{1};
 
-std::unordered_map<std::uint64_t, ThreadState>& threadStates() {
+std::unordered_map<std::uint64_t, ThreadState>& ThreadStates() {
   thread_local std::unordered_map<std::uint64_t, ThreadState> states;
   return states;
 }
-ThreadState& threadState(std::uint64_t serial) { return threadStates()[serial]; }
+ThreadState& ThreadStateOf(std::uint64_t serial) { return ThreadStates()[serial]; }
 
-bool isChainType(FieldType t) { return t == FieldType::Memo || t == FieldType::ByteSet; }
+bool IsChainType(FieldType t) { return t == FieldType::Memo || t == FieldType::ByteSet; }
 
-Value emptyValue(FieldType t) {
+Value EmptyValue(FieldType t) {
   switch (t) {
     case FieldType::Float:
     case FieldType::Double: return 0.0;
@@ -60,7 +60,7 @@ Value emptyValue(FieldType t) {
 }
 
 // A real number cut toward zero and kept inside the 64-bit range.
-std::int64_t toInt64(double d) {
+std::int64_t ToInt64(double d) {
   if (std::isnan(d)) return 0;
   d = std::trunc(d);
   if (d >= 9.2233720368547758e18) return INT64_MAX;
@@ -69,20 +69,20 @@ std::int64_t toInt64(double d) {
 }
 
 // The numeric value of a numeric field.
-std::variant<std::int64_t, double> readNumber(const Field& f, const std::uint8_t* p) {
+std::variant<std::int64_t, double> ReadNumber(const Field& f, const std::uint8_t* p) {
   switch (f.type) {
     case FieldType::Byte: return std::int64_t{p[0]};
     case FieldType::Short: return std::int64_t{static_cast<std::int16_t>(p[0] | p[1] << 8)};
-    case FieldType::Integer: return std::int64_t{getI32(p)};
-    case FieldType::Long: return static_cast<std::int64_t>(getU64(p));
-    case FieldType::Float: return double{getF32(p)};
-    default: return getF64(p);
+    case FieldType::Integer: return std::int64_t{GetI32(p)};
+    case FieldType::Long: return static_cast<std::int64_t>(GetU64(p));
+    case FieldType::Float: return double{GetF32(p)};
+    default: return GetF64(p);
   }
 }
 
-void writeNumber(const Field& f, std::uint8_t* p, std::variant<std::int64_t, double> v) {
+void WriteNumber(const Field& f, std::uint8_t* p, std::variant<std::int64_t, double> v) {
   const bool isInt = std::holds_alternative<std::int64_t>(v);
-  const std::int64_t i = isInt ? std::get<std::int64_t>(v) : toInt64(std::get<double>(v));
+  const std::int64_t i = isInt ? std::get<std::int64_t>(v) : ToInt64(std::get<double>(v));
   const double d = isInt ? static_cast<double>(std::get<std::int64_t>(v)) : std::get<double>(v);
   switch (f.type) {
     case FieldType::Byte: p[0] = static_cast<std::uint8_t>(i); break;
@@ -92,20 +92,20 @@ void writeNumber(const Field& f, std::uint8_t* p, std::variant<std::int64_t, dou
       p[1] = static_cast<std::uint8_t>(s >> 8);
       break;
     }
-    case FieldType::Integer: putU32(p, static_cast<std::uint32_t>(i)); break;
-    case FieldType::Long: putU64(p, static_cast<std::uint64_t>(i)); break;
-    case FieldType::Float: putF32(p, static_cast<float>(d)); break;
-    default: putF64(p, d); break;
+    case FieldType::Integer: PutU32(p, static_cast<std::uint32_t>(i)); break;
+    case FieldType::Long: PutU64(p, static_cast<std::uint64_t>(i)); break;
+    case FieldType::Float: PutF32(p, static_cast<float>(d)); break;
+    default: PutF64(p, d); break;
   }
 }
 
 // Text bytes of a field: up to the first zero.
-std::string_view fieldText(const std::uint8_t* p, int width) {
+std::string_view FieldText(const std::uint8_t* p, int width) {
   const auto* end = std::find(p, p + width, 0);
   return {reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p)};
 }
 
-void putText(std::uint8_t* p, int width, std::string_view gbk) {
+void PutText(std::uint8_t* p, int width, std::string_view gbk) {
   const std::string cut = text::CutGbkBytes(gbk, static_cast<std::size_t>(width));
   std::memset(p, 0, static_cast<std::size_t>(width));
   std::memcpy(p, cut.data(), cut.size());
@@ -113,11 +113,11 @@ void putText(std::uint8_t* p, int width, std::string_view gbk) {
 
 // Encodes `v` into the field's bytes of `record`; memo and byte-set values
 // go to `chainData` instead. err::TypeMismatch when the kinds differ.
-int encodeField(const Field& f, const Value& v, std::uint8_t* record, Bytes* chainData) {
+int EncodeField(const Field& f, const Value& v, std::uint8_t* record, Bytes* chainData) {
   std::uint8_t* p = record + f.offset;
-  if (isNumeric(f.type)) {
-    if (const auto* i = std::get_if<std::int64_t>(&v)) writeNumber(f, p, *i);
-    else if (const auto* d = std::get_if<double>(&v)) writeNumber(f, p, *d);
+  if (IsNumeric(f.type)) {
+    if (const auto* i = std::get_if<std::int64_t>(&v)) WriteNumber(f, p, *i);
+    else if (const auto* d = std::get_if<double>(&v)) WriteNumber(f, p, *d);
     else return err::TypeMismatch;
     return 0;
   }
@@ -128,15 +128,15 @@ int encodeField(const Field& f, const Value& v, std::uint8_t* record, Bytes* cha
       return 0;
     case FieldType::DateTime:
       if (!std::holds_alternative<Days>(v)) return err::TypeMismatch;
-      putF64(p, std::get<Days>(v).value);
+      PutF64(p, std::get<Days>(v).value);
       return 0;
     case FieldType::SubPtr:
       if (!std::holds_alternative<std::int64_t>(v)) return err::TypeMismatch;
-      putU32(p, static_cast<std::uint32_t>(std::get<std::int64_t>(v)));
+      PutU32(p, static_cast<std::uint32_t>(std::get<std::int64_t>(v)));
       return 0;
     case FieldType::Text:
       if (!std::holds_alternative<std::string>(v)) return err::TypeMismatch;
-      putText(p, f.width, text::ToGbk(std::get<std::string>(v)));
+      PutText(p, f.width, text::ToGbk(std::get<std::string>(v)));
       return 0;
     case FieldType::Memo: {
       if (!std::holds_alternative<std::string>(v)) return err::TypeMismatch;
@@ -152,9 +152,9 @@ int encodeField(const Field& f, const Value& v, std::uint8_t* record, Bytes* cha
   }
 }
 
-bool isLockError(int e) { return e == err::LockViolation || e == err::SharingViolation; }
+bool IsLockError(int e) { return e == err::LockViolation || e == err::SharingViolation; }
 // A side-file failure as the record operations report it.
-int sideFailure(int e) { return isLockError(e) ? e : err::SideAccessFailed; }
+int SideFailure(int e) { return IsLockError(e) ? e : err::SideAccessFailed; }
 
 }  // namespace
 
@@ -171,7 +171,7 @@ struct RecordFileEngine::Impl {
   ThreadState& state() {
     const std::thread::id self = std::this_thread::get_id();
     if (!stateOfThread || stateThread != self) {
-      stateOfThread = &threadState(serial);
+      stateOfThread = &ThreadStateOf(serial);
       stateThread = self;
     }
     return *stateOfThread;
@@ -195,7 +195,7 @@ struct RecordFileEngine::Impl {
   }
 
   std::string resolve(const std::string& path) {
-    return paths::findExtensionVariant(*fs, fs->absolute(paths::withDefaultExtension(path)));
+    return paths::FindExtensionVariant(*fs, fs->absolute(paths::WithDefaultExtension(path)));
   }
 
   // The open database whose main file is `resolved` (same path or same file).
@@ -272,33 +272,33 @@ struct RecordFileEngine::Impl {
   static int checkCurrent(RecordFile& rf, int beyondCode, bool forWriting = false) {
     if (rf.position < 0) return err::NoCurrentRecord;
     if (!forWriting && rf.position < rf.header.count) return 0;
-    if (int e = rf.readCount(false)) return e;
+    if (int e = rf.ReadCount(false)) return e;
     return rf.position < rf.header.count ? 0 : beyondCode;
   }
 
   // Makes sure the current record's bytes are at hand.
   int loadCurrent(RecordFile& rf) {
     if (rf.cachedRecord && rf.cachedPosition == rf.position) return 0;
-    if (!rf.windowHolds(rf.position)) {
+    if (!rf.WindowHolds(rf.position)) {
       const std::int64_t count = rf.header.count;
-      int e = rf.fillWindow(rf.position, count);
-      if (e == err::ReadRecordFailed && rf.readCount(false) == 0 && rf.header.count < count) {
+      int e = rf.FillWindow(rf.position, count);
+      if (e == err::ReadRecordFailed && rf.ReadCount(false) == 0 && rf.header.count < count) {
         // Cut short by another process's pack: past the end now, or a
         // shorter run.
         if (rf.position >= rf.header.count) return err::SeekFailed;
-        e = rf.fillWindow(rf.position, rf.header.count);
+        e = rf.FillWindow(rf.position, rf.header.count);
       }
       if (e) return e;
     }
     RecordFile::RecordWindow& w = rf.window;
-    rf.holdRecord(&w.records[static_cast<std::size_t>(rf.position - w.first) * rf.recordLength],
+    rf.HoldRecord(&w.records[static_cast<std::size_t>(rf.position - w.first) * rf.recordLength],
                   rf.position);
     return 0;
   }
 
   // Reads the record at the current position again, under its lock.
   int reloadCurrent(RecordFile& rf) {
-    rf.forgetRecord();
+    rf.ForgetRecord();
     return loadCurrent(rf);
   }
 
@@ -306,11 +306,11 @@ struct RecordFileEngine::Impl {
   // values come along when their blocks lie among the ones read for it.
   static int readChain(RecordFile& rf, const Field& f, const std::uint8_t* record, Bytes& out) {
     out.clear();
-    const std::uint32_t first = getU32(record + f.offset);
+    const std::uint32_t first = GetU32(record + f.offset);
     if (first == 0) return 0;
     const auto index = static_cast<int>(&f - rf.fields.data());
     // Read with the run of records the held one came in.
-    if (rf.windowHolds(rf.cachedPosition) &&
+    if (rf.WindowHolds(rf.cachedPosition) &&
         record == &rf.window.records[static_cast<std::size_t>(rf.cachedPosition - rf.window.first) *
                                      rf.recordLength]) {
       const auto& fieldsOf = rf.window.chainFields;
@@ -340,17 +340,17 @@ struct RecordFileEngine::Impl {
     chains[0].first = first;
     for (std::size_t j = 0; j < rf.fields.size(); ++j) {
       const Field& g = rf.fields[j];
-      if (static_cast<int>(j) == index || !isChainType(g.type) || getU32(record + g.offset) == 0)
+      if (static_cast<int>(j) == index || !IsChainType(g.type) || GetU32(record + g.offset) == 0)
         continue;
       if (std::any_of(ahead.begin(), ahead.end(), [&](const auto& a) { return a.field == int(j); }))
         continue;
       ChainRead other;
-      other.first = getU32(record + g.offset);
+      other.first = GetU32(record + g.offset);
       other.wanted = false;
       chains.push_back(std::move(other));
       fieldOf.push_back(static_cast<int>(j));
     }
-    if (int e = rf.side().readChains(chains)) return e;
+    if (int e = rf.side().ReadChains(chains)) return e;
     out = std::move(chains[0].data);
     for (std::size_t k = 1; k < chains.size(); ++k)
       if (chains[k].done)
@@ -361,30 +361,30 @@ struct RecordFileEngine::Impl {
 
   Value decode(RecordFile& rf, const Field& f, const std::uint8_t* record, int& error) {
     const std::uint8_t* p = record + f.offset;
-    if (isNumeric(f.type)) {
-      auto n = readNumber(f, p);
+    if (IsNumeric(f.type)) {
+      auto n = ReadNumber(f, p);
       if (auto* i = std::get_if<std::int64_t>(&n)) return *i;
       return std::get<double>(n);
     }
     switch (f.type) {
       case FieldType::Logical: return p[0] != 0;
-      case FieldType::DateTime: return Days{text::ClampDays(getF64(p))};
-      case FieldType::SubPtr: return std::int64_t{getU32(p)};
-      case FieldType::Text: return text::ToUtf8(fieldText(p, f.width));
+      case FieldType::DateTime: return Days{text::ClampDays(GetF64(p))};
+      case FieldType::SubPtr: return std::int64_t{GetU32(p)};
+      case FieldType::Text: return text::ToUtf8(FieldText(p, f.width));
       case FieldType::Memo:
       case FieldType::ByteSet: {
         Bytes bytes;
         if (const int e = readChain(rf, f, record, bytes)) {
           // Another holder's lock is told as such, like every record lock.
-          error = isLockError(e) ? e : err::ReadFieldFailed;
-          return emptyValue(f.type);
+          error = IsLockError(e) ? e : err::ReadFieldFailed;
+          return EmptyValue(f.type);
         }
         if (f.type == FieldType::ByteSet) return bytes;
         const auto end = std::find(bytes.begin(), bytes.end(), 0);
         return text::ToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()),
                                              static_cast<std::size_t>(end - bytes.begin())));
       }
-      default: return emptyValue(f.type);
+      default: return EmptyValue(f.type);
     }
   }
 };
@@ -395,7 +395,7 @@ RecordFileEngine::RecordFileEngine(std::shared_ptr<FileSystem> fs) : impl_(std::
 
 RecordFileEngine::~RecordFileEngine() {
   CloseAll();
-  threadStates().erase(impl_->serial);
+  ThreadStates().erase(impl_->serial);
 }
 
 bool RecordFileEngine::Create(const std::string& path, const std::vector<FieldDef>& fields) {
@@ -405,7 +405,7 @@ bool RecordFileEngine::Create(const std::string& path, const std::vector<FieldDe
   std::uint64_t length = kRecordIdSize;
   for (const FieldDef& f : fields) {
     if (f.name.empty()) break;
-    if (!isValidName(f.name) || text::GbkLength(f.name) > kMaxNameBytes)
+    if (!IsValidName(f.name) || text::GbkLength(f.name) > kMaxNameBytes)
       return m.fail(err::BadFieldName);
     const int code = static_cast<int>(f.type);
     if (code < 1 || code > 12) return m.fail(err::BadFieldType);
@@ -418,7 +418,7 @@ bool RecordFileEngine::Create(const std::string& path, const std::vector<FieldDe
     d.type = code;
     d.offset = static_cast<std::int32_t>(length);
     d.width = f.type == FieldType::Text ? f.width : 0;
-    length += static_cast<std::uint64_t>(storedWidth(f.type, f.width));
+    length += static_cast<std::uint64_t>(StoredWidth(f.type, f.width));
     if (length > INT32_MAX) return m.fail(err::BadFieldWidth);
     descriptors.push_back(d);
   }
@@ -426,7 +426,7 @@ bool RecordFileEngine::Create(const std::string& path, const std::vector<FieldDe
   const std::string resolved = m.resolve(path);
   // Replacing a file this engine has open would pull it from under its entry.
   if (m.findOpenFile(resolved)) return m.fail(err::AlreadyOpen);
-  const std::string side = paths::findExtensionVariant(*m.fs, paths::sideFileName(resolved));
+  const std::string side = paths::FindExtensionVariant(*m.fs, paths::SideFileName(resolved));
   if (int e = RecordFile::create(*m.fs, resolved, side, descriptors,
                                  static_cast<std::uint32_t>(length)))
     return m.fail(e);
@@ -437,20 +437,20 @@ bool RecordFileEngine::Open(const std::string& path, const std::string& alias, b
                             ShareMode share, const std::string& password) {
   Impl& m = *impl_;
   m.begin();
-  if (!alias.empty() && !isValidName(alias)) return m.fail(err::BadAlias);
+  if (!alias.empty() && !IsValidName(alias)) return m.fail(err::BadAlias);
   const int shareCode = static_cast<int>(share);
   if (shareCode < 1 || shareCode > 4) share = ShareMode::None;
   OpenRequest request;
   request.path = m.resolve(path);
   if (m.findOpenFile(request.path)) return m.fail(err::AlreadyOpen);
-  request.sidePath = paths::findExtensionVariant(*m.fs, paths::sideFileName(request.path));
-  request.journalPath = paths::journalFileName(request.path);
+  request.sidePath = paths::FindExtensionVariant(*m.fs, paths::SideFileName(request.path));
+  request.journalPath = paths::JournalFileName(request.path);
   request.gbkPassword = text::ToGbk(password);
   request.readOnly = readOnly;
   request.share = share;
   std::unique_ptr<RecordFile> rf;
   if (int e = RecordFile::open(*m.fs, request, rf)) return m.fail(e);
-  rf->name = paths::stem(rf->path);
+  rf->name = paths::Stem(rf->path);
   rf->alias = alias;
   m.table.push_back(std::shared_ptr<RecordFile>(std::move(rf)));
   m.current = m.table.back();
@@ -495,7 +495,7 @@ std::int64_t RecordFileEngine::RecordCount() {
   m.begin();
   RecordFile* rf = m.need();
   if (!rf) return 0;
-  if (int e = rf->readCount()) return m.fail(e), 0;
+  if (int e = rf->ReadCount()) return m.fail(e), 0;
   return rf->header.count;
 }
 
@@ -531,10 +531,10 @@ bool RecordFileEngine::GoTo(std::int64_t n) {
   RecordFile* rf = m.need();
   if (!rf) return false;
   // Another process may have appended or packed since the count was read.
-  if (int e = rf->readCount(false)) return m.fail(e);
+  if (int e = rf->ReadCount(false)) return m.fail(e);
   const std::int64_t count = rf->header.count;
   rf->position = n < 1 ? 0 : std::min(n - 1, std::max<std::int64_t>(count - 1, 0));
-  rf->forgetRecord();
+  rf->ForgetRecord();
   return true;
 }
 
@@ -545,10 +545,10 @@ bool RecordFileEngine::Skip(std::int64_t n) {
   if (!rf || n == 0) return rf != nullptr;
   // Within a run just read the count read with it holds.
   std::int64_t count = 0;
-  if (rf->windowHolds(rf->position, rf->position + n)) {
+  if (rf->WindowHolds(rf->position, rf->position + n)) {
     count = rf->window.fileCount;
   } else {
-    if (int e = rf->readCount(false)) return m.fail(e);
+    if (int e = rf->ReadCount(false)) return m.fail(e);
     count = rf->header.count;
   }
   const std::int64_t at = rf->position;
@@ -559,7 +559,7 @@ bool RecordFileEngine::Skip(std::int64_t n) {
     if (count == 0 || at < 0) return m.fail(err::BeforeFirst);
     rf->position = n <= -1 - at ? -1 : at + n;
   }
-  rf->forgetRecord();
+  rf->ForgetRecord();
   return true;
 }
 
@@ -568,9 +568,9 @@ bool RecordFileEngine::GoToLast() {
   m.begin();
   RecordFile* rf = m.need();
   if (!rf) return false;
-  if (int e = rf->readCount()) return m.fail(e);
+  if (int e = rf->ReadCount()) return m.fail(e);
   rf->position = std::max<std::int64_t>(rf->header.count - 1, 0);
-  rf->forgetRecord();
+  rf->ForgetRecord();
   return true;
 }
 
@@ -588,7 +588,7 @@ std::int64_t RecordFileEngine::RecordId() {
   if (!rf) return 0;
   if (int e = Impl::checkCurrent(*rf, err::SeekFailed)) return m.fail(e), 0;
   if (int e = m.loadCurrent(*rf)) return m.fail(e), 0;
-  return std::abs(std::int64_t{getI32(rf->cachedRecord)});
+  return std::abs(std::int64_t{GetI32(rf->cachedRecord)});
 }
 
 bool RecordFileEngine::IsDeleted() {
@@ -598,7 +598,7 @@ bool RecordFileEngine::IsDeleted() {
   if (!rf) return false;
   if (int e = Impl::checkCurrent(*rf, err::SeekFailed)) return m.fail(e);
   if (int e = m.loadCurrent(*rf)) return m.fail(e);
-  return getI32(rf->cachedRecord) < 0;
+  return GetI32(rf->cachedRecord) < 0;
 }
 
 bool RecordFileEngine::GoToId(std::int64_t id) {
@@ -606,30 +606,30 @@ bool RecordFileEngine::GoToId(std::int64_t id) {
   m.begin();
   RecordFile* rf = m.need();
   if (!rf || id <= 0) return false;
-  if (int e = rf->readCount()) return m.fail(e);
+  if (int e = rf->ReadCount()) return m.fail(e);
   const std::int64_t count = rf->header.count;
 
   // The id read from the file itself, under the record's lock.
   auto idAt = [&](std::int64_t r, std::int64_t& out) -> int {
     std::uint8_t bytes[kRecordIdSize];
     ScopedLock lock;
-    if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(r))) return e;
-    if (int e = rf->mainIo().readExact(rf->recordOffset(r), bytes, kRecordIdSize,
+    if (int e = lock.LockByte(rf->mainLocks, rf->RecordOffset(r))) return e;
+    if (int e = rf->mainIo().ReadExact(rf->RecordOffset(r), bytes, kRecordIdSize,
                                        err::ReadRecordFailed))
       return e;
-    out = std::abs(std::int64_t{getI32(bytes)});
+    out = std::abs(std::int64_t{GetI32(bytes)});
     return lock.release();
   };
   auto found = [&](std::int64_t r) {
     rf->position = r;
-    rf->forgetRecord();
+    rf->ForgetRecord();
     return true;
   };
 
   // First the ids kept in memory; a hit is checked against the file.
   auto& hint = rf->idHint;
   if (static_cast<std::int64_t>(hint.size()) > count) hint.clear();
-  if (static_cast<std::int64_t>(hint.size()) < count && rf->extendIdHint(count) != 0) hint.clear();
+  if (static_cast<std::int64_t>(hint.size()) < count && rf->ExtendIdHint(count) != 0) hint.clear();
   if (static_cast<std::int64_t>(hint.size()) == count) {
     const auto it = std::lower_bound(hint.begin(), hint.end(), id);
     if (it != hint.end() && *it == id) {
@@ -662,8 +662,8 @@ Value RecordFileEngine::ReadField(const FieldRef& field, const std::string& data
   const int i = Impl::fieldIndex(*rf, field);
   if (i < 0) return m.usageError(err::NoSuchField, kNoFieldMessage), Value{};
   const Field& f = rf->fields[static_cast<std::size_t>(i)];
-  if (int e = Impl::checkCurrent(*rf, err::SeekFailed)) return m.fail(e), emptyValue(f.type);
-  if (int e = m.loadCurrent(*rf)) return m.fail(e), emptyValue(f.type);
+  if (int e = Impl::checkCurrent(*rf, err::SeekFailed)) return m.fail(e), EmptyValue(f.type);
+  if (int e = m.loadCurrent(*rf)) return m.fail(e), EmptyValue(f.type);
   int error = 0;
   Value v = m.decode(*rf, f, rf->cachedRecord, error);
   if (error) m.fail(error);
@@ -679,7 +679,7 @@ std::string RecordFileEngine::ReadText(const FieldRef& field, const std::string&
 std::int64_t RecordFileEngine::ReadInt(const FieldRef& field, const std::string& database) {
   const Value v = ReadField(field, database);
   if (const auto* i = std::get_if<std::int64_t>(&v)) return *i;
-  if (const auto* d = std::get_if<double>(&v)) return toInt64(*d);
+  if (const auto* d = std::get_if<double>(&v)) return ToInt64(*d);
   return 0;
 }
 
@@ -714,27 +714,27 @@ bool RecordFileEngine::WriteField(const FieldRef& field, const Value& value,
   if (rf->readOnly) return m.fail(err::AccessDenied);
   const Field& f = rf->fields[static_cast<std::size_t>(i)];
   Transaction txn(*rf);
-  if (int e = txn.begin(isChainType(f.type)))
-    return m.fail(isLockError(e) || !isChainType(f.type) ? e : err::WriteFieldFailed);
+  if (int e = txn.begin(IsChainType(f.type)))
+    return m.fail(IsLockError(e) || !IsChainType(f.type) ? e : err::WriteFieldFailed);
   if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
   std::vector<std::uint8_t> record(rf->recordLength, 0);
   Bytes chainData;
-  if (int e = encodeField(f, value, record.data(), &chainData)) return m.fail(e);
+  if (int e = EncodeField(f, value, record.data(), &chainData)) return m.fail(e);
 
   ScopedLock lock;
-  if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(rf->position))) return m.fail(e);
-  if (isChainType(f.type)) {
+  if (int e = lock.LockByte(rf->mainLocks, rf->RecordOffset(rf->position))) return m.fail(e);
+  if (IsChainType(f.type)) {
     if (int e = m.reloadCurrent(*rf)) return m.fail(e);
-    if (int e = rf->journal.keep(Journal::kMain, rf->recordOffset(rf->position) + static_cast<std::uint64_t>(f.offset),
+    if (int e = rf->journal.keep(Journal::kMain, rf->RecordOffset(rf->position) + static_cast<std::uint64_t>(f.offset),
                                  static_cast<std::uint64_t>(f.width)))
-      return m.fail(isLockError(e) ? e : err::WriteFieldFailed);
-    const std::uint32_t old = getU32(rf->cachedRecord + f.offset);
+      return m.fail(IsLockError(e) ? e : err::WriteFieldFailed);
+    const std::uint32_t old = GetU32(rf->cachedRecord + f.offset);
     std::uint32_t first = 0;
-    if (const int e = rf->side().writeValue(old, chainData.data(), chainData.size(), first))
-      return m.fail(isLockError(e) ? e : err::WriteFieldFailed);
-    putU32(record.data() + f.offset, first);
+    if (const int e = rf->side().WriteValue(old, chainData.data(), chainData.size(), first))
+      return m.fail(IsLockError(e) ? e : err::WriteFieldFailed);
+    PutU32(record.data() + f.offset, first);
   }
-  if (int e = rf->writeRecord(rf->position, static_cast<std::size_t>(f.offset),
+  if (int e = rf->WriteRecord(rf->position, static_cast<std::size_t>(f.offset),
                               record.data() + f.offset, static_cast<std::size_t>(f.width)))
     return m.fail(e);
   if (int e = lock.release()) return m.fail(e);
@@ -752,7 +752,7 @@ bool RecordFileEngine::Append(const std::vector<Value>& values) {
   std::vector<Bytes> chains(values.size());
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (std::holds_alternative<std::monostate>(values[i])) continue;
-    if (int e = encodeField(rf->fields[i], values[i], record.data(), &chains[i])) return m.fail(e);
+    if (int e = EncodeField(rf->fields[i], values[i], record.data(), &chains[i])) return m.fail(e);
   }
 
   // A record without memo or byte-set values is one write past the end and
@@ -761,8 +761,8 @@ bool RecordFileEngine::Append(const std::vector<Value>& values) {
   const bool chained = std::any_of(chains.begin(), chains.end(), [](const Bytes& c) { return !c.empty(); });
   if (int e = txn.begin(chained)) return m.fail(e);
   ScopedLock countLock;
-  if (int e = rf->lockCount(countLock)) return m.fail(e);
-  if (int e = rf->readCount()) return m.fail(e);
+  if (int e = rf->LockCount(countLock)) return m.fail(e);
+  if (int e = rf->ReadCount()) return m.fail(e);
   const std::int32_t n = rf->header.count;
   const std::int32_t id = std::max(rf->header.nextId, 1);
   if (n == INT32_MAX || id == INT32_MAX) return m.fail(err::WriteRecordFailed);
@@ -770,7 +770,7 @@ bool RecordFileEngine::Append(const std::vector<Value>& values) {
   // journal before the first write.
   if (int e = rf->journal.keep(Journal::kMain, kOffCount, 8)) return m.fail(e);
   ScopedLock recordLock;
-  if (int e = recordLock.lockByte(rf->mainLocks, rf->recordOffset(n))) return m.fail(e);
+  if (int e = recordLock.LockByte(rf->mainLocks, rf->RecordOffset(n))) return m.fail(e);
 
   std::vector<ChainWrite> writes;
   std::vector<std::size_t> writeField;
@@ -780,17 +780,17 @@ bool RecordFileEngine::Append(const std::vector<Value>& values) {
     writeField.push_back(i);
   }
   if (!writes.empty()) {
-    if (int e = rf->side().writeValues(writes)) return m.fail(sideFailure(e));
+    if (int e = rf->side().WriteValues(writes)) return m.fail(SideFailure(e));
     for (std::size_t w = 0; w < writes.size(); ++w)
-      putU32(record.data() + rf->fields[writeField[w]].offset, writes[w].newFirst);
+      PutU32(record.data() + rf->fields[writeField[w]].offset, writes[w].newFirst);
   }
-  putI32(record.data(), id);
-  if (int e = rf->writeRecord(n, 0, record.data(), record.size())) return m.fail(e);
-  if (int e = rf->writeCount(n + 1, id + 1)) return m.fail(e);
+  PutI32(record.data(), id);
+  if (int e = rf->WriteRecord(n, 0, record.data(), record.size())) return m.fail(e);
+  if (int e = rf->WriteCount(n + 1, id + 1)) return m.fail(e);
   rf->position = n;
   if (static_cast<std::int64_t>(rf->idHint.size()) == n) rf->idHint.push_back(id);
   std::copy(record.begin(), record.end(), rf->recordBuffer.begin());
-  rf->holdRecord(rf->recordBuffer.data(), n);
+  rf->HoldRecord(rf->recordBuffer.data(), n);
   if (int r = recordLock.release()) return m.fail(r);
   if (int r = countLock.release()) return m.fail(r);
   if (int r = txn.commit()) return m.fail(r);
@@ -805,34 +805,34 @@ bool RecordFileEngine::Modify(const std::vector<Value>& values) {
   if (values.size() > rf->fields.size()) return m.fail(err::NoSuchField);
   bool chained = false;
   for (std::size_t i = 0; i < values.size(); ++i)
-    chained |= isChainType(rf->fields[i].type) && !std::holds_alternative<std::monostate>(values[i]);
+    chained |= IsChainType(rf->fields[i].type) && !std::holds_alternative<std::monostate>(values[i]);
   Transaction txn(*rf);
   if (int e = txn.begin(chained)) return m.fail(e);
   if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
   ScopedLock lock;
-  if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(rf->position))) return m.fail(e);
+  if (int e = lock.LockByte(rf->mainLocks, rf->RecordOffset(rf->position))) return m.fail(e);
   if (int e = m.reloadCurrent(*rf)) return m.fail(e);
-  if (int e = rf->journal.keep(Journal::kMain, rf->recordOffset(rf->position), rf->recordLength))
+  if (int e = rf->journal.keep(Journal::kMain, rf->RecordOffset(rf->position), rf->recordLength))
     return m.fail(e);
   std::vector<std::uint8_t> record(rf->cachedRecord, rf->cachedRecord + rf->recordLength);
   std::vector<Bytes> chains(values.size());
   std::vector<bool> chainGiven(values.size(), false);
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (std::holds_alternative<std::monostate>(values[i])) continue;
-    if (int e = encodeField(rf->fields[i], values[i], record.data(), &chains[i])) return m.fail(e);
-    chainGiven[i] = isChainType(rf->fields[i].type);
+    if (int e = EncodeField(rf->fields[i], values[i], record.data(), &chains[i])) return m.fail(e);
+    chainGiven[i] = IsChainType(rf->fields[i].type);
   }
   std::vector<ChainWrite> writes;
   for (std::size_t i = 0; i < values.size(); ++i)
     if (chainGiven[i])
-      writes.push_back({getU32(record.data() + rf->fields[i].offset), chains[i].data(),
+      writes.push_back({GetU32(record.data() + rf->fields[i].offset), chains[i].data(),
                         chains[i].size(), 0});
   if (!writes.empty()) {
-    if (int e = rf->side().writeValues(writes)) return m.fail(sideFailure(e));
+    if (int e = rf->side().WriteValues(writes)) return m.fail(SideFailure(e));
     for (std::size_t i = 0, w = 0; i < values.size(); ++i)
-      if (chainGiven[i]) putU32(record.data() + rf->fields[i].offset, writes[w++].newFirst);
+      if (chainGiven[i]) PutU32(record.data() + rf->fields[i].offset, writes[w++].newFirst);
   }
-  if (int e = rf->writeRecord(rf->position, 0, record.data(), record.size())) return m.fail(e);
+  if (int e = rf->WriteRecord(rf->position, 0, record.data(), record.size())) return m.fail(e);
   if (int e = lock.release()) return m.fail(e);
   if (int e = txn.commit()) return m.fail(e);
   return true;
@@ -846,7 +846,7 @@ class PositionKeeper {
   explicit PositionKeeper(RecordFile& rf) : rf_(rf), position_(rf.position) {}
   ~PositionKeeper() {
     rf_.position = position_;
-    rf_.forgetRecord();
+    rf_.ForgetRecord();
   }
   void keep(std::int64_t position) { position_ = position; }
 
@@ -869,13 +869,13 @@ bool RecordFileEngine::Delete(const Condition& condition) {
   if (!condition) {
     if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
     ScopedLock lock;
-    if (int e = lock.lockByte(rf->mainLocks, rf->recordOffset(rf->position))) return m.fail(e);
+    if (int e = lock.LockByte(rf->mainLocks, rf->RecordOffset(rf->position))) return m.fail(e);
     if (int e = m.reloadCurrent(*rf)) return m.fail(e);
-    const std::int32_t id = getI32(rf->cachedRecord);
+    const std::int32_t id = GetI32(rf->cachedRecord);
     if (id > 0) {
       std::uint8_t bytes[kRecordIdSize];
-      putI32(bytes, -id);
-      if (int e = rf->writeRecord(rf->position, 0, bytes, kRecordIdSize)) return m.fail(e);
+      PutI32(bytes, -id);
+      if (int e = rf->WriteRecord(rf->position, 0, bytes, kRecordIdSize)) return m.fail(e);
     }
     if (int e = lock.release()) return m.fail(e);
     if (int e = txn.commit()) return m.fail(e);
@@ -883,27 +883,27 @@ bool RecordFileEngine::Delete(const Condition& condition) {
   }
 
   ScopedLock mainLock, sideLock;
-  if (int e = rf->lockAll(mainLock, sideLock)) return m.fail(e);
-  if (int e = rf->readCount()) return m.fail(e);
+  if (int e = rf->LockAll(mainLock, sideLock)) return m.fail(e);
+  if (int e = rf->ReadCount()) return m.fail(e);
   std::vector<std::uint8_t> buffer;
   // The marks are written after the scan, once every block that gets one
   // is in the journal: one sync of it rather than one per block.
   std::vector<std::pair<std::int64_t, std::int32_t>> marks;  // record, its id
   {
     PositionKeeper position(*rf);
-    const int e = rf->scanBlocks(0, rf->header.count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
+    const int e = rf->ScanBlocks(0, rf->header.count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
       bool saved = false;
       for (std::int64_t i = 0; i < k; ++i) {
         std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * rf->recordLength];
         rf->position = first + i;
-        rf->holdRecord(record, first + i);
+        rf->HoldRecord(record, first + i);
         const bool hit = condition();
         if (rf->closed) return err::NotOpened;
-        const std::int32_t id = getI32(record);
+        const std::int32_t id = GetI32(record);
         if (hit && id > 0) {
           // The block's old bytes go to the journal at once, not id by id.
           if (!saved) {
-            if (int e = rf->journal.keep(Journal::kMain, rf->recordOffset(first),
+            if (int e = rf->journal.keep(Journal::kMain, rf->RecordOffset(first),
                                          static_cast<std::uint64_t>(k) * rf->recordLength))
               return e;
             saved = true;
@@ -917,8 +917,8 @@ bool RecordFileEngine::Delete(const Condition& condition) {
     // Only the id is written: the condition may have written fields.
     for (const auto& [r, id] : marks) {
       std::uint8_t bytes[kRecordIdSize];
-      putI32(bytes, -id);
-      if (int e = rf->writeRecord(r, 0, bytes, kRecordIdSize)) return m.fail(e);
+      PutI32(bytes, -id);
+      if (int e = rf->WriteRecord(r, 0, bytes, kRecordIdSize)) return m.fail(e);
     }
   }
   if (int e = sideLock.release()) return m.fail(e);
@@ -936,8 +936,8 @@ bool RecordFileEngine::Pack() {
   Transaction txn(*rf);
   if (int e = txn.begin(true)) return m.fail(e);
   ScopedLock mainLock, sideLock;
-  if (int e = rf->lockAll(mainLock, sideLock)) return m.fail(e);
-  if (int e = rf->readCount()) return m.fail(e);
+  if (int e = rf->LockAll(mainLock, sideLock)) return m.fail(e);
+  if (int e = rf->ReadCount()) return m.fail(e);
   const std::int64_t count = rf->header.count;
   const std::int64_t block = rf->bulkRecords();
   const std::size_t L = rf->recordLength;
@@ -947,26 +947,26 @@ bool RecordFileEngine::Pack() {
   std::int64_t firstDropped = -1;
   std::vector<std::uint32_t> chains;  // in record order, then field order
   std::unordered_set<std::uint32_t> listed;
-  if (int e = rf->scanBlocks(0, count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
+  if (int e = rf->ScanBlocks(0, count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
         for (std::int64_t i = 0; i < k; ++i) {
           const std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * L];
-          if (getI32(record) >= 0) continue;
+          if (GetI32(record) >= 0) continue;
           if (firstDropped < 0) firstDropped = first + i;
           for (const Field& f : rf->fields) {
-            if (!isChainType(f.type) || getU32(record + f.offset) == 0) continue;
+            if (!IsChainType(f.type) || GetU32(record + f.offset) == 0) continue;
             // A damaged chain is left alone: its blocks may belong to others.
-            const int e = rf->side().checkChain(getU32(record + f.offset));
-            if (isLockError(e)) return e;
+            const int e = rf->side().CheckChain(GetU32(record + f.offset));
+            if (IsLockError(e)) return e;
             // A first block named twice (damage) is freed only once.
-            if (e == 0 && listed.insert(getU32(record + f.offset)).second)
-              chains.push_back(getU32(record + f.offset));
+            if (e == 0 && listed.insert(GetU32(record + f.offset)).second)
+              chains.push_back(GetU32(record + f.offset));
           }
         }
         return 0;
       }))
     return m.fail(e);
   rf->position = 0;
-  rf->forgetRecord();
+  rf->ForgetRecord();
   if (firstDropped < 0) {
     if (int e = txn.commit()) return m.fail(e);
     return true;
@@ -976,19 +976,19 @@ bool RecordFileEngine::Pack() {
   // block that changes on, and the count, is saved before the first write.
   std::int64_t kept = firstDropped / block * block;
   if (int e = rf->journal.keep(Journal::kMain, kOffCount, 8)) return m.fail(e);
-  if (int e = rf->journal.keep(Journal::kMain, rf->recordOffset(kept),
-                               rf->recordOffset(count) - rf->recordOffset(kept)))
+  if (int e = rf->journal.keep(Journal::kMain, rf->RecordOffset(kept),
+                               rf->RecordOffset(count) - rf->RecordOffset(kept)))
     return m.fail(e);
-  if (int e = rf->scanBlocks(kept, count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
+  if (int e = rf->ScanBlocks(kept, count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
         std::int64_t out = 0;
         for (std::int64_t i = 0; i < k; ++i) {
           const std::uint8_t* record = &buffer[static_cast<std::size_t>(i) * L];
-          if (getI32(record) < 0) continue;
+          if (GetI32(record) < 0) continue;
           if (out != i) std::memmove(&buffer[static_cast<std::size_t>(out) * L], record, L);
           ++out;
         }
         if (out > 0 && (kept != first || out != k)) {
-          if (int e = rf->writeRecords(kept, out, buffer.data())) return e;
+          if (int e = rf->WriteRecords(kept, out, buffer.data())) return e;
           rf->mainFile->startWriteBack();  // as in CopyRecords
         }
         kept += out;
@@ -996,8 +996,8 @@ bool RecordFileEngine::Pack() {
       }))
     return m.fail(e);
   rf->idHint.clear();
-  if (int e = rf->writeCount(static_cast<std::int32_t>(kept), rf->header.nextId)) return m.fail(e);
-  if (int e = rf->truncateRecords(kept)) return m.fail(e);
+  if (int e = rf->WriteCount(static_cast<std::int32_t>(kept), rf->header.nextId)) return m.fail(e);
+  if (int e = rf->TruncateRecords(kept)) return m.fail(e);
 
   // Only now give the dropped records' blocks back: a failure here leaves
   // unused blocks behind, never a damaged record.
@@ -1010,11 +1010,11 @@ bool RecordFileEngine::Pack() {
     std::vector<ChainWrite> frees;
     for (std::size_t c = g; c < std::min(chains.size(), g + kFreeGroup); ++c)
       frees.push_back({chains[c], nullptr, 0, 0});
-    if (rf->side().writeValues(frees) == 0) continue;
+    if (rf->side().WriteValues(frees) == 0) continue;
     for (const ChainWrite& f : frees) {
       std::uint32_t none = 0;
-      if (int e = rf->side().writeValue(f.oldFirst, nullptr, 0, none); e && !sideError)
-        sideError = sideFailure(e);
+      if (int e = rf->side().WriteValue(f.oldFirst, nullptr, 0, none); e && !sideError)
+        sideError = SideFailure(e);
     }
   }
   if (sideError) return m.fail(sideError);
@@ -1030,15 +1030,15 @@ bool RecordFileEngine::Find(const Condition& condition) {
   RecordFile* rf = m.need();
   if (!rf) return false;
   auto keep = m.current;
-  if (int e = rf->readCount()) return m.fail(e);
+  if (int e = rf->ReadCount()) return m.fail(e);
   constexpr int kFound = 1;
   std::vector<std::uint8_t> buffer;
   PositionKeeper position(*rf);
-  const int e = rf->scanBlocks(std::max<std::int64_t>(rf->position, 0), rf->header.count, buffer, true,
+  const int e = rf->ScanBlocks(std::max<std::int64_t>(rf->position, 0), rf->header.count, buffer, true,
                                [&](std::int64_t first, std::int64_t k) -> int {
                                  for (std::int64_t i = 0; i < k; ++i) {
                                    rf->position = first + i;
-                                   rf->holdRecord(&buffer[static_cast<std::size_t>(i) * rf->recordLength], first + i);
+                                   rf->HoldRecord(&buffer[static_cast<std::size_t>(i) * rf->recordLength], first + i);
                                    const bool hit = !condition || condition();
                                    if (rf->closed) return err::NotOpened;
                                    if (hit) {
@@ -1069,7 +1069,7 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
   for (const Field& d : dst->fields) {
     for (const Field& s : src->fields) {
       if (!text::EqualsIgnoreCase(s.name, d.name)) continue;
-      if (s.type == d.type || (isNumeric(s.type) && isNumeric(d.type))) pairs.emplace_back(&s, &d);
+      if (s.type == d.type || (IsNumeric(s.type) && IsNumeric(d.type))) pairs.emplace_back(&s, &d);
       break;
     }
   }
@@ -1077,10 +1077,10 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
   Transaction txn(*dst);
   if (int e = txn.begin(true)) return m.fail(e);
   ScopedLock dstMain, dstSide, srcMain, srcSide;
-  if (int e = dst->lockAll(dstMain, dstSide)) return m.fail(e);
-  if (int e = src->lockAll(srcMain, srcSide)) return m.fail(e);
-  if (int e = dst->readCount()) return m.fail(e);
-  if (int e = src->readCount()) return m.fail(e);
+  if (int e = dst->LockAll(dstMain, dstSide)) return m.fail(e);
+  if (int e = src->LockAll(srcMain, srcSide)) return m.fail(e);
+  if (int e = dst->ReadCount()) return m.fail(e);
+  if (int e = src->ReadCount()) return m.fail(e);
   if (int e = dst->journal.keep(Journal::kMain, kOffCount, 8)) return m.fail(e);
   const std::int64_t sourceCount = src->header.count;
   const std::int64_t start = dst->header.count;
@@ -1110,13 +1110,13 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
         writes[c].data = pending[c].data.data();
         writes[c].size = pending[c].data.size();
       }
-      if (int e = dst->side().writeValues(writes)) return sideFailure(e);
+      if (int e = dst->side().WriteValues(writes)) return SideFailure(e);
       for (std::size_t c = 0; c < pending.size(); ++c)
-        putU32(&out[pending[c].at], writes[c].newFirst);
+        PutU32(&out[pending[c].at], writes[c].newFirst);
       pending.clear();
     }
     const auto k = static_cast<std::int64_t>(out.size() / DL);
-    if (int e = dst->writeRecords(start + appended, k, out.data())) return e;
+    if (int e = dst->WriteRecords(start + appended, k, out.data())) return e;
     appended += k;
     out.clear();
     // The disk writes what was copied while the next records are read:
@@ -1128,13 +1128,13 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
 
   {
     PositionKeeper sourcePosition(*src);
-    const int e = src->scanBlocks(0, sourceCount, in, false, [&](std::int64_t first, std::int64_t k) -> int {
+    const int e = src->ScanBlocks(0, sourceCount, in, false, [&](std::int64_t first, std::int64_t k) -> int {
       for (std::int64_t i = 0; i < k; ++i) {
         std::uint8_t* record = &in[static_cast<std::size_t>(i) * SL];
         bool hit = true;
         if (condition) {
           src->position = first + i;
-          src->holdRecord(record, first + i);
+          src->HoldRecord(record, first + i);
           m.current = keepSrc;
           hit = condition();
           m.current = dst->closed ? nullptr : keepDst;
@@ -1146,27 +1146,27 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
         const std::size_t at = out.size();
         out.resize(at + DL, 0);
         std::uint8_t* copy = &out[at];
-        putI32(copy, getI32(record) < 0 ? -nextId : nextId);
+        PutI32(copy, GetI32(record) < 0 ? -nextId : nextId);
         ++nextId;
         reads.clear();
         chainFields.clear();
         for (const auto& [s, d] : pairs) {
           const std::uint8_t* from = record + s->offset;
           std::uint8_t* to = copy + d->offset;
-          if (isNumeric(d->type)) {
-            writeNumber(*d, to, readNumber(*s, from));
+          if (IsNumeric(d->type)) {
+            WriteNumber(*d, to, ReadNumber(*s, from));
           } else if (d->type == FieldType::Text) {
-            putText(to, d->width, fieldText(from, s->width));
-          } else if (isChainType(d->type)) {
-            if (getU32(from) == 0) continue;
-            reads.emplace_back().first = getU32(from);
+            PutText(to, d->width, FieldText(from, s->width));
+          } else if (IsChainType(d->type)) {
+            if (GetU32(from) == 0) continue;
+            reads.emplace_back().first = GetU32(from);
             chainFields.push_back(d);
           } else {
             std::memcpy(to, from, static_cast<std::size_t>(d->width));
           }
         }
         if (!reads.empty()) {
-          if (int e = src->side().readChains(reads)) return sideFailure(e);
+          if (int e = src->side().ReadChains(reads)) return SideFailure(e);
           for (std::size_t c = 0; c < reads.size(); ++c)
             pending.push_back({at + static_cast<std::size_t>(chainFields[c]->offset),
                                std::move(reads[c].data)});
@@ -1180,7 +1180,7 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
     if (e) return m.fail(e);
   }
   if (int e = flush()) return m.fail(e);
-  if (int e = dst->writeCount(static_cast<std::int32_t>(start + appended), nextId)) return m.fail(e);
+  if (int e = dst->WriteCount(static_cast<std::int32_t>(start + appended), nextId)) return m.fail(e);
   for (ScopedLock* lock : {&srcSide, &srcMain, &dstSide, &dstMain})
     if (int e = lock->release()) return m.fail(e);
   if (int e = txn.commit()) return m.fail(e);
@@ -1207,7 +1207,7 @@ bool RecordFileEngine::SetPassword(const std::string& newPassword) {
   RecordFile* rf = m.needWritable();
   if (!rf) return false;
   if (newPassword == "?") return m.fail(err::BadPasswordText);
-  if (int e = rf->setPassword(text::ToGbk(newPassword))) return m.fail(e);
+  if (int e = rf->SetPassword(text::ToGbk(newPassword))) return m.fail(e);
   return true;
 }
 

@@ -31,7 +31,7 @@ enum class FieldType : int {
   ByteSet = 11,
   Memo = 12,
 };
-bool isNumeric(FieldType t);  // codes 1..6
+bool IsNumeric(FieldType t);  // codes 1..6
 
 struct FieldDef {
   std::string name;  // UTF-8

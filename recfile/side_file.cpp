@@ -20,7 +20,7 @@ int CipheredFile::read(std::uint64_t offset, std::uint8_t* buffer, std::size_t n
   return 0;
 }
 
-int CipheredFile::readExact(std::uint64_t offset, std::uint8_t* buffer, std::size_t n,
+int CipheredFile::ReadExact(std::uint64_t offset, std::uint8_t* buffer, std::size_t n,
                             int shortCode) const {
   std::size_t got = 0;
   if (int e = read(offset, buffer, n, got)) return e;
@@ -38,37 +38,37 @@ namespace {
 
 constexpr int kDamaged = err::SideAccessFailed;
 
-bool isLockError(int e) { return e == err::LockViolation || e == err::SharingViolation; }
+bool IsLockError(int e) { return e == err::LockViolation || e == err::SharingViolation; }
 
 struct Block {
   std::array<std::uint8_t, kBlockSize> bytes{};
   bool dirty = false;
-  BlockHeader header() const { return decodeBlockHeader(bytes.data()); }
+  BlockHeader header() const { return DecodeBlockHeader(bytes.data()); }
   void setHeader(const BlockHeader& h) {
-    encodeBlockHeader(h, bytes.data());
+    EncodeBlockHeader(h, bytes.data());
     dirty = true;
   }
 };
 
 }  // namespace
 
-int SideFile::readBlock(std::uint32_t block, std::uint8_t* buffer) {
+int SideFile::ReadBlock(std::uint32_t block, std::uint8_t* buffer) {
   const std::uint64_t offset = std::uint64_t{block} * kBlockSize;
   ScopedLock lock;
-  if (int e = lock.lockByte(locks_, offset)) return e;
-  if (int e = io_.readExact(offset, buffer, kBlockSize, kDamaged)) return e;
+  if (int e = lock.LockByte(locks_, offset)) return e;
+  if (int e = io_.ReadExact(offset, buffer, kBlockSize, kDamaged)) return e;
   return lock.release();
 }
 
-int SideFile::readRun(std::uint32_t first, std::uint32_t count, std::uint32_t locked,
+int SideFile::ReadRun(std::uint32_t first, std::uint32_t count, std::uint32_t locked,
                       std::vector<std::uint8_t>& buffer, std::uint32_t& got) {
   const std::uint64_t offset = std::uint64_t{first} * kBlockSize;
   buffer.resize(std::size_t{count} * kBlockSize);
   got = 0;
-  if (int e = locks_.lockSpan(offset, locked, kBlockSize)) return e;
+  if (int e = locks_.LockSpan(offset, locked, kBlockSize)) return e;
   std::size_t n = 0;
   int e = io_.read(offset, buffer.data(), buffer.size(), n);
-  const int u = locks_.unlockSpan(offset, locked, kBlockSize);
+  const int u = locks_.UnlockSpan(offset, locked, kBlockSize);
   if (e == 0) e = u;
   got = static_cast<std::uint32_t>(n / kBlockSize);
   return e;
@@ -82,10 +82,10 @@ constexpr std::uint32_t kCachedBlocks = 256;
 
 }  // namespace
 
-int SideFile::readHeld(std::uint32_t first, std::uint32_t count, std::vector<std::uint8_t>& buffer,
+int SideFile::ReadHeld(std::uint32_t first, std::uint32_t count, std::vector<std::uint8_t>& buffer,
                        const std::uint8_t*& data, std::uint32_t& got) {
   if (!cache_) {
-    const int e = readRun(first, count, 0, buffer, got);
+    const int e = ReadRun(first, count, 0, buffer, got);
     data = buffer.data();
     return e;
   }
@@ -97,7 +97,7 @@ int SideFile::readHeld(std::uint32_t first, std::uint32_t count, std::vector<std
   if (!fresh || !inside) {
     c.count = 0;
     std::uint32_t n = 0;
-    if (int e = readRun(first, std::max(count, kCachedBlocks), 0, c.bytes, n)) return e;
+    if (int e = ReadRun(first, std::max(count, kCachedBlocks), 0, c.bytes, n)) return e;
     c.wholeSerial = locks_.wholeSerial();
     c.writes = writes;
     c.first = first;
@@ -108,7 +108,7 @@ int SideFile::readHeld(std::uint32_t first, std::uint32_t count, std::vector<std
   return 0;
 }
 
-int SideFile::readChains(std::vector<ChainRead>& chains) {
+int SideFile::ReadChains(std::vector<ChainRead>& chains) {
   // Every block must link back to the one before it: a chain that loops
   // or runs into another chain breaks that at the first shared block, and
   // a block past the end of the file cannot be read whole.
@@ -129,7 +129,7 @@ int SideFile::readChains(std::vector<ChainRead>& chains) {
       Cursor& c = cursors[i];
       while (live(i) && c.at >= from && c.at - from < count) {
         const std::uint8_t* p = bytes + std::size_t{c.at - from} * kBlockSize;
-        const BlockHeader h = decodeBlockHeader(p);
+        const BlockHeader h = DecodeBlockHeader(p);
         if (h.used == 0 || h.used > kBlockData || h.prev != c.prev) {
           if (chains[i].wanted) return kDamaged;
           c.dropped = true;
@@ -171,14 +171,14 @@ int SideFile::readChains(std::vector<ChainRead>& chains) {
     std::uint32_t got = 0;
     if (locks_.holdsWhole()) {
       const std::uint8_t* data = nullptr;
-      if (int e = readHeld(lo, span, ahead, data, got)) return e;
+      if (int e = ReadHeld(lo, span, ahead, data, got)) return e;
       if (got <= base - lo) return kDamaged;
       if (int d = consume(lo, got, data)) return d;
       window = std::min(window * 2, kLargestWindow);
       continue;
     }
-    int e = readRun(lo, span, alone ? 0 : sure, ahead, got);
-    if (isLockError(e) && sure > 1) {
+    int e = ReadRun(lo, span, alone ? 0 : sure, ahead, got);
+    if (IsLockError(e) && sure > 1) {
       // Someone holds one of them: go block by block from the first one a
       // wanted chain needs, as a plain walk would.
       for (std::size_t i = 0; i < chains.size(); ++i)
@@ -186,7 +186,7 @@ int SideFile::readChains(std::vector<ChainRead>& chains) {
       lo = base;
       sure = 1;
       span = window;
-      e = readRun(lo, span, 1, ahead, got);
+      e = ReadRun(lo, span, 1, ahead, got);
     }
     if (e) return e;
     if (got <= base - lo) return kDamaged;  // past the end of the file
@@ -208,7 +208,7 @@ int SideFile::readChains(std::vector<ChainRead>& chains) {
           if (std::uint64_t{lo} + 2 * std::uint64_t{span} > UINT32_MAX) break;
           std::uint32_t more = 0;
           std::vector<std::uint8_t> extra;
-          if (readRun(lo + span, span, 0, extra, more) != 0) break;
+          if (ReadRun(lo + span, span, 0, extra, more) != 0) break;
           ahead.resize(std::size_t{span} * kBlockSize);
           ahead.insert(ahead.end(), extra.begin(), extra.begin() + std::size_t{more} * kBlockSize);
           got = span + more;
@@ -216,7 +216,7 @@ int SideFile::readChains(std::vector<ChainRead>& chains) {
           if (more == 0) break;
           continue;
         }
-        const BlockHeader h = decodeBlockHeader(ahead.data() + std::size_t{p - lo} * kBlockSize);
+        const BlockHeader h = DecodeBlockHeader(ahead.data() + std::size_t{p - lo} * kBlockSize);
         if (h.used == 0 || h.used > kBlockData || h.prev != prev) break;
         guess.push_back(p);
         prev = p;
@@ -231,8 +231,8 @@ int SideFile::readChains(std::vector<ChainRead>& chains) {
       while (k < guess.size() && guess[k] == guess[k - 1] + 1) ++k;
       const auto count = static_cast<std::uint32_t>(k - g);
       std::uint32_t read = 0;
-      const int r = readRun(guess[g], count, count, run, read);
-      if (isLockError(r)) break;  // the next round locks only what is sure
+      const int r = ReadRun(guess[g], count, count, run, read);
+      if (IsLockError(r)) break;  // the next round locks only what is sure
       if (r) return r;
       if (int d = consume(guess[g], read, run.data())) return d;
       g = k;
@@ -241,36 +241,36 @@ int SideFile::readChains(std::vector<ChainRead>& chains) {
   return 0;
 }
 
-int SideFile::readValue(std::uint32_t first, std::vector<std::uint8_t>& out) {
+int SideFile::ReadValue(std::uint32_t first, std::vector<std::uint8_t>& out) {
   std::vector<ChainRead> chains(1);
   chains[0].first = first;
-  const int e = readChains(chains);
+  const int e = ReadChains(chains);
   out = std::move(chains[0].data);
   if (e) out.clear();
   return e;
 }
 
-int SideFile::checkChain(std::uint32_t first) {
+int SideFile::CheckChain(std::uint32_t first) {
   std::vector<std::uint8_t> ignored;
-  return readValue(first, ignored);
+  return ReadValue(first, ignored);
 }
 
-int SideFile::writeValue(std::uint32_t oldFirst, const std::uint8_t* data, std::size_t n,
+int SideFile::WriteValue(std::uint32_t oldFirst, const std::uint8_t* data, std::size_t n,
                          std::uint32_t& newFirst) {
   std::vector<ChainWrite> values{{oldFirst, data, n, 0}};
-  const int e = writeValues(values);
+  const int e = WriteValues(values);
   if (e == 0) newFirst = values[0].newFirst;
   return e;
 }
 
-int SideFile::writeValues(std::vector<ChainWrite>& values) {
+int SideFile::WriteValues(std::vector<ChainWrite>& values) {
   if (writes_) ++*writes_;
   ScopedLock headerLock;
-  if (int e = headerLock.lockByte(locks_, 0)) return e;
+  if (int e = headerLock.LockByte(locks_, 0)) return e;
   std::uint8_t raw[kSideHeaderSize];
-  if (int e = io_.readExact(0, raw, kSideHeaderSize, kDamaged)) return e;
+  if (int e = io_.ReadExact(0, raw, kSideHeaderSize, kDamaged)) return e;
   SideHeader h;
-  if (!decodeSideHeader(raw, h) || h.blockCount < 1) return kDamaged;
+  if (!DecodeSideHeader(raw, h) || h.blockCount < 1) return kDamaged;
 
   std::map<std::uint32_t, Block> blocks;
   auto load = [&](std::uint32_t b, Block*& out) -> int {
@@ -280,7 +280,7 @@ int SideFile::writeValues(std::vector<ChainWrite>& values) {
       return 0;
     }
     Block block;
-    if (int e = readBlock(b, block.bytes.data())) return e;
+    if (int e = ReadBlock(b, block.bytes.data())) return e;
     out = &blocks.emplace(b, block).first->second;
     return 0;
   };
@@ -415,7 +415,7 @@ int SideFile::writeValues(std::vector<ChainWrite>& values) {
   auto flush = [&]() -> int {
     if (run.empty()) return 0;
     const std::uint64_t offset = std::uint64_t{runStart} * kBlockSize;
-    if (int e = locks_.lockSpan(offset, run.size(), kBlockSize)) return e;
+    if (int e = locks_.LockSpan(offset, run.size(), kBlockSize)) return e;
     int e = 0;
     for (std::size_t i = 0; i < run.size() && e == 0; i += kPiece) {
       const std::size_t n = std::min(kPiece, run.size() - i);
@@ -424,7 +424,7 @@ int SideFile::writeValues(std::vector<ChainWrite>& values) {
         std::memcpy(&piece[j * kBlockSize], run[i + j]->bytes.data(), kBlockSize);
       e = io_.write(offset + i * kBlockSize, piece.data(), piece.size());
     }
-    const int u = locks_.unlockSpan(offset, run.size(), kBlockSize);
+    const int u = locks_.UnlockSpan(offset, run.size(), kBlockSize);
     run.clear();
     return e ? e : u;
   };
@@ -450,16 +450,16 @@ int SideFile::writeValues(std::vector<ChainWrite>& values) {
   for (const auto& [b, block] : blocks) {
     if (!block.dirty || b >= static_cast<std::uint32_t>(h.blockCount)) continue;
     if (!run.empty() && b != runStart + run.size()) {
-      if (int e = flush()) return isLockError(e) ? e : kDamaged;
+      if (int e = flush()) return IsLockError(e) ? e : kDamaged;
     }
     if (run.empty()) runStart = b;
     run.push_back(&block);
   }
-  if (int e = flush()) return isLockError(e) ? e : kDamaged;
+  if (int e = flush()) return IsLockError(e) ? e : kDamaged;
   if (trimmed) {
     if (io_.file->truncate(std::uint64_t(h.blockCount) * kBlockSize) != 0) return kDamaged;
   }
-  encodeSideHeader(h, raw);
+  EncodeSideHeader(h, raw);
   if (io_.write(0, raw, kSideHeaderSize) != 0) return kDamaged;
   return headerLock.release();
 }

@@ -20,7 +20,7 @@ struct CipheredFile {
 
   int read(std::uint64_t offset, std::uint8_t* buffer, std::size_t n, std::size_t& got) const;
   // A short read gives `shortCode`.
-  int readExact(std::uint64_t offset, std::uint8_t* buffer, std::size_t n, int shortCode) const;
+  int ReadExact(std::uint64_t offset, std::uint8_t* buffer, std::size_t n, int shortCode) const;
   int write(std::uint64_t offset, const std::uint8_t* data, std::size_t n) const;
 };
 
@@ -63,32 +63,32 @@ class SideFile {
            BulkReadCache* cache = nullptr, Journal* journal = nullptr)
       : io_(io), locks_(locks), writes_(writes), cache_(cache), journal_(journal) {}
 
-  int readValue(std::uint32_t first, std::vector<std::uint8_t>& out);
+  int ReadValue(std::uint32_t first, std::vector<std::uint8_t>& out);
   // Reads several chains together: blocks that follow each other are
   // locked and read as one run.
-  int readChains(std::vector<ChainRead>& chains);
+  int ReadChains(std::vector<ChainRead>& chains);
   // Walks a chain without keeping its data: catches loops and blocks
   // outside the file before anything is changed.
-  int checkChain(std::uint32_t first);
+  int CheckChain(std::uint32_t first);
   // Stores `data` reusing the chain at `oldFirst` (0 = none), then free
   // blocks, then new ones; releases what is left of the old chain and cuts
   // free blocks off the end of the file. Every block is planned before the
   // first byte is written, so a damaged chain changes nothing.
-  int writeValue(std::uint32_t oldFirst, const std::uint8_t* data, std::size_t n,
+  int WriteValue(std::uint32_t oldFirst, const std::uint8_t* data, std::size_t n,
                  std::uint32_t& newFirst);
   // Several values under one reading and writing of the side header; all
   // or nothing in the same way.
-  int writeValues(std::vector<ChainWrite>& values);
+  int WriteValues(std::vector<ChainWrite>& values);
 
  private:
-  int readBlock(std::uint32_t block, std::uint8_t* buffer);
+  int ReadBlock(std::uint32_t block, std::uint8_t* buffer);
   // Reads blocks first .. first + count - 1 (fewer at the end of the file)
   // with the first `locked` of them under their locks; `got` = whole blocks.
-  int readRun(std::uint32_t first, std::uint32_t count, std::uint32_t locked,
+  int ReadRun(std::uint32_t first, std::uint32_t count, std::uint32_t locked,
               std::vector<std::uint8_t>& buffer, std::uint32_t& got);
   // Blocks first .. first + count - 1 while the whole file is held, through
   // the cache when there is one: `data` points at them, `got` as above.
-  int readHeld(std::uint32_t first, std::uint32_t count, std::vector<std::uint8_t>& buffer,
+  int ReadHeld(std::uint32_t first, std::uint32_t count, std::vector<std::uint8_t>& buffer,
                const std::uint8_t*& data, std::uint32_t& got);
 
   CipheredFile io_;

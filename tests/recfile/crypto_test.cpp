@@ -34,7 +34,7 @@ TEST(Md5, GivesTheDigestsOfRfc1321) {
   };
   for (const auto& [input, digest] : cases) {
     SCOPED_TRACE(input);
-    const auto d = md5(input);
+    const auto d = Md5(input);
     EXPECT_EQ(hex(d.data(), d.size()), digest);
   }
 }
@@ -90,7 +90,7 @@ TEST(PageCipher, MatchesTheDefinitionForAnyRangeAlone) {
   Bytes plain(3 * 4096 + 100);
   for (std::size_t i = 0; i < plain.size(); ++i) plain[i] = static_cast<std::uint8_t>(i * 7 + 3);
   Bytes expected = plain;
-  referenceEncipher(expected, password, digestOfPasswordBytes(password));
+  referenceEncipher(expected, password, DigestOfPasswordBytes(password));
   ASSERT_EQ(Bytes(expected.begin(), expected.begin() + 4), Bytes(plain.begin(), plain.begin() + 4));
 
   const std::pair<std::size_t, std::size_t> ranges[] = {

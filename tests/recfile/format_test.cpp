@@ -106,7 +106,7 @@ Image buildImage(const Bytes& created, int records) {
 
 void encipher(Image& img, const std::string& password) {
   const std::string gbk = text::ToGbk(password);
-  const std::string digest = digestOfPasswordBytes(gbk);
+  const std::string digest = DigestOfPasswordBytes(gbk);
   putBytes(img.main, 0, {'W', 'C', 'D', 'B'});
   std::copy(digest.begin(), digest.end(), img.main.begin() + 28);
   referenceEncipher(img.main, gbk, digest);

@@ -223,47 +223,47 @@ class LockTableProbe : public Locking {
 };
 
 TEST_F(LockTableProbe, NestedRequestsReachTheSystemOnceAndWholeFileReleaseKeepsHeldBytes) {
-  ASSERT_EQ(table.lockByte(16), 0);
-  ASSERT_EQ(table.lockByte(16), 0);
-  ASSERT_EQ(table.unlockByte(16), 0);
+  ASSERT_EQ(table.LockByte(16), 0);
+  ASSERT_EQ(table.LockByte(16), 0);
+  ASSERT_EQ(table.UnlockByte(16), 0);
   EXPECT_TRUE(lockedElsewhere(16)) << "one of two requests still holds it";
 
-  ASSERT_EQ(table.lockWhole(), 0);
-  ASSERT_EQ(table.lockWhole(), 0);
-  ASSERT_EQ(table.lockByte(kH + kL), 0);  // inside the whole file: counted only
-  ASSERT_EQ(table.unlockWhole(), 0);
+  ASSERT_EQ(table.LockWhole(), 0);
+  ASSERT_EQ(table.LockWhole(), 0);
+  ASSERT_EQ(table.LockByte(kH + kL), 0);  // inside the whole file: counted only
+  ASSERT_EQ(table.UnlockWhole(), 0);
   EXPECT_TRUE(lockedElsewhere(100)) << "the outer request still holds the file";
-  ASSERT_EQ(table.unlockWhole(), 0);
+  ASSERT_EQ(table.UnlockWhole(), 0);
   EXPECT_FALSE(lockedElsewhere(100));
   EXPECT_FALSE(lockedElsewhere(kH + kL - 1));
   EXPECT_TRUE(lockedElsewhere(kH + kL));
   EXPECT_TRUE(lockedElsewhere(16));
   EXPECT_FALSE(lockedElsewhere(17));
 
-  ASSERT_EQ(table.unlockByte(kH + kL), 0);
-  ASSERT_EQ(table.unlockByte(16), 0);
+  ASSERT_EQ(table.UnlockByte(kH + kL), 0);
+  ASSERT_EQ(table.UnlockByte(16), 0);
   EXPECT_FALSE(lockedElsewhere(kH + kL));
   EXPECT_FALSE(lockedElsewhere(16));
-  EXPECT_EQ(table.unlockByte(16), err::UnlockFailed);
+  EXPECT_EQ(table.UnlockByte(16), err::UnlockFailed);
 }
 
 TEST_F(LockTableProbe, ASpanOfFirstBytesIsOneRequestAndKeepsBytesHeldByOthersOfOurs) {
-  ASSERT_EQ(table.lockByte(1024), 0);
-  ASSERT_EQ(table.lockSpan(512, 3, 512), 0);  // 512, 1024, 1536
+  ASSERT_EQ(table.LockByte(1024), 0);
+  ASSERT_EQ(table.LockSpan(512, 3, 512), 0);  // 512, 1024, 1536
   for (std::uint64_t at : {512u, 1024u, 1536u}) EXPECT_TRUE(lockedElsewhere(at)) << at;
   EXPECT_FALSE(lockedElsewhere(511));
   EXPECT_FALSE(lockedElsewhere(1537));
-  ASSERT_EQ(table.unlockSpan(512, 3, 512), 0);
+  ASSERT_EQ(table.UnlockSpan(512, 3, 512), 0);
   EXPECT_FALSE(lockedElsewhere(512));
   EXPECT_TRUE(lockedElsewhere(1024)) << "still held by the single request";
   EXPECT_FALSE(lockedElsewhere(1536));
-  ASSERT_EQ(table.unlockByte(1024), 0);
+  ASSERT_EQ(table.UnlockByte(1024), 0);
   EXPECT_FALSE(lockedElsewhere(1024));
 
   ASSERT_EQ(probe->lock(1024, 1), 0);
-  EXPECT_EQ(table.lockSpan(512, 3, 512), err::LockViolation);
+  EXPECT_EQ(table.LockSpan(512, 3, 512), err::LockViolation);
   EXPECT_FALSE(lockedElsewhere(512)) << "a refused span holds nothing";
-  EXPECT_EQ(table.unlockByte(512), err::UnlockFailed);
+  EXPECT_EQ(table.UnlockByte(512), err::UnlockFailed);
 }
 
 // A memo in block 1, a 20 KB byte-set in blocks 2..42, the next record's

@@ -73,7 +73,7 @@ class Checker {
       return;
     }
     Header header;
-    if (!decodeHeader(main_.data(), header)) {
+    if (!DecodeHeader(main_.data(), header)) {
       Problem("main: magic is not \"WEDB\" or \"WCDB\"");
       return;
     }
@@ -91,7 +91,7 @@ class Checker {
         return;
       }
       DecipherFileBytes(password_, main_);
-      decodeHeader(main_.data(), header);
+      DecodeHeader(main_.data(), header);
       const std::string_view stored(reinterpret_cast<const char*>(header.digest.data()), kDigestChars);
       if (!text::EqualsIgnoreCase(stored, recfile::PasswordDigest(password_))) {
         out_.fatal = mainPath_ + ": " + str(recfile::err::WrongPassword) + " " +
@@ -123,12 +123,12 @@ class Checker {
       Problem("main: file ends before the field count");
       return;
     }
-    const std::int32_t fieldCount = getI32(&main_[kOffFieldCount]);
+    const std::int32_t fieldCount = GetI32(&main_[kOffFieldCount]);
     if (fieldCount < 1) {
       Problem("main: field count " + str(fieldCount) + " is less than 1");
       return;
     }
-    const std::uint64_t headerSize = recfile::format::headerSize(static_cast<std::uint32_t>(fieldCount));
+    const std::uint64_t headerSize = recfile::format::HeaderSize(static_cast<std::uint32_t>(fieldCount));
     if (headerSize > size) {
       Problem("main: field table of " + str(fieldCount) + " fields runs past the end of the file");
       return;
@@ -142,18 +142,18 @@ class Checker {
       const std::string label = "field " + str(f + 1);
       Field fd;
       Descriptor d;
-      if (!decodeDescriptor(&main_[at], d)) {
+      if (!DecodeDescriptor(&main_[at], d)) {
         Problem(label + ": name has no terminating zero within 17 bytes");
         d.gbkName.assign(reinterpret_cast<const char*>(&main_[at + kDescName]), kMaxNameBytes);
-        d.type = getI32(&main_[at + kDescType]);
-        d.offset = getI32(&main_[at + kDescOffset]);
-        d.width = getI32(&main_[at + kDescWidth]);
+        d.type = GetI32(&main_[at + kDescType]);
+        d.offset = GetI32(&main_[at + kDescOffset]);
+        d.width = GetI32(&main_[at + kDescWidth]);
       }
       const std::size_t nameLen = d.gbkName.size();
       fd.name = text::ToUtf8(d.gbkName);
       const std::string named = label + " (" + fd.name + ")";
       if (nameLen == 0) Problem(label + ": name is empty");
-      else if (!recfile::format::isValidName(fd.name)) Problem(named + ": name has characters a field name may not have");
+      else if (!recfile::format::IsValidName(fd.name)) Problem(named + ": name has characters a field name may not have");
       for (const auto& s : seen)
         if (text::EqualsIgnoreCase(s, fd.name)) Problem(named + ": name repeats an earlier field's name");
       seen.push_back(fd.name);
@@ -180,7 +180,7 @@ class Checker {
       if (!allZero(main_, at + kDescWidth + 4, at + kDescriptorSize))
         Problem(named + ": reserved bytes are not zero");
       if (isChain(fd.type)) needsSide_ = true;
-      if (validType(fd.type)) expectOffset += storedWidth(static_cast<FieldType>(fd.type), isText ? fd.width : 0);
+      if (validType(fd.type)) expectOffset += StoredWidth(static_cast<FieldType>(fd.type), isText ? fd.width : 0);
       fields_.push_back(fd);
     }
     if (recLen != expectOffset) {
@@ -204,7 +204,7 @@ class Checker {
     std::int64_t lastId = 0;
     for (std::uint64_t r = 0; r < records; ++r) {
       const std::size_t at = headerSize + r * static_cast<std::uint32_t>(recLen);
-      const std::int64_t id = getI32(&main_[at]);
+      const std::int64_t id = GetI32(&main_[at]);
       const std::int64_t absId = id < 0 ? -id : id;
       const std::string label = "record " + str(static_cast<std::int64_t>(r + 1));
       if (id == 0) Problem(label + ": id is 0");
@@ -222,7 +222,7 @@ class Checker {
           if (!allZero(main_, fa + z, fa + static_cast<std::size_t>(fd.width)))
             Problem(where + ": text is not zero-filled after its end");
         }
-        if (isChain(fd.type) && getU32(&main_[fa]) != 0) chains_.push_back({where, getU32(&main_[fa])});
+        if (isChain(fd.type) && GetU32(&main_[fa]) != 0) chains_.push_back({where, GetU32(&main_[fa])});
       }
     }
   }
@@ -242,13 +242,13 @@ class Checker {
       return;
     }
     SideHeader sh;
-    if (!decodeSideHeader(side_.data(), sh)) {
+    if (!DecodeSideHeader(side_.data(), sh)) {
       Problem("side: magic is not \"WEDT\"");
       return;
     }
     if (ciphered_) {
       DecipherFileBytes(password_, side_);
-      decodeSideHeader(side_.data(), sh);
+      DecodeSideHeader(side_.data(), sh);
     }
     const std::uint32_t version = sh.version;
     if (version != version_) Problem("side: format version " + str(version) + " differs from the main file's " + str(version_));
@@ -314,7 +314,7 @@ class Checker {
       owner = chain;
       ++n;
       const std::size_t at = static_cast<std::size_t>(b) * kSideBlockSize;
-      const BlockHeader bh = decodeBlockHeader(&side_[at]);
+      const BlockHeader bh = DecodeBlockHeader(&side_[at]);
       const std::int64_t back = bh.prev;
       const std::int64_t next = bh.next;
       const std::int64_t used = static_cast<std::int32_t>(bh.used);

@@ -224,8 +224,8 @@ int cmdDump(const Args& a, std::ostream& out) {
     throw Failure{"cannot read the header of " + mainPath};
   if (raw[0] == 'W' && raw[1] == 'C') DecipherFileBytes(password, raw);
   fmt::Header h;
-  fmt::decodeHeader(raw.data(), h);
-  const std::uint32_t fieldCount = fmt::getU32(raw.data() + fmt::kOffFieldCount);
+  fmt::DecodeHeader(raw.data(), h);
+  const std::uint32_t fieldCount = fmt::GetU32(raw.data() + fmt::kOffFieldCount);
 
   Json doc = Json::Object();
   doc.Set("magic", Json::String(h.ciphered ? "WCDB" : "WEDB"));
@@ -240,7 +240,7 @@ int cmdDump(const Args& a, std::ostream& out) {
   std::vector<recfile::FieldType> types;
   for (std::uint32_t f = 0; f < fieldCount; ++f) {
     fmt::Descriptor d;
-    fmt::decodeDescriptor(raw.data() + fmt::kOffFieldCount + 4 + f * fmt::kDescriptorSize, d);
+    fmt::DecodeDescriptor(raw.data() + fmt::kOffFieldCount + 4 + f * fmt::kDescriptorSize, d);
     Json fj = Json::Object();
     fj.Set("name", Json::String(text::ToUtf8(d.gbkName)));
     fj.Set("type", Json::Integer(d.type));
@@ -282,7 +282,7 @@ int cmdDump(const Args& a, std::ostream& out) {
       throw Failure{"cannot read the side file of " + mainPath};
     sraw.resize(fmt::kSideHeaderSize);
     if (h.ciphered) DecipherFileBytes(password, sraw);
-    fmt::decodeSideHeader(sraw.data(), sh);
+    fmt::DecodeSideHeader(sraw.data(), sh);
     side = Json::Object();
     side.Set("blocks", Json::Integer(sh.blockCount));
     side.Set("free", Json::Integer(sh.freeCount));

@@ -27,7 +27,7 @@ void DecipherFileBytes(const std::string& password, std::vector<std::uint8_t>& f
 
 std::string SidePathFor(const std::string& mainPath) {
   const auto fs = recfile::FileSystem::real();
-  const std::string side = recfile::paths::findExtensionVariant(*fs, recfile::paths::sideFileName(mainPath));
+  const std::string side = recfile::paths::FindExtensionVariant(*fs, recfile::paths::SideFileName(mainPath));
   return fs->exists(side) ? side : std::string();
 }
 
