@@ -83,9 +83,9 @@ int ApplyShareMode(int fd, bool write, ShareMode share) {
 class PosixFile final : public File {
  public:
   PosixFile(int fd, bool writable) : fd_(fd), writable_(writable) {}
-  ~PosixFile() override { close(); }
+  ~PosixFile() override { Close(); }
 
-  int read(std::uint64_t offset, void* buffer, std::size_t n, std::size_t& got) override {
+  int Read(std::uint64_t offset, void* buffer, std::size_t n, std::size_t& got) override {
     got = 0;
     auto* p = static_cast<char*>(buffer);
     while (got < n) {
@@ -100,7 +100,7 @@ class PosixFile final : public File {
     return 0;
   }
 
-  int write(std::uint64_t offset, const void* data, std::size_t n) override {
+  int Write(std::uint64_t offset, const void* data, std::size_t n) override {
     std::size_t done = 0;
     const auto* p = static_cast<const char*>(data);
     while (done < n) {
@@ -115,28 +115,28 @@ class PosixFile final : public File {
     return 0;
   }
 
-  int size(std::uint64_t& out) override {
+  int Size(std::uint64_t& out) override {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) return FileErrorCode(errno);
     out = static_cast<std::uint64_t>(st.st_size);
     return 0;
   }
 
-  int truncate(std::uint64_t length) override {
+  int Truncate(std::uint64_t length) override {
     if (::ftruncate(fd_, static_cast<off_t>(length)) != 0) return FileErrorCode(errno);
     return 0;
   }
 
-  int sync() override {
+  int Sync() override {
     while (::fdatasync(fd_) != 0) {
       if (errno != EINTR) return FileErrorCode(errno);
     }
     return 0;
   }
 
-  void startWriteBack() override { ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE); }
+  void StartWriteBack() override { ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE); }
 
-  int lock(std::uint64_t offset, std::uint64_t length) override {
+  int Lock(std::uint64_t offset, std::uint64_t length) override {
     struct flock fl {};
     fl.l_type = writable_ ? F_WRLCK : F_RDLCK;
     fl.l_whence = SEEK_SET;
@@ -146,7 +146,7 @@ class PosixFile final : public File {
     return errno == EAGAIN || errno == EACCES ? err::LockViolation : err::LockFailed;
   }
 
-  int unlock(std::uint64_t offset, std::uint64_t length) override {
+  int Unlock(std::uint64_t offset, std::uint64_t length) override {
     struct flock fl {};
     fl.l_type = F_UNLCK;
     fl.l_whence = SEEK_SET;
@@ -155,13 +155,13 @@ class PosixFile final : public File {
     return fcntl(fd_, F_OFD_SETLK, &fl) == 0 ? 0 : err::UnlockFailed;
   }
 
-  FileIdentity identity() const override {
+  FileIdentity Identity() const override {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) return {};
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
   }
 
-  int close() override {
+  int Close() override {
     if (fd_ < 0) return 0;
     const int r = ::close(fd_);
     fd_ = -1;
@@ -175,7 +175,7 @@ class PosixFile final : public File {
 
 class PosixFileSystem final : public FileSystem {
  public:
-  int open(const std::string& path, const OpenOptions& options,
+  int Open(const std::string& path, const OpenOptions& options,
            std::unique_ptr<File>& out) override {
     int flags = (options.write ? O_RDWR : O_RDONLY) | O_CLOEXEC;
     if (options.create) flags |= O_CREAT;
@@ -190,18 +190,18 @@ class PosixFileSystem final : public FileSystem {
     auto file = std::make_unique<PosixFile>(fd, options.write);
     if (int e = ApplyShareMode(fd, options.write, options.share)) return e;
     if (options.create && !options.fresh) {
-      if (int e = file->truncate(0)) return e;
+      if (int e = file->Truncate(0)) return e;
     }
     out = std::move(file);
     return 0;
   }
 
-  bool exists(const std::string& path) override {
+  bool Exists(const std::string& path) override {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
   }
 
-  std::vector<std::string> listDirectory(const std::string& dir) override {
+  std::vector<std::string> ListDirectory(const std::string& dir) override {
     std::vector<std::string> names;
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
     if (!d) return names;
@@ -210,11 +210,11 @@ class PosixFileSystem final : public FileSystem {
     return names;
   }
 
-  int remove(const std::string& path) override {
+  int Remove(const std::string& path) override {
     return ::unlink(path.c_str()) == 0 ? 0 : FileErrorCode(errno);
   }
 
-  int syncDirectoryOf(const std::string& path) override {
+  int SyncDirectoryOf(const std::string& path) override {
     const std::string dir = std::filesystem::path(path).parent_path().string();
     const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return FileErrorCode(errno);
@@ -230,31 +230,31 @@ class PosixFileSystem final : public FileSystem {
     return e;
   }
 
-  std::optional<FileIdentity> identity(const std::string& path) override {
+  std::optional<FileIdentity> Identity(const std::string& path) override {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return std::nullopt;
     return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
   }
 
-  std::string absolute(const std::string& path) override {
+  std::string Absolute(const std::string& path) override {
     std::error_code ec;
     auto p = std::filesystem::absolute(path, ec);
     if (ec) return path;
     return p.lexically_normal().string();
   }
 
-  std::uint64_t monotonicMs() override {
+  std::uint64_t MonotonicMs() override {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                           std::chrono::steady_clock::now().time_since_epoch())
                                           .count());
   }
 
-  void sleepMs(unsigned ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+  void SleepMs(unsigned ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 };
 
 }  // namespace
 
-std::shared_ptr<FileSystem> FileSystem::real() {
+std::shared_ptr<FileSystem> FileSystem::Real() {
   return std::make_shared<PosixFileSystem>();
 }
 

@@ -62,7 +62,7 @@ int ApplyJournal(File& journal, File* main, File* side, bool& valid) {
   valid = false;
   std::uint8_t head[kJournalHeader];
   std::size_t got = 0;
-  if (int e = journal.read(0, head, kJournalHeader, got)) return e;
+  if (int e = journal.Read(0, head, kJournalHeader, got)) return e;
   if (got < kJournalHeader || !ValidHeader(head)) return 0;
   valid = true;
   const std::uint32_t version = GetU32(head + 4);
@@ -72,27 +72,27 @@ int ApplyJournal(File& journal, File* main, File* side, bool& valid) {
   std::vector<std::uint8_t> entry;
   for (std::uint64_t at = kJournalHeader;;) {
     std::uint8_t eh[kEntryHeader];
-    if (int e = journal.read(at, eh, kEntryHeader, got)) return e;
+    if (int e = journal.Read(at, eh, kEntryHeader, got)) return e;
     if (got < kEntryHeader || eh[0] > 1) break;
     const std::uint64_t offset = GetU64(eh + 4);
     const std::uint32_t length = GetU32(eh + 12);
     if (length > kPiece) break;
     entry.resize(kEntryHeader + length + 4);
-    if (int e = journal.read(at, entry.data(), entry.size(), got)) return e;
+    if (int e = journal.Read(at, entry.data(), entry.size(), got)) return e;
     if (got < entry.size() || GetU32(&entry[kEntryHeader + length]) !=
                                   Checksum(version, entry.data(), kEntryHeader + length, salt))
       break;
     File* file = files[eh[0]];
     if (!file) return err::SideReadFailed;
-    if (int e = file->write(offset, &entry[kEntryHeader], length)) return e;
+    if (int e = file->Write(offset, &entry[kEntryHeader], length)) return e;
     at += entry.size();
   }
   for (int f = 0; f < 2; ++f) {
     if (!files[f] || sizes[f] == kNoSide) continue;
     std::uint64_t now = 0;
-    if (int e = files[f]->size(now)) return e;
+    if (int e = files[f]->Size(now)) return e;
     if (now != sizes[f]) {
-      if (int e = files[f]->truncate(sizes[f])) return e;
+      if (int e = files[f]->Truncate(sizes[f])) return e;
     }
   }
   return 0;
@@ -101,7 +101,7 @@ int ApplyJournal(File& journal, File* main, File* side, bool& valid) {
 // Empties a journal: a header of zeros puts nothing back.
 int EmptyJournal(File& journal) {
   const std::uint8_t zeros[kJournalHeader] = {};
-  return journal.write(0, zeros, kJournalHeader);
+  return journal.Write(0, zeros, kJournalHeader);
 }
 
 // Rolls back the journal at `path` (open as `journal`) onto the files and
@@ -113,27 +113,27 @@ int RecoverFrom(FileSystem& fs, const std::string& path, std::unique_ptr<File> j
   bool valid = false;
   int e = ApplyJournal(*journal, main, side, valid);
   if (e == 0 && valid) {
-    if (main) e = main->sync();
-    if (e == 0 && side) e = side->sync();
+    if (main) e = main->Sync();
+    if (e == 0 && side) e = side->Sync();
     if (e == 0) e = EmptyJournal(*journal);
-    if (e == 0) e = journal->sync();
+    if (e == 0) e = journal->Sync();
   }
-  journal->close();
-  return e ? e : fs.remove(path);
+  journal->Close();
+  return e ? e : fs.Remove(path);
 }
 
 // The side size a journal recorded (kNoSide when none or unreadable).
 std::uint64_t JournalSideSize(File& journal) {
   std::uint8_t head[kJournalHeader];
   std::size_t got = 0;
-  if (journal.read(0, head, kJournalHeader, got) != 0 || got < kJournalHeader || !ValidHeader(head))
+  if (journal.Read(0, head, kJournalHeader, got) != 0 || got < kJournalHeader || !ValidHeader(head))
     return kNoSide;
   return GetU64(head + 16);
 }
 
 }  // namespace
 
-void Journal::attach(FileSystem* fs, std::string path, File* main, File* side, bool locking) {
+void Journal::Attach(FileSystem* fs, std::string path, File* main, File* side, bool locking) {
   fs_ = fs;
   path_ = std::move(path);
   files_[kMain] = main;
@@ -142,44 +142,44 @@ void Journal::attach(FileSystem* fs, std::string path, File* main, File* side, b
 }
 
 int Journal::LockWriters(FileSystem& fs, File& main) {
-  return RetryWhileLocked(fs, [&] { return main.lock(kWritersLockOffset, 1); });
+  return RetryWhileLocked(fs, [&] { return main.Lock(kWritersLockOffset, 1); });
 }
 
-void Journal::UnlockWriters(File& main) { main.unlock(kWritersLockOffset, 1); }
+void Journal::UnlockWriters(File& main) { main.Unlock(kWritersLockOffset, 1); }
 
 int Journal::RecoverAt(FileSystem& fs, const std::string& journalPath, File& main,
                        const std::string& sidePath) {
-  if (!fs.exists(journalPath)) return 0;
+  if (!fs.Exists(journalPath)) return 0;
   std::unique_ptr<File> journal;
-  if (int e = fs.open(journalPath, OpenOptions{true, false, ShareMode::None}, journal)) return e;
+  if (int e = fs.Open(journalPath, OpenOptions{true, false, ShareMode::None}, journal)) return e;
   std::unique_ptr<File> side;
-  if (JournalSideSize(*journal) != kNoSide && fs.exists(sidePath)) {
-    if (int e = fs.open(sidePath, OpenOptions{true, false, ShareMode::None}, side)) return e;
+  if (JournalSideSize(*journal) != kNoSide && fs.Exists(sidePath)) {
+    if (int e = fs.Open(sidePath, OpenOptions{true, false, ShareMode::None}, side)) return e;
   }
   const int e = RecoverFrom(fs, journalPath, std::move(journal), &main, side.get());
-  if (side) side->close();
+  if (side) side->Close();
   return e;
 }
 
-void Journal::release() {
+void Journal::Release() {
   if (!journal_ || depth_ > 0) return;
   // Only while no operation runs anywhere, and only this engine's own
   // file: another process may have replaced it with its journal.
-  if (!locking_ || files_[kMain]->lock(kWritersLockOffset, 1) == 0) {
-    if (fs_->identity(path_) == journal_->identity()) fs_->remove(path_);
+  if (!locking_ || files_[kMain]->Lock(kWritersLockOffset, 1) == 0) {
+    if (fs_->Identity(path_) == journal_->Identity()) fs_->Remove(path_);
     if (locking_) UnlockWriters(*files_[kMain]);
   }
-  journal_->close();
+  journal_->Close();
   journal_.reset();
 }
 
-void Journal::reset() {
+void Journal::Reset() {
   images_ = false;
   headerWritten_ = false;
   written_[kMain] = written_[kSide] = false;
 }
 
-int Journal::begin(bool images) {
+int Journal::Begin(bool images) {
   if (depth_++ > 0) return 0;
   if (locking_) {
     if (int e = LockWriters(*fs_, *files_[kMain])) {
@@ -193,19 +193,19 @@ int Journal::begin(bool images) {
     return e;
   };
   // The kept journal serves again only while its name still leads to it.
-  if (journal_ && fs_->identity(path_) != journal_->identity()) {
-    journal_->close();
+  if (journal_ && fs_->Identity(path_) != journal_->Identity()) {
+    journal_->Close();
     journal_.reset();
   }
   // Holding the writers' lock, any other journal on disk is one whose
   // writer died (or an emptied one another process kept).
-  if (!journal_ && fs_->exists(path_)) {
+  if (!journal_ && fs_->Exists(path_)) {
     std::unique_ptr<File> journal;
-    int e = fs_->open(path_, OpenOptions{true, false, ShareMode::None}, journal);
+    int e = fs_->Open(path_, OpenOptions{true, false, ShareMode::None}, journal);
     if (e == 0) e = RecoverFrom(*fs_, path_, std::move(journal), files_[kMain], files_[kSide]);
     if (e != 0) return fail(e);
   }
-  reset();
+  Reset();
   images_ = images;
   saved_[kMain].clear();
   saved_[kSide].clear();
@@ -213,7 +213,7 @@ int Journal::begin(bool images) {
     for (int f = 0; f < 2; ++f) {
       sizes_[f] = kNoSide;
       if (files_[f]) {
-        if (int e = files_[f]->size(sizes_[f])) return fail(e);
+        if (int e = files_[f]->Size(sizes_[f])) return fail(e);
       }
     }
   }
@@ -225,7 +225,7 @@ int Journal::EnsureHeader() {
   if (!journal_) {
     OpenOptions options{true, true, ShareMode::None};
     options.fresh = true;
-    if (int e = fs_->open(path_, options, journal_)) return e;
+    if (int e = fs_->Open(path_, options, journal_)) return e;
     directoryPending_ = true;
     salt_ = 0;
   }
@@ -241,12 +241,12 @@ int Journal::EnsureHeader() {
   // applied at the end.
   headerWritten_ = true;
   syncedEnd_ = 0;
-  if (int e = journal_->write(0, head, kJournalHeader)) return e;
+  if (int e = journal_->Write(0, head, kJournalHeader)) return e;
   journalEnd_ = kJournalHeader;
   return 0;
 }
 
-int Journal::save(FileIndex file, std::uint64_t from, std::uint64_t to) {
+int Journal::Save(FileIndex file, std::uint64_t from, std::uint64_t to) {
   // Only bytes the file had when the operation began, and each only once:
   // the first image is the one to put back.
   to = std::min(to, sizes_[file]);
@@ -277,10 +277,10 @@ int Journal::save(FileIndex file, std::uint64_t from, std::uint64_t to) {
       PutU64(&entry[4], p);
       PutU32(&entry[12], static_cast<std::uint32_t>(n));
       std::size_t got = 0;
-      if (int e = files_[file]->read(p, &entry[kEntryHeader], n, got)) return e;
+      if (int e = files_[file]->Read(p, &entry[kEntryHeader], n, got)) return e;
       if (got != n) return err::ReadRecordFailed;
       PutU32(&entry[kEntryHeader + n], Checksum(kJournalVersion, entry.data(), kEntryHeader + n, salt_));
-      if (int e = journal_->write(journalEnd_, entry.data(), entry.size())) return e;
+      if (int e = journal_->Write(journalEnd_, entry.data(), entry.size())) return e;
       journalEnd_ += entry.size();
     }
     // Record the range, merged with its neighbours.
@@ -299,18 +299,18 @@ int Journal::save(FileIndex file, std::uint64_t from, std::uint64_t to) {
 
 int Journal::MakeDurable() {
   if (journalEnd_ <= syncedEnd_) return 0;
-  if (int e = journal_->sync()) return e;
+  if (int e = journal_->Sync()) return e;
   if (directoryPending_) {
-    if (int e = fs_->syncDirectoryOf(path_)) return e;
+    if (int e = fs_->SyncDirectoryOf(path_)) return e;
     directoryPending_ = false;
   }
   syncedEnd_ = journalEnd_;
   return 0;
 }
 
-int Journal::keep(FileIndex file, std::uint64_t offset, std::uint64_t n) {
+int Journal::Keep(FileIndex file, std::uint64_t offset, std::uint64_t n) {
   if (!capturing()) return 0;
-  return save(file, offset, offset + n);
+  return Save(file, offset, offset + n);
 }
 
 int Journal::BeforeWrite(FileIndex file, std::uint64_t offset, std::uint64_t n) {
@@ -318,7 +318,7 @@ int Journal::BeforeWrite(FileIndex file, std::uint64_t offset, std::uint64_t n) 
   written_[file] = true;
   if (!images_) return 0;
   // Even a write past the end needs the header: its first sizes take it away.
-  if (int e = save(file, offset, offset + n)) return e;
+  if (int e = Save(file, offset, offset + n)) return e;
   if (int e = EnsureHeader()) return e;
   return MakeDurable();
 }
@@ -327,35 +327,35 @@ int Journal::BeforeTruncate(FileIndex file, std::uint64_t length) {
   if (depth_ == 0) return 0;
   written_[file] = true;
   if (!images_) return 0;
-  if (int e = save(file, length, sizes_[file])) return e;
+  if (int e = Save(file, length, sizes_[file])) return e;
   if (int e = EnsureHeader()) return e;
   return MakeDurable();
 }
 
 int Journal::SyncWritten() {
   if (written_[kMain] && written_[kSide] && files_[kSide]) {
-    files_[kMain]->startWriteBack();
-    files_[kSide]->startWriteBack();
+    files_[kMain]->StartWriteBack();
+    files_[kSide]->StartWriteBack();
   }
   for (int f = 0; f < 2; ++f) {
     if (!written_[f] || !files_[f]) continue;
-    if (int e = files_[f]->sync()) return e;
+    if (int e = files_[f]->Sync()) return e;
   }
   return 0;
 }
 
 int Journal::Invalidate() {
   if (int e = EmptyJournal(*journal_)) return e;
-  if (int e = journal_->sync()) return e;
+  if (int e = journal_->Sync()) return e;
   headerWritten_ = false;
   // A journal grown large by a bulk operation gives its room back; an
   // emptied one needs no sync for that.
   constexpr std::uint64_t kKeptBytes = 1 << 20;
-  if (journalEnd_ > kKeptBytes) journal_->truncate(0);
+  if (journalEnd_ > kKeptBytes) journal_->Truncate(0);
   return 0;
 }
 
-int Journal::commit() {
+int Journal::Commit() {
   if (depth_ == 0) return 0;
   if (--depth_ > 0) return 0;
   // The files are durable before the journal lets go of them.
@@ -364,15 +364,15 @@ int Journal::commit() {
   if (e != 0) {
     // A journal that stays would undo this operation later: undo it now.
     ++depth_;
-    rollback();
+    Rollback();
     return e;
   }
-  reset();
+  Reset();
   if (locking_) UnlockWriters(*files_[kMain]);
   return 0;
 }
 
-int Journal::rollback() {
+int Journal::Rollback() {
   if (depth_ == 0) return 0;
   if (depth_ > 1) {
     --depth_;  // the outer operation decides
@@ -390,11 +390,11 @@ int Journal::rollback() {
     // Left in place when it could not be applied: the next operation
     // takes it up again.
     if (e != 0) {
-      journal_->close();
+      journal_->Close();
       journal_.reset();
     }
   }
-  reset();
+  Reset();
   if (locking_) UnlockWriters(*files_[kMain]);
   return e;
 }

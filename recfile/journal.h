@@ -26,27 +26,27 @@ class Journal {
 
   // `main` and `side` are the raw files (side may be null); `locking` is
   // false when the share mode keeps other processes out anyway.
-  void attach(FileSystem* fs, std::string path, File* main, File* side, bool locking);
+  void Attach(FileSystem* fs, std::string path, File* main, File* side, bool locking);
   // At the database's close: the journal file kept for the next operation
   // goes (it holds nothing to put back).
-  void release();
+  void Release();
 
   // Starts an operation. With `images`, every change made through the
   // journaled files until commit is first saved in the journal. Nested
   // operations (a condition writing inside a scan) join the outer one.
-  int begin(bool images);
+  int Begin(bool images);
   // Ends the operation: the files it changed are made durable, then the
   // journal is emptied, which is its commit point.
-  int commit();
+  int Commit();
   // Undoes the operation's changes and ends it.
-  int rollback();
+  int Rollback();
   bool active() const { return depth_ > 0; }
   bool capturing() const { return depth_ > 0 && images_; }
 
   // Saves the old bytes of a range about to be changed without making the
   // journal durable yet: many ranges saved first cost one sync at the
   // first write that follows.
-  int keep(FileIndex file, std::uint64_t offset, std::uint64_t n);
+  int Keep(FileIndex file, std::uint64_t offset, std::uint64_t n);
   // Called by JournaledFile before a change reaches the file: what it
   // overwrites is saved and the journal made durable first.
   int BeforeWrite(FileIndex file, std::uint64_t offset, std::uint64_t n);
@@ -63,11 +63,11 @@ class Journal {
 
  private:
   int EnsureHeader();
-  int save(FileIndex file, std::uint64_t from, std::uint64_t to);
+  int Save(FileIndex file, std::uint64_t from, std::uint64_t to);
   int MakeDurable();
   int SyncWritten();
   int Invalidate();
-  void reset();
+  void Reset();
 
   FileSystem* fs_ = nullptr;
   std::string path_;
@@ -97,26 +97,26 @@ class JournaledFile final : public File {
       : inner_(std::move(inner)), journal_(journal), index_(index) {}
   File* inner() { return inner_.get(); }
 
-  int read(std::uint64_t offset, void* buffer, std::size_t n, std::size_t& got) override {
-    return inner_->read(offset, buffer, n, got);
+  int Read(std::uint64_t offset, void* buffer, std::size_t n, std::size_t& got) override {
+    return inner_->Read(offset, buffer, n, got);
   }
-  int write(std::uint64_t offset, const void* data, std::size_t n) override {
+  int Write(std::uint64_t offset, const void* data, std::size_t n) override {
     if (int e = journal_.BeforeWrite(index_, offset, n)) return e;
-    return inner_->write(offset, data, n);
+    return inner_->Write(offset, data, n);
   }
-  int size(std::uint64_t& out) override { return inner_->size(out); }
-  int truncate(std::uint64_t length) override {
+  int Size(std::uint64_t& out) override { return inner_->Size(out); }
+  int Truncate(std::uint64_t length) override {
     if (int e = journal_.BeforeTruncate(index_, length)) return e;
-    return inner_->truncate(length);
+    return inner_->Truncate(length);
   }
-  int sync() override { return inner_->sync(); }
-  void startWriteBack() override { inner_->startWriteBack(); }
-  int lock(std::uint64_t offset, std::uint64_t length) override { return inner_->lock(offset, length); }
-  int unlock(std::uint64_t offset, std::uint64_t length) override {
-    return inner_->unlock(offset, length);
+  int Sync() override { return inner_->Sync(); }
+  void StartWriteBack() override { inner_->StartWriteBack(); }
+  int Lock(std::uint64_t offset, std::uint64_t length) override { return inner_->Lock(offset, length); }
+  int Unlock(std::uint64_t offset, std::uint64_t length) override {
+    return inner_->Unlock(offset, length);
   }
-  FileIdentity identity() const override { return inner_->identity(); }
-  int close() override { return inner_->close(); }
+  FileIdentity Identity() const override { return inner_->Identity(); }
+  int Close() override { return inner_->Close(); }
 
  private:
   std::unique_ptr<File> inner_;

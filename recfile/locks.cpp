@@ -8,7 +8,7 @@ int LockTable::LockByte(std::uint64_t offset) {
   if (!enabled_) return 0;
   auto [it, fresh] = bytes_.try_emplace(offset, 0);
   if (fresh && whole_ == 0) {
-    if (int e = file_->lock(offset, 1)) {
+    if (int e = file_->Lock(offset, 1)) {
       bytes_.erase(it);
       return e;
     }
@@ -24,14 +24,14 @@ int LockTable::UnlockByte(std::uint64_t offset) {
   if (--it->second > 0) return 0;
   bytes_.erase(it);
   if (whole_ > 0) return 0;  // released together with the whole file
-  return file_->unlock(offset, 1);
+  return file_->Unlock(offset, 1);
 }
 
 int LockTable::LockSpan(std::uint64_t start, std::uint64_t count, std::uint64_t stride) {
   if (!enabled_ || count == 0) return 0;
   if (count == 1) return LockByte(start);
   if (whole_ == 0) {
-    if (int e = file_->lock(start, (count - 1) * stride + 1)) return e;
+    if (int e = file_->Lock(start, (count - 1) * stride + 1)) return e;
   }
   for (std::uint64_t i = 0; i < count; ++i) ++bytes_[start + i * stride];
   return 0;
@@ -52,20 +52,20 @@ int LockTable::UnlockSpan(std::uint64_t start, std::uint64_t count, std::uint64_
     }
     if (--it->second > 0) {
       // Still held by an outer request: keep it, give back the gap before it.
-      if (whole_ == 0 && offset > from && file_->unlock(from, offset - from) != 0)
+      if (whole_ == 0 && offset > from && file_->Unlock(from, offset - from) != 0)
         result = err::UnlockFailed;
       from = offset + 1;
       continue;
     }
     bytes_.erase(it);
   }
-  if (whole_ == 0 && from < end && file_->unlock(from, end - from) != 0) result = err::UnlockFailed;
+  if (whole_ == 0 && from < end && file_->Unlock(from, end - from) != 0) result = err::UnlockFailed;
   return result;
 }
 
 int LockTable::LockBriefly(std::uint64_t offset, std::uint64_t length) {
   if (!enabled_ || whole_ > 0 || length == 0) return 0;
-  return file_->lock(offset, length);
+  return file_->Lock(offset, length);
 }
 
 int LockTable::UnlockBriefly(std::uint64_t offset, std::uint64_t length) {
@@ -74,17 +74,17 @@ int LockTable::UnlockBriefly(std::uint64_t offset, std::uint64_t length) {
   std::uint64_t from = offset;
   const std::uint64_t end = offset + length;
   for (auto it = bytes_.lower_bound(offset); it != bytes_.end() && it->first < end; ++it) {
-    if (it->first > from && file_->unlock(from, it->first - from) != 0) result = err::UnlockFailed;
+    if (it->first > from && file_->Unlock(from, it->first - from) != 0) result = err::UnlockFailed;
     from = it->first + 1;
   }
-  if (from < end && file_->unlock(from, end - from) != 0) result = err::UnlockFailed;
+  if (from < end && file_->Unlock(from, end - from) != 0) result = err::UnlockFailed;
   return result;
 }
 
 int LockTable::LockWhole() {
   if (!enabled_) return 0;
   if (whole_ == 0) {
-    if (int e = file_->lock(0, format::kWholeFileLockLength)) return e;
+    if (int e = file_->Lock(0, format::kWholeFileLockLength)) return e;
     ++wholeSerial_;
   }
   ++whole_;
@@ -100,17 +100,17 @@ int LockTable::UnlockWhole() {
   std::uint64_t from = 0;
   for (const auto& [offset, count] : bytes_) {
     if (offset >= format::kWholeFileLockLength) break;
-    if (offset > from && file_->unlock(from, offset - from) != 0) result = err::UnlockFailed;
+    if (offset > from && file_->Unlock(from, offset - from) != 0) result = err::UnlockFailed;
     from = offset + 1;
   }
   if (from < format::kWholeFileLockLength &&
-      file_->unlock(from, format::kWholeFileLockLength - from) != 0)
+      file_->Unlock(from, format::kWholeFileLockLength - from) != 0)
     result = err::UnlockFailed;
   return result;
 }
 
 int ScopedLock::LockByte(LockTable& table, std::uint64_t offset) {
-  release();
+  Release();
   if (int e = table.LockByte(offset)) return e;
   table_ = &table;
   whole_ = false;
@@ -119,14 +119,14 @@ int ScopedLock::LockByte(LockTable& table, std::uint64_t offset) {
 }
 
 int ScopedLock::LockWhole(LockTable& table) {
-  release();
+  Release();
   if (int e = table.LockWhole()) return e;
   table_ = &table;
   whole_ = true;
   return 0;
 }
 
-int ScopedLock::release() {
+int ScopedLock::Release() {
   if (!table_) return 0;
   LockTable* t = table_;
   table_ = nullptr;

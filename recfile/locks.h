@@ -13,7 +13,7 @@ namespace recfile {
 // counted; releasing the whole file keeps the bytes still counted locked.
 class LockTable {
  public:
-  void attach(File* file, bool enabled) {
+  void Attach(File* file, bool enabled) {
     file_ = file;
     enabled_ = enabled;
   }
@@ -49,13 +49,13 @@ class LockTable {
 // what it locks, pausing 20 to 39 ms between tries, for up to 2 s.
 template <class Attempt>
 int RetryWhileLocked(FileSystem& fs, Attempt&& attempt) {
-  const std::uint64_t start = fs.monotonicMs();
+  const std::uint64_t start = fs.MonotonicMs();
   for (;;) {
     const int e = attempt();
     if (e != err::LockViolation && e != err::SharingViolation) return e;
-    const std::uint64_t now = fs.monotonicMs();
+    const std::uint64_t now = fs.MonotonicMs();
     if (now - start >= 2000) return e;
-    fs.sleepMs(static_cast<unsigned>(20 + now % 20));
+    fs.SleepMs(static_cast<unsigned>(20 + now % 20));
   }
 }
 
@@ -65,12 +65,12 @@ class ScopedLock {
   ScopedLock() = default;
   ScopedLock(const ScopedLock&) = delete;
   ScopedLock& operator=(const ScopedLock&) = delete;
-  ~ScopedLock() { release(); }
+  ~ScopedLock() { Release(); }
 
   int LockByte(LockTable& table, std::uint64_t offset);
   int LockWhole(LockTable& table);
   // 0 or err::UnlockFailed.
-  int release();
+  int Release();
 
  private:
   LockTable* table_ = nullptr;

@@ -51,7 +51,7 @@ std::uint32_t PageCipher::PageWord(std::uint64_t page) {
   return words_[page];
 }
 
-void PageCipher::apply(std::uint64_t offset, std::uint8_t* data, std::size_t n) {
+void PageCipher::Apply(std::uint64_t offset, std::uint8_t* data, std::size_t n) {
   if (offset < format::kPlainPrefix) {
     const std::size_t skip = std::min<std::uint64_t>(n, format::kPlainPrefix - offset);
     offset += skip;

@@ -27,7 +27,7 @@ class PageCipher {
 
   // `data` holds the n bytes found at `offset` in the file; the first four
   // bytes of a file (the magic) are left alone.
-  void apply(std::uint64_t offset, std::uint8_t* data, std::size_t n);
+  void Apply(std::uint64_t offset, std::uint8_t* data, std::size_t n);
 
   const std::string& digest() const { return digest_; }
 

@@ -53,14 +53,14 @@ std::string Stem(const std::string& path) {
 }
 
 std::string FindExtensionVariant(FileSystem& fs, const std::string& path) {
-  if (fs.exists(path)) return path;
+  if (fs.Exists(path)) return path;
   const auto dot = ExtensionDot(path);
   if (dot == std::string::npos) return path;
   const auto start = NameStart(path);
   const std::string dir = path.substr(0, start);
   const std::string name = path.substr(start);
   const std::size_t stemLength = dot - start;
-  std::vector<std::string> entries = fs.listDirectory(dir.empty() ? "." : dir);
+  std::vector<std::string> entries = fs.ListDirectory(dir.empty() ? "." : dir);
   std::sort(entries.begin(), entries.end());  // the same choice every time
   for (const std::string& entry : entries) {
     if (entry.size() == name.size() && entry.compare(0, stemLength + 1, name, 0, stemLength + 1) == 0 &&

@@ -24,16 +24,16 @@ bool DigestMatches(const Header& h, const std::string& digest) {
 
 }  // namespace
 
-int RecordFile::create(FileSystem& fs, const std::string& path, const std::string& sidePath,
+int RecordFile::Create(FileSystem& fs, const std::string& path, const std::string& sidePath,
                        const std::vector<Descriptor>& fields, std::uint32_t recordLength) {
   const OpenOptions options{true, true, ShareMode::DenyReadWrite};
   const double now = text::NowDays();
   // A journal of the file being replaced must never be applied to the new one.
   const std::string journalPath = paths::JournalFileName(path);
-  if (fs.exists(journalPath) && fs.remove(journalPath) != 0) return err::CreateFailed;
+  if (fs.Exists(journalPath) && fs.Remove(journalPath) != 0) return err::CreateFailed;
   {
     std::unique_ptr<File> file;
-    if (fs.open(path, options, file) != 0) return err::CreateFailed;
+    if (fs.Open(path, options, file) != 0) return err::CreateFailed;
     std::vector<std::uint8_t> bytes(format::HeaderSize(fields.size()), 0);
     Header h;
     h.created = now;
@@ -42,28 +42,28 @@ int RecordFile::create(FileSystem& fs, const std::string& path, const std::strin
     PutU32(&bytes[kOffFieldCount], static_cast<std::uint32_t>(fields.size()));
     for (std::size_t i = 0; i < fields.size(); ++i)
       EncodeDescriptor(fields[i], &bytes[kOffFieldCount + 4 + i * kDescriptorSize]);
-    if (file->write(0, bytes.data(), bytes.size()) != 0 || file->sync() != 0 || file->close() != 0)
+    if (file->Write(0, bytes.data(), bytes.size()) != 0 || file->Sync() != 0 || file->Close() != 0)
       return err::CreateFailed;
   }
   bool needsSide = false;
   for (const auto& d : fields) needsSide |= IsChainType(static_cast<FieldType>(d.type));
-  if (!needsSide) return fs.syncDirectoryOf(path) == 0 ? 0 : err::CreateFailed;
+  if (!needsSide) return fs.SyncDirectoryOf(path) == 0 ? 0 : err::CreateFailed;
 
   std::unique_ptr<File> side;
   std::vector<std::uint8_t> block(kBlockSize, 0);
   SideHeader sh;
   sh.created = now;
   EncodeSideHeader(sh, block.data());
-  if (fs.open(sidePath, options, side) != 0 || side->write(0, block.data(), block.size()) != 0 ||
-      side->sync() != 0 || side->close() != 0 || fs.syncDirectoryOf(sidePath) != 0) {
+  if (fs.Open(sidePath, options, side) != 0 || side->Write(0, block.data(), block.size()) != 0 ||
+      side->Sync() != 0 || side->Close() != 0 || fs.SyncDirectoryOf(sidePath) != 0) {
     // A main file without its side file would not open; leave neither.
-    fs.remove(path);
+    fs.Remove(path);
     return err::SideCreateFailed;
   }
   return 0;
 }
 
-int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<RecordFile>& out) {
+int RecordFile::Open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<RecordFile>& out) {
   auto rf = std::make_unique<RecordFile>();
   rf->fs = &fs;
   rf->path = req.path;
@@ -72,8 +72,8 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
   const OpenOptions options{!req.readOnly, false, req.share};
   const bool locking = req.share == ShareMode::None || req.share == ShareMode::DenyWrite;
 
-  if (int e = fs.open(req.path, options, rf->mainFile)) return e;
-  rf->mainLocks.attach(rf->mainFile.get(), locking);
+  if (int e = fs.Open(req.path, options, rf->mainFile)) return e;
+  rf->mainLocks.Attach(rf->mainFile.get(), locking);
   // An operation cut off in another process is undone before anything is
   // read; one still running is waited for.
   if (!req.readOnly) {
@@ -90,13 +90,13 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
   // Header and password.
   std::uint8_t raw[kHeaderSize] = {};
   std::size_t got = 0;
-  if (int e = rf->mainFile->read(0, raw, kHeaderSize, got)) return e;
+  if (int e = rf->mainFile->Read(0, raw, kHeaderSize, got)) return e;
   Header& h = rf->header;
   if (got < kHeaderSize || !DecodeHeader(raw, h)) return err::NotADatabase;
   if (h.ciphered != !req.gbkPassword.empty()) return err::WrongPassword;
   if (h.ciphered) {
     rf->cipher = std::make_unique<PageCipher>(req.gbkPassword);
-    rf->cipher->apply(0, raw, kHeaderSize);
+    rf->cipher->Apply(0, raw, kHeaderSize);
     DecodeHeader(raw, h);
     if (!DigestMatches(h, rf->cipher->digest())) return err::WrongPassword;
   }
@@ -106,7 +106,7 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
 
   // Field table.
   std::uint64_t size = 0;
-  if (int e = rf->mainFile->size(size)) return e;
+  if (int e = rf->mainFile->Size(size)) return e;
   std::uint8_t countBytes[4];
   if (io.ReadExact(kOffFieldCount, countBytes, 4, err::NotADatabase) != 0) return err::NotADatabase;
   const std::int32_t fieldCount = GetI32(countBytes);
@@ -156,21 +156,21 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
   bool rewriteSide = false;
   if (needsSide) {
     rf->sidePath = req.sidePath;
-    if (fs.open(req.sidePath, options, rf->sideFile) != 0) return err::SideReadFailed;
-    rf->sideLocks.attach(rf->sideFile.get(), locking);
+    if (fs.Open(req.sidePath, options, rf->sideFile) != 0) return err::SideReadFailed;
+    rf->sideLocks.Attach(rf->sideFile.get(), locking);
     ScopedLock sideHeaderLock;
     if (int e = RetryWhileLocked(fs, [&] { return sideHeaderLock.LockByte(rf->sideLocks, 0); }))
       return e;
     std::uint8_t sraw[kSideHeaderSize];
-    if (rf->sideFile->read(0, sraw, kSideHeaderSize, got) != 0 || got < kSideHeaderSize)
+    if (rf->sideFile->Read(0, sraw, kSideHeaderSize, got) != 0 || got < kSideHeaderSize)
       return err::SideReadFailed;
-    if (rf->cipher) rf->cipher->apply(0, sraw, kSideHeaderSize);
+    if (rf->cipher) rf->cipher->Apply(0, sraw, kSideHeaderSize);
     if (!DecodeSideHeader(sraw, sh) || sh.blockCount <= 0 || sh.freeCount < 0 ||
         sh.freeCount >= sh.blockCount || sh.firstFree < 0 || sh.firstFree >= sh.blockCount)
       return err::SideReadFailed;
     if (sh.version != h.version) return err::SideVersionMismatch;
     std::uint64_t sideSize = 0;
-    if (rf->sideFile->size(sideSize) != 0) return err::SideReadFailed;
+    if (rf->sideFile->Size(sideSize) != 0) return err::SideReadFailed;
     const std::uint64_t blocks = sideSize / kBlockSize;
     if (blocks < static_cast<std::uint64_t>(sh.blockCount)) {
       if (req.readOnly) return err::SideDamaged;
@@ -184,10 +184,10 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
     if (rewriteCount) {
       std::uint8_t b[4];
       PutI32(b, h.count);
-      if (int e = io.write(kOffCount, b, 4)) return e;
+      if (int e = io.Write(kOffCount, b, 4)) return e;
     }
     if (size != exactSize) {
-      if (int e = rf->mainFile->truncate(exactSize)) return e;
+      if (int e = rf->mainFile->Truncate(exactSize)) return e;
     }
     if (rewriteSide) {
       // Chains into the lost blocks are cut first: a block handed out
@@ -195,19 +195,19 @@ int RecordFile::open(FileSystem& fs, const OpenRequest& req, std::unique_ptr<Rec
       if (int e = rf->CutChainsAt(static_cast<std::uint32_t>(sh.blockCount), sh)) return e;
       std::uint8_t b[kSideHeaderSize];
       EncodeSideHeader(sh, b);
-      if (int e = CipheredFile{rf->sideFile.get(), rf->cipher.get()}.write(0, b, kSideHeaderSize))
+      if (int e = CipheredFile{rf->sideFile.get(), rf->cipher.get()}.Write(0, b, kSideHeaderSize))
         return e;
-      if (int e = rf->sideFile->truncate(std::uint64_t(sh.blockCount) * kBlockSize)) return e;
+      if (int e = rf->sideFile->Truncate(std::uint64_t(sh.blockCount) * kBlockSize)) return e;
     }
   }
-  if (int e = whole.release()) return e;
+  if (int e = whole.Release()) return e;
   if (!req.readOnly && locking) Journal::UnlockWriters(*rf->mainFile);
   rf->position = 0;
   rf->recordBuffer.resize(rf->recordLength);
 
   // From now on every change passes through the journal.
   RecordFile& r = *rf;
-  r.journal.attach(&fs, req.journalPath, r.mainFile.get(), r.sideFile.get(), locking);
+  r.journal.Attach(&fs, req.journalPath, r.mainFile.get(), r.sideFile.get(), locking);
   r.mainFile = std::make_unique<JournaledFile>(std::move(r.mainFile), r.journal, Journal::kMain);
   if (r.sideFile)
     r.sideFile = std::make_unique<JournaledFile>(std::move(r.sideFile), r.journal, Journal::kSide);
@@ -242,7 +242,7 @@ int RecordFile::CutChainsAt(std::uint32_t blocks, SideHeader& sh) {
       if (bh.next >= blocks) {
         bh.next = 0;
         EncodeBlockHeader(bh, raw);
-        if (int e = side.write(std::uint64_t{b} * kBlockSize, raw, kBlockHeaderSize)) return e;
+        if (int e = side.Write(std::uint64_t{b} * kBlockSize, raw, kBlockHeaderSize)) return e;
       }
       prev = b;
       b = bh.next;
@@ -274,7 +274,7 @@ int RecordFile::CutChainsAt(std::uint32_t blocks, SideHeader& sh) {
           continue;
         }
         std::uint8_t none[4] = {};
-        if (int e = mainIo().write(RecordOffset(first + i) + static_cast<std::uint64_t>(f.offset), none, 4))
+        if (int e = mainIo().Write(RecordOffset(first + i) + static_cast<std::uint64_t>(f.offset), none, 4))
           return e;
       }
     }
@@ -282,12 +282,12 @@ int RecordFile::CutChainsAt(std::uint32_t blocks, SideHeader& sh) {
   });
 }
 
-RecordFile::~RecordFile() { close(); }
+RecordFile::~RecordFile() { Close(); }
 
-void RecordFile::close() {
-  journal.release();
-  if (mainFile) mainFile->close();
-  if (sideFile) sideFile->close();
+void RecordFile::Close() {
+  journal.Release();
+  if (mainFile) mainFile->Close();
+  if (sideFile) sideFile->Close();
   closed = true;
   ForgetRecord();
 }
@@ -304,7 +304,7 @@ int RecordFile::ReadCount(bool wait) {
   if (int e = mainIo().ReadExact(kOffCount, b, 8, err::CountFailed)) return e;
   header.count = GetI32(b);
   header.nextId = GetI32(b + 4);
-  return lock.release();
+  return lock.Release();
 }
 
 int RecordFile::WriteCount(std::int32_t count, std::int32_t nextId) {
@@ -313,10 +313,10 @@ int RecordFile::WriteCount(std::int32_t count, std::int32_t nextId) {
   std::uint8_t b[8];
   PutI32(b, count);
   PutI32(b + 4, nextId);
-  if (int e = mainIo().write(kOffCount, b, 8)) return WriteFailure(e, err::WriteRecordFailed);
+  if (int e = mainIo().Write(kOffCount, b, 8)) return WriteFailure(e, err::WriteRecordFailed);
   header.count = count;
   header.nextId = nextId;
-  return lock.release();
+  return lock.Release();
 }
 
 int RecordFile::ReadRecord(std::int64_t r, std::uint8_t* buffer) {
@@ -324,19 +324,19 @@ int RecordFile::ReadRecord(std::int64_t r, std::uint8_t* buffer) {
   if (int e = lock.LockByte(mainLocks, RecordOffset(r))) return e;
   if (int e = mainIo().ReadExact(RecordOffset(r), buffer, recordLength, err::ReadRecordFailed))
     return e;
-  return lock.release();
+  return lock.Release();
 }
 
 int RecordFile::WriteRecord(std::int64_t r, std::size_t from, const std::uint8_t* data,
                             std::size_t n) {
   ScopedLock lock;
   if (int e = lock.LockByte(mainLocks, RecordOffset(r))) return e;
-  if (int e = mainIo().write(RecordOffset(r) + from, data, n))
+  if (int e = mainIo().Write(RecordOffset(r) + from, data, n))
     return WriteFailure(e, err::WriteRecordFailed);
   // The held copy (the current record, or a scan's record under test) must
   // read back what was just written.
   if (cachedPosition == r && cachedRecord) std::memmove(cachedRecord + from, data, n);
-  return lock.release();
+  return lock.Release();
 }
 
 int RecordFile::FillWindow(std::int64_t r, std::int64_t count) {
@@ -367,7 +367,7 @@ int RecordFile::FillWindow(std::int64_t r, std::int64_t count) {
   window.count = k;
   window.fileCount = count;
   window.writeSerial = writeSerial;
-  window.readAtMs = fs->monotonicMs();
+  window.readAtMs = fs->MonotonicMs();
 
   // Their memo and byte-set values, read together; when that fails (a lock
   // of another process, a damaged chain) each is read alone when asked for.
@@ -415,7 +415,7 @@ int RecordFile::FillWindow(std::int64_t r, std::int64_t count) {
     const std::uint64_t span = (n - 1) * kBlockSize + 1;  // the first bytes of the n blocks
     if (sideLocks.LockBriefly(offset, span) != 0) return 0;
     std::size_t got = 0;
-    const int e = CipheredFile{sideFile.get(), cipher.get()}.read(offset, &blocks[have * kBlockSize],
+    const int e = CipheredFile{sideFile.get(), cipher.get()}.Read(offset, &blocks[have * kBlockSize],
                                                                  static_cast<std::size_t>(n * kBlockSize), got);
     const int u = sideLocks.UnlockBriefly(offset, span);
     if (e || u) return 0;
@@ -465,12 +465,12 @@ int RecordFile::ReadRecords(std::int64_t first, std::int64_t count, std::uint8_t
 }
 
 int RecordFile::WriteRecords(std::int64_t first, std::int64_t count, const std::uint8_t* buffer) {
-  const int e = mainIo().write(RecordOffset(first), buffer, static_cast<std::size_t>(count) * recordLength);
+  const int e = mainIo().Write(RecordOffset(first), buffer, static_cast<std::size_t>(count) * recordLength);
   return e ? WriteFailure(e, err::WriteRecordFailed) : 0;
 }
 
 int RecordFile::TruncateRecords(std::int64_t count) {
-  const int e = mainFile->truncate(RecordOffset(count));
+  const int e = mainFile->Truncate(RecordOffset(count));
   return e ? WriteFailure(e, err::WriteRecordFailed) : 0;
 }
 
@@ -490,7 +490,7 @@ int RecordFile::LockAll(ScopedLock& mainLock, ScopedLock& sideLock) {
   if (int e = mainLock.LockWhole(mainLocks)) return e;
   if (sideFile) {
     if (int e = sideLock.LockWhole(sideLocks)) {
-      mainLock.release();
+      mainLock.Release();
       return e;
     }
   }
@@ -501,7 +501,7 @@ int RecordFile::SetPassword(const std::string& gbkPassword) {
   // Every byte rewritten is first kept in the journal: cut off at any
   // point, the files go back to the old password whole.
   Transaction txn(*this);
-  if (int e = txn.begin(true)) return LockedElsewhere(e) ? e : err::PasswordChangeFailed;
+  if (int e = txn.Begin(true)) return LockedElsewhere(e) ? e : err::PasswordChangeFailed;
   ScopedLock mainLock, sideLock;
   if (int e = LockAll(mainLock, sideLock)) return e;
   std::unique_ptr<PageCipher> next =
@@ -516,15 +516,15 @@ int RecordFile::SetPassword(const std::string& gbkPassword) {
   auto recipher = [&](File* file, Journal::FileIndex index, std::uint64_t end) -> int {
     for (std::uint64_t offset = kPlainPrefix; offset < end; offset += kRecipherPortion) {
       if ((offset - kPlainPrefix) % kStretch == 0) {
-        if (int e = journal.keep(index, offset, std::min(kStretch, end - offset))) return e;
+        if (int e = journal.Keep(index, offset, std::min(kStretch, end - offset))) return e;
       }
       const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kRecipherPortion, end - offset));
       std::size_t got = 0;
-      if (int e = file->read(offset, buffer.data(), n, got)) return e;
+      if (int e = file->Read(offset, buffer.data(), n, got)) return e;
       if (got != n) return err::EndOfFile;
-      if (from) from->apply(offset, buffer.data(), n);
-      if (to) to->apply(offset, buffer.data(), n);
-      if (int e = file->write(offset, buffer.data(), n)) return e;
+      if (from) from->Apply(offset, buffer.data(), n);
+      if (to) to->Apply(offset, buffer.data(), n);
+      if (int e = file->Write(offset, buffer.data(), n)) return e;
     }
     return 0;
   };
@@ -535,13 +535,13 @@ int RecordFile::SetPassword(const std::string& gbkPassword) {
   if (to) std::memcpy(newHeader.digest.data(), to->digest().data(), kDigestChars);
 
   // The magic, rewritten last, is saved with the first stretch.
-  int failure = journal.keep(Journal::kMain, 0, kPlainPrefix);
+  int failure = journal.Keep(Journal::kMain, 0, kPlainPrefix);
   for (const auto index : {Journal::kMain, Journal::kSide}) {
     if (failure != 0) break;
     File* file = index == Journal::kMain ? mainFile.get() : sideFile.get();
     if (!file) continue;
     std::uint64_t size = 0;
-    if ((failure = file->size(size)) != 0) break;
+    if ((failure = file->Size(size)) != 0) break;
     if ((failure = recipher(file, index, size)) != 0) break;
   }
 
@@ -549,12 +549,12 @@ int RecordFile::SetPassword(const std::string& gbkPassword) {
     // The magic and the digest area under the new password.
     std::uint8_t raw[kHeaderSize];
     EncodeHeader(newHeader, raw);
-    failure = CipheredFile{mainFile.get(), to}.write(kOffDigest, raw + kOffDigest, kDigestAreaSize);
-    if (failure == 0) failure = mainFile->write(0, raw, 4);
+    failure = CipheredFile{mainFile.get(), to}.Write(kOffDigest, raw + kOffDigest, kDigestAreaSize);
+    if (failure == 0) failure = mainFile->Write(0, raw, 4);
   }
-  if (failure == 0) failure = sideLock.release();
-  if (failure == 0) failure = mainLock.release();
-  if (failure == 0) failure = txn.commit();
+  if (failure == 0) failure = sideLock.Release();
+  if (failure == 0) failure = mainLock.Release();
+  if (failure == 0) failure = txn.Commit();
   if (failure != 0) return err::PasswordChangeFailed;
   cipher = std::move(next);
   header.ciphered = newHeader.ciphered;

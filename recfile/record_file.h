@@ -40,13 +40,13 @@ class RecordFile {
  public:
   // Writes a new, empty database. `fields` are checked already; names are
   // GB18030. Returns 0, err::CreateFailed or err::SideCreateFailed.
-  static int create(FileSystem& fs, const std::string& path, const std::string& sidePath,
+  static int Create(FileSystem& fs, const std::string& path, const std::string& sidePath,
                     const std::vector<format::Descriptor>& fields, std::uint32_t recordLength);
   // Opens, checks and (read-write) repairs a database.
-  static int open(FileSystem& fs, const OpenRequest& request, std::unique_ptr<RecordFile>& out);
+  static int Open(FileSystem& fs, const OpenRequest& request, std::unique_ptr<RecordFile>& out);
 
   ~RecordFile();
-  void close();
+  void Close();
 
   // ---- identity
   std::string path;
@@ -133,7 +133,7 @@ class RecordFile {
   bool WindowHolds(std::int64_t a, std::int64_t b) const {
     const std::int64_t lo = std::min(a, b), hi = std::max(a, b);
     return window.count > 0 && lo >= window.first && hi < window.first + window.count &&
-           window.writeSerial == writeSerial && fs->monotonicMs() - window.readAtMs <= kWindowMs;
+           window.writeSerial == writeSerial && fs->MonotonicMs() - window.readAtMs <= kWindowMs;
   }
   bool WindowHolds(std::int64_t r) const { return WindowHolds(r, r); }
   // Reads the run that starts at record r (within `count` records).
@@ -226,24 +226,24 @@ class Transaction {
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
   ~Transaction() {
-    if (open_) abort();
+    if (open_) Abort();
   }
-  int begin(bool images) {
+  int Begin(bool images) {
     ++rf_.writeSerial;
-    if (int e = rf_.journal.begin(images)) return e;
+    if (int e = rf_.journal.Begin(images)) return e;
     open_ = true;
     return 0;
   }
-  int commit() {
+  int Commit() {
     open_ = false;
     ++rf_.writeSerial;
-    const int e = rf_.journal.commit();
+    const int e = rf_.journal.Commit();
     if (e) rf_.AfterRollback();
     return e;
   }
-  void abort() {
+  void Abort() {
     open_ = false;
-    if (rf_.journal.rollback() == 0 || !rf_.closed) rf_.AfterRollback();
+    if (rf_.journal.Rollback() == 0 || !rf_.closed) rf_.AfterRollback();
   }
 
  private:

@@ -195,15 +195,15 @@ struct RecordFileEngine::Impl {
   }
 
   std::string resolve(const std::string& path) {
-    return paths::FindExtensionVariant(*fs, fs->absolute(paths::WithDefaultExtension(path)));
+    return paths::FindExtensionVariant(*fs, fs->Absolute(paths::WithDefaultExtension(path)));
   }
 
   // The open database whose main file is `resolved` (same path or same file).
   std::shared_ptr<RecordFile> findOpenFile(const std::string& resolved) {
-    const auto id = fs->identity(resolved);
+    const auto id = fs->Identity(resolved);
     for (const auto& rf : table) {
       if (rf->path == resolved) return rf;
-      if (id && rf->mainFile && rf->mainFile->identity() == *id) return rf;
+      if (id && rf->mainFile && rf->mainFile->Identity() == *id) return rf;
     }
     return nullptr;
   }
@@ -390,7 +390,7 @@ struct RecordFileEngine::Impl {
 };
 
 RecordFileEngine::RecordFileEngine(std::shared_ptr<FileSystem> fs) : impl_(std::make_unique<Impl>()) {
-  impl_->fs = fs ? std::move(fs) : FileSystem::real();
+  impl_->fs = fs ? std::move(fs) : FileSystem::Real();
 }
 
 RecordFileEngine::~RecordFileEngine() {
@@ -427,7 +427,7 @@ bool RecordFileEngine::Create(const std::string& path, const std::vector<FieldDe
   // Replacing a file this engine has open would pull it from under its entry.
   if (m.findOpenFile(resolved)) return m.fail(err::AlreadyOpen);
   const std::string side = paths::FindExtensionVariant(*m.fs, paths::SideFileName(resolved));
-  if (int e = RecordFile::create(*m.fs, resolved, side, descriptors,
+  if (int e = RecordFile::Create(*m.fs, resolved, side, descriptors,
                                  static_cast<std::uint32_t>(length)))
     return m.fail(e);
   return true;
@@ -449,7 +449,7 @@ bool RecordFileEngine::Open(const std::string& path, const std::string& alias, b
   request.readOnly = readOnly;
   request.share = share;
   std::unique_ptr<RecordFile> rf;
-  if (int e = RecordFile::open(*m.fs, request, rf)) return m.fail(e);
+  if (int e = RecordFile::Open(*m.fs, request, rf)) return m.fail(e);
   rf->name = paths::Stem(rf->path);
   rf->alias = alias;
   m.table.push_back(std::shared_ptr<RecordFile>(std::move(rf)));
@@ -464,13 +464,13 @@ void RecordFileEngine::Close(const std::string& nameAliasOrPath) {
   if (!rf) return;
   std::erase(m.table, rf);
   if (m.current == rf) m.current.reset();
-  rf->close();
+  rf->Close();
 }
 
 void RecordFileEngine::CloseAll() {
   Impl& m = *impl_;
   m.begin();
-  for (auto& rf : m.table) rf->close();
+  for (auto& rf : m.table) rf->Close();
   m.table.clear();
   m.current.reset();
 }
@@ -618,7 +618,7 @@ bool RecordFileEngine::GoToId(std::int64_t id) {
                                        err::ReadRecordFailed))
       return e;
     out = std::abs(std::int64_t{GetI32(bytes)});
-    return lock.release();
+    return lock.Release();
   };
   auto found = [&](std::int64_t r) {
     rf->position = r;
@@ -714,7 +714,7 @@ bool RecordFileEngine::WriteField(const FieldRef& field, const Value& value,
   if (rf->readOnly) return m.fail(err::AccessDenied);
   const Field& f = rf->fields[static_cast<std::size_t>(i)];
   Transaction txn(*rf);
-  if (int e = txn.begin(IsChainType(f.type)))
+  if (int e = txn.Begin(IsChainType(f.type)))
     return m.fail(IsLockError(e) || !IsChainType(f.type) ? e : err::WriteFieldFailed);
   if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
   std::vector<std::uint8_t> record(rf->recordLength, 0);
@@ -725,7 +725,7 @@ bool RecordFileEngine::WriteField(const FieldRef& field, const Value& value,
   if (int e = lock.LockByte(rf->mainLocks, rf->RecordOffset(rf->position))) return m.fail(e);
   if (IsChainType(f.type)) {
     if (int e = m.reloadCurrent(*rf)) return m.fail(e);
-    if (int e = rf->journal.keep(Journal::kMain, rf->RecordOffset(rf->position) + static_cast<std::uint64_t>(f.offset),
+    if (int e = rf->journal.Keep(Journal::kMain, rf->RecordOffset(rf->position) + static_cast<std::uint64_t>(f.offset),
                                  static_cast<std::uint64_t>(f.width)))
       return m.fail(IsLockError(e) ? e : err::WriteFieldFailed);
     const std::uint32_t old = GetU32(rf->cachedRecord + f.offset);
@@ -737,8 +737,8 @@ bool RecordFileEngine::WriteField(const FieldRef& field, const Value& value,
   if (int e = rf->WriteRecord(rf->position, static_cast<std::size_t>(f.offset),
                               record.data() + f.offset, static_cast<std::size_t>(f.width)))
     return m.fail(e);
-  if (int e = lock.release()) return m.fail(e);
-  if (int e = txn.commit()) return m.fail(e);
+  if (int e = lock.Release()) return m.fail(e);
+  if (int e = txn.Commit()) return m.fail(e);
   return true;
 }
 
@@ -759,7 +759,7 @@ bool RecordFileEngine::Append(const std::vector<Value>& values) {
   // one of the count: it needs no journal.
   Transaction txn(*rf);
   const bool chained = std::any_of(chains.begin(), chains.end(), [](const Bytes& c) { return !c.empty(); });
-  if (int e = txn.begin(chained)) return m.fail(e);
+  if (int e = txn.Begin(chained)) return m.fail(e);
   ScopedLock countLock;
   if (int e = rf->LockCount(countLock)) return m.fail(e);
   if (int e = rf->ReadCount()) return m.fail(e);
@@ -768,7 +768,7 @@ bool RecordFileEngine::Append(const std::vector<Value>& values) {
   if (n == INT32_MAX || id == INT32_MAX) return m.fail(err::WriteRecordFailed);
   // The count's old bytes are saved with the side file's: one sync of the
   // journal before the first write.
-  if (int e = rf->journal.keep(Journal::kMain, kOffCount, 8)) return m.fail(e);
+  if (int e = rf->journal.Keep(Journal::kMain, kOffCount, 8)) return m.fail(e);
   ScopedLock recordLock;
   if (int e = recordLock.LockByte(rf->mainLocks, rf->RecordOffset(n))) return m.fail(e);
 
@@ -791,9 +791,9 @@ bool RecordFileEngine::Append(const std::vector<Value>& values) {
   if (static_cast<std::int64_t>(rf->idHint.size()) == n) rf->idHint.push_back(id);
   std::copy(record.begin(), record.end(), rf->recordBuffer.begin());
   rf->HoldRecord(rf->recordBuffer.data(), n);
-  if (int r = recordLock.release()) return m.fail(r);
-  if (int r = countLock.release()) return m.fail(r);
-  if (int r = txn.commit()) return m.fail(r);
+  if (int r = recordLock.Release()) return m.fail(r);
+  if (int r = countLock.Release()) return m.fail(r);
+  if (int r = txn.Commit()) return m.fail(r);
   return true;
 }
 
@@ -807,12 +807,12 @@ bool RecordFileEngine::Modify(const std::vector<Value>& values) {
   for (std::size_t i = 0; i < values.size(); ++i)
     chained |= IsChainType(rf->fields[i].type) && !std::holds_alternative<std::monostate>(values[i]);
   Transaction txn(*rf);
-  if (int e = txn.begin(chained)) return m.fail(e);
+  if (int e = txn.Begin(chained)) return m.fail(e);
   if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
   ScopedLock lock;
   if (int e = lock.LockByte(rf->mainLocks, rf->RecordOffset(rf->position))) return m.fail(e);
   if (int e = m.reloadCurrent(*rf)) return m.fail(e);
-  if (int e = rf->journal.keep(Journal::kMain, rf->RecordOffset(rf->position), rf->recordLength))
+  if (int e = rf->journal.Keep(Journal::kMain, rf->RecordOffset(rf->position), rf->recordLength))
     return m.fail(e);
   std::vector<std::uint8_t> record(rf->cachedRecord, rf->cachedRecord + rf->recordLength);
   std::vector<Bytes> chains(values.size());
@@ -833,8 +833,8 @@ bool RecordFileEngine::Modify(const std::vector<Value>& values) {
       if (chainGiven[i]) PutU32(record.data() + rf->fields[i].offset, writes[w++].newFirst);
   }
   if (int e = rf->WriteRecord(rf->position, 0, record.data(), record.size())) return m.fail(e);
-  if (int e = lock.release()) return m.fail(e);
-  if (int e = txn.commit()) return m.fail(e);
+  if (int e = lock.Release()) return m.fail(e);
+  if (int e = txn.Commit()) return m.fail(e);
   return true;
 }
 
@@ -865,7 +865,7 @@ bool RecordFileEngine::Delete(const Condition& condition) {
   // One id written alone needs no journal; a scan's many do.
   auto keep = m.current;  // a Close inside the condition must not free it
   Transaction txn(*rf);
-  if (int e = txn.begin(condition != nullptr)) return m.fail(e);
+  if (int e = txn.Begin(condition != nullptr)) return m.fail(e);
   if (!condition) {
     if (int e = Impl::checkCurrent(*rf, err::NoCurrentRecord, true)) return m.fail(e);
     ScopedLock lock;
@@ -877,8 +877,8 @@ bool RecordFileEngine::Delete(const Condition& condition) {
       PutI32(bytes, -id);
       if (int e = rf->WriteRecord(rf->position, 0, bytes, kRecordIdSize)) return m.fail(e);
     }
-    if (int e = lock.release()) return m.fail(e);
-    if (int e = txn.commit()) return m.fail(e);
+    if (int e = lock.Release()) return m.fail(e);
+    if (int e = txn.Commit()) return m.fail(e);
     return true;
   }
 
@@ -903,7 +903,7 @@ bool RecordFileEngine::Delete(const Condition& condition) {
         if (hit && id > 0) {
           // The block's old bytes go to the journal at once, not id by id.
           if (!saved) {
-            if (int e = rf->journal.keep(Journal::kMain, rf->RecordOffset(first),
+            if (int e = rf->journal.Keep(Journal::kMain, rf->RecordOffset(first),
                                          static_cast<std::uint64_t>(k) * rf->recordLength))
               return e;
             saved = true;
@@ -921,9 +921,9 @@ bool RecordFileEngine::Delete(const Condition& condition) {
       if (int e = rf->WriteRecord(r, 0, bytes, kRecordIdSize)) return m.fail(e);
     }
   }
-  if (int e = sideLock.release()) return m.fail(e);
-  if (int e = mainLock.release()) return m.fail(e);
-  if (int e = txn.commit()) return m.fail(e);
+  if (int e = sideLock.Release()) return m.fail(e);
+  if (int e = mainLock.Release()) return m.fail(e);
+  if (int e = txn.Commit()) return m.fail(e);
   m.begin();
   return true;
 }
@@ -934,7 +934,7 @@ bool RecordFileEngine::Pack() {
   RecordFile* rf = m.needWritable();
   if (!rf) return false;
   Transaction txn(*rf);
-  if (int e = txn.begin(true)) return m.fail(e);
+  if (int e = txn.Begin(true)) return m.fail(e);
   ScopedLock mainLock, sideLock;
   if (int e = rf->LockAll(mainLock, sideLock)) return m.fail(e);
   if (int e = rf->ReadCount()) return m.fail(e);
@@ -968,15 +968,15 @@ bool RecordFileEngine::Pack() {
   rf->position = 0;
   rf->ForgetRecord();
   if (firstDropped < 0) {
-    if (int e = txn.commit()) return m.fail(e);
+    if (int e = txn.Commit()) return m.fail(e);
     return true;
   }
 
   // Move the kept records down over the gaps. Everything from the first
   // block that changes on, and the count, is saved before the first write.
   std::int64_t kept = firstDropped / block * block;
-  if (int e = rf->journal.keep(Journal::kMain, kOffCount, 8)) return m.fail(e);
-  if (int e = rf->journal.keep(Journal::kMain, rf->RecordOffset(kept),
+  if (int e = rf->journal.Keep(Journal::kMain, kOffCount, 8)) return m.fail(e);
+  if (int e = rf->journal.Keep(Journal::kMain, rf->RecordOffset(kept),
                                rf->RecordOffset(count) - rf->RecordOffset(kept)))
     return m.fail(e);
   if (int e = rf->ScanBlocks(kept, count, buffer, false, [&](std::int64_t first, std::int64_t k) -> int {
@@ -989,7 +989,7 @@ bool RecordFileEngine::Pack() {
         }
         if (out > 0 && (kept != first || out != k)) {
           if (int e = rf->WriteRecords(kept, out, buffer.data())) return e;
-          rf->mainFile->startWriteBack();  // as in CopyRecords
+          rf->mainFile->StartWriteBack();  // as in CopyRecords
         }
         kept += out;
         return 0;
@@ -1018,9 +1018,9 @@ bool RecordFileEngine::Pack() {
     }
   }
   if (sideError) return m.fail(sideError);
-  if (int e = sideLock.release()) return m.fail(e);
-  if (int e = mainLock.release()) return m.fail(e);
-  if (int e = txn.commit()) return m.fail(e);
+  if (int e = sideLock.Release()) return m.fail(e);
+  if (int e = mainLock.Release()) return m.fail(e);
+  if (int e = txn.Commit()) return m.fail(e);
   return true;
 }
 
@@ -1075,13 +1075,13 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
   }
 
   Transaction txn(*dst);
-  if (int e = txn.begin(true)) return m.fail(e);
+  if (int e = txn.Begin(true)) return m.fail(e);
   ScopedLock dstMain, dstSide, srcMain, srcSide;
   if (int e = dst->LockAll(dstMain, dstSide)) return m.fail(e);
   if (int e = src->LockAll(srcMain, srcSide)) return m.fail(e);
   if (int e = dst->ReadCount()) return m.fail(e);
   if (int e = src->ReadCount()) return m.fail(e);
-  if (int e = dst->journal.keep(Journal::kMain, kOffCount, 8)) return m.fail(e);
+  if (int e = dst->journal.Keep(Journal::kMain, kOffCount, 8)) return m.fail(e);
   const std::int64_t sourceCount = src->header.count;
   const std::int64_t start = dst->header.count;
   std::int32_t nextId = std::max(dst->header.nextId, 1);
@@ -1121,8 +1121,8 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
     out.clear();
     // The disk writes what was copied while the next records are read:
     // the sync at the end then waits for little.
-    dst->mainFile->startWriteBack();
-    if (dst->sideFile) dst->sideFile->startWriteBack();
+    dst->mainFile->StartWriteBack();
+    if (dst->sideFile) dst->sideFile->StartWriteBack();
     return 0;
   };
 
@@ -1182,8 +1182,8 @@ bool RecordFileEngine::CopyRecords(const std::string& source, const Condition& c
   if (int e = flush()) return m.fail(e);
   if (int e = dst->WriteCount(static_cast<std::int32_t>(start + appended), nextId)) return m.fail(e);
   for (ScopedLock* lock : {&srcSide, &srcMain, &dstSide, &dstMain})
-    if (int e = lock->release()) return m.fail(e);
-  if (int e = txn.commit()) return m.fail(e);
+    if (int e = lock->Release()) return m.fail(e);
+  if (int e = txn.Commit()) return m.fail(e);
   m.begin();
   return true;
 }
@@ -1194,10 +1194,10 @@ bool RecordFileEngine::IsPasswordProtected(const std::string& path) {
   const std::string resolved = m.resolve(path);
   if (auto rf = m.findOpenFile(resolved)) return rf->passworded();
   std::unique_ptr<File> file;
-  if (int e = m.fs->open(resolved, OpenOptions{}, file)) return m.fail(e);
+  if (int e = m.fs->Open(resolved, OpenOptions{}, file)) return m.fail(e);
   std::uint8_t magic[4] = {};
   std::size_t got = 0;
-  if (int e = file->read(0, magic, 4, got)) return m.fail(e);
+  if (int e = file->Read(0, magic, 4, got)) return m.fail(e);
   return got == 4 && std::memcmp(magic, kMagicCiphered, 4) == 0;
 }
 

@@ -13,25 +13,25 @@ namespace recfile {
 
 using namespace format;
 
-int CipheredFile::read(std::uint64_t offset, std::uint8_t* buffer, std::size_t n,
+int CipheredFile::Read(std::uint64_t offset, std::uint8_t* buffer, std::size_t n,
                        std::size_t& got) const {
-  if (int e = file->read(offset, buffer, n, got)) return e;
-  if (cipher) cipher->apply(offset, buffer, got);
+  if (int e = file->Read(offset, buffer, n, got)) return e;
+  if (cipher) cipher->Apply(offset, buffer, got);
   return 0;
 }
 
 int CipheredFile::ReadExact(std::uint64_t offset, std::uint8_t* buffer, std::size_t n,
                             int shortCode) const {
   std::size_t got = 0;
-  if (int e = read(offset, buffer, n, got)) return e;
+  if (int e = Read(offset, buffer, n, got)) return e;
   return got == n ? 0 : shortCode;
 }
 
-int CipheredFile::write(std::uint64_t offset, const std::uint8_t* data, std::size_t n) const {
-  if (!cipher) return file->write(offset, data, n);
+int CipheredFile::Write(std::uint64_t offset, const std::uint8_t* data, std::size_t n) const {
+  if (!cipher) return file->Write(offset, data, n);
   std::vector<std::uint8_t> copy(data, data + n);
-  cipher->apply(offset, copy.data(), n);
-  return file->write(offset, copy.data(), n);
+  cipher->Apply(offset, copy.data(), n);
+  return file->Write(offset, copy.data(), n);
 }
 
 namespace {
@@ -57,7 +57,7 @@ int SideFile::ReadBlock(std::uint32_t block, std::uint8_t* buffer) {
   ScopedLock lock;
   if (int e = lock.LockByte(locks_, offset)) return e;
   if (int e = io_.ReadExact(offset, buffer, kBlockSize, kDamaged)) return e;
-  return lock.release();
+  return lock.Release();
 }
 
 int SideFile::ReadRun(std::uint32_t first, std::uint32_t count, std::uint32_t locked,
@@ -67,7 +67,7 @@ int SideFile::ReadRun(std::uint32_t first, std::uint32_t count, std::uint32_t lo
   got = 0;
   if (int e = locks_.LockSpan(offset, locked, kBlockSize)) return e;
   std::size_t n = 0;
-  int e = io_.read(offset, buffer.data(), buffer.size(), n);
+  int e = io_.Read(offset, buffer.data(), buffer.size(), n);
   const int u = locks_.UnlockSpan(offset, locked, kBlockSize);
   if (e == 0) e = u;
   got = static_cast<std::uint32_t>(n / kBlockSize);
@@ -422,7 +422,7 @@ int SideFile::WriteValues(std::vector<ChainWrite>& values) {
       piece.resize(n * kBlockSize);
       for (std::size_t j = 0; j < n; ++j)
         std::memcpy(&piece[j * kBlockSize], run[i + j]->bytes.data(), kBlockSize);
-      e = io_.write(offset + i * kBlockSize, piece.data(), piece.size());
+      e = io_.Write(offset + i * kBlockSize, piece.data(), piece.size());
     }
     const int u = locks_.UnlockSpan(offset, run.size(), kBlockSize);
     run.clear();
@@ -431,20 +431,20 @@ int SideFile::WriteValues(std::vector<ChainWrite>& values) {
   // Every old block and the header saved first: one sync of the journal
   // before the first write rather than one per run.
   if (journal_) {
-    if (int e = journal_->keep(Journal::kSide, 0, kSideHeaderSize)) return e;
+    if (int e = journal_->Keep(Journal::kSide, 0, kSideHeaderSize)) return e;
     std::uint64_t from = 0, to = 0;  // blocks of the run being gathered
     for (const auto& [b, block] : blocks) {
       if (!block.dirty || b >= static_cast<std::uint32_t>(h.blockCount)) continue;
       if (b != to) {
         if (to > from) {
-          if (int e = journal_->keep(Journal::kSide, from * kBlockSize, (to - from) * kBlockSize)) return e;
+          if (int e = journal_->Keep(Journal::kSide, from * kBlockSize, (to - from) * kBlockSize)) return e;
         }
         from = b;
       }
       to = std::uint64_t{b} + 1;
     }
     if (to > from) {
-      if (int e = journal_->keep(Journal::kSide, from * kBlockSize, (to - from) * kBlockSize)) return e;
+      if (int e = journal_->Keep(Journal::kSide, from * kBlockSize, (to - from) * kBlockSize)) return e;
     }
   }
   for (const auto& [b, block] : blocks) {
@@ -457,11 +457,11 @@ int SideFile::WriteValues(std::vector<ChainWrite>& values) {
   }
   if (int e = flush()) return IsLockError(e) ? e : kDamaged;
   if (trimmed) {
-    if (io_.file->truncate(std::uint64_t(h.blockCount) * kBlockSize) != 0) return kDamaged;
+    if (io_.file->Truncate(std::uint64_t(h.blockCount) * kBlockSize) != 0) return kDamaged;
   }
   EncodeSideHeader(h, raw);
-  if (io_.write(0, raw, kSideHeaderSize) != 0) return kDamaged;
-  return headerLock.release();
+  if (io_.Write(0, raw, kSideHeaderSize) != 0) return kDamaged;
+  return headerLock.Release();
 }
 
 }  // namespace recfile

@@ -18,10 +18,10 @@ struct CipheredFile {
   File* file = nullptr;
   PageCipher* cipher = nullptr;
 
-  int read(std::uint64_t offset, std::uint8_t* buffer, std::size_t n, std::size_t& got) const;
+  int Read(std::uint64_t offset, std::uint8_t* buffer, std::size_t n, std::size_t& got) const;
   // A short read gives `shortCode`.
   int ReadExact(std::uint64_t offset, std::uint8_t* buffer, std::size_t n, int shortCode) const;
-  int write(std::uint64_t offset, const std::uint8_t* data, std::size_t n) const;
+  int Write(std::uint64_t offset, const std::uint8_t* data, std::size_t n) const;
 };
 
 // One value to read by readChains.

@@ -122,40 +122,40 @@ std::vector<Value> Question(int i) {
 // costs apart from waiting for the disk.
 class UnsyncedFileSystem final : public recfile::FileSystem {
  public:
-  int open(const std::string& path, const recfile::OpenOptions& options,
+  int Open(const std::string& path, const recfile::OpenOptions& options,
            std::unique_ptr<recfile::File>& out) override {
     std::unique_ptr<recfile::File> file;
-    if (int e = real_->open(path, options, file)) return e;
+    if (int e = real_->Open(path, options, file)) return e;
     out = std::make_unique<UnsyncedFile>(std::move(file));
     return 0;
   }
-  bool exists(const std::string& p) override { return real_->exists(p); }
-  std::vector<std::string> listDirectory(const std::string& d) override { return real_->listDirectory(d); }
-  int remove(const std::string& p) override { return real_->remove(p); }
-  int syncDirectoryOf(const std::string&) override { return 0; }
-  std::optional<recfile::FileIdentity> identity(const std::string& p) override { return real_->identity(p); }
-  std::string absolute(const std::string& p) override { return real_->absolute(p); }
-  std::uint64_t monotonicMs() override { return real_->monotonicMs(); }
-  void sleepMs(unsigned ms) override { real_->sleepMs(ms); }
+  bool Exists(const std::string& p) override { return real_->Exists(p); }
+  std::vector<std::string> ListDirectory(const std::string& d) override { return real_->ListDirectory(d); }
+  int Remove(const std::string& p) override { return real_->Remove(p); }
+  int SyncDirectoryOf(const std::string&) override { return 0; }
+  std::optional<recfile::FileIdentity> Identity(const std::string& p) override { return real_->Identity(p); }
+  std::string Absolute(const std::string& p) override { return real_->Absolute(p); }
+  std::uint64_t MonotonicMs() override { return real_->MonotonicMs(); }
+  void SleepMs(unsigned ms) override { real_->SleepMs(ms); }
 
  private:
   class UnsyncedFile final : public recfile::File {
    public:
     explicit UnsyncedFile(std::unique_ptr<recfile::File> inner) : inner_(std::move(inner)) {}
-    int read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override { return inner_->read(o, b, n, got); }
-    int write(std::uint64_t o, const void* d, std::size_t n) override { return inner_->write(o, d, n); }
-    int size(std::uint64_t& out) override { return inner_->size(out); }
-    int truncate(std::uint64_t l) override { return inner_->truncate(l); }
-    int sync() override { return 0; }
-    int lock(std::uint64_t o, std::uint64_t l) override { return inner_->lock(o, l); }
-    int unlock(std::uint64_t o, std::uint64_t l) override { return inner_->unlock(o, l); }
-    recfile::FileIdentity identity() const override { return inner_->identity(); }
-    int close() override { return inner_->close(); }
+    int Read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override { return inner_->Read(o, b, n, got); }
+    int Write(std::uint64_t o, const void* d, std::size_t n) override { return inner_->Write(o, d, n); }
+    int Size(std::uint64_t& out) override { return inner_->Size(out); }
+    int Truncate(std::uint64_t l) override { return inner_->Truncate(l); }
+    int Sync() override { return 0; }
+    int Lock(std::uint64_t o, std::uint64_t l) override { return inner_->Lock(o, l); }
+    int Unlock(std::uint64_t o, std::uint64_t l) override { return inner_->Unlock(o, l); }
+    recfile::FileIdentity Identity() const override { return inner_->Identity(); }
+    int Close() override { return inner_->Close(); }
 
    private:
     std::unique_ptr<recfile::File> inner_;
   };
-  std::shared_ptr<recfile::FileSystem> real_ = recfile::FileSystem::real();
+  std::shared_ptr<recfile::FileSystem> real_ = recfile::FileSystem::Real();
 };
 
 std::shared_ptr<recfile::FileSystem> Unsynced() { return std::make_shared<UnsyncedFileSystem>(); }

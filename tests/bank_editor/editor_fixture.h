@@ -59,7 +59,7 @@ using FailingFileSystem = mc::testing::FaultyFileSystem;
 class EditorFixture : public ::testing::Test {
  protected:
   EditorFixture()
-      : fs_(std::make_shared<FailingFileSystem>(recfile::FileSystem::real())), engine_(fs_) {}
+      : fs_(std::make_shared<FailingFileSystem>(recfile::FileSystem::Real())), engine_(fs_) {}
 
   // Writes the bank and the question-type library, opens the bank as the
   // main window does and opens the editor on it.

@@ -39,46 +39,46 @@ class FailingFileSystem : public recfile::FileSystem {
     return failNthWrite > 0 && --failNthWrite == 0;
   }
 
-  int open(const std::string& path, const recfile::OpenOptions& o,
+  int Open(const std::string& path, const recfile::OpenOptions& o,
            std::unique_ptr<recfile::File>& out) override {
     std::unique_ptr<recfile::File> inner;
-    const int rc = real_->open(path, o, inner);
+    const int rc = real_->Open(path, o, inner);
     if (rc == 0) out = std::make_unique<FailingFile>(std::move(inner), *this);
     return rc;
   }
-  bool exists(const std::string& p) override { return real_->exists(p); }
-  std::vector<std::string> listDirectory(const std::string& d) override {
-    return real_->listDirectory(d);
+  bool Exists(const std::string& p) override { return real_->Exists(p); }
+  std::vector<std::string> ListDirectory(const std::string& d) override {
+    return real_->ListDirectory(d);
   }
-  int remove(const std::string& p) override { return real_->remove(p); }
-  int syncDirectoryOf(const std::string& p) override { return real_->syncDirectoryOf(p); }
-  std::optional<recfile::FileIdentity> identity(const std::string& p) override {
-    return real_->identity(p);
+  int Remove(const std::string& p) override { return real_->Remove(p); }
+  int SyncDirectoryOf(const std::string& p) override { return real_->SyncDirectoryOf(p); }
+  std::optional<recfile::FileIdentity> Identity(const std::string& p) override {
+    return real_->Identity(p);
   }
-  std::string absolute(const std::string& p) override { return real_->absolute(p); }
-  std::uint64_t monotonicMs() override { return real_->monotonicMs(); }
-  void sleepMs(unsigned ms) override { real_->sleepMs(ms); }
+  std::string Absolute(const std::string& p) override { return real_->Absolute(p); }
+  std::uint64_t MonotonicMs() override { return real_->MonotonicMs(); }
+  void SleepMs(unsigned ms) override { real_->SleepMs(ms); }
 
  private:
   class FailingFile : public recfile::File {
    public:
     FailingFile(std::unique_ptr<recfile::File> inner, FailingFileSystem& fs)
         : inner_(std::move(inner)), fs_(fs) {}
-    int read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override {
-      return inner_->read(o, b, n, got);
+    int Read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override {
+      return inner_->Read(o, b, n, got);
     }
-    int write(std::uint64_t o, const void* d, std::size_t n) override {
-      return fs_.writeFails() ? recfile::err::DiskFull : inner_->write(o, d, n);
+    int Write(std::uint64_t o, const void* d, std::size_t n) override {
+      return fs_.writeFails() ? recfile::err::DiskFull : inner_->Write(o, d, n);
     }
-    int size(std::uint64_t& out) override { return inner_->size(out); }
-    int truncate(std::uint64_t l) override {
-      return fs_.failWrites ? recfile::err::DiskFull : inner_->truncate(l);
+    int Size(std::uint64_t& out) override { return inner_->Size(out); }
+    int Truncate(std::uint64_t l) override {
+      return fs_.failWrites ? recfile::err::DiskFull : inner_->Truncate(l);
     }
-    int sync() override { return inner_->sync(); }
-    int lock(std::uint64_t o, std::uint64_t l) override { return inner_->lock(o, l); }
-    int unlock(std::uint64_t o, std::uint64_t l) override { return inner_->unlock(o, l); }
-    recfile::FileIdentity identity() const override { return inner_->identity(); }
-    int close() override { return inner_->close(); }
+    int Sync() override { return inner_->Sync(); }
+    int Lock(std::uint64_t o, std::uint64_t l) override { return inner_->Lock(o, l); }
+    int Unlock(std::uint64_t o, std::uint64_t l) override { return inner_->Unlock(o, l); }
+    recfile::FileIdentity Identity() const override { return inner_->Identity(); }
+    int Close() override { return inner_->Close(); }
 
    private:
     std::unique_ptr<recfile::File> inner_;
@@ -113,7 +113,7 @@ inline databases::Question Grouped(std::string group, std::string number, std::s
 class ComposeFixture : public ::testing::Test {
  protected:
   ComposeFixture()
-      : fs_(std::make_shared<FailingFileSystem>(recfile::FileSystem::real())),
+      : fs_(std::make_shared<FailingFileSystem>(recfile::FileSystem::Real())),
         engine_(fs_),
         db_{engine_, dir_.path()} {}
   ~ComposeFixture() override {

@@ -99,9 +99,9 @@ TEST(PageCipher, MatchesTheDefinitionForAnyRangeAlone) {
     SCOPED_TRACE(std::to_string(from) + "+" + std::to_string(n));
     PageCipher cipher(password);  // fresh, so later pages are computed first too
     Bytes chunk(plain.begin() + from, plain.begin() + from + n);
-    cipher.apply(from, chunk.data(), chunk.size());
+    cipher.Apply(from, chunk.data(), chunk.size());
     EXPECT_EQ(chunk, Bytes(expected.begin() + from, expected.begin() + from + n));
-    cipher.apply(from, chunk.data(), chunk.size());
+    cipher.Apply(from, chunk.data(), chunk.size());
     EXPECT_EQ(chunk, Bytes(plain.begin() + from, plain.begin() + from + n));
   }
 }

@@ -77,12 +77,12 @@ TEST_F(Locking, ARecordLockedElsewhereFailsAtOnceAndTheCountIsWaitedFor) {
   Channel ch;
   const pid_t pid = forkChild([&] {
     std::unique_ptr<File> f;
-    if (FileSystem::real()->open(path, {true, false, ShareMode::None}, f) != 0) _exit(1);
-    if (f->lock(kH, 1) != 0 || f->lock(16, 1) != 0) _exit(2);  // record 1 and the count
+    if (FileSystem::Real()->Open(path, {true, false, ShareMode::None}, f) != 0) _exit(1);
+    if (f->Lock(kH, 1) != 0 || f->Lock(16, 1) != 0) _exit(2);  // record 1 and the count
     ch.tellParent();
     ch.waitForParent();
     usleep(300 * 1000);
-    f->unlock(16, 1);
+    f->Unlock(16, 1);
     ch.waitForParent();
   });
   ch.waitForChild();
@@ -114,8 +114,8 @@ TEST_F(Locking, TheCountIsRetriedEvery20To39MsForTwoSeconds) {
   RecordFileEngine e(faults);
   ASSERT_TRUE(e.Open(path));
   std::unique_ptr<File> other;  // another open file description holds the byte
-  ASSERT_EQ(FileSystem::real()->open(path, {true, false, ShareMode::None}, other), 0);
-  ASSERT_EQ(other->lock(16, 1), 0);
+  ASSERT_EQ(FileSystem::Real()->Open(path, {true, false, ShareMode::None}, other), 0);
+  ASSERT_EQ(other->Lock(16, 1), 0);
 
   EXPECT_EQ(e.RecordCount(), 0);
   EXPECT_EQ(e.LastError(), err::LockViolation);
@@ -128,7 +128,7 @@ TEST_F(Locking, TheCountIsRetriedEvery20To39MsForTwoSeconds) {
   }
   EXPECT_FALSE(e.Append({}));
   EXPECT_EQ(e.LastError(), err::LockViolation);
-  other->unlock(16, 1);
+  other->Unlock(16, 1);
   EXPECT_EQ(e.RecordCount(), 2);
 }
 
@@ -209,13 +209,13 @@ class LockTableProbe : public Locking {
  protected:
   void SetUp() override {
     Locking::SetUp();
-    ASSERT_EQ(FileSystem::real()->open(path, {true, false, ShareMode::None}, mine), 0);
-    ASSERT_EQ(FileSystem::real()->open(path, {true, false, ShareMode::None}, probe), 0);
-    table.attach(mine.get(), true);
+    ASSERT_EQ(FileSystem::Real()->Open(path, {true, false, ShareMode::None}, mine), 0);
+    ASSERT_EQ(FileSystem::Real()->Open(path, {true, false, ShareMode::None}, probe), 0);
+    table.Attach(mine.get(), true);
   }
   bool lockedElsewhere(std::uint64_t at) {
-    if (probe->lock(at, 1) != 0) return true;
-    probe->unlock(at, 1);
+    if (probe->Lock(at, 1) != 0) return true;
+    probe->Unlock(at, 1);
     return false;
   }
   std::unique_ptr<File> mine, probe;
@@ -260,7 +260,7 @@ TEST_F(LockTableProbe, ASpanOfFirstBytesIsOneRequestAndKeepsBytesHeldByOthersOfO
   ASSERT_EQ(table.UnlockByte(1024), 0);
   EXPECT_FALSE(lockedElsewhere(1024));
 
-  ASSERT_EQ(probe->lock(1024, 1), 0);
+  ASSERT_EQ(probe->Lock(1024, 1), 0);
   EXPECT_EQ(table.LockSpan(512, 3, 512), err::LockViolation);
   EXPECT_FALSE(lockedElsewhere(512)) << "a refused span holds nothing";
   EXPECT_EQ(table.UnlockByte(512), err::UnlockFailed);
@@ -279,7 +279,7 @@ class BlockRunLocking : public ::testing::Test {
     ASSERT_TRUE(e.Append({std::string(200, 'b')}));
     ASSERT_EQ(readFile(dir / "blocks.edt").size(), 44u * 512);
     const OpenOptions shared{true, false, ShareMode::None};
-    ASSERT_EQ(FileSystem::real()->open(dir / "blocks.edt", shared, other), 0);
+    ASSERT_EQ(FileSystem::Real()->Open(dir / "blocks.edt", shared, other), 0);
   }
   TempDir dir;
   std::string path = dir / "blocks.edb";
@@ -303,24 +303,24 @@ TEST_F(BlockRunLocking, OnlyTheBlocksOfTheValueReadMeetAnotherHoldersLocks) {
     SCOPED_TRACE(c.heldBlock);
     RecordFileEngine e;
     ASSERT_TRUE(e.Open(path));
-    ASSERT_EQ(other->lock(std::uint64_t{c.heldBlock} * 512, 1), 0);
+    ASSERT_EQ(other->Lock(std::uint64_t{c.heldBlock} * 512, 1), 0);
     const std::string memo = e.ReadText("Memo");
     EXPECT_EQ(e.LastError(), c.memoReadable ? 0 : err::LockViolation);
     EXPECT_EQ(memo, c.memoReadable ? std::string(200, 'a') : std::string());
     const Bytes data = e.ReadBytes("Data");
     EXPECT_EQ(e.LastError(), c.dataReadable ? 0 : err::LockViolation);
     EXPECT_EQ(data, c.dataReadable ? picture : Bytes());
-    ASSERT_EQ(other->unlock(std::uint64_t{c.heldBlock} * 512, 1), 0);
+    ASSERT_EQ(other->Unlock(std::uint64_t{c.heldBlock} * 512, 1), 0);
     ASSERT_TRUE(e.GoTo(1));
     EXPECT_EQ(e.ReadBytes("Data"), picture) << "readable once the holder lets go";
   }
 
   RecordFileEngine e;
   ASSERT_TRUE(e.Open(path));
-  ASSERT_EQ(other->lock(20 * 512, 1), 0);
+  ASSERT_EQ(other->Lock(20 * 512, 1), 0);
   EXPECT_FALSE(e.WriteField("Data", Bytes(10, 1)));
   EXPECT_EQ(e.LastError(), err::LockViolation);
-  ASSERT_EQ(other->unlock(20 * 512, 1), 0);
+  ASSERT_EQ(other->Unlock(20 * 512, 1), 0);
   EXPECT_EQ(e.ReadBytes("Data"), picture) << "nothing was written";
 }
 

@@ -60,42 +60,42 @@ struct Faults {
 
 class FaultyFileSystem final : public recfile::FileSystem, public Faults {
  public:
-  explicit FaultyFileSystem(std::shared_ptr<recfile::FileSystem> inner = recfile::FileSystem::real())
+  explicit FaultyFileSystem(std::shared_ptr<recfile::FileSystem> inner = recfile::FileSystem::Real())
       : inner_(std::move(inner)) {}
 
-  int open(const std::string& p, const recfile::OpenOptions& o,
+  int Open(const std::string& p, const recfile::OpenOptions& o,
            std::unique_ptr<recfile::File>& out) override {
     if (crashed || (o.create && !change())) return recfile::err::HardwareFault;
     std::unique_ptr<recfile::File> file;
-    if (int e = inner_->open(p, o, file)) return e;
+    if (int e = inner_->Open(p, o, file)) return e;
     if (o.create) log("create", p);
     out = std::make_unique<FaultyFile>(std::move(file), *this, p);
     return 0;
   }
-  bool exists(const std::string& p) override { return !crashed && inner_->exists(p); }
-  std::vector<std::string> listDirectory(const std::string& d) override {
-    return inner_->listDirectory(d);
+  bool Exists(const std::string& p) override { return !crashed && inner_->Exists(p); }
+  std::vector<std::string> ListDirectory(const std::string& d) override {
+    return inner_->ListDirectory(d);
   }
-  int remove(const std::string& p) override {
+  int Remove(const std::string& p) override {
     if (!change()) return recfile::err::HardwareFault;
     log("remove", p);
-    return inner_->remove(p);
+    return inner_->Remove(p);
   }
-  int syncDirectoryOf(const std::string& p) override {
+  int SyncDirectoryOf(const std::string& p) override {
     ++syncs;
     if (crashed) return recfile::err::HardwareFault;
     log("sync directory", p);
     return 0;
   }
-  std::optional<recfile::FileIdentity> identity(const std::string& p) override {
-    return inner_->identity(p);
+  std::optional<recfile::FileIdentity> Identity(const std::string& p) override {
+    return inner_->Identity(p);
   }
-  std::string absolute(const std::string& p) override { return inner_->absolute(p); }
-  std::uint64_t monotonicMs() override { return fakeClock ? clockMs : inner_->monotonicMs(); }
-  void sleepMs(unsigned ms) override {
+  std::string Absolute(const std::string& p) override { return inner_->Absolute(p); }
+  std::uint64_t MonotonicMs() override { return fakeClock ? clockMs : inner_->MonotonicMs(); }
+  void SleepMs(unsigned ms) override {
     sleeps.push_back(ms);
     if (fakeClock) clockMs += ms;
-    else inner_->sleepMs(ms);
+    else inner_->SleepMs(ms);
   }
 
  private:
@@ -103,47 +103,47 @@ class FaultyFileSystem final : public recfile::FileSystem, public Faults {
    public:
     FaultyFile(std::unique_ptr<recfile::File> inner, FaultyFileSystem& fs, std::string path)
         : inner_(std::move(inner)), fs_(fs), path_(std::move(path)) {}
-    int read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override {
+    int Read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override {
       ++fs_.reads;
       if (fs_.crashed) return recfile::err::HardwareFault;
       if (fs_.shortNthRead > 0 && --fs_.shortNthRead == 0 && n > 0)
-        return inner_->read(o, b, n - 1, got);
-      return inner_->read(o, b, n, got);
+        return inner_->Read(o, b, n - 1, got);
+      return inner_->Read(o, b, n, got);
     }
-    int write(std::uint64_t o, const void* d, std::size_t n) override {
+    int Write(std::uint64_t o, const void* d, std::size_t n) override {
       ++fs_.writes;
       if (fs_.failWrites || (fs_.failNthWrite > 0 && --fs_.failNthWrite == 0)) return fs_.writeError;
       if (!fs_.change()) return recfile::err::HardwareFault;
       fs_.log("write", path_, o, n);
-      return inner_->write(o, d, n);
+      return inner_->Write(o, d, n);
     }
-    int size(std::uint64_t& out) override {
-      return fs_.crashed ? recfile::err::HardwareFault : inner_->size(out);
+    int Size(std::uint64_t& out) override {
+      return fs_.crashed ? recfile::err::HardwareFault : inner_->Size(out);
     }
-    int truncate(std::uint64_t l) override {
+    int Truncate(std::uint64_t l) override {
       if (fs_.failWrites) return fs_.writeError;
       if (!fs_.change()) return recfile::err::HardwareFault;
       fs_.log("truncate", path_, l);
-      return inner_->truncate(l);
+      return inner_->Truncate(l);
     }
-    int sync() override {
+    int Sync() override {
       ++fs_.syncs;
       if (fs_.crashed) return recfile::err::HardwareFault;
       fs_.log("sync", path_);
       return 0;
     }
-    int lock(std::uint64_t o, std::uint64_t l) override {
+    int Lock(std::uint64_t o, std::uint64_t l) override {
       ++fs_.lockCalls;
       if (fs_.crashed) return recfile::err::LockFailed;
       if (fs_.refuseLocks) return recfile::err::LockViolation;
-      return inner_->lock(o, l);
+      return inner_->Lock(o, l);
     }
     // A dead process's locks go with its files.
-    int unlock(std::uint64_t o, std::uint64_t l) override {
-      return fs_.crashed ? 0 : inner_->unlock(o, l);
+    int Unlock(std::uint64_t o, std::uint64_t l) override {
+      return fs_.crashed ? 0 : inner_->Unlock(o, l);
     }
-    recfile::FileIdentity identity() const override { return inner_->identity(); }
-    int close() override { return inner_->close(); }
+    recfile::FileIdentity Identity() const override { return inner_->Identity(); }
+    int Close() override { return inner_->Close(); }
 
    private:
     std::unique_ptr<recfile::File> inner_;

@@ -22,13 +22,13 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* out) {
 
 void DecipherFileBytes(const std::string& password, std::vector<std::uint8_t>& file) {
   recfile::PageCipher cipher(text::ToGbk(password));
-  cipher.apply(0, file.data(), file.size());
+  cipher.Apply(0, file.data(), file.size());
 }
 
 std::string SidePathFor(const std::string& mainPath) {
-  const auto fs = recfile::FileSystem::real();
+  const auto fs = recfile::FileSystem::Real();
   const std::string side = recfile::paths::FindExtensionVariant(*fs, recfile::paths::SideFileName(mainPath));
-  return fs->exists(side) ? side : std::string();
+  return fs->Exists(side) ? side : std::string();
 }
 
 }  // namespace edb
