@@ -17,6 +17,7 @@
 #include "recfile/file_system.h"
 #include "recfile/record_file_engine.h"
 #include "tests/support/database_result.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/temp_dir.h"
 #include "types/numbering_table.h"
 #include "ui/grid_control.h"
@@ -26,66 +27,8 @@ namespace compose::testing {
 
 inline const std::string kCourse = "高等数学";
 
-// A file system that can be told to fail every write from now on, as a
-// full disk does, or only the n-th write from now on.
-class FailingFileSystem : public recfile::FileSystem {
- public:
-  explicit FailingFileSystem(std::shared_ptr<recfile::FileSystem> real) : real_(std::move(real)) {}
-  bool failWrites = false;
-  int failNthWrite = 0;  // counts down; the write that takes it to 0 fails
-
-  bool writeFails() {
-    if (failWrites) return true;
-    return failNthWrite > 0 && --failNthWrite == 0;
-  }
-
-  int Open(const std::string& path, const recfile::OpenOptions& o,
-           std::unique_ptr<recfile::File>& out) override {
-    std::unique_ptr<recfile::File> inner;
-    const int rc = real_->Open(path, o, inner);
-    if (rc == 0) out = std::make_unique<FailingFile>(std::move(inner), *this);
-    return rc;
-  }
-  bool Exists(const std::string& p) override { return real_->Exists(p); }
-  std::vector<std::string> ListDirectory(const std::string& d) override {
-    return real_->ListDirectory(d);
-  }
-  int Remove(const std::string& p) override { return real_->Remove(p); }
-  int SyncDirectoryOf(const std::string& p) override { return real_->SyncDirectoryOf(p); }
-  std::optional<recfile::FileIdentity> Identity(const std::string& p) override {
-    return real_->Identity(p);
-  }
-  std::string Absolute(const std::string& p) override { return real_->Absolute(p); }
-  std::uint64_t MonotonicMs() override { return real_->MonotonicMs(); }
-  void SleepMs(unsigned ms) override { real_->SleepMs(ms); }
-
- private:
-  class FailingFile : public recfile::File {
-   public:
-    FailingFile(std::unique_ptr<recfile::File> inner, FailingFileSystem& fs)
-        : inner_(std::move(inner)), fs_(fs) {}
-    int Read(std::uint64_t o, void* b, std::size_t n, std::size_t& got) override {
-      return inner_->Read(o, b, n, got);
-    }
-    int Write(std::uint64_t o, const void* d, std::size_t n) override {
-      return fs_.writeFails() ? recfile::err::DiskFull : inner_->Write(o, d, n);
-    }
-    int Size(std::uint64_t& out) override { return inner_->Size(out); }
-    int Truncate(std::uint64_t l) override {
-      return fs_.failWrites ? recfile::err::DiskFull : inner_->Truncate(l);
-    }
-    int Sync() override { return inner_->Sync(); }
-    int Lock(std::uint64_t o, std::uint64_t l) override { return inner_->Lock(o, l); }
-    int Unlock(std::uint64_t o, std::uint64_t l) override { return inner_->Unlock(o, l); }
-    recfile::FileIdentity Identity() const override { return inner_->Identity(); }
-    int Close() override { return inner_->Close(); }
-
-   private:
-    std::unique_ptr<recfile::File> inner_;
-    FailingFileSystem& fs_;
-  };
-  std::shared_ptr<recfile::FileSystem> real_;
-};
+// Fails every write on request, as a full disk does.
+using FailingFileSystem = mc::testing::FaultyFileSystem;
 
 // A single question of type `type`.
 inline databases::Question Single(std::string text1, std::string type = "填空", int score = 5,
