@@ -217,6 +217,11 @@ const databases::Question& BankEditorWindow::RowQuestion(int row) const {
   return q ? *q : none;
 }
 
+const std::string& BankEditorWindow::PictureMarkAt(int row, int column) const {
+  const databases::Question& q = RowQuestion(row);
+  return column == kColAnswerPicture ? q.answerPictureMark : q.pictureMark;
+}
+
 bool BankEditorWindow::StoreChanges(int row, const databases::QuestionChanges& changes) {
   if (!model_->Update(RowRecordId(高级表格1, row), changes)) {
     host().Message(this, model_->lastError().message);
@@ -416,7 +421,7 @@ bool BankEditorWindow::DoubleClicked() {
   g.SetEditable(false);
   if (col == kColPicture || col == kColAnswerPicture) {
     // An empty picture cell has nothing to show and no text to edit.
-    if (!(col == kColAnswerPicture && title) && g.cellText(row, col) == databases::kPictureMark)
+    if (!(col == kColAnswerPicture && title) && PictureMarkAt(row, col) == databases::kPictureMark)
       PreviewPicture();
     return true;
   }
@@ -437,7 +442,7 @@ bool BankEditorWindow::RightButtonUp(int x, int y) {
       菜单降序.setVisible(true);
     }
     if (col == kColPicture || col == kColAnswerPicture) {
-      const bool has = g.cellText(state_.currentRow, col) == databases::kPictureMark;
+      const bool has = PictureMarkAt(state_.currentRow, col) == databases::kPictureMark;
       菜单预览图片.setVisible(has);
       菜单复制图片.setVisible(has);
       菜单删除图片.setVisible(has);

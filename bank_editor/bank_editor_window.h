@@ -96,6 +96,8 @@ class BankEditorWindow : public ui::Window {
   BankModel& model() { return *model_; }
   // The question a row shows; an empty one for a row without.
   const databases::Question& RowQuestion(int row) const;
+  // The stored mark ("√" or empty) of a picture column's picture on a row.
+  const std::string& PictureMarkAt(int row, int column) const;
   // Writes changes of the row's question (one field on its own, several
   // in one record write) and shows them; on failure the bank's message is
   // shown and false returned, the cells as they were.

@@ -43,7 +43,7 @@ int EditorPictures::PictureRow() const {
 
 void EditorPictures::Preview() {
   const int row = PictureRow();
-  if (row < 0 || editor_.高级表格1.cellText(row, editor_.currentColumn()).empty()) return;
+  if (row < 0 || editor_.PictureMarkAt(row, editor_.currentColumn()).empty()) return;
   const pic::PictureSlot slot = *pic::SlotOfColumn(editor_.currentColumn());
   pictureBuffer_ = editor_.model().ReadPicture(RowRecordId(editor_.高级表格1, row), KindOf(slot));
   pic::PreviewPicture(editor_.host(), &editor_, pictureBuffer_, slot);
@@ -51,7 +51,7 @@ void EditorPictures::Preview() {
 
 void EditorPictures::Copy() {
   const int row = PictureRow();
-  if (row < 0 || editor_.高级表格1.cellText(row, editor_.currentColumn()).empty()) return;
+  if (row < 0 || editor_.PictureMarkAt(row, editor_.currentColumn()).empty()) return;
   const pic::PictureSlot slot = *pic::SlotOfColumn(editor_.currentColumn());
   pic::CopyPictureToClipboard(
       editor_.host(),
